@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the native (sanitized) and the Windows trees,
+# and runs both test suites: the Windows one under Wine with a private prefix
+# and a private X display, both stopped again at the end.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+bash tools/setup.sh
+
+jobs=${VY_JOBS:-$(nproc)}
+start=$(date +%s)
+
+echo "== native build (ASan, UBSan)"
+cmake -S . -B build/test-native -DVY_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/test-native -j "$jobs"
+
+echo "== Windows build (mingw-w64 x86_64)"
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/windows -j "$jobs"
+
+echo "== native tests"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+native_rc=0
+ctest --test-dir build/test-native -j "$jobs" --output-on-failure --timeout 300 || native_rc=$?
+
+echo "== Windows tests (Wine)"
+run_dir=$(mktemp -d /tmp/vyr-wine.XXXXXX)
+export WINEPREFIX="$run_dir/prefix" WINEDEBUG=-all
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+xvfb_pid=
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$run_dir"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and tells us its number.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run_dir/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$run_dir/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$run_dir/display")"
+
+"$wine" wineboot -i >"$run_dir/boot.log" 2>&1 || true
+"$wineserver" -p >/dev/null 2>&1 || true   # keep it alive between test programs
+windows_rc=0
+ctest --test-dir build/windows -j "$jobs" --output-on-failure --timeout 600 || windows_rc=$?
+# Each Windows test program is one CTest entry; count the test cases inside.
+cases=$(grep -ho '\[  PASSED  \] [0-9]* test' build/windows/Testing/Temporary/LastTest.log 2>/dev/null |
+        awk '{n += $4} END {print n + 0}')
+echo "Windows: $cases test cases passed under Wine"
+
+echo "== done in $(( $(date +%s) - start )) s: native $( [ $native_rc -eq 0 ] && echo passed || echo FAILED ), Windows $( [ $windows_rc -eq 0 ] && echo passed || echo FAILED )"
+[ $native_rc -eq 0 ] && [ $windows_rc -eq 0 ]
