@@ -5,6 +5,7 @@
 #include "ccparse/decl.h"
 #include "ccparse/diag.h"
 #include "ccparse/lexer.h"
+#include "ccparse/nesting.h"
 #include "ccparse/types.h"
 
 #include <cmath>
@@ -23,6 +24,7 @@ struct Value {
 };
 
 struct EvalState {
+    Nesting depth;
     bool quiet = false;
     bool failed = false;  // a syntax error
     int stop = K_EOF;
@@ -115,6 +117,11 @@ const TypeNode* common_type(const Value& a, const Value& b) {
 class Parser {
 public:
     Value conditional() {
+        NestingGuard guard(eval.depth);
+        if (!guard.ok()) {
+            eval.failed = true;
+            return non_constant(type_int());
+        }
         Value test = binary(3);
         if (nexttoken().kind != K_QUEST) {
             ungettoken();
@@ -265,6 +272,11 @@ private:
     }
 
     Value unary() {
+        NestingGuard guard(eval.depth);
+        if (!guard.ok()) {
+            eval.failed = true;
+            return non_constant(type_int());
+        }
         const Token& t = nexttoken();
         switch (t.kind) {
         case K_PLUS: return promote(unary());
@@ -431,6 +443,7 @@ private:
 bool evaluate(std::int32_t* value, bool required, bool quiet) {
     EvalState saved = eval;
     eval = EvalState{};
+    eval.depth = saved.depth;
     eval.quiet = quiet;
     Parser parser;
     Value v = parser.conditional();

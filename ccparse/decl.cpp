@@ -8,6 +8,7 @@
 #include "ccparse/function.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
+#include "ccparse/nesting.h"
 #include "ccparse/options.h"
 #include "ccparse/source.h"
 
@@ -34,6 +35,7 @@ struct DeclState {
     std::vector<Scope> scopes;   // [0] is the file scope; then parameter scopes
     std::uint16_t label = 0;
     bool any_object = false;
+    Nesting depth;  // nesting of declarators and structure bodies
 };
 
 DeclState state;
@@ -281,6 +283,11 @@ TypeNode* parse_tag(int kind, DeclSpec& spec) {
     }
     if (body) {
         spec.tag_body = true;
+        NestingGuard guard(state.depth);
+        if (!guard.ok()) {
+            set_recovery(K_RBRACE);
+            return type_int();
+        }
         if (code == T_ENUM)
             enum_body(tag);
         else
@@ -573,8 +580,9 @@ struct DeclaratorParser {
 
         TypeNode* hole = nullptr;
         TypeNode* inner = nullptr;
+        NestingGuard guard(state.depth);
         const Token& t = nexttoken();
-        if (t.kind == K_LPAREN && nested_follows()) {
+        if (t.kind == K_LPAREN && guard.ok() && nested_follows()) {
             hole = newtype(0, nullptr);
             inner = parse(hole, attr, out);
             expect(K_RPAREN);

@@ -7,6 +7,7 @@
 #include "ccparse/macro.h"
 
 #include "ccparse/diag.h"
+#include "ccparse/nesting.h"
 #include "ccparse/options.h"
 #include "ccparse/ppscan.h"
 #include "ccparse/preproc.h"
@@ -29,6 +30,7 @@ struct MacroState {
     std::unordered_map<std::string_view, std::unique_ptr<MacroDef>> index;
     std::vector<std::unique_ptr<MacroDef>> retired;  // undefined, freed between lines
     std::vector<MacroDef*> touched;                  // states to clear after a top-level expansion
+    Nesting depth;                                   // nested expansions
     std::string date, time;
 };
 
@@ -326,6 +328,8 @@ std::size_t matching_paren(TokenList& list, std::size_t open, int mode) {
 // Expands the invocation of `m` whose name is list[i]. Returns the number of
 // tokens that replaced it, or nothing when the name stays as it is.
 std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, MacroDef& m, int mode) {
+    NestingGuard guard(state.depth, macro_nesting_limit);
+    if (!guard.ok()) return std::nullopt;
     const PpTok name = list[i];
     std::size_t end = i + 1;
     std::vector<TokenList> args;

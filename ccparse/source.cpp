@@ -34,7 +34,11 @@ public:
         return static_cast<unsigned char>(buffer_[pos_]);
     }
     void skip() { ++pos_; }
-    void set_scrambled() { scrambled_ = true; }
+    // The bytes from here on are scrambled, those already buffered included.
+    void set_scrambled() {
+        scrambled_ = true;
+        for (std::size_t i = pos_; i < end_; ++i) buffer_[i] = static_cast<char>(buffer_[i] ^ scramble_key(key_index_++));
+    }
 
     // A line without its LF (a CR before the LF is dropped too).
     bool read_line(std::string& line) {

@@ -1,6 +1,7 @@
 #include "ccparse/tests/front_harness.h"
 
 #include "ccparse/driver.h"
+#include "ccparse/lexer.h"
 #include "ccparse/tools/irdecode.h"
 
 #include <atomic>
@@ -137,6 +138,47 @@ FrontRun preprocess_out(const std::string& source, std::vector<std::string> opti
     options.insert(options.begin(), "-e");
     options.push_back("t.c");
     return run_front(dir, options);
+}
+
+LexRun lex(const std::string& source, std::vector<std::string> options) {
+    TempDir dir;
+    dir.write("t.c", source);
+    options.insert(options.begin(), "ccparse");
+    options.push_back("-o");
+    options.push_back("t.ir");
+    options.push_back("t.c");
+    Args argv(options);
+    LexRun run;
+    fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    {
+        ToolHarness harness("ccparse");
+        try {
+            int status = 0;
+            if (vy::cc::front_end_begin(argv.argc(), argv.argv(), &status)) {
+                for (int guard = 0; guard < 100000; ++guard) {
+                    const vy::cc::Token& t = vy::cc::nexttoken();
+                    if (t.kind == vy::cc::K_EOF) break;
+                    LexedToken out{t.kind, t.value, {}};
+                    if (t.name) out.text = t.name->text;
+                    if (t.constant) {
+                        out.text = t.constant->bytes;
+                        out.real = t.constant->real;
+                    }
+                    if (t.text) out.text = *t.text;
+                    out.line = t.line;
+                    out.column = t.column;
+                    out.span = t.span;
+                    run.tokens.push_back(out);
+                }
+                vy::cc::front_end_end();
+            }
+        } catch (const vy::ToolExit&) {
+        }
+        run.errors = harness.errors();
+    }
+    fs::current_path(previous);
+    return run;
 }
 
 std::string lf_lines(std::string text) {

@@ -53,6 +53,20 @@ FrontRun preprocess(const std::string& source, std::vector<std::string> options 
 FrontRun preprocess_out(const std::string& source, std::vector<std::string> options = {},
                         const std::map<std::string, std::string>& more_files = {});
 
+// The tokens the lexer gives for `source` (t.c, with `options`).
+struct LexedToken {
+    int kind;
+    std::int32_t value;   // integer and character constants
+    std::string text;     // identifier names, string bytes, assembly text
+    double real = 0;      // real constants
+    unsigned line = 0, column = 0, span = 0;
+};
+struct LexRun {
+    std::vector<LexedToken> tokens;  // up to the end of input (not included)
+    std::string errors;
+};
+LexRun lex(const std::string& source, std::vector<std::string> options = {});
+
 // A text file's lines with LF ends (text files have CRLF on Windows).
 std::string lf_lines(std::string text);
 

@@ -112,6 +112,13 @@ TEST(Preprocessor, Expansion) {
         {"no self expansion", "#define foo foo + 1\nfoo\n", "foo + 1", ""},
         {"no mutual recursion", "#define a b\n#define b a\na b\n", "a b", ""},
         {"name at the end takes the following arguments", "#define f g\n#define g(x) (x)\nf(1)\n", "(1)", ""},
+        // Expansion states belong to macros, not tokens: a macro expanded in
+        // an argument may be expanded again in the first rescan of the result.
+        {"first rescan expands an argument's macro again", "#define z z[0]\n#define f(a) a\nf(z) z\n",
+         "z[0][0] z[0]", ""},
+        {"an invocation that the result leaves open",
+         "#define h g(~\n#define g f\n#define f(a) [a]\nh 5)\n", "f(~ 5)",
+         "#error ccparse t.c:4 bad invocation of macro f\n"},
         {"later rescans expand what earlier passes formed",
          "#define lp (\n#define f(x) x\n#define g f lp 1)\ng\n", "1", ""},
         {"argument errors", "#define F(a,b) a\nF(1) F(1,2,3) F()\n#define G(a) a\nG()\n", "F(1) F(1,2,3) F() G()",
