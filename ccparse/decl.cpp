@@ -32,7 +32,7 @@ struct Scope {
 
 struct DeclState {
     std::deque<Symbol> symbols;  // every symbol of the run
-    std::vector<Scope> scopes;   // [0] is the file scope; then parameter scopes
+    std::deque<Scope> scopes;    // [0] is the file scope; then parameter scopes
     std::uint16_t label = 0;
     bool any_object = false;
     Nesting depth;  // nesting of declarators and structure bodies
