@@ -1113,6 +1113,7 @@ void pragma_section(const TokenList& tokens) {
         return;
     }
     ir_flush_pending();
+    if (open == K_LBRACE && error_count() == 0) ir_literal_pool();
     if (open == K_LBRACKET) endscope(false);
     ir_line(tokens[i].line);
     ir_section(word, name);

@@ -45,6 +45,7 @@ void diag_reset() {
 void set_current_token(const TokenPos* pos) { state.current = pos; }
 const TokenPos* current_token() { return state.current; }
 int error_count() { return state.errors; }
+void count_error() { ++state.errors; }
 
 std::string format_message(std::string_view format, std::int32_t number, std::string_view text) {
     std::string out;

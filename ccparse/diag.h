@@ -34,6 +34,8 @@ void errhead(std::string_view file);
 std::string format_message(std::string_view format, std::int32_t number, std::string_view text);
 
 int error_count();
+// Counts an error that was reported in another form (a message without a line).
+void count_error();
 
 // The error stream: the +e file when one is open, else standard error.
 bool open_error_file(const char* name);

@@ -82,15 +82,14 @@ void reset_all() {
     state = DriverState{};
 }
 
-// Closes the output file; a failed write is an error.
+// Closes the output file; a failed write is an error (the file is then removed).
 void close_output() {
     if (!state.output_open) return;
     state.output_open = false;
     if (!out_close()) {
         errhead(opt.source ? opt.source : "");
         vy::toolwrite("can't write " + (state.created_output.empty() ? std::string("output") : state.created_output) + "\n");
-        // Counted so that the file is removed and the status is 1.
-        puterr("can't write %s", 0, state.created_output.empty() ? std::string_view("output") : std::string_view(state.created_output));
+        count_error();
     }
 }
 

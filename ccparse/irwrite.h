@@ -98,6 +98,56 @@ void ir_string(std::string_view bytes);                   // 148 run
 // An address item (200, 192 or 197) naming a symbol, a label or nothing.
 void ir_address(std::uint8_t code, const Symbol* sym, std::uint16_t label, std::uint32_t offset);
 
+// Function records.
+void ir_function(const Symbol* sym, std::uint32_t size);           // 134
+void ir_body(std::uint16_t first_line, std::uint16_t brace_line);  // 251
+void ir_param_type(const TypeNode* type, std::uint16_t attr, bool with_attr);  // 217
+void ir_param_size(std::uint32_t size);                            // 218
+void ir_frame(std::int32_t lowest);                                // 129
+void ir_end_function();                                            // 211
+
+// Statement records (a tree follows 150 and two follow a conditional jump).
+void ir_label(std::uint16_t label, std::uint16_t line, bool loop_test = false);  // 140
+void ir_case_label(std::uint16_t label, std::uint16_t line);       // 130
+void ir_jump(std::uint16_t label);                                 // 139
+void ir_expression();                                              // 150
+// A conditional jump for a relation operator (K_LT .. K_NE).
+void ir_cond_jump(int relation, std::uint16_t label);
+void ir_return();                                                  // 146
+void ir_switch_head(int value_size, std::uint16_t table);          // 190, 149, 189
+void ir_position(std::uint16_t from_line, std::uint16_t from_column, std::uint16_t to_line,
+                 std::uint16_t to_column);                         // 188
+
+// A switch table: the cases in ascending order of value. Writes 185, the
+// dense runs as jump tables (205), the rest as pairs (206) and 151; returns
+// true when `exit` is still the default target (no default case).
+struct SwitchCase {
+    std::int32_t value;
+    std::uint16_t label;
+};
+bool write_ir_switch(std::uint16_t table, std::uint16_t exit, const SwitchCase* cases, std::size_t count,
+                     std::uint16_t default_label, std::uint16_t value_size);
+
+// Expression trees, in prefix form: a node's code and type, then its operands.
+// The node code of a front-end operator (0 when it has none).
+std::uint8_t ir_tree_code(int op);
+void ir_node(std::uint8_t code, const TypeNode* type, std::uint16_t attr, bool with_attr);
+// The operands of a leaf after its node: the name, the value or offset, the
+// storage byte and the memory flag.
+void ir_leaf_operands(const Symbol* sym, std::uint16_t label, std::uint32_t value, std::uint8_t storage,
+                      std::uint8_t memory);
+// The text of an _asm call (113, 180): length + 1, the bytes, a 0.
+void ir_asm_call_text(std::string_view text);
+
+// The debug description's own records.
+void ir_debug_file(std::string_view name);      // 215
+void ir_debug_function(std::string_view name);  // 214
+void ir_debug_label(std::uint16_t label);       // 213
+void ir_used_name(std::string_view name);       // 187
+
+// The literals of the constant pool that have a label and were not written.
+void ir_literal_pool();
+
 // Pending records before the end of the unit, and the end itself.
 void ir_flush_pending();
 void ir_end_unit();

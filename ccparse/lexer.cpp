@@ -7,6 +7,7 @@
 #include "ccparse/preproc.h"
 #include "ccparse/source.h"
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -273,6 +274,11 @@ NumberValue convert_number(std::string_view text, Reporter& report) {
 }
 
 Constant* pool_constant(bool is_real, std::string bytes, double real) {
+    if (is_real) {
+        // Reals are kept apart by their bits.
+        bytes.assign(8, '\0');
+        std::memcpy(bytes.data(), &real, 8);
+    }
     auto key = std::make_tuple(state.function, is_real, bytes);
     auto it = state.constant_index.find(key);
     if (it != state.constant_index.end()) {
@@ -285,10 +291,18 @@ Constant* pool_constant(bool is_real, std::string bytes, double real) {
     c.uses = 1;
     c.is_real = is_real;
     c.real = real;
-    c.bytes = std::move(bytes);
+    c.bytes = is_real ? std::string() : std::move(bytes);
     state.constant_index.emplace(std::move(key), &c);
     return &c;
 }
+
+}  // namespace
+
+Constant* string_constant(std::string bytes) { return pool_constant(false, std::move(bytes), 0); }
+Constant* real_constant(double value) { return pool_constant(true, std::string(), value); }
+Constant* first_constant() { return state.constants.empty() ? nullptr : &state.constants.front(); }
+
+namespace {
 
 // A white-space token that begins "//" ends the line (two pasted slashes).
 bool starts_comment(const PpTok& t) { return t.str().starts_with("//") || t.space().starts_with("//"); }

@@ -25,8 +25,9 @@ struct Constant {
     Constant* link = nullptr;
     const Symbol* function = nullptr;  // the function it occurs in; null at file level
     std::uint32_t uses = 0;
-    std::uint16_t number = 0;          // label given when it is written
-    std::uint8_t flags = 0;
+    std::uint16_t number = 0;          // label given on first use, 0 until then
+    std::uint8_t widths = 0;           // a real's widths in use: 1, 2 (float), 4 (double), 8 (long double)
+    std::uint8_t written = 0;          // the widths (for a string: 1) already in the literal pool
     bool is_real = false;
     double real = 0;
     std::string bytes;                 // a string's characters (no terminator)
@@ -61,6 +62,11 @@ int recovery_state();
 int settokens(TokenList* list);
 
 const Name* intern(std::string_view text);
+
+// The constant pool: shared records for equal constants of one function.
+Constant* string_constant(std::string bytes);
+Constant* real_constant(double value);
+Constant* first_constant();
 
 // The function whose constants are being read (shared only within it).
 void set_constant_function(const Symbol* function);
