@@ -70,6 +70,19 @@ Value non_constant(const TypeNode* type) {
     return v;
 }
 
+// A relation between two values of one type.
+template <typename T>
+bool compare(int op, T x, T y) {
+    switch (op) {
+    case K_EQ: return x == y;
+    case K_NE: return x != y;
+    case K_LT: return x < y;
+    case K_GT: return x > y;
+    case K_LE: return x <= y;
+    default: return x >= y;
+    }
+}
+
 bool is_real_code(std::uint8_t code) { return code >= T_SHORT_REAL && code <= T_LDOUBLE; }
 
 // The integer promotions: narrow types become int (unsigned short unsigned int).
@@ -211,13 +224,9 @@ private:
                     return make_int(0, type_int());
                 }
                 return convert(real_value(x / y), type);
-            case K_EQ: return make_int(x == y, type_int());
-            case K_NE: return make_int(x != y, type_int());
-            case K_LT: return make_int(x < y, type_int());
-            case K_GT: return make_int(x > y, type_int());
-            case K_LE: return make_int(x <= y, type_int());
-            case K_GE: return make_int(x >= y, type_int());
-            default: return non_constant(type);  // no integer operator applies
+            default:
+                if (relation) return make_int(compare(op, x, y), type_int());
+                return non_constant(type);  // no integer operator applies
             }
         }
         std::uint8_t code = effective_code(type);
@@ -247,13 +256,9 @@ private:
             if (op == K_SHL) return make_int(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) << count), type);
             return make_int(x >> count, type);
         }
-        case K_EQ: return make_int(x == y, type_int());
-        case K_NE: return make_int(x != y, type_int());
-        case K_LT: return make_int(x < y, type_int());
-        case K_GT: return make_int(x > y, type_int());
-        case K_LE: return make_int(x <= y, type_int());
-        case K_GE: return make_int(x >= y, type_int());
-        default: return non_constant(type);
+        default:
+            if (relation) return make_int(compare(op, x, y), type_int());
+            return non_constant(type);
         }
     }
 

@@ -241,6 +241,15 @@ Symbol* new_tag(const Name* name, std::uint8_t code) {
 void struct_body(Symbol* tag);
 void enum_body(Symbol* tag);
 
+// Appends to a member list kept by its head and tail.
+void append_member(Symbol*& head, Symbol*& tail, Symbol* member) {
+    if (tail)
+        tail->link = member;
+    else
+        head = member;
+    tail = member;
+}
+
 TypeNode* parse_tag(int kind, DeclSpec& spec) {
     std::uint8_t code = kind == K_STRUCT ? T_STRUCT : kind == K_UNION ? T_UNION : T_ENUM;
     const Token& t = nexttoken();
@@ -333,11 +342,7 @@ void enum_body(Symbol* tag) {
         Symbol* member = alloc_symbol();
         *member = *sym;
         member->link = nullptr;
-        if (members_tail)
-            members_tail->link = member;
-        else
-            members = member;
-        members_tail = member;
+        append_member(members, members_tail, member);
         if (value < low) low = value;
         if (value > high) high = value;
         next = static_cast<std::int64_t>(value) + 1;
@@ -499,11 +504,7 @@ void struct_body(Symbol* tag) {
                 m->attr = d.attr;
                 m->value = static_cast<std::int32_t>(member_offset);
                 m->flags = SYM_DECLARED;
-                if (members_tail)
-                    members_tail->link = m;
-                else
-                    members = m;
-                members_tail = m;
+                append_member(members, members_tail, m);
             }
             int sep = nexttoken().kind;
             if (sep == K_COMMA) continue;

@@ -17,6 +17,7 @@
 #include "ccparse/types.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -137,7 +138,10 @@ bool open_files() {
         if (opt.md) depend_begin(opt.output);
         return true;
     }
-    if (!out_open_file(opt.output, !opt.e)) {
+    // Creating the output over the source would destroy the source.
+    std::error_code same_error;
+    bool same = std::filesystem::equivalent(opt.output, opt.source, same_error);
+    if (same || !out_open_file(opt.output, !opt.e)) {
         errhead(opt.source);
         vy::toolwrite(std::string("can't create ") + opt.output + "\n");
         return false;

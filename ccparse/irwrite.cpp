@@ -27,6 +27,16 @@ IrState state;
 
 constexpr std::size_t max_name = 254;
 
+// A count byte and the bytes of a name; a longer name is reported and cut.
+void ir_counted_text(std::string_view name) {
+    if (name.size() > 255) {
+        puterr("name too long: %.*s", 0, name.substr(0, 32));
+        name = name.substr(0, 255);
+    }
+    ir_u8(static_cast<std::uint8_t>(name.size()));
+    for (char c : name) ir_u8(static_cast<std::uint8_t>(c));
+}
+
 }  // namespace
 
 void ir_reset() { state = IrState{}; }
@@ -178,16 +188,7 @@ void ir_asm(std::string_view text) {
 void ir_section(std::uint16_t word, std::string_view name) {
     ir_u8(IR_SECTION);
     ir_u16(word);
-    if (name.size() > 255) {
-        puterr("name too long: %.*s", 0, name.substr(0, 32));
-        name = name.substr(0, 255);
-    }
-    if (name.empty()) {
-        ir_u8(0);
-        return;
-    }
-    ir_u8(static_cast<std::uint8_t>(name.size()));
-    for (char c : name) ir_u8(static_cast<std::uint8_t>(c));
+    ir_counted_text(name);
 }
 
 void ir_space_names() {
@@ -488,13 +489,8 @@ void ir_debug_label(std::uint16_t label) {
 }
 
 void ir_used_name(std::string_view name) {
-    if (name.size() > 255) {
-        puterr("name too long: %.*s", 0, name.substr(0, 32));
-        name = name.substr(0, 255);
-    }
     ir_u8(IR_USED_NAME);
-    ir_u8(static_cast<std::uint8_t>(name.size()));
-    for (char c : name) ir_u8(static_cast<std::uint8_t>(c));
+    ir_counted_text(name);
 }
 
 void ir_literal_pool() {

@@ -195,6 +195,14 @@ TEST(Declarations, DeclaratorsAndParameters) {
     EXPECT_EQ(mark->link, nullptr);
 }
 
+TEST(Declarations, EnumerationConstantsInConditionals) {
+    FrontRun run = vytest::compile("enum { E = 7 };\n#if E == 7 && F == 0\nint seven;\n#endif\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(sym("seven"), nullptr);
+    run = vytest::compile("enum { E = 7 };\n#if E\nint seven;\n#endif\nint x;\n", {"-sa"});
+    EXPECT_EQ(sym("seven"), nullptr);
+}
+
 TEST(Declarations, AbsoluteAddresses) {
     FrontRun run = vytest::compile("int x @ 0x20;\nint y @ 0x1000;\n#pragma space [] @tiny\nint z @ 0x1000;\nint w @ 7;\n");
     EXPECT_EQ(run.status, 0) << run.errors;

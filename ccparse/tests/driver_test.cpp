@@ -39,16 +39,7 @@ const char* const usage =
     "    -xx   extended debug info\n"
     "    -x    output debug info\n";
 
-void set_env(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value ? value : "");
-#else
-    if (value)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
-#endif
-}
+using vytest::set_env;
 
 TEST(Driver, TextsAndOptionErrors) {
     std::vector<std::string> many_defines;
@@ -94,6 +85,7 @@ TEST(Driver, FileErrorsWithoutALine) {
         {{"+e", "no/such/dir/e.txt", "-o", "t.ir", "t.c"}, "#error ccparse t.c:0 can't create no/such/dir/e.txt\n"},
         {{"-o", "t.ir", "missing.c"}, "#error ccparse missing.c:0 can't open missing.c\n"},
         {{"-o", "t.ir", "-h", "missing.h", "t.c"}, "#error ccparse t.c:0 can't open missing.h\n"},
+        {{"-e", "-o", "./t.c", "t.c"}, "#error ccparse t.c:0 can't create ./t.c\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -102,6 +94,7 @@ TEST(Driver, FileErrorsWithoutALine) {
         EXPECT_EQ(run.status, 1) << c.errors;
         EXPECT_EQ(run.errors, c.errors);
         EXPECT_FALSE(dir.exists("t.ir")) << c.errors;
+        EXPECT_EQ(dir.read("t.c"), "int x;\n") << c.errors;
     }
 }
 

@@ -1,5 +1,6 @@
 // The lexer: constants and their types, escapes, keywords, joined strings,
 // assembly text and token positions.
+#include "ccparse/driver.h"
 #include "ccparse/lexer.h"
 #include "ccparse/tests/front_harness.h"
 
@@ -171,6 +172,29 @@ TEST(Lexer, SlashSlashPasteEndsTheLine) {
     ASSERT_EQ(run.tokens.size(), 2u);
     EXPECT_EQ(run.tokens[0].text, "a");
     EXPECT_EQ(run.tokens[1].text, "d");
+}
+
+TEST(Lexer, FourthGivenBackTokenIsFatal) {
+    vytest::TempDir dir;
+    dir.write("t.c", "a b c d e\n");
+    vytest::Args args({"ccparse", "-o", dir.file("t.ir"), dir.file("t.c")});
+    vytest::ToolHarness harness;
+    int status = -1;
+    ASSERT_TRUE(front_end_begin(args.argc(), args.argv(), &status));
+    for (int i = 0; i < 4; ++i) nexttoken();
+    ungettoken();
+    ungettoken();
+    ungettoken();
+    EXPECT_EQ(nexttoken().name->text, "b");  // given back tokens come again in order
+    ungettoken();
+    try {
+        ungettoken();
+        ADD_FAILURE() << "no end";
+    } catch (const vy::ToolExit& exit) {
+        EXPECT_EQ(exit.status, 1);
+    }
+    EXPECT_NE(harness.errors().find("token overflow"), std::string::npos);
+    EXPECT_FALSE(dir.exists("t.ir"));
 }
 
 }  // namespace
