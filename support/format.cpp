@@ -186,6 +186,7 @@ const char* fmtwidth(const char* cursor, std::int16_t& value, FormatArgList& arg
 }
 
 void fmtout(FormatWriter writer, void* context, const char* format, std::span<const FormatArg> args) {
+    if (!format) return;
     FormatArgList list{args, 0};
     const char* p = format;
     for (;;) {

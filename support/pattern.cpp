@@ -2,6 +2,7 @@
 
 #include "support/number_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vy {
@@ -97,15 +98,50 @@ bool item_matches(const std::uint8_t* item, unsigned char c) {
     }
 }
 
-struct Matcher {
-    const unsigned char* text;
-    std::int32_t length;
-    std::int32_t start[kPatternGroups];
-    std::int32_t end[kPatternGroups];
+// Size of any byte-code instruction, for walking the code.
+std::size_t op_size(const std::uint8_t* pc) {
+    switch (*pc) {
+        case pat_literal:
+        case pat_set:
+        case pat_not_set: return item_size(pc);
+        case pat_group_start:
+        case pat_group_end: return 2;
+        default: return 1;
+    }
+}
 
-    // The end of a match of the code at `pc` from `pos`, or -1. The code is
-    // a straight line, so the last pass over a group mark is the one on the
-    // successful path.
+// Backtracking matcher. Whether the code after a repeat matches from a
+// position depends on nothing else, so each failure there is remembered:
+// patterns such as "*a*a*a*b" then cost polynomial, not exponential, time.
+class Matcher {
+public:
+    Matcher(const char* text, std::int32_t length, const PatternCode& code)
+        : text_(reinterpret_cast<const unsigned char*>(text)), length_(length), code_(code.bytes) {
+        int sites = 0;
+        for (const std::uint8_t* pc = code_; *pc != pat_stop; pc += op_size(pc)) {
+            if (*pc == pat_repeat) site_of_[pc - code_] = static_cast<std::uint8_t>(sites++);
+        }
+        if (sites > 0) window_ = std::min<std::int32_t>(length_ + 1, kMemoBits / sites);
+    }
+
+    // The end of a match from `pos`, or -1; group marks are kept for `groups`.
+    std::int32_t run(std::int32_t pos) {
+        for (int n = 0; n < kPatternGroups; ++n) start_[n] = end_[n] = -1;
+        return match(code_, pos);
+    }
+
+    void groups(std::int32_t found, const char* text, PatternGroup* out) const {
+        for (int n = 0; n < kPatternGroups; ++n) {
+            const bool took_part = found >= 0 && start_[n] >= 0 && end_[n] >= start_[n];
+            out[n] = took_part ? PatternGroup{text + start_[n], end_[n] - start_[n]} : PatternGroup{nullptr, 0};
+        }
+    }
+
+private:
+    static constexpr std::int32_t kMemoBits = 32768;
+
+    // The code is a straight line, so the last pass over a group mark is the
+    // one on the successful path.
     std::int32_t match(const std::uint8_t* pc, std::int32_t pos) {
         for (;;) {
             switch (*pc) {
@@ -116,21 +152,21 @@ struct Matcher {
                     ++pc;
                     break;
                 case pat_end:
-                    if (pos < length && text[pos] != '\n') return -1;
+                    if (pos < length_ && text_[pos] != '\n') return -1;
                     ++pc;
                     break;
                 case pat_group_start:
-                    if (pc[1] < kPatternGroups) start[pc[1]] = pos;
+                    start_[pc[1]] = pos;
                     pc += 2;
                     break;
                 case pat_group_end:
-                    if (pc[1] < kPatternGroups) end[pc[1]] = pos;
+                    end_[pc[1]] = pos;
                     pc += 2;
                     break;
                 case pat_repeat:
-                    return repeat(pc + 1, pos);
+                    return repeat(pc, pos);
                 default:
-                    if (pos >= length || !item_matches(pc, text[pos])) return -1;
+                    if (pos >= length_ || !item_matches(pc, text_[pos])) return -1;
                     ++pos;
                     pc += item_size(pc);
                     break;
@@ -140,31 +176,49 @@ struct Matcher {
 
     // Takes the longest run of the item, then gives back one character at a
     // time down to none.
-    std::int32_t repeat(const std::uint8_t* item, std::int32_t pos) {
+    std::int32_t repeat(const std::uint8_t* pc, std::int32_t pos) {
+        const std::uint8_t* item = pc + 1;
         const std::uint8_t* rest = item + item_size(item);
+        const std::int32_t site = site_of_[pc - code_];
         std::int32_t run = 0;
-        while (pos + run < length && item_matches(item, text[pos + run])) ++run;
+        while (pos + run < length_ && item_matches(item, text_[pos + run])) ++run;
         // A literal right after the run must stand where the run ends.
         const std::uint8_t* next = rest;
         while (*next == pat_group_start || *next == pat_group_end) next += 2;
         const int must = *next == pat_literal ? next[1] : -1;
         for (std::int32_t k = run; k >= 0; --k) {
-            if (must >= 0 && (pos + k >= length || text[pos + k] != must)) continue;
-            const std::int32_t found = match(rest, pos + k);
+            const std::int32_t at = pos + k;
+            if (must >= 0 && (at >= length_ || text_[at] != must)) continue;
+            const bool remembered = at < window_;
+            const std::int32_t bit = site * window_ + at;
+            if (remembered && (failed_[bit / 64] >> (bit % 64) & 1)) continue;
+            const std::int32_t found = match(rest, at);
             if (found >= 0) return found;
+            if (remembered) failed_[bit / 64] |= std::uint64_t{1} << (bit % 64);
         }
         return -1;
     }
+
+    const unsigned char* text_;
+    std::int32_t length_;
+    const std::uint8_t* code_;
+    std::int32_t start_[kPatternGroups];
+    std::int32_t end_[kPatternGroups];
+    std::uint8_t site_of_[kPatternCodeSize] = {};
+    std::int32_t window_ = 0;  // positions below it are remembered per repeat
+    std::uint64_t failed_[kMemoBits / 64] = {};
 };
 
 }  // namespace
 
-const char* patcompile(PatternCode& code, char delimiter, const char* pattern) {
+namespace {
+
+const char* compile(PatternCode& code, char delimiter, const char* pattern) {
     Emitter out{code.bytes};
     const char* p = pattern;
     auto at_end = [delimiter](const char* s) { return *s == delimiter || *s == 0; };
 
-    if (*p == '^') {
+    if (*p == '^' && delimiter != '^') {
         out.put(pat_start);
         ++p;
     }
@@ -243,32 +297,39 @@ const char* patcompile(PatternCode& code, char delimiter, const char* pattern) {
     return out.full ? nullptr : p;
 }
 
+}  // namespace
+
+const char* patcompile(PatternCode& code, char delimiter, const char* pattern) {
+    const char* end = pattern ? compile(code, delimiter, pattern) : nullptr;
+    if (!end) {
+        // A refused pattern leaves a code that matches nothing: an empty set.
+        code.bytes[0] = pat_set;
+        code.bytes[1] = pat_set_end;
+        code.bytes[2] = pat_stop;
+    }
+    return end;
+}
+
 std::int32_t patmatch(const char* text, std::int32_t length, std::int32_t position,
                       const PatternCode& code, PatternGroup* groups) {
     if (length < 0) length = 0;
-    if (position < 0 || position > length) return -1;
-    Matcher m{reinterpret_cast<const unsigned char*>(text), length, {}, {}};
-    for (int n = 0; n < kPatternGroups; ++n) m.start[n] = m.end[n] = -1;
-    const std::int32_t found = m.match(code.bytes, position);
-    if (groups) {
-        for (int n = 0; n < kPatternGroups; ++n) {
-            const bool took_part = found >= 0 && m.start[n] >= 0 && m.end[n] >= m.start[n];
-            groups[n] = took_part ? PatternGroup{text + m.start[n], m.end[n] - m.start[n]}
-                                  : PatternGroup{nullptr, 0};
-        }
-    }
+    std::int32_t found = -1;
+    Matcher matcher(text, length, code);
+    if (position >= 0 && position <= length) found = matcher.run(position);
+    if (groups) matcher.groups(found, text, groups);
     return found;
 }
 
 bool patfind(const char* text, std::int32_t length, const PatternCode& code) {
     if (length < 0) length = 0;
-    if (code.bytes[0] == pat_start) return patmatch(text, length, 0, code, nullptr) >= 0;
+    Matcher matcher(text, length, code);
+    if (code.bytes[0] == pat_start) return matcher.run(0) >= 0;
     const std::uint8_t* first = code.bytes;
     while (*first == pat_group_start) first += 2;
     const int lead = *first == pat_literal ? first[1] : -1;
     for (std::int32_t pos = 0; pos <= length; ++pos) {
         if (lead >= 0 && (pos == length || static_cast<unsigned char>(text[pos]) != lead)) continue;
-        if (patmatch(text, length, pos, code, nullptr) >= 0) return true;
+        if (matcher.run(pos) >= 0) return true;
     }
     return false;
 }

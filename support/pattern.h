@@ -48,7 +48,8 @@ struct PatternGroup {
 
 // Compiles the pattern up to `delimiter` (or the NUL when the delimiter is
 // NUL) and returns a pointer to the delimiter; null when the pattern is
-// malformed (no delimiter, unbalanced groups, an unclosed set) or too long.
+// malformed (no delimiter, unbalanced groups, an unclosed set) or too long;
+// the code then matches nothing.
 const char* patcompile(PatternCode& code, char delimiter, const char* pattern);
 
 // True when the pattern matches somewhere in the text (at 0 when anchored).

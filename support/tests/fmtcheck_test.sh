@@ -21,6 +21,8 @@ check '-1.50|1.234e+03' '%.2f|%.3d' d:-1.5 d:1234.5
 check 'abc   |' '%- 6.3p|' s:abcdef
 check 'ab' '%b' s:abc i:2
 check '-5 fffffffb' '%l %hl' i:-5 i:-5
+check '10 16' '%l %l' i:010 i:0x10
+check '-inf nan' '%f %d' d:-inf d:nan
 
 # Bad arguments are refused with status 2.
 for bad in 'q:1' 'i:12z' 'd:' 'i'; do

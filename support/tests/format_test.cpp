@@ -173,6 +173,7 @@ TEST(Format, FormatEndingInsideAConversion) {
         {"a width", "ab%5", {}, "ab"},
         {"a precision", "ab%.", {}, "ab"},
         {"a width from the argument", "ab%n", {3}, "ab"},
+        {"no format at all", nullptr, {}, ""},
     });
 }
 

@@ -169,6 +169,18 @@ TEST(Pattern, Delimiter) {
     EXPECT_FALSE(vy::patfind("abc", 3, code));
 }
 
+TEST(Pattern, ManyRepeatsStayFast) {
+    // Plain backtracking would try about n^8 splits here.
+    const std::string line(1000, 'a');
+    EXPECT_FALSE(found("*a*a*a*a*a*a*a*b", line));
+    EXPECT_FALSE(found("a^a^a^a^a^a^a^b", line));
+    EXPECT_TRUE(found("*a*a*a*a*a*a*a*a", line));
+    const std::string last = line + "b";
+    EXPECT_TRUE(found("*a*a*a*a*a*a*a*b", last));
+    const vy::PatternCode code = compiled("a^a^a^b");
+    EXPECT_EQ(vy::patmatch(last.data(), static_cast<std::int32_t>(last.size()), 0, code, nullptr), 1001);
+}
+
 TEST(Pattern, MalformedOrTooLong) {
     const struct { const char* name; std::string pattern; char delimiter; } cases[] = {
         {"no delimiter", "abc", '/'},
@@ -184,6 +196,7 @@ TEST(Pattern, MalformedOrTooLong) {
     for (const auto& c : cases) {
         vy::PatternCode code;
         EXPECT_EQ(vy::patcompile(code, c.delimiter, c.pattern.c_str()), nullptr) << c.name;
+        EXPECT_FALSE(vy::patfind(c.pattern.data(), static_cast<std::int32_t>(c.pattern.size()), code)) << c.name;
     }
     // The longest literal pattern that fits, with a repeat in its last byte.
     const std::string longest(253, 'a');

@@ -3,11 +3,13 @@
 //   fmtcheck FORMAT [i:N | d:X | s:TEXT]...
 //
 // i:N is a 32-bit integer (decimal or 0x hex, may be negative), d:X a
-// double, s:TEXT a string. The output is followed by a newline.
+// double ("inf", "-inf" and "nan" too), s:TEXT a string. The output is
+// followed by a newline; a bad argument gives status 2.
 #include "support/double_text.h"
 #include "support/format.h"
 #include "support/number_text.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -33,14 +35,23 @@ int main(int argc, char** argv) {
         const std::int32_t count = length - 2;
         switch (arg[0]) {
             case 'i': {
+                // Decimal, or hexadecimal after "0x"; a sign may come first.
+                const char* digits = value + (*value == '-' || *value == '+');
+                const bool hex = digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
                 std::int32_t n = 0;
-                if (count == 0 || vy::scanlong(value, count, n, 1) != count) return usage(arg);
+                if (count == 0 || vy::scanlong(value, count, n, hex ? 16 : 10) != count) return usage(arg);
                 args.emplace_back(n);
                 break;
             }
             case 'd': {
                 double x = 0;
-                if (count == 0 || vy::scandouble(value, count, x) != count) return usage(arg);
+                if (std::strcmp(value, "inf") == 0 || std::strcmp(value, "-inf") == 0) {
+                    x = *value == '-' ? -HUGE_VAL : HUGE_VAL;
+                } else if (std::strcmp(value, "nan") == 0) {
+                    x = std::nan("");
+                } else if (count == 0 || vy::scandouble(value, count, x) != count) {
+                    return usage(arg);
+                }
                 args.emplace_back(x);
                 break;
             }
