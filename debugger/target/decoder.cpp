@@ -50,9 +50,11 @@ static bool addrtext(std::string& text, uint32_t value, int width) {
     return false;
 }
 
-uint16_t decinstr(uint16_t address, int flags, std::string* text) {
-    bool exec = flags & DEC_EXEC;
-    if (!(flags & DEC_TEXT)) text = nullptr;
+// One body for both uses: instantiated without text for the simulator's
+// fast path, and with text for the views and traces.
+template <bool WithText>
+static uint16_t decode(uint16_t address, bool exec, std::string* text) {
+    if (!WithText) text = nullptr;
     uint16_t pc = address;
     uint8_t prefix = 0, opcode = rdbyte(pc++);
     if (exec) runflags.lasthit = 0;
@@ -143,6 +145,11 @@ uint16_t decinstr(uint16_t address, int flags, std::string* text) {
         row->handler(opcode, mode, static_cast<uint16_t>(operand));
     }
     return static_cast<uint16_t>(pc - address);
+}
+
+uint16_t decinstr(uint16_t address, int flags, std::string* text) {
+    if ((flags & DEC_TEXT) && text) return decode<true>(address, flags & DEC_EXEC, text);
+    return decode<false>(address, flags & DEC_EXEC, nullptr);
 }
 
 }  // namespace vy

@@ -25,6 +25,8 @@ namespace vy {
 
 MemPage* resident[NPAGES];
 uint16_t usestamp;
+static MemPage nopage;
+MemPage* lastused = &nopage;
 
 static MemPage* slots;
 static std::FILE* swapfile;
@@ -55,6 +57,7 @@ void initswap() {
     }
     swapcount = 0;
     usestamp = 0;
+    lastused = &nopage;
     if (swapfile) {
         std::fclose(swapfile);
         std::remove(swapfilename.c_str());
@@ -176,6 +179,7 @@ MemPage* pagein(uint16_t address) {
     victim->stamp = usestamp;
     if (++usestamp == 0) restamp();
     resident[page] = victim;
+    lastused = victim;
     return victim;
 }
 

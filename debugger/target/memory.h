@@ -26,6 +26,8 @@ struct MemPage {
 // The slot that holds each page, or null: the fast path of getpage.
 extern MemPage* resident[NPAGES];
 extern uint16_t usestamp;
+// The page used last: already the newest, so a repeated use needs no stamp.
+extern MemPage* lastused;
 
 void meminit();
 void initswap();
@@ -37,17 +39,25 @@ void restamp();
 
 inline MemPage* getpage(uint16_t address) {
     MemPage* p = resident[address >> 9];
+    if (p == lastused) return p;
     if (!p) return pagein(address);
     p->stamp = usestamp;
     if (++usestamp == 0) restamp();
+    lastused = p;
     return p;
 }
 
 uint32_t chkmemevt(uint16_t address, int kind);
 
+extern uint32_t* btimeptr;
+// Whether an access can match anything: a memory event or a time break.
+inline bool eventspossible() { return memevents || btimeptr; }
+
 inline uint8_t rdbyte(uint16_t address) {
-    if (runflags.skipone) runflags.skipone = 0;
-    else if (runflags.armed) chkmemevt(address, 1);
+    if (runflags.skipone | runflags.armed) [[unlikely]] {
+        if (runflags.skipone) runflags.skipone = 0;
+        else if (eventspossible()) chkmemevt(address, 1);
+    }
     return getpage(address)->data[address & (PAGESIZE - 1)];
 }
 
@@ -55,7 +65,7 @@ inline void wrbyte(uint16_t address, uint8_t value) {
     MemPage* p = getpage(address);
     p->data[address & (PAGESIZE - 1)] = value;
     p->state |= PAGE_DIRTY;
-    if (runflags.armed) chkmemevt(address, 2);
+    if (runflags.armed && eventspossible()) chkmemevt(address, 2);
 }
 
 inline uint16_t rdword(uint16_t address) {

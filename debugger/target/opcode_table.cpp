@@ -369,11 +369,6 @@ static const OpcodeRow* const* buildindex() {
     }
     return index;
 }
-static const OpcodeRow* const* const opindex = buildindex();
-
-const OpcodeRow* oprow(uint8_t prefix, uint8_t opcode) {
-    int slot = prefix == 0 ? 0 : ((prefix >> 1) & 3) + 1;
-    return opindex[slot * 256 + opcode];
-}
+const OpcodeRow* const* const opindex = buildindex();
 
 }  // namespace vy

@@ -54,8 +54,15 @@ struct OpcodeRow {
 extern const OpcodeRow optable[];
 extern const int optablesize;
 
-// The row of a prefix byte (0 for none) and an opcode, or null.
-const OpcodeRow* oprow(uint8_t prefix, uint8_t opcode);
+// The row of each prefix slot and opcode, built from the table.
+extern const OpcodeRow* const* const opindex;
+
+// The row of a prefix byte (0 for none, 0x18, 0x1A, 0xCD) and an opcode, or
+// null.
+inline const OpcodeRow* oprow(uint8_t prefix, uint8_t opcode) {
+    int slot = prefix == 0 ? 0 : ((prefix >> 1) & 3) + 1;
+    return opindex[slot * 256 + opcode];
+}
 // Prefix slot of a row: how many rows directly before it carry its opcode
 // (0 none, 1 prefix 0x18, 2 prefix 0x1A, 3 prefix 0xCD).
 int prefixslot(const OpcodeRow* row);

@@ -6,7 +6,8 @@
 namespace vy {
 
 void RecordMemoryAccess(uint16_t address, int kind) {
-    services().memalarm(address, kind);
+    TargetServices& s = services();
+    if (s.alarms) s.memalarm(address, kind);
     datahit = nullptr;
     for (EventRecord* e = eventlist; e; e = e->next) {
         if (e->cls != 'D' || !e->var) continue;

@@ -11,17 +11,10 @@
 
 namespace vy {
 
-static TargetServices* current;
+static ConsoleServices console;
+TargetServices* currentservices = &console;
 
-TargetServices& services() {
-    if (!current) {
-        static ConsoleServices console;
-        current = &console;
-    }
-    return *current;
-}
-
-void setservices(TargetServices* s) { current = s; }
+void setservices(TargetServices* s) { currentservices = s ? s : &console; }
 
 const char* TargetServices::msgtext(int id) {
     static char missing[32];

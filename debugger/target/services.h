@@ -30,8 +30,10 @@ public:
     virtual void interp(const char* text, int flag) {}
     virtual bool hasmacro(const char* name) { return false; }
     virtual void rmbrk(uint16_t number);
-    // Memory alarms look at every recorded access.
+    // Memory alarms look at every recorded access while alarms is set (the
+    // engine sets it while it has alarm ranges).
     virtual void memalarm(uint16_t address, int kind) {}
+    bool alarms = false;
 
     // Load progress: the gauge of the progress dialog.
     virtual void gaugestart(const char* title, uint32_t start, uint32_t total) {}
@@ -43,7 +45,8 @@ public:
 };
 
 // The services in use; set once at start-up (the console stand-in when none).
-TargetServices& services();
+extern TargetServices* currentservices;
+inline TargetServices& services() { return *currentservices; }
 void setservices(TargetServices* s);
 
 // Reports the texts joined into one error.
