@@ -53,15 +53,15 @@ uint16_t asmline(uint16_t address) {
         return static_cast<uint16_t>(value);
     }
 
-    char name[64];
-    if (!rdident(name, sizeof name)) return 0;
+    char name[65];
+    if (!rdident(name, 64)) return 0;
     for (;;) {
         reader.pos = skipwhite(reader.pos);
         if (*reader.pos != ':') break;
         defsym(name, address);
         reader.pos = skipwhite(reader.pos + 1);
         if (*reader.pos == '\0') return 0;
-        if (!rdident(name, sizeof name)) return 0;
+        if (!rdident(name, 64)) return 0;
     }
 
     int index = mnemindex(name);

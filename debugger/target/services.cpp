@@ -66,7 +66,7 @@ bool rdident(char* name, int limit) {
     int n = 0;
     while (identchar(p[n])) ++n;
     reader.pos = p + n;
-    if (n >= limit) {
+    if (n > limit) {
         msgout(MSG_NAMETOOLONG);
         name[0] = '\0';
         return false;

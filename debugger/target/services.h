@@ -35,10 +35,20 @@ public:
     virtual void memalarm(uint16_t address, int kind) {}
     bool alarms = false;
 
-    // Load progress: the gauge of the progress dialog.
+    // Load progress: the progress dialog with its gauge, the file-load
+    // dialog, and the status bar's first and third panes. gaugestep lets
+    // pending window messages run first, so that a cancel can set
+    // LoadAbortFlag.
+    virtual void loadprogress(int open, uint32_t total) {}
+    virtual void fileloadbox(int open, const char* name) {}
+    virtual void resetloadprogress() {}
+    virtual void showloadfile(const char* name) {}
+    virtual void showloadfunction(const char* name) {}
     virtual void gaugestart(const char* title, uint32_t start, uint32_t total) {}
     virtual void gaugestep(uint32_t n) {}
     virtual void gaugeend() {}
+    virtual void leftstatus(const char* text) {}
+    virtual void rightstatus(const char* text) {}
 
     // Register window refresh after a traced instruction or a run.
     virtual void regwinrefresh(int code) {}
@@ -59,8 +69,9 @@ const char* msgtext(int id);
 void msgout(int id);
 
 // The command reader's helpers: skip blanks and tabs; read an identifier of
-// at most 64 characters (letters, digits, '_', '.', '$', '~') into name,
-// reporting "name too long" for a longer one. Both work on reader.pos.
+// at most limit characters (letters, digits, '_', '.', '$', '~') into name,
+// which holds limit + 1 bytes, reporting "name too long" for a longer one.
+// Both work on reader.pos.
 const char* skipwhite(const char* p);
 bool rdident(char* name, int limit);
 

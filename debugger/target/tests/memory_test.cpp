@@ -119,6 +119,32 @@ TEST_F(MemoryTest, WriteEventFiresAfterTheStoreAndOnlyInItsRange) {
     freeevents();
 }
 
+// Services whose event commands look at the byte being accessed.
+class PeekingServices : public ConsoleServices {
+public:
+    void interp(const char* text, int flag) override {
+        if (std::strcmp(text, "{look}") == 0) seen = rdbyte(0x1000);
+        else wrbyte(0x2000, 0x99);
+    }
+    int seen = -1;
+};
+
+TEST_F(MemoryTest, ReadEventsRunBeforeTheReadAndWriteEventsAfterTheStore) {
+    PeekingServices peeking;
+    peeking.capture = true;
+    setservices(&peeking);
+    addevent(1, MEV_WRITE, 0x1000, 0x1000, "{look}");
+    addevent(2, MEV_READ, 0x2000, 0x2000, "{change}");
+    runflags.armed = 1;
+    wrbyte(0x1000, 0x42);
+    EXPECT_EQ(peeking.seen, 0x42);
+    runflags.lasthit = 0;
+    EXPECT_EQ(rdbyte(0x2000), 0x99);  // the command's store came first
+    EXPECT_EQ(runflags.lasthit, 2u);
+    freeevents();
+    setservices(&console);
+}
+
 TEST_F(MemoryTest, SkipFlagLetsExactlyOneReadGoUnchecked) {
     addevent(1, MEV_READ, 0x40, 0x40);
     runflags.armed = 1;
