@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 
 namespace vy {

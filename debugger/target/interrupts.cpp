@@ -40,6 +40,8 @@ uint32_t intvector(uint32_t mask) {
     return 0;
 }
 
+uint32_t getcycles() { return timeptr ? *timeptr : 0; }
+
 int raiseint(uint32_t vector, const char* name, int byname) {
     for (IntDesc* d = inttable; d->name; ++d) {
         if (byname ? std::strcmp(d->name, name) == 0 : d->vector == vector) {

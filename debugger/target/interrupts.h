@@ -31,6 +31,8 @@ IntDesc* builtininttable();
 
 // The vector address of the source with that mask; 0 when there is none.
 uint32_t intvector(uint32_t mask);
+// The cycle counter .time, or 0 while it is undefined.
+uint32_t getcycles();
 // Raises a source found by name (byname set) or by vector: 1 when found.
 int raiseint(uint32_t vector, const char* name, int byname);
 

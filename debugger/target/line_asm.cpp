@@ -6,7 +6,6 @@
 #include "debugger/target/memory.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/opcode_table.h"
-#include "debugger/target/run_state.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 

@@ -8,7 +8,6 @@
 #include "debugger/target/messages.h"
 #include "debugger/target/output.h"
 #include "debugger/target/registers.h"
-#include "debugger/target/run_state.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 

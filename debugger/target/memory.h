@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 
 namespace vy {
 

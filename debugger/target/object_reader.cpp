@@ -2,7 +2,6 @@
 // such a file is refused like a damaged one and the load is abandoned.
 #include "debugger/target/loader.h"
 #include "debugger/target/messages.h"
-#include "debugger/target/run_state.h"
 #include "debugger/target/services.h"
 
 namespace vy {

@@ -6,10 +6,17 @@
 
 #include "debugger/target/console_services.h"
 #include "debugger/target/messages.h"
-#include "debugger/target/run_state.h"
 #include "support/list_node.h"
 
 namespace vy {
+
+RunFlags runflags;
+MemEvent* memevents;
+CommandReader reader;
+EventRecord* eventlist;
+EventRecord* datahit;
+uint8_t LoadAbortFlag;
+uint8_t LoadFailed;
 
 static ConsoleServices console;
 TargetServices* currentservices = &console;

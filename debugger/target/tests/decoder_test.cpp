@@ -9,7 +9,7 @@
 #include "debugger/target/memory.h"
 #include "debugger/target/opcode_table.h"
 #include "debugger/target/registers.h"
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "support/list_node.h"
 #include "target_fixture.h"

@@ -3,7 +3,6 @@
 
 #include "debugger/target/line_asm.h"
 #include "debugger/target/memory.h"
-#include "debugger/target/run_state.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "target_fixture.h"

@@ -5,7 +5,7 @@
 #include "debugger/target/loader.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/registers.h"
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "target_fixture.h"
 
@@ -37,6 +37,7 @@ TEST_F(LoaderTest, IntelHexLoadsAndPassesOverAddressRecords) {
         ":020000040000FA\n"
         ":02001000ABCD76\n"
         ":03FFFF00010203F9\n"
+        ":040000030000E00019\n"
         ":00000001FF";  // no line end after the last line
     ldprog(tempfile("a.hex", file).c_str(), 0, 0, 0, 0);
     EXPECT_EQ(console.errors, "");
@@ -112,6 +113,17 @@ TEST_F(LoaderTest, RawImagesLoadAtTheBaseAndWrap) {
     EXPECT_EQ(rensym(".tsize")->value, 600u);
     EXPECT_EQ(getpc(), 0xFF00);
     EXPECT_EQ(loadformat, 'A');
+}
+
+TEST_F(LoaderTest, RawImageLargerThanTheAddressSpaceWraps) {
+    std::string image(70000, '\x11');
+    for (int i = 65536; i < 70000; ++i) image[i] = '\x22';
+    ldprog(tempfile("big.bin", image).c_str(), 0, 0, 0, 0);
+    EXPECT_EQ(rdbyte(0x0000), 0x22);
+    EXPECT_EQ(rdbyte(static_cast<uint16_t>(70000 - 65536 - 1)), 0x22);
+    EXPECT_EQ(rdbyte(static_cast<uint16_t>(70000 - 65536)), 0x11);
+    EXPECT_EQ(rdbyte(0xFFFF), 0x11);
+    EXPECT_EQ(rensym(".tsize")->value, 70000u);
 }
 
 TEST_F(LoaderTest, EmptyRawFileAndForcedRaw) {

@@ -13,7 +13,7 @@
 #include "debugger/target/line_asm.h"
 #include "debugger/target/loader.h"
 #include "debugger/target/memory.h"
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 #include "target_fixture.h"
 
 namespace vy {

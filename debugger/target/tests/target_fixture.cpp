@@ -5,7 +5,7 @@
 
 #include "debugger/target/memory.h"
 #include "debugger/target/registers.h"
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
 

@@ -9,7 +9,7 @@
 #include "debugger/target/decoder.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/registers.h"
-#include "debugger/target/run_state.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 
 using namespace vy;
