@@ -93,9 +93,7 @@ TEST_F(OracleTest, EveryPrefixAndOpcodeDecodesLikeObjdump) {
     for (int p = 0; p < 4; ++p) {
         for (int op = 0; op < 256; ++op) {
             uint32_t offset = (p * 256 + op) * 8;
-            if (p && (op == 0x18 || op == 0x1A || op == 0xCD)) continue;  // a prefix after a prefix
             SCOPED_TRACE(::testing::Message() << "prefix " << int(prefixes[p]) << " opcode " << op);
-            if (!p && (op == 0x18 || op == 0x1A || op == 0xCD)) continue;
             ASSERT_TRUE(outside.count(offset));
             const Disassembled& want = outside[offset];
             uint16_t length = decinstr(static_cast<uint16_t>(SLOTS + offset), DEC_TEXT, &text);
@@ -108,6 +106,8 @@ TEST_F(OracleTest, EveryPrefixAndOpcodeDecodesLikeObjdump) {
             EXPECT_EQ(text.substr(0, text.find(' ')), want.mnemonic);
         }
     }
+    // A prefix alone stands before the padding byte 0x01, which no prefix
+    // takes: the 68HC11 has 308 instructions.
     EXPECT_EQ(valid, 308);
 }
 
