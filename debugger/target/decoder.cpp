@@ -12,8 +12,6 @@
 
 namespace vy {
 
-DebugEntry* debuglist;
-
 DebugEntry* lineexact(uint16_t address) {
     for (DebugEntry* e = debuglist; e && e->addr <= address; e = e->next)
         if (e->addr == address && (e->kind == DBG_LINE || e->kind == DBG_FUNCSTART)) return e;
