@@ -35,9 +35,11 @@ SymRec* defsym(const char* name, uint32_t value) {
 void undefsym(const char* name) {
     for (SymRec** link = &symlist; *link; link = &(*link)->next) {
         if (std::strcmp((*link)->name(), name) == 0) {
+            // The name may live in the node itself: look at it before the
+            // node is freed.
+            if (uint32_t** t = tracked(name)) *t = nullptr;
             SymRec* gone = *link;
             *link = static_cast<SymRec*>(freenode(gone, gone->next));
-            if (uint32_t** t = tracked(name)) *t = nullptr;
             return;
         }
     }

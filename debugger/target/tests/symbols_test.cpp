@@ -60,6 +60,16 @@ TEST_F(SymbolTest, CyclesStopWhileTimeIsUndefinedAndRestartFromItsNewValue) {
     EXPECT_EQ(rensym(".time")->value, 1002u);
 }
 
+TEST_F(SymbolTest, ASymbolCanBeRemovedByItsOwnName) {
+    // The name handed over lives in the node that goes away.
+    undefsym(rensym(".time")->name());
+    EXPECT_EQ(rensym(".time"), nullptr);
+    EXPECT_EQ(timeptr, nullptr);
+    defsym("x", 1);
+    undefsym(rensym("x")->name());
+    EXPECT_EQ(rensym("x"), nullptr);
+}
+
 TEST_F(SymbolTest, DropKeepsOnlyTheSpecialSymbols) {
     defsym("x", 1);
     defsym(".text", 0x8000);
