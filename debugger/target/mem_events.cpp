@@ -43,9 +43,11 @@ uint32_t chkmemevt(uint16_t address, int kind) {
         }
         const char* text = skipwhite(e->block + 4);
         if (*text != '{') {
+            // A condition: the command, if any, stands behind it.
             reader.pos = text;
             uint32_t holds = 0;
             if (!services().evalexpr(&holds) || holds == 0) continue;
+            text = skipwhite(reader.pos);
         }
         reader.cont = 0;
         runflags.armed = 0;

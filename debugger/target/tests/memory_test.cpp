@@ -169,6 +169,21 @@ TEST_F(MemoryTest, FalseConditionSetsTheHitSymbolsButDoesNotFire) {
     freeevents();
 }
 
+TEST_F(MemoryTest, ConditionThatHoldsRunsOnlyTheCommandBehindIt) {
+    defsym("flag", 1);
+    addevent(6, MEV_WRITE, 0x10, 0x10, "flag {note}");
+    addevent(7, MEV_READ, 0x20, 0x20, "flag");
+    runflags.armed = 1;
+    wrbyte(0x10, 1);
+    EXPECT_EQ(runflags.lasthit, 6u);
+    runflags.lasthit = 0;
+    rdbyte(0x20);
+    EXPECT_EQ(runflags.lasthit, 7u);
+    // The condition is evaluated once and never run as a command.
+    EXPECT_EQ(console.commands, "{note}\n\n");
+    freeevents();
+}
+
 TEST_F(MemoryTest, CommandBlockRunsDisarmedAndFiresUnlessItContinues) {
     addevent(5, MEV_WRITE, 0x10, 0x10, "{print}");
     runflags.armed = 1;
