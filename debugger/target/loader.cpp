@@ -53,7 +53,8 @@ static bool hexbytes(std::string_view text, std::vector<uint8_t>& bytes) {
 }
 
 // S<type><count><address><data><check>: the count covers the address, the
-// data and the check byte, whose ones' complement sum makes 0xFF.
+// data and the check byte. The check byte is not verified, so that a record
+// patched by hand still loads.
 static bool parsesrecord(std::string_view line, TextRecord& rec) {
     if (line.size() < 4) return false;
     int type = line[1] - '0';
@@ -62,9 +63,6 @@ static bool parsesrecord(std::string_view line, TextRecord& rec) {
     if (!hexbytes(line.substr(2), bytes)) return false;
     std::size_t addrbytes = (type == 3 || type == 7) ? 4 : (type == 2 || type == 8) ? 3 : 2;
     if (bytes[0] != bytes.size() - 1 || bytes.size() < addrbytes + 2) return false;
-    uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
-    if (sum != 0xFF) return false;
     for (std::size_t i = 0; i < addrbytes; ++i) rec.address = rec.address << 8 | bytes[1 + i];
     if (type >= 7) {
         rec.kind = TextRecord::END;
@@ -75,16 +73,13 @@ static bool parsesrecord(std::string_view line, TextRecord& rec) {
     return true;  // S0 and the record counts S5, S6 carry nothing to load
 }
 
-// :<count><address><type><data><check>: all bytes sum to 0. Type 00 is data
-// and 01 the end; the extended and start address records (02 to 05) carry
-// nothing for a 16-bit address space and are passed over.
+// :<count><address><type><data><check>, the check byte not verified. Type
+// 00 is data and 01 the end; the extended and start address records (02 to
+// 05) carry nothing for a 16-bit address space and are passed over.
 static bool parseintel(std::string_view line, TextRecord& rec) {
     std::vector<uint8_t> bytes;
     if (!hexbytes(line.substr(1), bytes) || bytes.size() < 5) return false;
     if (bytes[0] != bytes.size() - 5) return false;
-    uint8_t sum = 0;
-    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
-    if (sum != 0) return false;
     rec.address = static_cast<uint32_t>(bytes[1]) << 8 | bytes[2];
     switch (bytes[3]) {
     case 0x00:
@@ -133,8 +128,9 @@ static bool readlines(std::FILE* f, std::vector<std::string>& lines) {
     return true;
 }
 
-// The text formats. Every line is checked before the first byte is stored,
-// so that a malformed file leaves target memory as it was.
+// The text formats. Every line up to the end record is checked before the
+// first byte is stored, so that a malformed file leaves target memory as it
+// was; what follows the end record is never read.
 static int ldtext(std::FILE* f) {
     std::vector<std::string> lines;
     if (!readlines(f, lines)) {
@@ -142,14 +138,17 @@ static int ldtext(std::FILE* f) {
         LoadFailed = 1;
         return 0;
     }
-    std::vector<TextRecord> records(lines.size());
+    std::vector<TextRecord> records;
+    records.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        records.emplace_back();
         if (blankline(lines[i])) continue;
         if (!parseline(lines[i], records[i])) {
             dberror({msgtext(MSG_READERROR), " S-record/Hex, line ", std::to_string(i + 1)});
             LoadFailed = 1;
             return 0;
         }
+        if (records[i].kind == TextRecord::END) break;
     }
     services().gaugestart("Memory Records", 0, static_cast<uint32_t>(lines.size()));
     for (std::size_t i = 0; i < records.size(); ++i) {

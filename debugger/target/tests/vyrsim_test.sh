@@ -18,7 +18,7 @@ cc:.X.I.Z.. a:00 b:00 x:0000 y:0000 s:0000 pc:8007 cycles:30
 if [ "$out" != "$expected" ]; then
   echo "unexpected output:"; echo "$out"; exit 1
 fi
-printf 'S10A800086054A26FD9720C7\n' > bad.s19
+printf 'S10A800086054A26FD97ZZC6\n' > bad.s19
 status=0
 err=$("$sim" bad.s19 regs 2>&1) || status=$?
 [ "$status" -eq 1 ] || { echo "damaged file gave status $status"; exit 1; }
