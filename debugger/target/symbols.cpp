@@ -1,6 +1,7 @@
 #include "debugger/target/symbols.h"
 
 #include <cstring>
+#include <string>
 
 #include "support/list_node.h"
 
@@ -19,16 +20,18 @@ static uint32_t** tracked(const char* name) {
     return nullptr;
 }
 
-SymRec* defsym(const char* name, uint32_t value) {
-    undefsym(name);
+SymRec* defsym(const char* given, uint32_t value) {
+    // The name may live in the node that is replaced: keep a copy.
+    std::string name(given);
+    undefsym(name.c_str());
     SymRec** link = &symlist;
     while (*link && ((*link)->name()[0] == '.' || (*link)->value <= value)) link = &(*link)->next;
-    std::size_t len = std::strlen(name);
+    std::size_t len = name.size();
     auto* s = static_cast<SymRec*>(newnode(sizeof(SymRec) + len + 1, *link));
-    std::memcpy(s->name(), name, len + 1);
+    std::memcpy(s->name(), name.c_str(), len + 1);
     s->value = value;
     *link = s;
-    if (uint32_t** t = tracked(name)) *t = &s->value;
+    if (uint32_t** t = tracked(s->name())) *t = &s->value;
     return s;
 }
 

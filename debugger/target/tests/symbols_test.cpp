@@ -60,12 +60,16 @@ TEST_F(SymbolTest, CyclesStopWhileTimeIsUndefinedAndRestartFromItsNewValue) {
     EXPECT_EQ(rensym(".time")->value, 1002u);
 }
 
-TEST_F(SymbolTest, ASymbolCanBeRemovedByItsOwnName) {
+TEST_F(SymbolTest, ASymbolCanBeRedefinedOrRemovedByItsOwnName) {
     // The name handed over lives in the node that goes away.
+    defsym("x", 1);
+    defsym(rensym("x")->name(), 9);
+    EXPECT_EQ(rensym("x")->value, 9u);
+    defsym(rensym(".time")->name(), 5);
+    EXPECT_EQ(*timeptr, 5u);
     undefsym(rensym(".time")->name());
     EXPECT_EQ(rensym(".time"), nullptr);
     EXPECT_EQ(timeptr, nullptr);
-    defsym("x", 1);
     undefsym(rensym("x")->name());
     EXPECT_EQ(rensym("x"), nullptr);
 }
