@@ -53,8 +53,9 @@ static bool hexbytes(std::string_view text, std::vector<uint8_t>& bytes) {
 }
 
 // S<type><count><address><data><check>: the count covers the address, the
-// data and the check byte. The check byte is not verified, so that a record
-// patched by hand still loads.
+// data and the check byte, whose ones' complement sum makes 0xFF. A record
+// whose check byte is wrong is refused: loading it would put damaged code
+// into target memory without a word.
 static bool parsesrecord(std::string_view line, TextRecord& rec) {
     if (line.size() < 4) return false;
     int type = line[1] - '0';
@@ -63,6 +64,9 @@ static bool parsesrecord(std::string_view line, TextRecord& rec) {
     if (!hexbytes(line.substr(2), bytes)) return false;
     std::size_t addrbytes = (type == 3 || type == 7) ? 4 : (type == 2 || type == 8) ? 3 : 2;
     if (bytes[0] != bytes.size() - 1 || bytes.size() < addrbytes + 2) return false;
+    uint8_t sum = 0;
+    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
+    if (sum != 0xFF) return false;
     for (std::size_t i = 0; i < addrbytes; ++i) rec.address = rec.address << 8 | bytes[1 + i];
     if (type >= 7) {
         rec.kind = TextRecord::END;
@@ -73,13 +77,16 @@ static bool parsesrecord(std::string_view line, TextRecord& rec) {
     return true;  // S0 and the record counts S5, S6 carry nothing to load
 }
 
-// :<count><address><type><data><check>, the check byte not verified. Type
+// :<count><address><type><data><check>: all bytes sum to 0. Type
 // 00 is data and 01 the end; the extended and start address records (02 to
 // 05) carry nothing for a 16-bit address space and are passed over.
 static bool parseintel(std::string_view line, TextRecord& rec) {
     std::vector<uint8_t> bytes;
     if (!hexbytes(line.substr(1), bytes) || bytes.size() < 5) return false;
     if (bytes[0] != bytes.size() - 5) return false;
+    uint8_t sum = 0;
+    for (uint8_t b : bytes) sum = static_cast<uint8_t>(sum + b);
+    if (sum != 0) return false;
     rec.address = static_cast<uint32_t>(bytes[1]) << 8 | bytes[2];
     switch (bytes[3]) {
     case 0x00:

@@ -71,29 +71,18 @@ TEST_F(LoaderTest, LoadingStopsAtTheEndRecord) {
     }
 }
 
-TEST_F(LoaderTest, CheckBytesAreNotVerified) {
-    // Both records carry a wrong check byte (hand-patched data).
-    ldprog(tempfile("patched.s19", "S1040020EE00\nS9031234FF\n").c_str(), 0, 0, 0, 0);
-    EXPECT_EQ(console.errors, "");
-    EXPECT_EQ(rdbyte(0x0020), 0xEE);
-    EXPECT_EQ(rensym(".text")->value, 0x1234u);
-    ldprog(tempfile("patched.hex", ":02003000ABCD00\n:00000001EE\n").c_str(), 0, 0, 0, 0);
-    EXPECT_EQ(console.errors, "");
-    EXPECT_EQ(LoadFailed, 0);
-    EXPECT_EQ(rdword(0x0030), 0xABCD);
-    EXPECT_EQ(loadformat, ':');
-}
-
 TEST_F(LoaderTest, MalformedTextFilesAreRefusedAndMemoryIsLeftAlone) {
     struct Case { const char* name; const char* line; };
     const Case cases[] = {
         {"bad_count", "S1050000AA51"},
+        {"bad_checksum", "S1040000AA52"},
         {"bad_character", "S1040000AG51"},
         {"truncated", "S1040000AA"},
         {"odd_digits", "S1040000AA5"},
         {"unknown_type", "S4040000AA51"},
         {"unknown_kind", "X1040000AA51"},
         {"intel_bad_count", ":03000000ABCD85"},
+        {"intel_bad_checksum", ":02000000ABCD87"},
         {"intel_truncated", ":02000000AB"},
         {"intel_unknown_type", ":00000006FA"},
         {"intel_bad_character", ":02000000ABCZ86"},
