@@ -96,11 +96,12 @@ bool quote_closed(std::string_view text) {
     return false;
 }
 
-// Replaces a predefined name at list[i]; returns the index after the replacement.
-std::size_t expand_predefined(TokenList& list, std::size_t i, Predefined which) {
+// The value of the predefined name at list[i]; `end` becomes the index after
+// what it replaces.
+PpTok expand_predefined(const TokenList& list, std::size_t i, Predefined which, std::size_t& end) {
     const PpTok name = list[i];
-    std::size_t end = i + 1;
-    PpTok tok;
+    end = i + 1;
+    PpTok tok = name;
     switch (which) {
     case P_DEFINED: {
         bool known = false;
@@ -138,11 +139,9 @@ std::size_t expand_predefined(TokenList& list, std::size_t i, Predefined which) 
     case P_LINE: tok = make_token(K_NUMBER, std::to_string(name.line), name); break;
     case P_STDC: tok = make_token(K_NUMBER, "1", name); break;
     case P_TLVX: tok = make_token(K_NUMBER, std::to_string(tlvx_value()), name); break;
-    case P_NONE: return i + 1;
+    case P_NONE: break;
     }
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(i + 1), list.begin() + static_cast<std::ptrdiff_t>(end));
-    list[i] = tok;
-    return i + 1;
+    return tok;
 }
 
 // Finds the arguments of an invocation whose '(' is list[open]. Returns the
@@ -325,9 +324,12 @@ std::size_t matching_paren(TokenList& list, std::size_t open, int mode) {
     }
 }
 
-// Expands the invocation of `m` whose name is list[i]. Returns the number of
-// tokens that replaced it, or nothing when the name stays as it is.
-std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, MacroDef& m, int mode) {
+// Expands the invocation of `m` whose name is list[i] into `result`. Returns
+// the index after the tokens it replaces, or nothing when the name stays as it
+// is. The list itself is only read (and, at the top level, lengthened by the
+// lines that follow).
+std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, MacroDef& m, int mode,
+                                             TokenList& result) {
     NestingGuard guard(state.depth, macro_nesting_limit);
     if (!guard.ok()) return std::nullopt;
     const PpTok name = list[i];
@@ -355,7 +357,7 @@ std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, Mac
             return std::nullopt;
         }
     }
-    TokenList result;
+    result.clear();
     if (!substitute(m, args, result)) return std::nullopt;
     m.used = true;
     m.state = 1;
@@ -392,10 +394,7 @@ std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, Mac
         result[0].ws = name.ws;
         result[0].wslen = name.wslen;
     }
-    std::size_t count = result.size();
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(i), list.begin() + static_cast<std::ptrdiff_t>(end));
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(i), result.begin(), result.end());
-    return count;
+    return end;
 }
 
 void link_macro(std::unique_ptr<MacroDef> def) {
@@ -588,7 +587,21 @@ int tlvx_value() {
 }
 
 bool expand(TokenList& list, int mode) {
+    // The expanded line is built in a new list from the first replacement on,
+    // so that a long line costs time in proportion to its length. The scan
+    // never looks back: a replacement has been rescanned already.
+    TokenList out;
+    std::size_t copied = 0;  // list[0, copied) is in `out`
     bool any = false;
+    auto replace = [&](std::size_t from, std::size_t to, const PpTok* first, const PpTok* last) {
+        if (!any) out.reserve(list.size());
+        any = true;
+        out.insert(out.end(), list.begin() + static_cast<std::ptrdiff_t>(copied),
+                   list.begin() + static_cast<std::ptrdiff_t>(from));
+        out.insert(out.end(), first, last);
+        copied = to;
+    };
+    TokenList result;
     std::size_t i = 0;
     while (i < list.size()) {
         if (list[i].kind != K_IDENT) {
@@ -598,8 +611,10 @@ bool expand(TokenList& list, int mode) {
         std::string_view name = list[i].str();
         Predefined which = predefined(name);
         if (which != P_NONE) {
-            i = expand_predefined(list, i, which);
-            any = true;
+            std::size_t end = i + 1;
+            PpTok value = expand_predefined(list, i, which, end);
+            replace(i, end, &value, &value + 1);
+            i = end;
             continue;
         }
         MacroDef* m = find_macro(name);
@@ -607,17 +622,21 @@ bool expand(TokenList& list, int mode) {
             ++i;
             continue;
         }
-        std::optional<std::size_t> count = expand_invocation(list, i, *m, mode);
-        if (!count) {
+        std::optional<std::size_t> end = expand_invocation(list, i, *m, mode, result);
+        if (!end) {
             ++i;
             continue;
         }
-        i += *count;
-        any = true;
+        replace(i, *end, result.data(), result.data() + result.size());
+        i = *end;
         if (mode == 0) {
             for (MacroDef* t : state.touched) t->state = 0;
             state.touched.clear();
         }
+    }
+    if (any) {
+        out.insert(out.end(), list.begin() + static_cast<std::ptrdiff_t>(copied), list.end());
+        list.swap(out);
     }
     return any;
 }

@@ -69,8 +69,8 @@ Punct punctuator(const char* p, const char* end) {
 
 class Scanner {
 public:
-    Scanner(const char* text, std::size_t len, bool slash_comments)
-        : start_(text), p_(text), end_(text + len), slash_comments_(slash_comments) {}
+    Scanner(const char* text, std::size_t len, bool slash_comments, bool quiet = false)
+        : start_(text), p_(text), end_(text + len), slash_comments_(slash_comments), quiet_(quiet) {}
 
     // Skips white space and comments. Returns false when a /* comment runs
     // past the end.
@@ -145,7 +145,7 @@ private:
             if (c == quote) return quote == '"' ? K_STRING : K_CHARCONST;
             if (c == '\\' && p_ < end_) ++p_;
         }
-        puterr("unbalanced %c", quote);
+        if (!quiet_) puterr("unbalanced %c", quote);
         return quote == '"' ? K_STRING : K_CHARCONST;
     }
 
@@ -153,6 +153,7 @@ private:
     const char* p_;
     const char* end_;
     bool slash_comments_;
+    bool quiet_;
 };
 
 const char line_end_text[] = "\n";
@@ -191,6 +192,17 @@ void scan_line(const ScanInput& input, TokenList& out, bool& comment_open, bool 
         tok.text = text;
         tok.len = static_cast<std::uint32_t>(scan.pos() - text);
         out.push_back(tok);
+    }
+}
+
+bool comment_open_after(std::string_view text, bool slash_comments) {
+    Scanner scan(text.data(), text.size(), slash_comments, true);
+    bool in_comment = true;
+    for (;;) {
+        if (!scan.skip_space(in_comment)) return true;
+        in_comment = false;
+        if (scan.pos() == scan.end()) return false;
+        scan.token();
     }
 }
 

@@ -25,6 +25,10 @@ struct ScanInput {
 // set flag on entry continues a comment begun on an earlier line.
 void scan_line(const ScanInput& input, TokenList& out, bool& comment_open, bool slash_comments);
 
+// Whether a /* comment is still open at the end of `text`, which begins
+// inside one (no diagnostics).
+bool comment_open_after(std::string_view text, bool slash_comments);
+
 // Cuts a text made by pasting into tokens (no line end, no position).
 void scan_text(std::string_view text, TokenList& out, bool slash_comments);
 

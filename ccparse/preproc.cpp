@@ -497,16 +497,34 @@ TokenList* pp_next_line() {
         bool comment_before = state.comment_open;
         scan_logical(state.logical, list);
         if (first_is_hash(list)) {
-            // A comment begun on a directive line takes the following lines in.
-            while (state.comment_open && !comment_before) {
-                LogicalLine more;
-                if (!next_logical(more)) break;
-                std::uint32_t base = static_cast<std::uint32_t>(state.logical.text.size());
-                state.logical.text += more.text;
-                for (LinePiece piece : more.pieces) state.logical.pieces.push_back({base + piece.offset, piece.line});
+            // A comment begun on a directive line takes the following lines
+            // in; each new line alone tells whether the comment goes on, and
+            // the whole is cut into tokens once.
+            if (state.comment_open && !comment_before) {
+                bool open = true;
+                bool cut = false;  // the file ended inside the comment
+                while (open) {
+                    LogicalLine more;
+                    SourceFile* file = current_source();
+                    if (!next_logical(more)) {
+                        cut = true;
+                        break;
+                    }
+                    if (current_source() != file) {
+                        // The including file goes on outside the comment.
+                        state.pending = std::move(more);
+                        cut = true;
+                        break;
+                    }
+                    std::uint32_t base = static_cast<std::uint32_t>(state.logical.text.size());
+                    state.logical.text += more.text;
+                    for (LinePiece piece : more.pieces) state.logical.pieces.push_back({base + piece.offset, piece.line});
+                    open = comment_open_after(more.text, !opt.sa);
+                }
                 list.clear();
                 state.comment_open = comment_before;
                 scan_logical(state.logical, list);
+                if (cut) state.comment_open = false;
             }
             if (handle_directive(list, first_real(list))) return &list;
             continue;

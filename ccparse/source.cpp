@@ -10,6 +10,11 @@
 
 #include <cstring>
 #include <deque>
+#include <unordered_set>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace vy::cc {
 
@@ -87,6 +92,7 @@ struct IncludeFrame {
 
 struct SourceState {
     std::deque<SourceFile> files;  // every file opened, in opening order
+    std::unordered_set<std::string> names;  // their names
     SourceFile* current = nullptr;
     std::unique_ptr<LineReader> reader;
     std::vector<IncludeFrame> stack;
@@ -141,7 +147,14 @@ std::FILE* open_source_path(const std::string& name) {
     std::string path = name;
     for (char& c : path)
         if (c == '\\') c = '/';
-    return std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // A directory opens here but reads nothing; it is no source file.
+    struct stat info;
+    if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 #endif
 }
 
@@ -159,9 +172,7 @@ bool openfile(std::string_view name, bool search) {
         puterr("can't open %s", 0, name);
         return false;
     }
-    bool seen = false;
-    for (const SourceFile& f : state.files) seen = seen || f.name == opened;
-    if (!seen) depend_on(opened);
+    if (state.names.insert(opened).second) depend_on(opened);
 
     auto reader = std::make_unique<LineReader>(file);
     if (!state.files.empty()) state.files.back().next = nullptr;

@@ -206,6 +206,24 @@ TEST(Preprocessor, Includes) {
               "#error ccparse t.c:9 can't open none.h\n");
 }
 
+TEST(Preprocessor, CommentOpenAtTheEndOfAHeader) {
+    // The comment ends with its file: the including file goes on as text.
+    FrontRun run = vytest::preprocess_out("#include \"h.h\"\nafter\n#define B 2\nB\n", {},
+                                          {{"h.h", "#define A 1 /* open\nline\n"}});
+    EXPECT_EQ(vytest::squeeze(run.out), "after 2");
+    EXPECT_EQ(run.errors, "#error ccparse h.h:2 unclosed comment at end of file\n");
+}
+
+TEST(Preprocessor, DirectoryIsNoSourceFile) {
+    vytest::TempDir dir;
+    dir.write("inc/sub/x.h", "");
+    dir.write("sub/x.h", "from_sub\n");
+    dir.write("t.c", "#include \"sub\"\n#include \"sub/x.h\"\n");
+    FrontRun run = vytest::run_front(dir, {"-e", "-iinc", "t.c"});
+    EXPECT_EQ(vytest::squeeze(run.out), "from_sub");
+    EXPECT_EQ(run.errors, "#error ccparse t.c:1 can't open sub\n");
+}
+
 TEST(Preprocessor, BackslashPathsAreAccepted) {
     vytest::TempDir dir;
     dir.write("sub/h.h", "from_sub\n");

@@ -32,12 +32,22 @@ TEST(Robustness, HostileSourcesAreDiagnosed) {
     std::string chain;
     for (int i = 0; i < 3000; ++i) chain += "#define M" + std::to_string(i) + " M" + std::to_string(i + 1) + "\n";
     chain += "int M0;\n";
+    // Long inputs that must take time in proportion to their length.
+    std::string long_call = "#define F(x) x\n#define T int\nF(\n";
+    for (int i = 0; i < 20000; ++i) long_call += "T a" + std::to_string(i) + "; T b" + std::to_string(i) + ";\n";
+    std::string open_call = long_call;
+    long_call += ")\n";
+    std::string comment_lines = repeat("a comment line of a directive, with a few words in it\n", 30000);
 
     const HostileCase cases[] = {
         {"unterminated comment", "int x; /* no end\nint y;\n", "unclosed comment at end of file"},
         {"unterminated string", "char *s = \"abc\n;\n", "unbalanced \""},
         {"unterminated char", "int c = 'a\n;\n", "unbalanced '"},
         {"unterminated #if", "#if 1\nint x;\n", "missing #endif directive"},
+        {"macro invocation never closed in a long file", open_call, "bad invocation of macro F"},
+        {"macro invocation over many lines", long_call, ""},
+        {"comment of a directive over many lines", "#define N 4 /* begins\n" + comment_lines + "*/ + 1\nchar b[N];\n", ""},
+        {"comment of a directive never closed", "#define N 4 /* begins\n" + comment_lines, "unclosed comment at end of file"},
         {"unterminated #ifdef in an include", "#include \"t.c\"\n", "#include nested too deeply"},
         {"self-recursive macro", "#define x x + x\nint x;\n", "missing ;"},
         {"mutually recursive function-like macros", "#define f(a) g(a)\n#define g(a) f(a)\nint f(1);\n",
@@ -91,6 +101,18 @@ TEST(Robustness, IncludeLoopEnds) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("#include nested too deeply: "), std::string::npos);
     EXPECT_FALSE(dir.exists("t.ir"));
+}
+
+TEST(Robustness, ManyIncludesAreQuick) {
+    vytest::TempDir dir;
+    dir.write("a.h", "");
+    dir.write("t.c", repeat("#include \"a.h\"\n", 30000) + "int x;\n");
+    auto start = std::chrono::steady_clock::now();
+    FrontRun run = vytest::run_front(dir, {"-md", "t.c"});
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(vytest::squeeze(run.out), "t.c a.h");
+    EXPECT_LT(seconds, 10.0);
 }
 
 TEST(Robustness, ScrambledSourceReadsLikeThePlainOne) {
