@@ -33,6 +33,8 @@ struct Saved {
     Source source;
     Token ring[3];
     int last, pending, recovery;
+    Token current;
+    const TokenPos* position;  // what diagnostics used
 };
 
 struct LexState {
@@ -304,6 +306,10 @@ Constant* first_constant() { return state.constants.empty() ? nullptr : &state.c
 
 namespace {
 
+// The current token while the preprocessor reads lines: it has no column, so
+// diagnostics show the line alone, and a second one on that line is dropped.
+const TokenPos reading_lines{};
+
 // A white-space token that begins "//" ends the line (two pasted slashes).
 bool starts_comment(const PpTok& t) { return t.str().starts_with("//") || t.space().starts_with("//"); }
 
@@ -313,7 +319,7 @@ const PpTok* next_pp() {
     for (;;) {
         if (src.list && src.index < src.list->size()) return &(*src.list)[src.index++];
         if (src.own_list) return nullptr;
-        set_current_token(nullptr);
+        set_current_token(&reading_lines);
         src.list = pp_next_line();
         src.index = 0;
         if (!src.list) return nullptr;
@@ -332,7 +338,7 @@ const PpTok* peek_pp() {
         }
         if (src.list && src.index < src.list->size()) return &(*src.list)[src.index];
         if (src.own_list) return nullptr;
-        set_current_token(nullptr);
+        set_current_token(&reading_lines);
         src.list = pp_next_line();
         src.index = 0;
         if (!src.list) return nullptr;
@@ -507,7 +513,7 @@ int recovery_state() { return state.recovery; }
 int settokens(TokenList* list) {
     if (list) {
         state.saved.push_back({state.source, {state.ring[0], state.ring[1], state.ring[2]}, state.last,
-                               state.pending, state.recovery});
+                               state.pending, state.recovery, state.current, current_token()});
         state.source = Source{list, 0, true};
         state.pending = 0;
         state.recovery = 0;
@@ -526,8 +532,9 @@ int settokens(TokenList* list) {
     state.last = saved.last;
     state.pending = saved.pending;
     state.recovery = saved.recovery;
+    state.current = saved.current;
+    set_current_token(saved.position);
     state.saved.pop_back();
-    set_current_token(nullptr);
     return stop;
 }
 

@@ -42,6 +42,7 @@ struct PpState {
     std::string physical;
     bool comment_open = false;
     bool asm_mode = false;
+    int asm_block = 0;  // counts the #asm blocks begun
     bool in_directive = false;
     std::vector<CondFrame> conds;
     TokenList asm_line;  // a line of an #asm block read ahead by the lexer
@@ -302,8 +303,8 @@ void do_pragma(const TokenList& line, std::size_t from) {
     if (what == "asm" || what == "endasm") {
         if (what == "asm" ? state.asm_mode : !state.asm_mode)
             puterr(what == "asm" ? "bad #asm directive" : "bad #endasm directive");
-        else
-            state.asm_mode = what == "asm";
+        else if ((state.asm_mode = what == "asm"))
+            ++state.asm_block;
         return;
     }
     if (what != "space" && what != "section") return;
@@ -402,10 +403,12 @@ bool handle_directive(TokenList& list, std::size_t hash) {
     case D_LINE: do_line(list, rest); break;
     case D_ERROR: do_error(list, rest); break;
     case D_ASM:
-        if (state.asm_mode)
+        if (state.asm_mode) {
             puterr("bad #asm directive");
-        else
+        } else {
             state.asm_mode = true;
+            ++state.asm_block;
+        }
         break;
     case D_ENDASM:
         if (!state.asm_mode)
@@ -536,7 +539,7 @@ TokenList* pp_next_line() {
             list[first].kind = K_HASH;
             list[first].text = "#";
             list[first].len = 1;
-            handle_directive(list, first);
+            if (handle_directive(list, first)) return &list;
             continue;
         }
         return &list;
@@ -564,12 +567,18 @@ TokenList* pp_next_asm_line() {
 
 void pponly() {
     bool in_asm = false;
+    int block = 0;  // the block whose "#asm" was written
     while (TokenList* list = pp_next_line()) {
         if (opt.md) continue;
         bool is_asm = !list->empty() && (*list)[0].kind == K_ASM;
-        if (is_asm != in_asm) {
-            out_text(is_asm ? "#asm\n" : "#endasm\n");
-            in_asm = is_asm;
+        if (in_asm && (!is_asm || block != state.asm_block)) {
+            out_text("#endasm\n");
+            in_asm = false;
+        }
+        if (is_asm && !in_asm) {
+            out_text("#asm\n");
+            in_asm = true;
+            block = state.asm_block;
         }
         for (const PpTok& tok : *list) {
             out_text(tok.space());

@@ -114,6 +114,10 @@ TEST(Driver, SecondErrorAtTheSamePlaceIsDropped) {
     // Two errors at the very same token: only the first is written.
     run = vytest::compile("int z @ x;\n");
     EXPECT_EQ(run.errors, "#error ccparse t.c:1(9) bad alias value\n");
+    // Errors without a column while the parser reads: one per line.
+    run = vytest::compile("int x;\n#if defined(\n#endif\n#line\n#line x\n");
+    EXPECT_EQ(run.errors, "#error ccparse t.c:2 bad defined syntax\n#error ccparse t.c:4 missing line number\n"
+                          "#error ccparse t.c:5 invalid line number\n");
 }
 
 TEST(Driver, ErrorFileKeepsTheErrorsAndIsRemovedWithoutThem) {

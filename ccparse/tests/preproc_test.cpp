@@ -187,6 +187,10 @@ TEST(Preprocessor, AsmBlocks) {
          "#error ccparse t.c:1 bad #endasm directive\n#error ccparse t.c:3 bad #asm directive\n"},
         {"pragmas pass through with -e", "#pragma space [] @near\n#pragma whatever 1\nx\n",
          "#pragma space [] @near #pragma whatever 1 x", ""},
+        {"a pragma made by a macro passes through too", "#define P \\# pragma whatever 1\nP\nx\n",
+         "# pragma whatever 1 x", ""},
+        {"each block has its own markers", "#asm\n a\n#endasm\n#asm\n b\n#endasm\n",
+         "#asm a #endasm #asm b #endasm", ""},
     };
     for (const PpCase& c : cases) check(c);
 }
