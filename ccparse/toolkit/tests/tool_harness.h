@@ -1,0 +1,52 @@
+// Runs the tool library's program-ending paths inside a test: the exit hook
+// throws, and standard-error writes are collected in a string.
+#pragma once
+
+#include "ccparse/toolkit/toolkit.h"
+
+#include <string>
+#include <vector>
+
+namespace vytest {
+
+inline std::string& captured_errors() {
+    static std::string text;
+    return text;
+}
+
+// Installs the hooks for the lifetime of the object and sets the program name.
+class ToolHarness {
+public:
+    explicit ToolHarness(const char* program = "ccparse") {
+        old_exit_ = vy::set_exit_hook([](int status) { throw vy::ToolExit{status}; });
+        old_writer_ = vy::set_error_writer([](std::string_view text) { captured_errors() += text; });
+        captured_errors().clear();
+        vy::setprogname(program);
+    }
+    ~ToolHarness() {
+        vy::set_exit_hook(old_exit_);
+        vy::set_error_writer(old_writer_);
+    }
+    ToolHarness(const ToolHarness&) = delete;
+    ToolHarness& operator=(const ToolHarness&) = delete;
+
+    const std::string& errors() const { return captured_errors(); }
+
+private:
+    vy::ExitHook old_exit_;
+    vy::ErrorWriter old_writer_;
+};
+
+// An argument vector built from strings, kept alive by the object.
+struct Args {
+    explicit Args(std::vector<std::string> words) : storage(std::move(words)) {
+        for (auto& word : storage) pointers.push_back(word.data());
+        pointers.push_back(nullptr);
+    }
+    int argc() const { return static_cast<int>(storage.size()); }
+    char** argv() { return pointers.data(); }
+    std::vector<std::string> storage;
+    std::vector<char*> pointers;
+};
+
+}  // namespace vytest
