@@ -103,6 +103,13 @@ void emit_long_jump(Asm& a, uint8_t opcode, const ExprValue& target, bool note) 
 void emit_branch(Asm& a, const AsmOpcodeRow* r, const ExprValue& target, uint32_t address, bool keep_long) {
     int mn = r->mnemonic;
     if (!a.opt.no_branch_opt && mn != BRN) {
+        // A label not met yet in the first pass is taken to be near: branches
+        // start short and grow, which finds the shortest code.
+        if (a.pass == 1 && rests_on_undefined(target) && !(target.base->flags & SF_PUBLIC)) {
+            emit_byte(a, r->opcode);
+            emit_byte(a, 0);
+            return;
+        }
         bool in_section = !target.relocatable() || (!rests_on_undefined(target) && target.section == a.cur);
         int32_t disp = static_cast<int32_t>(static_cast<uint32_t>(target.value) - (address + 2));
         if (!in_section || !fits_disp(disp) || keep_long) {

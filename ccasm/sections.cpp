@@ -43,7 +43,8 @@ uint32_t reloc_index(Asm& a, const ExprValue& v) {
     uint32_t index = 0;
     if (v.base && !v.base->defined()) {
         index = v.base->number;
-        if (!index) error_name(a, "symbol ", v.base->name, " not defined");
+        // symbols met in the first pass were reported there
+        if (!index && !v.base->referenced_in_pass1) error_name(a, "symbol ", v.base->name, " not defined");
     } else if (v.section >= 0) {
         index = static_cast<uint32_t>(a.sections[v.section].number);
         if (!index) error(a, "bad relocatable expression");

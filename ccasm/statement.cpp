@@ -127,7 +127,7 @@ void asmstmt(Asm& a, std::string_view line) {
             Token n = gettoken(a);
             bool colon = n.kind == T_OP && n.op == OP_COLON;
             if (colon || (a.opt.old_syntax && t.start == 0)) {
-                if (!colon) backtoken(a, n);
+                if (!colon) a.pos = n.start;
                 label = t;
                 a.has_label = true;
                 a.label_colon = colon;
@@ -145,11 +145,13 @@ void asmstmt(Asm& a, std::string_view line) {
                     a.nback = 0;
                 }
             } else {
-                backtoken(a, n);
+                // operands are read from the text itself by some handlers
+                a.pos = n.start;
+                a.last_tok = Token();
                 op_name = std::string(t.text);
             }
-        } else if (t.kind != T_END) {
-            if (!collecting(a) && assembling(a)) error(a, "bad comment delimiter");
+        } else if (t.kind != T_END && !collecting(a)) {
+            if (assembling(a)) error(a, "bad comment delimiter");
             end_statement(a);
             return;
         }

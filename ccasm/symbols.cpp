@@ -181,7 +181,6 @@ void define_label(Asm& a, Symbol* s) {
     if (!(sec.attr & SEC_ABS)) {
         v.section = a.cur;
         v.kind = (sec.attr & SEC_ZPAGE) ? VK_BYTE : (sec.attr & SEC_LONG) ? VK_LONG : VK_REL;
-        v.base = s;
     }
     if (!define_symbol(a, s, v, false)) return;
     if (!(sec.attr & SEC_ABS)) {
