@@ -245,10 +245,10 @@ void d_org(Asm& a, int) {
     int32_t value = 0;
     if (!getabs(a, value)) return;
     Section& s = cursec(a);
-    uint32_t target = static_cast<uint32_t>(value);
+    int64_t target = static_cast<uint32_t>(value);
     if (s.attr & SEC_ABS) {
         if (s.offset == 0 && !s.got_bytes && !s.pseudo) {
-            s.start = target;
+            s.start = static_cast<uint32_t>(target);
             s.org_set = true;
             return;
         }
@@ -258,7 +258,7 @@ void d_org(Asm& a, int) {
         error(a, "cannot move back current pc");
         return;
     }
-    if (!advance(a, target - s.offset)) error(a, "illegal size");
+    if (!advance(a, static_cast<uint32_t>(target - s.offset))) error(a, "illegal size");
 }
 
 void d_offset(Asm& a, int) {

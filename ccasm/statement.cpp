@@ -137,7 +137,7 @@ void asmstmt(Asm& a, std::string_view line) {
                 } else if (o.kind == T_OP && o.op == OP_HASH && a.pos < line.size() && is_name_start(line[a.pos])) {
                     size_t p = a.pos;
                     while (p < line.size() && is_name_char(line[p])) ++p;
-                    op_name = "#" + std::string(line.substr(a.pos, p - a.pos));
+                    op_name.assign(line.substr(a.pos - 1, p - a.pos + 1));
                     a.pos = p;
                 } else if (o.kind != T_END) {
                     if (!collecting(a) && assembling(a)) error(a, "bad comment delimiter");
@@ -206,7 +206,7 @@ void asmstmt(Asm& a, std::string_view line) {
         } else if (label.kind == T_REGISTER) {
             error_name(a, "bad symbol name: ", label.text, "");
         } else {
-            if (!dir || (dir->flags & DF_DATA)) leave_offset(a);
+            if (op && (op->kind == OP_INSN || (dir && (dir->flags & DF_DATA)))) leave_offset(a);
             if (label.kind == T_NAME && starts_scope(label.text)) ++a.scope;
             if (Symbol* s = name_symbol(a, label)) {
                 define_label(a, s);

@@ -79,11 +79,13 @@ protected:
         if (obj.empty()) {
             obj = opt.object_name.empty() ? sources.front().substr(0, sources.front().rfind('.')) + ".o" : opt.object_name;
         }
-        if (std::filesystem::exists(obj)) {
+        if (std::filesystem::is_regular_file(obj)) {
             r.has_object = true;
             r.image = read_bytes(obj);
             std::string error;
-            EXPECT_TRUE(objfile::read(r.image, r.obj, error)) << error;
+            if (r.status == 0) {
+                EXPECT_TRUE(objfile::read(r.image, r.obj, error)) << error;
+            }
         }
         return r;
     }
