@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ccasm/namemap.h"
 #include "ccasm/opcodes.h"
 
 namespace ccasm {
@@ -261,7 +262,7 @@ struct Directive {
 
 struct StringHash {
     using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    size_t operator()(std::string_view s) const { return static_cast<size_t>(name_hash(s)); }
 };
 struct StringEq {
     using is_transparent = void;
@@ -295,11 +296,11 @@ enum OpCode : uint8_t {
 enum OpFunc : uint8_t { F_HIGH, F_LOW, F_PAGE, F_STRLEN };
 
 struct Token {
-    TokKind kind = T_END;
-    uint8_t op = 0;
     std::string_view text;   // names, strings (without quotes), numbers
     int32_t number = 0;
-    size_t start = 0;        // position in the line
+    uint32_t start = 0;      // position in the line
+    TokKind kind = T_END;
+    uint8_t op = 0;
     bool bad = false;        // a malformed constant or string
     bool too_long = false;   // a string beyond 256 characters
 };
@@ -360,7 +361,7 @@ struct Asm {
 
     // symbols
     std::vector<std::unique_ptr<Symbol>> symbol_store;
-    NameMap<Symbol*> symbols;          // global names
+    NameTable<Symbol> symbols;         // global names
     NameMap<Symbol*> local_symbols;    // "name\x01scope"
     Symbol* sym_head = nullptr;
     Symbol* bucket_last[32] = {};
@@ -368,7 +369,7 @@ struct Asm {
 
     // opcodes
     std::vector<std::unique_ptr<OpEntry>> op_store;
-    NameMap<OpEntry*> ops;
+    NameTable<OpEntry> ops;
     std::vector<std::unique_ptr<Macro>> macros;
 
     // sections
@@ -395,6 +396,7 @@ struct Asm {
     int base = 10;
     bool skip_macro = false;      // line marked with two backslashes
     std::string expand_error;     // diagnostic of the expansion of this line
+    std::string expanded;         // the line an expansion delivered
     uint32_t last_line = 0;       // line count of the last file closed
     bool from_expansion = false;  // current line comes from an expansion
     bool from_preamble = false;
@@ -404,7 +406,7 @@ struct Asm {
     size_t pos = 0;
     Token back[5];
     int nback = 0;
-    Token last_tok;
+    bool after_operand = false;  // the last token ended an operand
     bool has_error = false;
     std::string error_text;
     char size_suffix = 0;
@@ -416,7 +418,13 @@ struct Asm {
     int pending_errors = 0;
 
     // instructions
-    std::vector<uint8_t> insn_sizes;  // size per instruction, for growth-only passes
+    // Where each instruction was in the previous pass, and its size then.
+    struct InsnPlace {
+        uint32_t address;
+        int16_t section;
+        uint8_t size;
+    };
+    std::vector<InsnPlace> insn_places;
     size_t insn_index = 0;
 
     // debug records
@@ -444,6 +452,9 @@ void diag(Asm& a, const std::string& message);
 Token gettoken(Asm& a);
 void backtoken(Asm& a, const Token& t);
 Token peektoken(Asm& a);
+char next_char(Asm& a);          // the next character of the statement, 0 at its end
+bool accept(Asm& a, char c);     // takes a one-character operator or punctuation
+int accept_register(Asm& a);     // takes a register name, returns its number or 0
 bool at_statement_end(Asm& a);
 void skip_blanks(Asm& a);
 bool is_name_start(char c);
@@ -470,7 +481,7 @@ ExprValue symbol_value(Asm& a, Symbol* s);
 bool is_local_name(std::string_view name);
 
 // source.cpp
-bool nextsrc(Asm& a, std::string& line);
+bool nextsrc(Asm& a, std::string_view& line);
 bool openinc(Asm& a, const std::string& name, bool report);
 void push_expansion(Asm& a, InputEntry e);
 bool collecting(Asm& a);

@@ -506,8 +506,8 @@ bool inside_repeat(const Asm& a) {
 }
 
 OpEntry* find_macro_entry(Asm& a, const std::string& name) {
-    auto it = a.ops.find(name);
-    return it != a.ops.end() && it->second->kind == OP_MACRO ? it->second : nullptr;
+    OpEntry* e = a.ops.find(name);
+    return e && e->kind == OP_MACRO ? e : nullptr;
 }
 
 void d_macro(Asm& a, int) {

@@ -54,16 +54,12 @@ void flush_diagnostics(Asm& a, bool keep) {
 // Removes every macro, so that the next source starts with the
 // instructions and directives alone.
 void reset_macros(Asm& a) {
-    for (auto it = a.ops.begin(); it != a.ops.end();) {
-        OpEntry* e = it->second;
+    NameTable<OpEntry> kept;
+    a.ops.each([&](const std::string& name, OpEntry* e) {
         while (e && e->kind == OP_MACRO) e = e->older;
-        if (e) {
-            it->second = e;
-            ++it;
-        } else {
-            it = a.ops.erase(it);
-        }
-    }
+        if (e) kept.set(name, e);
+    });
+    a.ops = std::move(kept);
     a.macros.clear();
 }
 
@@ -117,12 +113,16 @@ bool asmpass(Asm& a) {
         return false;
     }
     push_file(a, src);
+    if (a.pass == 1) {
+        // about one instruction per 12 bytes of source
+        a.insn_places.reserve(src->content.size() / 12);
+    }
     listing_open(a);
     if (a.line_debug) push_preamble(a);
     if (!a.opt.header.empty() && !openinc(a, a.opt.header, false) && a.pass > 1 && !a.final_listing_pass)
         a.pending_diags.push_back("#error " + a.progname + " " + a.opt.header + ":0 can't open " + a.opt.header + "\n");
 
-    std::string line;
+    std::string_view line;
     while (nextsrc(a, line)) asmstmt(a, line);
 
     if (collecting(a)) {
@@ -156,7 +156,7 @@ int asmfile(Asm& a) {
     a.all_public = a.opt.all_public;
     a.debug.clear();
     a.debug_state = Asm::DBG_NORMAL;
-    a.insn_sizes.clear();
+    a.insn_places.clear();
     a.files.clear();
     a.file_cache.clear();
     a.list.titles.clear();

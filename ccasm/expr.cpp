@@ -220,9 +220,20 @@ ExprValue combine(Asm& a, uint8_t op, ExprValue l, const ExprValue& r) {
     return absolute(static_cast<int32_t>(res));
 }
 
+bool may_be_operator(char c) {
+    switch (c) {
+    case '*': case '/': case '%': case '+': case '-': case '<': case '>': case '=': case '!':
+    case '&': case '^': case '|': case '\x01':
+        return true;
+    default:
+        return false;
+    }
+}
+
 ExprValue exprbinop(Asm& a, int min_prec) {
     ExprValue left = exprterm(a);
     for (;;) {
+        if (!may_be_operator(next_char(a))) return left;
         Token t = gettoken(a);
         int prec = precedence(t);
         if (prec == 0 || prec < min_prec) {

@@ -9,8 +9,6 @@ namespace {
 // the pass loop always ends.
 constexpr int GROWTH_ONLY_PASS = 5;
 
-bool is_op(const Token& t, uint8_t op) { return t.kind == T_OP && t.op == op; }
-
 bool rests_on_undefined(const ExprValue& v) { return v.relocatable() && v.base && !v.base->defined(); }
 
 bool byte_marked(const ExprValue& v) { return v.kind == VK_BYTE || v.marks != 0; }
@@ -30,6 +28,12 @@ bool zero_page(const ExprValue& v) {
 bool fits_word(const ExprValue& v) { return v.relocatable() || (v.value >= -32768 && v.value <= 65535); }
 
 bool fits_disp(int32_t d) { return d >= -128 && d <= 127; }
+
+// A label of the current section that this pass has not reached yet: its
+// value is still the one of the previous pass.
+bool ahead_in_section(const Asm& a, const ExprValue& v) {
+    return v.relocatable() && v.base && v.base->defined() && v.base->def_pass < a.pass && v.section == a.cur;
+}
 
 const AsmOpcodeRow* find_row(const AsmOpcodeRow* first, int mode) {
     for (const AsmOpcodeRow* r = first; r->mnemonic == first->mnemonic; ++r)
@@ -100,7 +104,10 @@ void emit_long_jump(Asm& a, uint8_t opcode, const ExprValue& target, bool note) 
 
 // A relative branch: short when the target is in reach, else a jump, or an
 // inverted branch around a jump, or a branch to a nearby jump to the target.
-void emit_branch(Asm& a, const AsmOpcodeRow* r, const ExprValue& target, uint32_t address, bool keep_long) {
+// `near_target` is the target as far as this pass can tell where it lies;
+// `target` is what the code refers to.
+void emit_branch(Asm& a, const AsmOpcodeRow* r, const ExprValue& target, const ExprValue& near_target,
+                 uint32_t address, bool keep_long) {
     int mn = r->mnemonic;
     if (!a.opt.no_branch_opt && mn != BRN) {
         // A label not met yet in the first pass is taken to be near: branches
@@ -111,7 +118,7 @@ void emit_branch(Asm& a, const AsmOpcodeRow* r, const ExprValue& target, uint32_
             return;
         }
         bool in_section = !target.relocatable() || (!rests_on_undefined(target) && target.section == a.cur);
-        int32_t disp = static_cast<int32_t>(static_cast<uint32_t>(target.value) - (address + 2));
+        int32_t disp = static_cast<int32_t>(static_cast<uint32_t>(near_target.value) - (address + 2));
         if (!in_section || !fits_disp(disp) || keep_long) {
             if (mn == BRA) return emit_long_jump(a, 0x7E, target, true);
             if (mn == BSR) return emit_long_jump(a, 0xBD, target, false);
@@ -150,13 +157,19 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
     const uint32_t start_offset = sec.offset;
     const uint32_t address = sec.address();
     size_t index = a.insn_index++;
-    if (index >= a.insn_sizes.size()) a.insn_sizes.resize(index + 1, 0);
-    const uint8_t prev = a.insn_sizes[index];
+    if (index >= a.insn_places.size()) a.insn_places.push_back(Asm::InsnPlace{0, -1, 0});
+    Asm::InsnPlace& place = a.insn_places[index];
+    const uint8_t prev = place.size;
     const bool grow_only = a.pass >= GROWTH_ONLY_PASS && prev != 0;
+    // How far this instruction moved since the previous pass: labels ahead
+    // of it, not yet defined in this pass, have moved at least as far.
+    const int32_t shift = place.section == a.cur ? static_cast<int32_t>(address - place.address) : 0;
+    place.address = address;
+    place.section = static_cast<int16_t>(a.cur);
 
     if (M == MODE_INH) {
         emit_opcode(a, first);
-        a.insn_sizes[index] = static_cast<uint8_t>(sec.offset - start_offset);
+        place.size = static_cast<uint8_t>(sec.offset - start_offset);
         return;
     }
 
@@ -165,46 +178,26 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
     ExprValue operand;
     bool mask_comma = false;
     if (M & ~(MODE_MASK | MODE_TARGET)) {
-        Token t = gettoken(a);
-        if (is_op(t, OP_HASH)) {
+        if (accept(a, '#')) {
             operand = getexpr(a);
             mode = immediate_byte(operand) ? MODE_IMM8 : MODE_IMM16;
         } else {
-            bool force_ext = false;
-            if (is_op(t, OP_GT)) {
-                force_ext = true;
-                t = gettoken(a);
-            }
-            Token reg;
-            bool indexed = false;
-            if (t.kind == T_REGISTER) {
-                reg = t;
-                indexed = true;
-            } else {
-                if (!is_op(t, OP_COMMA)) {
-                    backtoken(a, t);
-                    operand = getexpr(a);
-                    t = gettoken(a);
-                }
-                if (is_op(t, OP_COMMA)) {
-                    Token r = gettoken(a);
-                    if (r.kind == T_REGISTER) {
-                        reg = r;
-                        indexed = true;
-                    } else if (M & MODE_MASK) {
-                        mask_comma = true;
-                        backtoken(a, r);
-                    } else {
-                        error(a, "bad index register");
-                        if (r.kind == T_END) backtoken(a, r);
+            bool force_ext = accept(a, '>');
+            // a register name alone stands for ',' and that register
+            int reg = accept_register(a);
+            if (!reg) {
+                if (next_char(a) != ',') operand = getexpr(a);
+                if (accept(a, ',')) {
+                    reg = accept_register(a);
+                    if (!reg) {
+                        if (M & MODE_MASK) mask_comma = true;
+                        else error(a, "bad index register");
                     }
-                } else {
-                    backtoken(a, t);
                 }
             }
-            if (indexed) {
-                if (reg.number == 5) mode = MODE_INDX;
-                else if (reg.number == 6) mode = MODE_INDY;
+            if (reg) {
+                if (reg == 5) mode = MODE_INDX;
+                else if (reg == 6) mode = MODE_INDY;
                 else {
                     error(a, "bad index register");
                     mode = MODE_INDX;
@@ -218,25 +211,12 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
     // mask
     ExprValue mask;
     if (M & MODE_MASK) {
-        if (!mask_comma) {
-            Token c = gettoken(a);
-            if (!is_op(c, OP_COMMA)) {
-                error(a, "syntax error");
-                backtoken(a, c);
-            }
-        }
-        Token h = gettoken(a);
-        if (!is_op(h, OP_HASH)) backtoken(a, h);
+        if (!mask_comma && !accept(a, ',')) error(a, "syntax error");
+        accept(a, '#');
         mask = getexpr(a);
         if (mask.relocatable() ? !byte_marked(mask) : (mask.value < -128 || mask.value > 255))
             error(a, "value too large");
-        if (M & MODE_TARGET) {
-            Token c = gettoken(a);
-            if (!is_op(c, OP_COMMA)) {
-                error(a, "syntax error");
-                backtoken(a, c);
-            }
-        }
+        if ((M & MODE_TARGET) && !accept(a, ',')) error(a, "syntax error");
     }
 
     // branch target
@@ -246,6 +226,8 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
         if (target.relocatable() && !rests_on_undefined(target) && target.section != a.cur)
             error(a, "bad relocatable expression");
     }
+    ExprValue near_target = M & MODE_TARGET ? target : operand;
+    if (ahead_in_section(a, near_target)) near_target.value += shift;
 
     // row
     int chosen = mode < 0 ? M : mode | (M & (MODE_MASK | MODE_TARGET));
@@ -268,10 +250,10 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
     const bool optimise = !a.opt.no_branch_opt;
     const int mn = row->mnemonic;
     if (row->mode == MODE_REL) {
-        emit_branch(a, row, target, address, grow_only && prev > 2);
+        emit_branch(a, row, target, near_target, address, grow_only && prev > 2);
     } else if (optimise && (mn == JMP || mn == JSR) && row->mode == MODE_EXT && operand.relocatable() &&
                !rests_on_undefined(operand) && operand.section == a.cur) {
-        int32_t disp = static_cast<int32_t>(static_cast<uint32_t>(operand.value) - (address + 2));
+        int32_t disp = static_cast<int32_t>(static_cast<uint32_t>(near_target.value) - (address + 2));
         if (fits_disp(disp) && !(grow_only && prev > 2)) {
             emit_byte(a, mn == JMP ? 0x20 : 0x8D);
             emit_byte(a, static_cast<uint8_t>(disp));
@@ -285,7 +267,7 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
         if (row->mode & MODE_MASK) emitword(a, mask, 1);
         if (row->mode & MODE_TARGET) emit_displacement(a, target, true);
     }
-    a.insn_sizes[index] = static_cast<uint8_t>(sec.offset - start_offset);
+    place.size = static_cast<uint8_t>(sec.offset - start_offset);
 }
 
 }  // namespace ccasm

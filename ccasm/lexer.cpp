@@ -63,7 +63,9 @@ void read_number(Asm& a, Token& t) {
     a.pos = end;
 }
 
-bool prev_is_operand(const Token& t) {
+// Whether a token ends an operand, so that a following '%' is the remainder
+// operator and not a binary constant.
+bool is_operand(const Token& t) {
     switch (t.kind) {
     case T_NUMBER: case T_NAME: case T_LOCAL: case T_REGISTER: case T_STRING:
         return true;
@@ -100,15 +102,17 @@ bool at_statement_end(Asm& a) {
     return c == ';' || (c == '/' && a.pos + 1 < a.line.size() && a.line[a.pos + 1] == '/');
 }
 
-Token gettoken(Asm& a) {
-    if (a.nback > 0) return a.last_tok = a.back[--a.nback];
-    Token t;
+namespace {
+
+// Reads the next token from the text into t, which is the caller's return
+// value: building it in place keeps the lexer free of copies.
+void scan(Asm& a, Token& t) {
     skip_blanks(a);
-    t.start = a.pos;
+    t.start = static_cast<uint32_t>(a.pos);
     std::string_view line = a.line;
     if (at_statement_end(a)) {
         t.kind = T_END;
-        return a.last_tok = t;
+        return;
     }
     char c = line[a.pos];
     if (is_digit(c)) {
@@ -118,14 +122,14 @@ Token gettoken(Asm& a) {
             t.kind = T_LOCAL;
             t.text = line.substr(a.pos, p + 1 - a.pos);
             a.pos = p + 1;
-            return a.last_tok = t;
+            return;
         }
         t.kind = T_NUMBER;
         read_number(a, t);
         t.text = line.substr(t.start, a.pos - t.start);
-        return a.last_tok = t;
+        return;
     }
-    if (c == '$' || c == '@' || (c == '%' && !prev_is_operand(a.last_tok) && followed_by_digit(line, a.pos + 1, 2))) {
+    if (c == '$' || c == '@' || (c == '%' && !a.after_operand && followed_by_digit(line, a.pos + 1, 2))) {
         int base = c == '$' ? 16 : c == '@' ? 8 : 2;
         size_t p = a.pos + 1;
         uint32_t value = 0;
@@ -134,7 +138,7 @@ Token gettoken(Asm& a) {
         t.number = static_cast<int32_t>(value);
         a.pos = p;
         t.text = line.substr(t.start, a.pos - t.start);
-        return a.last_tok = t;
+        return;
     }
     if (is_name_start(c)) {
         size_t p = a.pos + 1;
@@ -148,13 +152,13 @@ Token gettoken(Asm& a) {
                 if (t.text == funcs[i] || t.text == ufuncs[i]) {
                     t.kind = T_OPFUNC;
                     t.op = static_cast<uint8_t>(i);
-                    return a.last_tok = t;
+                    return;
                 }
         }
         int reg = register_number(t.text);
         t.kind = reg ? T_REGISTER : T_NAME;
         t.number = reg;
-        return a.last_tok = t;
+        return;
     }
     if (c == '"' || c == '\'') {
         size_t p = a.pos + 1;
@@ -168,7 +172,7 @@ Token gettoken(Asm& a) {
             a.pos = p + 1;
             if (t.text.size() > MAX_STRING) t.too_long = true;
         }
-        return a.last_tok = t;
+        return;
     }
     t.kind = T_OP;
     char n = a.pos + 1 < line.size() ? line[a.pos + 1] : '\0';
@@ -210,7 +214,16 @@ Token gettoken(Asm& a) {
         break;
     }
     t.text = line.substr(t.start, a.pos - t.start);
-    return a.last_tok = t;
+}
+
+}  // namespace
+
+Token gettoken(Asm& a) {
+    Token t;  // one named result, built in the caller's return slot
+    if (a.nback > 0) t = a.back[--a.nback];
+    else scan(a, t);
+    a.after_operand = is_operand(t);
+    return t;
 }
 
 void backtoken(Asm& a, const Token& t) {
@@ -219,6 +232,53 @@ void backtoken(Asm& a, const Token& t) {
         return;
     }
     a.back[a.nback++] = t;
+}
+
+char next_char(Asm& a) {
+    if (a.nback > 0) {
+        const Token& t = a.back[a.nback - 1];
+        return t.kind == T_END ? '\0' : t.kind == T_OP && t.op < 128 ? static_cast<char>(t.op) : '\x01';
+    }
+    if (at_statement_end(a)) return '\0';
+    return a.line[a.pos];
+}
+
+bool accept(Asm& a, char c) {
+    if (a.nback > 0) {
+        const Token& t = a.back[a.nback - 1];
+        if (t.kind != T_OP || t.op != static_cast<uint8_t>(c)) return false;
+        --a.nback;
+        a.after_operand = false;
+        return true;
+    }
+    if (at_statement_end(a) || a.line[a.pos] != c) return false;
+    // '<' and '>' here are the one-character operators only
+    if ((c == '<' || c == '>') && a.pos + 1 < a.line.size() &&
+        (a.line[a.pos + 1] == c || a.line[a.pos + 1] == '=' || (c == '<' && a.line[a.pos + 1] == '>')))
+        return false;
+    ++a.pos;
+    a.after_operand = false;
+    return true;
+}
+
+int accept_register(Asm& a) {
+    if (a.nback > 0) {
+        const Token& t = a.back[a.nback - 1];
+        if (t.kind != T_REGISTER) return 0;
+        --a.nback;
+        a.after_operand = true;
+        return t.number;
+    }
+    if (at_statement_end(a) || !is_alpha(a.line[a.pos])) return 0;
+    size_t p = a.pos;
+    while (p < a.line.size() && is_name_char(a.line[p])) ++p;
+    if (p < a.line.size() && a.line[p] == '(') return 0;
+    int reg = register_number(a.line.substr(a.pos, p - a.pos));
+    if (reg) {
+        a.pos = p;
+        a.after_operand = true;
+    }
+    return reg;
 }
 
 Token peektoken(Asm& a) {

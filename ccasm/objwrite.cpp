@@ -93,7 +93,11 @@ std::vector<uint8_t> build_object(Asm& a) {
     std::vector<const Section*> numbered;
     for (const Section& s : a.sections)
         if (s.number) numbered.push_back(&s);
-    std::vector<uint8_t> out(HEADER_SIZE + SECTION_RECORD_SIZE * numbered.size(), 0);
+    size_t total = HEADER_SIZE + SECTION_RECORD_SIZE * numbered.size();
+    for (const Section* s : numbered) total += s->data.size() + s->reloc.size();
+    std::vector<uint8_t> out;
+    out.reserve(total);
+    out.resize(HEADER_SIZE + SECTION_RECORD_SIZE * numbered.size(), 0);
     out[0] = 0xCC;
     out[1] = 1;
     out[2] = 4;

@@ -101,6 +101,7 @@ void reset_sections(Asm& a) {
 
 void pass_reset_sections(Asm& a) {
     for (Section& s : a.sections) {
+        if (stores_data(s) && s.offset <= MAX_SECTION_DATA) s.data.reserve(s.offset);  // as large as last pass
         s.data.clear();
         s.reloc.clear();
         s.reloc_pos = 0;

@@ -15,6 +15,11 @@ bool read_file(const std::string& name, std::string& content) {
     FILE* f = std::fopen(name.c_str(), "rb");
     if (!f) return false;
     content.clear();
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long size = std::ftell(f);
+        if (size > 0) content.reserve(static_cast<size_t>(size));
+        std::rewind(f);
+    }
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
@@ -141,7 +146,7 @@ void end_expansion(Asm& a, bool by_exit) {
     if (a.conds.size() > depth) a.conds.resize(depth);
 }
 
-bool nextsrc(Asm& a, std::string& line) {
+bool nextsrc(Asm& a, std::string_view& line) {
     a.skip_macro = false;
     a.expand_error.clear();
     while (!a.input.empty()) {
@@ -157,7 +162,7 @@ bool nextsrc(Asm& a, std::string& line) {
             if (end == std::string::npos) end = text.size();
             size_t stop = end;
             if (stop > e.pos && text[stop - 1] == '\r') --stop;
-            line.assign(text, e.pos, stop - e.pos);
+            line = std::string_view(text).substr(e.pos, stop - e.pos);
             e.pos = end + 1;
             ++e.line;
             ++a.pass_lines;
@@ -180,7 +185,8 @@ bool nextsrc(Asm& a, std::string& line) {
             continue;
         }
         const std::string& body_line = (*e.body)[e.cursor++];
-        line = expandline(a, e, body_line);
+        a.expanded = expandline(a, e, body_line);
+        line = a.expanded;
         ++a.pass_lines;
         a.from_expansion = true;
         a.from_preamble = e.preamble;

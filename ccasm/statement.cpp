@@ -1,20 +1,41 @@
 // One statement: label, operation and operands, dispatched to an
 // instruction, a macro or a directive; the statement's single diagnostic.
+#include <algorithm>
+
 #include "ccasm/asm.h"
 
 namespace ccasm {
 namespace {
 
-std::string lower(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return r;
-}
+// Operation names are looked up folded to lower case.
+class LowerName {
+public:
+    explicit LowerName(std::string_view s) {
+        if (s.size() > sizeof small_) {
+            long_.assign(s);
+            fold(long_.data(), long_.size());
+            view_ = long_;
+        } else {
+            std::copy(s.begin(), s.end(), small_);
+            fold(small_, s.size());
+            view_ = std::string_view(small_, s.size());
+        }
+    }
+    std::string_view view() const { return view_; }
+
+private:
+    static void fold(char* p, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            if (p[i] >= 'A' && p[i] <= 'Z') p[i] = static_cast<char>(p[i] - 'A' + 'a');
+    }
+    char small_[32];
+    std::string long_;
+    std::string_view view_;
+};
 
 OpEntry* find_exact(Asm& a, std::string_view name) {
-    auto it = a.ops.find(name);
-    return it == a.ops.end() ? nullptr : it->second;
+    LowerName low(name);
+    return a.ops.find(low.view());
 }
 
 // A macro that is not yet defined in this pass, or a line marked to look
@@ -50,13 +71,8 @@ void addop(Asm& a, std::string_view name, OpEntry e) {
     auto owned = std::make_unique<OpEntry>(e);
     OpEntry* p = owned.get();
     a.op_store.push_back(std::move(owned));
-    auto it = a.ops.find(name);
-    if (it != a.ops.end()) {
-        p->older = it->second;
-        it->second = p;
-    } else {
-        a.ops.emplace(std::string(name), p);
-    }
+    p->older = a.ops.find(name);
+    a.ops.set(name, p);
 }
 
 // Looks an operation up; a name ending in '.' and one letter is looked up
@@ -64,14 +80,14 @@ void addop(Asm& a, std::string_view name, OpEntry e) {
 OpEntry* findop(Asm& a, std::string_view name) {
     size_t n = name.size();
     if (n >= 3 && name[n - 2] == '.' && is_name_start(name[n - 1]) && name[n - 1] != '_' && name[n - 1] != '.') {
-        OpEntry* e = find_exact(a, lower(name.substr(0, n - 2)));
+        OpEntry* e = find_exact(a, name.substr(0, n - 2));
         if (e) {
-            if (e->kind == OP_DIRECTIVE) return find_exact(a, lower(name));
+            if (e->kind == OP_DIRECTIVE) return find_exact(a, name);
             a.size_suffix = name[n - 1];
             return e;
         }
     }
-    return find_exact(a, lower(name));
+    return find_exact(a, name);
 }
 
 void end_statement(Asm& a) {
@@ -90,7 +106,7 @@ void asmstmt(Asm& a, std::string_view line) {
     a.nback = 0;
     a.has_error = false;
     a.error_text.clear();
-    a.last_tok = Token();
+    a.after_operand = false;
     a.size_suffix = 0;
     a.has_label = false;
     a.list.bytes.clear();
@@ -114,30 +130,32 @@ void asmstmt(Asm& a, std::string_view line) {
 
     // label and operation
     Token label;
-    std::string op_name;
+    std::string_view op_name;
     skip_blanks(a);
     if (a.pos < line.size() && line[a.pos] == '#') {
         size_t p = a.pos + 1;
         while (p < line.size() && is_name_char(line[p])) ++p;
-        op_name = std::string(line.substr(a.pos, p - a.pos));
+        op_name = line.substr(a.pos, p - a.pos);
         a.pos = p;
     } else {
         Token t = gettoken(a);
         if (t.kind == T_NAME || t.kind == T_LOCAL || t.kind == T_REGISTER) {
-            Token n = gettoken(a);
-            bool colon = n.kind == T_OP && n.op == OP_COLON;
+            size_t after = a.pos;
+            skip_blanks(a);
+            bool colon = a.pos < line.size() && line[a.pos] == ':';
+            if (colon) ++a.pos;
+            else a.pos = after;
             if (colon || (a.opt.old_syntax && t.start == 0)) {
-                if (!colon) a.pos = n.start;
                 label = t;
                 a.has_label = true;
                 a.label_colon = colon;
                 Token o = gettoken(a);
                 if (o.kind == T_NAME || o.kind == T_REGISTER) {
-                    op_name = std::string(o.text);
+                    op_name = o.text;
                 } else if (o.kind == T_OP && o.op == OP_HASH && a.pos < line.size() && is_name_start(line[a.pos])) {
                     size_t p = a.pos;
                     while (p < line.size() && is_name_char(line[p])) ++p;
-                    op_name.assign(line.substr(a.pos - 1, p - a.pos + 1));
+                    op_name = line.substr(a.pos - 1, p - a.pos + 1);
                     a.pos = p;
                 } else if (o.kind != T_END) {
                     if (!collecting(a) && assembling(a)) error(a, "bad comment delimiter");
@@ -145,10 +163,8 @@ void asmstmt(Asm& a, std::string_view line) {
                     a.nback = 0;
                 }
             } else {
-                // operands are read from the text itself by some handlers
-                a.pos = n.start;
-                a.last_tok = Token();
-                op_name = std::string(t.text);
+                a.after_operand = false;
+                op_name = t.text;
             }
         } else if (t.kind != T_END && !collecting(a)) {
             if (assembling(a)) error(a, "bad comment delimiter");
@@ -158,7 +174,7 @@ void asmstmt(Asm& a, std::string_view line) {
     }
 
     if (collecting(a)) {
-        collect_line(a, line, lower(op_name));
+        collect_line(a, line, LowerName(op_name).view());
         a.has_error = false;
         a.list.in_definition = true;
         end_statement(a);

@@ -42,7 +42,7 @@ Symbol* create_symbol(Asm& a, std::string_view name, bool local) {
         s->scope = a.scope;
         a.local_symbols.emplace(local_key(name, a.scope), s);
     } else {
-        a.symbols.emplace(s->name, s);
+        a.symbols.set(s->name, s);
     }
     a.symbol_store.push_back(std::move(owned));
     link_symbol(a, s);
@@ -71,8 +71,7 @@ Symbol* lookup_symbol(Asm& a, std::string_view name, bool local) {
         auto it = a.local_symbols.find(local_key(name, a.scope));
         return it == a.local_symbols.end() ? nullptr : it->second;
     }
-    auto it = a.symbols.find(name);
-    return it == a.symbols.end() ? nullptr : it->second;
+    return a.symbols.find(name);
 }
 
 Symbol* findsym(Asm& a, std::string_view name, bool local) {
@@ -100,8 +99,10 @@ void reference(Asm& a, Symbol* s) {
             s->line = current_line(a);
         }
     }
-    uint32_t line = a.opt.cross_ref ? a.pass_lines : current_line(a);
-    if (s->refs.empty() || s->refs.back() != line) s->refs.push_back(line);
+    if (a.list.on) {  // reference lines are shown in the listing only
+        uint32_t line = a.opt.cross_ref ? a.pass_lines : current_line(a);
+        if (s->refs.empty() || s->refs.back() != line) s->refs.push_back(line);
+    }
     if (a.opt.undefined_at_use && a.pass > 1 && !s->defined() && !(s->flags & SF_PUBLIC))
         error_name(a, "symbol ", s->name, " not defined");
 }
@@ -215,7 +216,7 @@ bool cmddefine(Asm& a, const std::string& text, std::string& message) {
     a.nback = 0;
     a.has_error = false;
     a.error_text.clear();
-    a.last_tok = Token();
+    a.after_operand = false;
     Token t = gettoken(a);
     if (t.kind != T_NAME) {
         message = "bad symbol name: " + text;
@@ -267,7 +268,7 @@ void resetsyms(Asm& a) {
         s->refs.clear();
         s->number = 0;
         s->referenced_in_pass1 = false;
-        a.symbols.emplace(s->name, s);
+        a.symbols.set(s->name, s);
         link_symbol(a, s);
     }
 }

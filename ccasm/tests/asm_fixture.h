@@ -12,6 +12,14 @@
 #include "ccasm/asm.h"
 #include "ccasm/tools/objfile.h"
 
+// Text with CRLF line ends (text-mode output on Windows) as LF.
+inline std::string unix_lines(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) out += s[i];
+    return out;
+}
+
 struct AsmRun {
     int status = 0;
     std::string diagnostics;
@@ -57,6 +65,8 @@ protected:
         s << f.rdbuf();
         return s.str();
     }
+    // A text file as the program wrote it, line ends as '\n' on every host.
+    static std::string read_text(const std::string& name) { return unix_lines(read(name)); }
     static std::vector<uint8_t> read_bytes(const std::string& name) {
         std::string s = read(name);
         return std::vector<uint8_t>(s.begin(), s.end());
@@ -74,7 +84,7 @@ protected:
             r.status = ccasm::assemble(a, sources);
         }
         std::fclose(err);
-        r.diagnostics = read("diagnostics.txt");
+        r.diagnostics = read_text("diagnostics.txt");
         std::string obj = object;
         if (obj.empty()) {
             obj = opt.object_name.empty() ? sources.front().substr(0, sources.front().rfind('.')) + ".o" : opt.object_name;
@@ -94,7 +104,7 @@ protected:
         write("t.s", text);
         std::filesystem::remove("t.o");
         AsmRun r = assemble_files({"t.s"}, opt);
-        if (std::filesystem::exists("t.ls")) r.listing = read("t.ls");
+        if (std::filesystem::exists("t.ls")) r.listing = read_text("t.ls");
         return r;
     }
 };

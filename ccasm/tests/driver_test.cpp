@@ -28,7 +28,7 @@ MainRun run_main(std::vector<std::string> words) {
     } catch (const vy::ToolExit& e) {
         r.status = e.status;
     }
-    r.errors = testing::internal::GetCapturedStderr() + tool_errors;
+    r.errors = unix_lines(testing::internal::GetCapturedStderr() + tool_errors);
     vy::set_exit_hook(old);
     vy::set_error_writer(old_writer);
     return r;
@@ -66,7 +66,7 @@ TEST_F(AsmTest, ErrorFileRemainsOnlyWithErrors) {
     r = run_main({"+eerr.txt", "bad.s", "good.s"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.errors, "errors reported in err.txt\n");
-    EXPECT_EQ(read("err.txt"), "#error ccasm bad.s:2\tunknown instruction bogus\n");
+    EXPECT_EQ(read_text("err.txt"), "#error ccasm bad.s:2\tunknown instruction bogus\n");
     EXPECT_FALSE(std::filesystem::exists("bad.o"));
     EXPECT_TRUE(std::filesystem::exists("good.o"));  // the run goes on with the next source
 }
@@ -90,7 +90,7 @@ TEST_F(AsmTest, EachSourceStartsWithOnlyRegistersAndCommandLineSymbols) {
     write("b.s", "x1:\tequ\t2\n\tdc.b\tx1,K\n\tm\n");
     MainRun r = run_main({"-dK=7", "+e", "e.txt", "a.s", "b.s"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(read("e.txt"), "#error ccasm b.s:3\tunknown instruction m\n");
+    EXPECT_EQ(read_text("e.txt"), "#error ccasm b.s:3\tunknown instruction m\n");
     objfile::Object obj;
     std::string error;
     ASSERT_TRUE(objfile::read_file("a.o", obj, error)) << error;

@@ -76,7 +76,9 @@ TEST_F(AsmTest, SymbolIndexAbove255TakesTwoBytes) {
         EXPECT_EQ(rel.wide_index, rel.index > 255);
         wide = wide || rel.wide_index;
         ASSERT_GE(rel.index, 2u);
-        EXPECT_EQ(r.obj.symbols[rel.index - 2].name, "e" + std::to_string(rel.offset));
+        std::string expect = "e";
+        expect += std::to_string(rel.offset);
+        EXPECT_EQ(r.obj.symbols[rel.index - 2].name, expect);
     }
     EXPECT_TRUE(wide);
     // the item of symbol number 256: kind byte 0xA0, then 0x01 0x00
