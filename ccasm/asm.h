@@ -327,6 +327,7 @@ struct Listing {
     bool show_address = false;
     uint32_t line_address = 0;
     bool value_line = false;     // equ / set: show the value
+    bool blank_line = false;     // org: no address and no bytes
     int32_t value = 0;
     bool suppress = false;       // this statement is not listed
     bool is_conditional = false; // a conditional directive

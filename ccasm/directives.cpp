@@ -242,6 +242,7 @@ void d_even(Asm& a, int) {
 }
 
 void d_org(Asm& a, int) {
+    a.list.blank_line = true;  // an org line shows neither address nor bytes
     int32_t value = 0;
     if (!getabs(a, value)) return;
     Section& s = cursec(a);

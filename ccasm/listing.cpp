@@ -69,7 +69,10 @@ std::string format_line(Asm& a, std::string_view text) {
     std::snprintf(buf, sizeof buf, "%4lu  ", static_cast<unsigned long>(number));
     std::string s = buf;
     std::vector<uint8_t> bytes = l.bytes;
-    if (l.value_line) {
+    if (l.blank_line) {
+        bytes.clear();
+        s += "     ";
+    } else if (l.value_line) {
         uint32_t v = static_cast<uint32_t>(l.value);
         bytes = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
                  static_cast<uint8_t>(v)};

@@ -112,6 +112,7 @@ void asmstmt(Asm& a, std::string_view line) {
     a.list.bytes.clear();
     a.list.show_address = false;
     a.list.value_line = false;
+    a.list.blank_line = false;
     a.list.suppress = false;
     a.list.is_conditional = false;
     a.list.is_debug = false;
