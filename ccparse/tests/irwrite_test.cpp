@@ -1,10 +1,12 @@
 // The writer of the intermediate file, record by record, read back by the
 // decoder: every record form, names, types, switch tables and the literal pool.
 #include "ccparse/decl.h"
+#include "ccparse/diag.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
 #include "ccparse/options.h"
 #include "ccparse/output.h"
+#include "ccparse/source.h"
 #include "ccparse/tests/front_harness.h"
 #include "ccparse/tools/irdecode.h"
 #include "ccparse/types.h"
@@ -22,7 +24,10 @@ using namespace vy::cc;
 std::vector<std::string> written(const std::function<void()>& body) {
     vytest::TempDir dir;
     vytest::ToolHarness harness;
+    // No source file is open: nothing of an earlier run may remain.
     opt.reset();
+    diag_reset();
+    source_reset();
     lexer_reset();
     types_reset();
     decl_reset();
