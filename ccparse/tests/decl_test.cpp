@@ -149,6 +149,17 @@ TEST(Declarations, Enumerations) {
     EXPECT_EQ(sym("C")->value, 3);
     EXPECT_EQ(sym("D")->value, 4);
     EXPECT_EQ(sym("D")->kind, KIND_ENUM_CONST);
+    // Constants beyond the range of int keep their whole value in later
+    // constant expressions and in #if.
+    FrontRun run = vytest::compile(
+        "enum { A = 70000, B = A + 1, C = -40000, D = C - 1, E = 40000 };\n"
+        "char big[A - 69990], wide[E / 10000];\n#if A == 70000 && E > 0\nint yes;\n#endif\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(sym("B")->value, 70001);
+    EXPECT_EQ(sym("D")->value, -40001);
+    EXPECT_EQ(sym("big")->type->count, 10u);
+    EXPECT_EQ(sym("wide")->type->count, 4u);
+    EXPECT_NE(sym("yes"), nullptr);
 }
 
 TEST(Declarations, DeclaratorsAndParameters) {
