@@ -133,6 +133,8 @@ TEST(Types, EnumerationBaseTypes) {
         {"A = -40000", T_LONG, 4, ""},
         {"A = 255", T_INT, 2, "", {"-ne"}},
         {"A = 40000", T_INT, 2, "enum value out of int range", {"-ne"}},
+        {"A = -32768, B = 32767", T_INT, 2, "", {"-ne"}},
+        {"A = -40000", T_INT, 2, "enum value out of int range", {"-ne"}},
     };
     for (const Case& c : cases) {
         FrontRun run = vytest::compile(std::string("enum e { ") + c.members + " } x;\n", c.options);
