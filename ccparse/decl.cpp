@@ -676,16 +676,14 @@ Declarator declarator(const DeclSpec& spec, bool abstract_ok) {
     return d;
 }
 
-// A parameter of array or function type is passed as a pointer.
-TypeNode* adjust_parameter(TypeNode* type) {
-    if (type && type->code == T_ARRAY) {
-        TypeNode* p = newtype(T_POINTER, type->base);
-        p->attr = defspace(0, 3, type->base);
-        return p;
-    }
-    if (type && type->code == T_FUNCTION) {
-        TypeNode* p = newtype(T_POINTER, type);
-        p->attr = defspace(0, 3, type);
+// A parameter of array or function type is passed as a pointer. The
+// attributes given with it (space bits and qualifiers) are those of the
+// elements or of the function: they become the pointer's, as with '*'.
+TypeNode* adjust_parameter(TypeNode* type, std::uint16_t attr) {
+    if (type && (type->code == T_ARRAY || type->code == T_FUNCTION)) {
+        TypeNode* target = type->code == T_ARRAY ? type->base : type;
+        TypeNode* p = newtype(T_POINTER, target);
+        p->attr = defspace(attr, 3, target);
         return p;
     }
     return type;
@@ -767,9 +765,9 @@ TypeNode* parameter_list() {
         if (d.name && scope.index.count(d.name)) puterr("redeclared proto argument %.*s", 0, d.name->str());
         Symbol* p = alloc_symbol();
         p->name = d.name;
-        p->type = adjust_parameter(d.type);
+        p->type = adjust_parameter(d.type, d.attr);
         p->kind = spec.storage == K_REGISTER ? KIND_REG_PARAM : KIND_PARAM;
-        p->attr = defspace(d.attr, 2, p->type);
+        p->attr = defspace(p->type == d.type ? d.attr : 0, 2, p->type);
         p->implicit = spec.implicit;
         append(scope, p);
         first_param = false;

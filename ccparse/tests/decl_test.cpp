@@ -180,6 +180,9 @@ TEST(Declarations, DeclaratorsAndParameters) {
         {"int f(void); int g(int, ...); int h(...); int k();\n", ""},
         {"int f(static int a);\n", "1:illegal storage class"},
         {"int f(register int a, int b[], int c(void));\n", ""},
+        // An array parameter is a pointer to elements with their space and qualifiers.
+        {"int g(char @far s[]); int g(char @far *s);\n", ""},
+        {"int h(const char s[2]); int h(const char *s); int x;\n", "", {"-sa"}},
         {"int a; x y;\n", "1:missing ;"},
         {"int *;\n", "1:missing name in declaration"},
         {"int;\n", "1:incomplete declaration"},
@@ -204,6 +207,12 @@ TEST(Declarations, DeclaratorsAndParameters) {
     EXPECT_EQ(mark->type->code, T_VOID);
     EXPECT_EQ(mark->name, nullptr);
     EXPECT_EQ(mark->link, nullptr);
+    vytest::compile("int g(char @far s[], const int t[]);\n");
+    const Symbol* s = sym("g")->type->params;
+    EXPECT_EQ(type_size_quiet(s->type), 4u);
+    EXPECT_EQ(s->attr, 0);
+    EXPECT_EQ(s->link->type->attr, ATTR_CONST);
+    EXPECT_EQ(s->link->attr, 0);
 }
 
 TEST(Declarations, EnumerationConstantsInConditionals) {
