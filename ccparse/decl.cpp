@@ -883,8 +883,8 @@ std::uint16_t defspace(std::uint16_t attr, int slot, const TypeNode* type) {
     const std::uint16_t* masks = spaces.data;
     if (type && type->code == T_FUNCTION)
         masks = spaces.function;
-    else if ((attr & ATTR_CONST) && spaces.separate_constant)
-        masks = spaces.constant;
+    else if (attr & ATTR_CONST)
+        masks = spaces.constant_masks();
     std::uint16_t m = masks[slot];
     if (!(attr & SPACE_CLASS)) attr |= m & SPACE_CLASS;
     if (!(attr & 0x05FF)) attr |= m & 0xCFFF;
@@ -1063,16 +1063,12 @@ void pragma_space(const TokenList& tokens) {
     };
     if (is_const) {
         if (data && functions) {
-            if (!spaces.separate_constant) {
-                spaces.separate_constant = true;
-                for (int k = 0; k < 4; ++k) spaces.constant[k] = spaces.data[k];
-            }
+            spaces.constant_source = DefaultSpaces::CONSTANT_OWN;
             for (int k = 0; k < 4; ++k) spaces.constant[k] = mask;
         } else {
-            // The constants follow the data or the function masks again.
-            spaces.separate_constant = true;
-            const std::uint16_t* from = data ? spaces.data : spaces.function;
-            for (int k = 0; k < 4; ++k) spaces.constant[k] = from[k];
+            // The constants take the data or the function masks themselves,
+            // so that later changes of those reach them too.
+            spaces.constant_source = data ? DefaultSpaces::CONSTANT_DATA : DefaultSpaces::CONSTANT_FUNCTION;
         }
         return;
     }

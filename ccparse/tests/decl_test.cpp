@@ -364,6 +364,11 @@ TEST(Declarations, SpacePragmas) {
         {"#pragma space extern [] @far volatile\nint x;", SPACE_FAR | ATTR_VOLATILE, ""},
         {"#pragma space const @dir\nconst int x;", ATTR_CONST | 0x0080, ""},
         {"#pragma space const @dir\nint x;", 0, ""},
+        // After "const ()" or "const []" constants follow the function or data masks, later changes included.
+        {"#pragma space const @dir\n#pragma space const ()\n#pragma space () @far\nconst int x;", ATTR_CONST | SPACE_FAR, ""},
+        {"#pragma space const @dir\n#pragma space const []\n#pragma space [] @near\nconst int x;", ATTR_CONST | SPACE_NEAR,
+         ""},
+        {"#pragma space const []\n#pragma space const @dir\n#pragma space [] @near\nconst int x;", ATTR_CONST | 0x0080, ""},
         {"#pragma space [] @near\nint @far x;", SPACE_FAR, ""},
         {"#pragma space [] @dir\nint @nostack x;", SPACE_NOSTACK, ""},
         {"#pragma space [] @near @far\nint x;", SPACE_NEAR, "1:ambiguous space modifier"},
