@@ -20,8 +20,9 @@ namespace {
 using namespace vy::cc;
 
 // Writes records with `body` into a file and returns their decoded lines
-// (without the header line).
-std::vector<std::string> written(const std::function<void()>& body) {
+// (without the header line). The messages go to `errors` when given, else
+// there must be none.
+std::vector<std::string> written(const std::function<void()>& body, std::string* errors = nullptr) {
     vytest::TempDir dir;
     vytest::ToolHarness harness;
     // No source file is open: nothing of an earlier run may remain.
@@ -40,7 +41,10 @@ std::vector<std::string> written(const std::function<void()>& body) {
     std::string bytes = dir.read("t.ir");
     vy::irdump::Decoded decoded = vy::irdump::decode(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     EXPECT_TRUE(decoded.ok) << decoded.error;
-    EXPECT_EQ(harness.errors(), "");
+    if (errors)
+        *errors = harness.errors();
+    else
+        EXPECT_EQ(harness.errors(), "");
     return std::vector<std::string>(decoded.lines.begin() + 1, decoded.lines.end());
 }
 
@@ -191,6 +195,26 @@ TEST(IrWriter, StringRunsAndAsmChunks) {
     EXPECT_EQ(lines[2], "148 string n=0 \"\"");
     EXPECT_EQ(lines[3].substr(0, 14), "203 asm n=255 ");
     EXPECT_EQ(lines[4].substr(0, 13), "203 asm n=45 ");
+}
+
+TEST(IrWriter, AsmCallTextIsCutToFitItsLengthByte) {
+    for (std::size_t length : {254u, 255u, 300u}) {
+        std::string errors;
+        std::vector<std::string> lines = written(
+            [&] {
+                ir_expression();
+                ir_node(113, type_int(), 0, false);
+                ir_node(0, type_int(), 0, false);
+                ir_leaf_operands(nullptr, 0, 0, 0, 0);
+                ir_asm_call_text(std::string(length, 'z'));
+                ir_return();
+            },
+            &errors);
+        ASSERT_EQ(lines.size(), 2u) << length;
+        EXPECT_NE(lines[0].find("text=\"" + std::string(254, 'z') + "\")"), std::string::npos) << length;
+        EXPECT_EQ(lines[1], "146 return") << length;
+        EXPECT_EQ(errors.find("_asm string too long") != std::string::npos, length > 254) << length << errors;
+    }
 }
 
 std::vector<std::string> switch_table(std::vector<std::int32_t> values, std::uint16_t default_label, bool* exit_default) {
