@@ -565,7 +565,7 @@ TypeNode* parameter_list();
 
 struct DeclaratorParser {
     std::vector<TypeNode*> pointers;  // pointer nodes made here: their targets take the defaults
-    TypeNode* outer_function = nullptr;
+    std::vector<TypeNode*> functions;  // function nodes made here (not taken from a typedef)
 
     // Parses a declarator over `base`, whose object has the attributes `attr`.
     TypeNode* parse(TypeNode* base, std::uint16_t attr, Declarator& out) {
@@ -647,7 +647,8 @@ struct DeclaratorParser {
             (*it)->base = type;
             type = *it;
         }
-        if (!list.empty() && list.front()->code == T_FUNCTION) outer_function = list.front();
+        for (TypeNode* n : list)
+            if (n->code == T_FUNCTION) functions.push_back(n);
         return type;
     }
 };
@@ -671,7 +672,8 @@ Declarator declarator(const DeclSpec& spec, bool abstract_ok) {
     DeclaratorParser parser;
     d.type = parser.parse(spec.type, spec.attr, d);
     finish_type(parser, d.type);
-    d.own_function = parser.outer_function == d.type ? parser.outer_function : nullptr;
+    for (TypeNode* fn : parser.functions)
+        if (fn == d.type) d.own_function = fn;
     (void)abstract_ok;
     return d;
 }

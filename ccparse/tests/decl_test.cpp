@@ -215,6 +215,16 @@ TEST(Declarations, DeclaratorsAndParameters) {
     EXPECT_EQ(s->link->attr, 0);
 }
 
+TEST(Declarations, DefinitionsOfFunctionsReturningPointersToFunctions) {
+    // The definition's own function is the outermost one of its declarator.
+    for (const char* source : {"int (*f(void))(int) { }\n", "long (*(*f(int a))[3])(void) { }\n", "int (f)(void) { }\n"}) {
+        FrontRun run = vytest::compile(source);
+        EXPECT_EQ(run.errors.find("invalid function declaration"), std::string::npos) << source << run.errors;
+        ASSERT_NE(sym("f"), nullptr) << source;
+        EXPECT_TRUE(sym("f")->defined) << source;
+    }
+}
+
 TEST(Declarations, EnumerationConstantsInConditionals) {
     FrontRun run = vytest::compile("enum { E = 7 };\n#if E == 7 && F == 0\nint seven;\n#endif\n");
     EXPECT_EQ(run.status, 0) << run.errors;
