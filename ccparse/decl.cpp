@@ -50,6 +50,7 @@ struct DeclSpec {
     bool implicit = false;
     bool any = false;
     bool tag_body = false;  // a structure, union or enumeration body was read
+    bool from_typedef = false;  // the type is a typedef's, shared with its other users
 };
 
 struct Declarator {
@@ -190,6 +191,7 @@ bool declspec(DeclSpec& spec, Allowed allowed) {
                 if (mask & quals) puterr("repeated type specification");
                 mask |= static_cast<std::uint16_t>(0x1000 | quals);
                 tag_type = td->type;
+                spec.from_typedef = true;
                 spec.attr |= td->attr;
                 continue;
             }
@@ -667,10 +669,25 @@ void finish_type(DeclaratorParser& parser, TypeNode* type) {
     for (TypeNode* p : parser.pointers) p->attr = defspace(p->attr, 3, p->base);
 }
 
+// A copy of the pointer, array and function nodes at the top of a chain:
+// a redeclaration completes its symbol's own nodes (array count, prototype,
+// pointer attributes), never those of a typedef that others use too.
+TypeNode* copy_derivations(TypeNode* type) {
+    TypeNode* head = type;
+    TypeNode** link = &head;
+    for (TypeNode* t = type; t && (t->code == T_POINTER || t->code == T_ARRAY || t->code == T_FUNCTION); t = t->base) {
+        TypeNode* copy = newtype(t->code, nullptr);
+        *copy = *t;
+        *link = copy;
+        link = &copy->base;
+    }
+    return head;
+}
+
 Declarator declarator(const DeclSpec& spec, bool abstract_ok) {
     Declarator d;
     DeclaratorParser parser;
-    d.type = parser.parse(spec.type, spec.attr, d);
+    d.type = parser.parse(spec.from_typedef ? copy_derivations(spec.type) : spec.type, spec.attr, d);
     finish_type(parser, d.type);
     for (TypeNode* fn : parser.functions)
         if (fn == d.type) d.own_function = fn;

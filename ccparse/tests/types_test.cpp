@@ -243,6 +243,20 @@ TEST(Types, RedeclarationTakesThePrototype) {
     EXPECT_EQ(sym("n")->type->count, 7u);
 }
 
+TEST(Types, RedeclarationLeavesTheTypedefAndItsOtherUsersAlone) {
+    FrontRun run = vytest::compile("typedef int F(); F f; int f(char *p); F g; int g(long);\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_TRUE(sym("f")->type->prototype);
+    EXPECT_FALSE(sym("F")->type->prototype);
+    for (const char* source : {"typedef int A[]; A x; A y; int x[5];\n", "typedef int A[]; A x, y; int x[5];\n"}) {
+        run = vytest::compile(source);
+        EXPECT_EQ(message_of(run), "array size unknown y") << source;
+        EXPECT_EQ(sym("x")->type->count, 5u) << source;
+        EXPECT_EQ(sym("y")->type->count, 1u) << source;
+        EXPECT_EQ(sym("A")->type->count, 0u) << source;
+    }
+}
+
 TEST(Types, ModelConfiguration) {
     FrontRun run = vytest::compile("int data; int fn(void);\n", {"-m0x2010"});
     EXPECT_EQ(run.status, 0) << run.errors;
