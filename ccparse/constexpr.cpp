@@ -424,7 +424,11 @@ private:
         }
         case K_IDENT: {
             std::int32_t value = 0;
-            if (enum_constant_value(t.name->str(), &value)) return make_int(value, type_int());
+            if (enum_constant_value(t.name->str(), &value)) {
+                // A value beyond int is a long, so that nothing of it is lost.
+                bool fits_int = value >= -32768 && value <= 32767;
+                return make_int(value, fits_int ? type_int() : type_long());
+            }
             Symbol* sym = global_symbol(t.name);
             return non_constant(sym ? sym->type : type_int());
         }

@@ -50,6 +50,7 @@ struct DeclSpec {
     bool implicit = false;
     bool any = false;
     bool tag_body = false;  // a structure, union or enumeration body was read
+    bool from_typedef = false;  // the type is a typedef's, shared with its other users
 };
 
 struct Declarator {
@@ -190,6 +191,7 @@ bool declspec(DeclSpec& spec, Allowed allowed) {
                 if (mask & quals) puterr("repeated type specification");
                 mask |= static_cast<std::uint16_t>(0x1000 | quals);
                 tag_type = td->type;
+                spec.from_typedef = true;
                 spec.attr |= td->attr;
                 continue;
             }
@@ -565,7 +567,7 @@ TypeNode* parameter_list();
 
 struct DeclaratorParser {
     std::vector<TypeNode*> pointers;  // pointer nodes made here: their targets take the defaults
-    TypeNode* outer_function = nullptr;
+    std::vector<TypeNode*> functions;  // function nodes made here (not taken from a typedef)
 
     // Parses a declarator over `base`, whose object has the attributes `attr`.
     TypeNode* parse(TypeNode* base, std::uint16_t attr, Declarator& out) {
@@ -647,7 +649,8 @@ struct DeclaratorParser {
             (*it)->base = type;
             type = *it;
         }
-        if (!list.empty() && list.front()->code == T_FUNCTION) outer_function = list.front();
+        for (TypeNode* n : list)
+            if (n->code == T_FUNCTION) functions.push_back(n);
         return type;
     }
 };
@@ -666,26 +669,40 @@ void finish_type(DeclaratorParser& parser, TypeNode* type) {
     for (TypeNode* p : parser.pointers) p->attr = defspace(p->attr, 3, p->base);
 }
 
+// A copy of the pointer, array and function nodes at the top of a chain:
+// a redeclaration completes its symbol's own nodes (array count, prototype,
+// pointer attributes), never those of a typedef that others use too.
+TypeNode* copy_derivations(TypeNode* type) {
+    TypeNode* head = type;
+    TypeNode** link = &head;
+    for (TypeNode* t = type; t && (t->code == T_POINTER || t->code == T_ARRAY || t->code == T_FUNCTION); t = t->base) {
+        TypeNode* copy = newtype(t->code, nullptr);
+        *copy = *t;
+        *link = copy;
+        link = &copy->base;
+    }
+    return head;
+}
+
 Declarator declarator(const DeclSpec& spec, bool abstract_ok) {
     Declarator d;
     DeclaratorParser parser;
-    d.type = parser.parse(spec.type, spec.attr, d);
+    d.type = parser.parse(spec.from_typedef ? copy_derivations(spec.type) : spec.type, spec.attr, d);
     finish_type(parser, d.type);
-    d.own_function = parser.outer_function == d.type ? parser.outer_function : nullptr;
+    for (TypeNode* fn : parser.functions)
+        if (fn == d.type) d.own_function = fn;
     (void)abstract_ok;
     return d;
 }
 
-// A parameter of array or function type is passed as a pointer.
-TypeNode* adjust_parameter(TypeNode* type) {
-    if (type && type->code == T_ARRAY) {
-        TypeNode* p = newtype(T_POINTER, type->base);
-        p->attr = defspace(0, 3, type->base);
-        return p;
-    }
-    if (type && type->code == T_FUNCTION) {
-        TypeNode* p = newtype(T_POINTER, type);
-        p->attr = defspace(0, 3, type);
+// A parameter of array or function type is passed as a pointer. The
+// attributes given with it (space bits and qualifiers) are those of the
+// elements or of the function: they become the pointer's, as with '*'.
+TypeNode* adjust_parameter(TypeNode* type, std::uint16_t attr) {
+    if (type && (type->code == T_ARRAY || type->code == T_FUNCTION)) {
+        TypeNode* target = type->code == T_ARRAY ? type->base : type;
+        TypeNode* p = newtype(T_POINTER, target);
+        p->attr = defspace(attr, 3, target);
         return p;
     }
     return type;
@@ -767,9 +784,9 @@ TypeNode* parameter_list() {
         if (d.name && scope.index.count(d.name)) puterr("redeclared proto argument %.*s", 0, d.name->str());
         Symbol* p = alloc_symbol();
         p->name = d.name;
-        p->type = adjust_parameter(d.type);
+        p->type = adjust_parameter(d.type, d.attr);
         p->kind = spec.storage == K_REGISTER ? KIND_REG_PARAM : KIND_PARAM;
-        p->attr = defspace(d.attr, 2, p->type);
+        p->attr = defspace(p->type == d.type ? d.attr : 0, 2, p->type);
         p->implicit = spec.implicit;
         append(scope, p);
         first_param = false;
@@ -885,8 +902,8 @@ std::uint16_t defspace(std::uint16_t attr, int slot, const TypeNode* type) {
     const std::uint16_t* masks = spaces.data;
     if (type && type->code == T_FUNCTION)
         masks = spaces.function;
-    else if ((attr & ATTR_CONST) && spaces.separate_constant)
-        masks = spaces.constant;
+    else if (attr & ATTR_CONST)
+        masks = spaces.constant_masks();
     std::uint16_t m = masks[slot];
     if (!(attr & SPACE_CLASS)) attr |= m & SPACE_CLASS;
     if (!(attr & 0x05FF)) attr |= m & 0xCFFF;
@@ -1065,16 +1082,12 @@ void pragma_space(const TokenList& tokens) {
     };
     if (is_const) {
         if (data && functions) {
-            if (!spaces.separate_constant) {
-                spaces.separate_constant = true;
-                for (int k = 0; k < 4; ++k) spaces.constant[k] = spaces.data[k];
-            }
+            spaces.constant_source = DefaultSpaces::CONSTANT_OWN;
             for (int k = 0; k < 4; ++k) spaces.constant[k] = mask;
         } else {
-            // The constants follow the data or the function masks again.
-            spaces.separate_constant = true;
-            const std::uint16_t* from = data ? spaces.data : spaces.function;
-            for (int k = 0; k < 4; ++k) spaces.constant[k] = from[k];
+            // The constants take the data or the function masks themselves,
+            // so that later changes of those reach them too.
+            spaces.constant_source = data ? DefaultSpaces::CONSTANT_DATA : DefaultSpaces::CONSTANT_FUNCTION;
         }
         return;
     }

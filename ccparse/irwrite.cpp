@@ -465,6 +465,11 @@ void ir_leaf_operands(const Symbol* sym, std::uint16_t label, std::uint32_t valu
 }
 
 void ir_asm_call_text(std::string_view text) {
+    // The count byte holds the length + 1.
+    if (text.size() > max_name) {
+        puterr("_asm string too long");
+        text = text.substr(0, max_name);
+    }
     ir_u8(static_cast<std::uint8_t>(text.size() + 1));
     for (char c : text) ir_u8(static_cast<std::uint8_t>(c));
     ir_u8(0);

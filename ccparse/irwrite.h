@@ -136,7 +136,8 @@ void ir_node(std::uint8_t code, const TypeNode* type, std::uint16_t attr, bool w
 // storage byte and the memory flag.
 void ir_leaf_operands(const Symbol* sym, std::uint16_t label, std::uint32_t value, std::uint8_t storage,
                       std::uint8_t memory);
-// The text of an _asm call (113, 180): length + 1, the bytes, a 0.
+// The text of an _asm call (113, 180): length + 1, the bytes, a 0. A text
+// longer than 254 bytes is reported ("_asm string too long") and cut.
 void ir_asm_call_text(std::string_view text);
 
 // The debug description's own records.

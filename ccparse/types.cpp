@@ -287,7 +287,7 @@ void setmodel(std::int32_t value) {
 
 TypeNode* enum_base(std::int32_t low, std::int32_t high) {
     if (opt.ne) {
-        if (high > 32767) puterr("enum value out of int range");
+        if (low < -32768 || high > 32767) puterr("enum value out of int range");
         return type_int();
     }
     if (low < 0) {

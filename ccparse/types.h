@@ -125,7 +125,13 @@ struct DefaultSpaces {
     std::uint16_t data[4] = {0, 0, 0, 0};
     std::uint16_t function[4] = {0, 0, 0, 0};
     std::uint16_t constant[4] = {0, 0, 0, 0};
-    bool separate_constant = false;  // false: constants use the data masks
+    // The masks constant objects take: the data masks themselves (until a
+    // pragma gives constants their own), the function masks, or their own.
+    enum Source : std::uint8_t { CONSTANT_DATA, CONSTANT_FUNCTION, CONSTANT_OWN };
+    Source constant_source = CONSTANT_DATA;
+    const std::uint16_t* constant_masks() const {
+        return constant_source == CONSTANT_OWN ? constant : constant_source == CONSTANT_FUNCTION ? function : data;
+    }
 };
 DefaultSpaces& default_spaces();
 void setmodel(std::int32_t value);

@@ -149,6 +149,17 @@ TEST(Declarations, Enumerations) {
     EXPECT_EQ(sym("C")->value, 3);
     EXPECT_EQ(sym("D")->value, 4);
     EXPECT_EQ(sym("D")->kind, KIND_ENUM_CONST);
+    // Constants beyond the range of int keep their whole value in later
+    // constant expressions and in #if.
+    FrontRun run = vytest::compile(
+        "enum { A = 70000, B = A + 1, C = -40000, D = C - 1, E = 40000 };\n"
+        "char big[A - 69990], wide[E / 10000];\n#if A == 70000 && E > 0\nint yes;\n#endif\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(sym("B")->value, 70001);
+    EXPECT_EQ(sym("D")->value, -40001);
+    EXPECT_EQ(sym("big")->type->count, 10u);
+    EXPECT_EQ(sym("wide")->type->count, 4u);
+    EXPECT_NE(sym("yes"), nullptr);
 }
 
 TEST(Declarations, DeclaratorsAndParameters) {
@@ -169,6 +180,9 @@ TEST(Declarations, DeclaratorsAndParameters) {
         {"int f(void); int g(int, ...); int h(...); int k();\n", ""},
         {"int f(static int a);\n", "1:illegal storage class"},
         {"int f(register int a, int b[], int c(void));\n", ""},
+        // An array parameter is a pointer to elements with their space and qualifiers.
+        {"int g(char @far s[]); int g(char @far *s);\n", ""},
+        {"int h(const char s[2]); int h(const char *s); int x;\n", "", {"-sa"}},
         {"int a; x y;\n", "1:missing ;"},
         {"int *;\n", "1:missing name in declaration"},
         {"int;\n", "1:incomplete declaration"},
@@ -193,6 +207,22 @@ TEST(Declarations, DeclaratorsAndParameters) {
     EXPECT_EQ(mark->type->code, T_VOID);
     EXPECT_EQ(mark->name, nullptr);
     EXPECT_EQ(mark->link, nullptr);
+    vytest::compile("int g(char @far s[], const int t[]);\n");
+    const Symbol* s = sym("g")->type->params;
+    EXPECT_EQ(type_size_quiet(s->type), 4u);
+    EXPECT_EQ(s->attr, 0);
+    EXPECT_EQ(s->link->type->attr, ATTR_CONST);
+    EXPECT_EQ(s->link->attr, 0);
+}
+
+TEST(Declarations, DefinitionsOfFunctionsReturningPointersToFunctions) {
+    // The definition's own function is the outermost one of its declarator.
+    for (const char* source : {"int (*f(void))(int) { }\n", "long (*(*f(int a))[3])(void) { }\n", "int (f)(void) { }\n"}) {
+        FrontRun run = vytest::compile(source);
+        EXPECT_EQ(run.errors.find("invalid function declaration"), std::string::npos) << source << run.errors;
+        ASSERT_NE(sym("f"), nullptr) << source;
+        EXPECT_TRUE(sym("f")->defined) << source;
+    }
 }
 
 TEST(Declarations, EnumerationConstantsInConditionals) {
@@ -344,6 +374,11 @@ TEST(Declarations, SpacePragmas) {
         {"#pragma space extern [] @far volatile\nint x;", SPACE_FAR | ATTR_VOLATILE, ""},
         {"#pragma space const @dir\nconst int x;", ATTR_CONST | 0x0080, ""},
         {"#pragma space const @dir\nint x;", 0, ""},
+        // After "const ()" or "const []" constants follow the function or data masks, later changes included.
+        {"#pragma space const @dir\n#pragma space const ()\n#pragma space () @far\nconst int x;", ATTR_CONST | SPACE_FAR, ""},
+        {"#pragma space const @dir\n#pragma space const []\n#pragma space [] @near\nconst int x;", ATTR_CONST | SPACE_NEAR,
+         ""},
+        {"#pragma space const []\n#pragma space const @dir\n#pragma space [] @near\nconst int x;", ATTR_CONST | 0x0080, ""},
         {"#pragma space [] @near\nint @far x;", SPACE_FAR, ""},
         {"#pragma space [] @dir\nint @nostack x;", SPACE_NOSTACK, ""},
         {"#pragma space [] @near @far\nint x;", SPACE_NEAR, "1:ambiguous space modifier"},

@@ -1,10 +1,12 @@
 // The writer of the intermediate file, record by record, read back by the
 // decoder: every record form, names, types, switch tables and the literal pool.
 #include "ccparse/decl.h"
+#include "ccparse/diag.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
 #include "ccparse/options.h"
 #include "ccparse/output.h"
+#include "ccparse/source.h"
 #include "ccparse/tests/front_harness.h"
 #include "ccparse/tools/irdecode.h"
 #include "ccparse/types.h"
@@ -17,12 +19,15 @@ namespace {
 
 using namespace vy::cc;
 
-// Writes records with `body` into a file and returns their decoded lines
-// (without the header line).
-std::vector<std::string> written(const std::function<void()>& body) {
+// Writes the header and the records of `body` into a file and returns its
+// bytes. The messages go to `errors` when given, else there must be none.
+std::string written_bytes(const std::function<void()>& body, std::string* errors = nullptr) {
     vytest::TempDir dir;
     vytest::ToolHarness harness;
+    // No source file is open: nothing of an earlier run may remain.
     opt.reset();
+    diag_reset();
+    source_reset();
     lexer_reset();
     types_reset();
     decl_reset();
@@ -32,11 +37,30 @@ std::vector<std::string> written(const std::function<void()>& body) {
     write_ir_header();
     body();
     EXPECT_TRUE(out_close());
-    std::string bytes = dir.read("t.ir");
+    if (errors)
+        *errors = harness.errors();
+    else
+        EXPECT_EQ(harness.errors(), "");
+    return dir.read("t.ir");
+}
+
+// The records of `body`, decoded (without the header line).
+std::vector<std::string> written(const std::function<void()>& body, std::string* errors = nullptr) {
+    std::string bytes = written_bytes(body, errors);
     vy::irdump::Decoded decoded = vy::irdump::decode(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     EXPECT_TRUE(decoded.ok) << decoded.error;
-    EXPECT_EQ(harness.errors(), "");
     return std::vector<std::string>(decoded.lines.begin() + 1, decoded.lines.end());
+}
+
+std::string hex_bytes(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        static const char digits[] = "0123456789ABCDEF";
+        if (!out.empty()) out += ' ';
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
 }
 
 Symbol* make_symbol(const char* name, TypeNode* type, std::uint16_t attr = 0, std::uint8_t kind = KIND_NONE) {
@@ -166,6 +190,108 @@ TEST(IrWriter, EveryRecordForm) {
                      }));
 }
 
+// Byte fixtures written out by hand from the record layouts: the writer
+// must produce them, and the decoder must read them as listed.
+struct ByteFixture {
+    const char* name;
+    std::string bytes;                // in hexadecimal, header included
+    std::vector<std::string> decoded;  // the decoder's lines, header included
+};
+
+void check_fixture(const ByteFixture& f, const std::string& actual) {
+    EXPECT_EQ(hex_bytes(actual), f.bytes) << f.name;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i + 1 < f.bytes.size(); i += 3)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(f.bytes.substr(i, 2), nullptr, 16)));
+    vy::irdump::Decoded decoded = vy::irdump::decode(bytes);
+    EXPECT_TRUE(decoded.ok) << f.name << decoded.error;
+    EXPECT_EQ(decoded.lines, f.decoded) << f.name;
+}
+
+TEST(IrWriter, BytesAsTheRecordLayoutsGiveThem) {
+    ByteFixture unit{
+        "a unit with a space name and a tentative definition",
+        "CB 00 00 00 "
+        "13 04 00 00 00 74 2E 63 "           // file "t.c"
+        "14 01 00 "                          // line 1
+        "BA 04 00 00 00 64 69 72 "           // space "dir"
+        "C7 00 80 00 02 00 00 81 78 "        // declare x with its attribute word
+        "93 02 00 00 00 "                    // 2 zero bytes
+        "D2 "                                // end of data
+        "84 02 00 00 81 78 80 00 02 00 00 00",  // public x, attribute, size
+        {
+            "header magic=0xcb model=0 flags=0x00 config=0",
+            "19 file name=\"t.c\" num=0 nattr=0x00",
+            "20 line 1",
+            "186 space name=\"dir\" num=0 nattr=0x00",
+            "199 declare model=0 attr=0x0080 name=\"x\" num=0 nattr=0x81",
+            "147 zero 2",
+            "210 end-data",
+            "132 public name=\"x\" num=0 nattr=0x81 attr=0x0080 size=2",
+        }};
+    vytest::FrontRun run = vytest::compile("@dir int x;\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    check_fixture(unit, run.output);
+
+    ByteFixture records{
+        "trees, a conditional jump, a switch table and data items",
+        "CB 00 00 00 "
+        "96 88 86 00 80 "                                   // expr: = typed long with attribute 0x8000
+        "00 0B 00 30 00 0C 00 FE FF FF FF 20 01 "           // leaf: far pointer, label 12, -2, storage 32, contents
+        "00 04 03 05 00 00 00 05 00 00 00 00 00 "           // leaf: int bit-field at 3, 5 wide, constant 5
+        "8D 34 12 "                                         // jump if < to label 0x1234
+        "00 0E 05 00 00 00 00 00 00 00 00 00 00 00 00 "     // leaf: structure of 5 bytes
+        "00 02 00 00 00 07 00 00 00 00 00 "                 // leaf: unsigned char constant 7
+        "B9 00 02 00 04 00 07 00 04 00 "                    // table 2, default 4, 7 cases, 4-byte value
+        "CD 07 00 01 00 00 00 64 00 65 00 66 00 67 00 68 00 69 00 6A 00 "
+        "CE 00 00 "
+        "97 "
+        "85 08 00 00 00 00 00 00 F0 3F "                    // 1.0 as the host's double
+        "94 02 61 62 "                                      // "ab"
+        "C9 00 02 00 00 91 61 20 00 00 00",                 // a at 0x20
+        {
+            "header magic=0xcb model=0 flags=0x00 config=0",
+            "150 expr (136 long@0x8000 (0 ptr[0x3000] name=- num=12 value=-2 storage=32 mem=1) (0 field[3:5] name=- "
+            "num=0 value=5 storage=0 mem=0))",
+            "141 jump-if < 4660 (0 struct[5] name=- num=0 value=0 storage=0 mem=0) (0 uchar name=- num=0 value=7 "
+            "storage=0 mem=0)",
+            "185 table 0 label=2 default=4 cases=7 size=4",
+            "205 jump-table span=7 low=1 labels=100,101,102,103,104,105,106",
+            "206 cases n=0",
+            "151 end-table",
+            "133 real size=8 value=1",
+            "148 string n=2 \"ab\"",
+            "201 absolute model=0 name=\"a\" num=0 nattr=0x91 address=0x0020",
+        }};
+    std::string actual = written_bytes([] {
+        TypeNode* far_pointer = newtype(T_POINTER, type_char());
+        far_pointer->attr = SPACE_FAR;
+        TypeNode* field = newtype(T_INT_FIELD, nullptr);
+        field->bit_offset = 3;
+        field->bit_width = 5;
+        TypeNode* structure = newtype(T_STRUCT, nullptr);
+        structure->complete = true;
+        structure->size = 5;
+        ir_expression();
+        ir_node(ir_tree_code(K_ASSIGN), type_long(), 0x8000, true);
+        ir_node(0, far_pointer, 0, false);
+        ir_leaf_operands(nullptr, 12, static_cast<std::uint32_t>(-2), 32, 1);
+        ir_node(0, field, 0, false);
+        ir_leaf_operands(nullptr, 0, 5, 0, 0);
+        ir_cond_jump(K_LT, 0x1234);
+        ir_node(0, structure, 0, false);
+        ir_leaf_operands(nullptr, 0, 0, 0, 0);
+        ir_node(0, type_uchar(), 0, false);
+        ir_leaf_operands(nullptr, 0, 7, 0, 0);
+        const SwitchCase cases[] = {{1, 100}, {2, 101}, {3, 102}, {4, 103}, {5, 104}, {6, 105}, {7, 106}};
+        write_ir_switch(2, 4, cases, 7, 0, 4);
+        ir_real_item(8, 1.0);
+        ir_string("ab");
+        ir_absolute(make_symbol("a", type_char(), 0, KIND_ABSOLUTE), 0x20);
+    });
+    check_fixture(records, actual);
+}
+
 TEST(IrWriter, NamesLongerThanALengthByteAreCut) {
     vytest::TempDir dir;
     vytest::FrontRun run = vytest::compile("int " + std::string(254, 'a') + "; int " + std::string(255, 'b') + ";\n");
@@ -186,6 +312,26 @@ TEST(IrWriter, StringRunsAndAsmChunks) {
     EXPECT_EQ(lines[2], "148 string n=0 \"\"");
     EXPECT_EQ(lines[3].substr(0, 14), "203 asm n=255 ");
     EXPECT_EQ(lines[4].substr(0, 13), "203 asm n=45 ");
+}
+
+TEST(IrWriter, AsmCallTextIsCutToFitItsLengthByte) {
+    for (std::size_t length : {254u, 255u, 300u}) {
+        std::string errors;
+        std::vector<std::string> lines = written(
+            [&] {
+                ir_expression();
+                ir_node(113, type_int(), 0, false);
+                ir_node(0, type_int(), 0, false);
+                ir_leaf_operands(nullptr, 0, 0, 0, 0);
+                ir_asm_call_text(std::string(length, 'z'));
+                ir_return();
+            },
+            &errors);
+        ASSERT_EQ(lines.size(), 2u) << length;
+        EXPECT_NE(lines[0].find("text=\"" + std::string(254, 'z') + "\")"), std::string::npos) << length;
+        EXPECT_EQ(lines[1], "146 return") << length;
+        EXPECT_EQ(errors.find("_asm string too long") != std::string::npos, length > 254) << length << errors;
+    }
 }
 
 std::vector<std::string> switch_table(std::vector<std::int32_t> values, std::uint16_t default_label, bool* exit_default) {

@@ -133,6 +133,8 @@ TEST(Types, EnumerationBaseTypes) {
         {"A = -40000", T_LONG, 4, ""},
         {"A = 255", T_INT, 2, "", {"-ne"}},
         {"A = 40000", T_INT, 2, "enum value out of int range", {"-ne"}},
+        {"A = -32768, B = 32767", T_INT, 2, "", {"-ne"}},
+        {"A = -40000", T_INT, 2, "enum value out of int range", {"-ne"}},
     };
     for (const Case& c : cases) {
         FrontRun run = vytest::compile(std::string("enum e { ") + c.members + " } x;\n", c.options);
@@ -239,6 +241,20 @@ TEST(Types, RedeclarationTakesThePrototype) {
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_TRUE(sym("f")->type->prototype);
     EXPECT_EQ(sym("n")->type->count, 7u);
+}
+
+TEST(Types, RedeclarationLeavesTheTypedefAndItsOtherUsersAlone) {
+    FrontRun run = vytest::compile("typedef int F(); F f; int f(char *p); F g; int g(long);\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_TRUE(sym("f")->type->prototype);
+    EXPECT_FALSE(sym("F")->type->prototype);
+    for (const char* source : {"typedef int A[]; A x; A y; int x[5];\n", "typedef int A[]; A x, y; int x[5];\n"}) {
+        run = vytest::compile(source);
+        EXPECT_EQ(message_of(run), "array size unknown y") << source;
+        EXPECT_EQ(sym("x")->type->count, 5u) << source;
+        EXPECT_EQ(sym("y")->type->count, 1u) << source;
+        EXPECT_EQ(sym("A")->type->count, 0u) << source;
+    }
 }
 
 TEST(Types, ModelConfiguration) {

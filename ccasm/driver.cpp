@@ -1,0 +1,222 @@
+// The assembler driver: per-run set-up, the per-source flow and the pass
+// loop, and the diagnostic lines.
+#include <csignal>
+#include <ctime>
+
+#include "ccasm/asm.h"
+
+namespace ccasm {
+
+void build_preamble(Asm& a);
+void debug_pass_end(Asm& a);
+SourceFile* load_source(Asm& a, const std::string& name);
+void push_file(Asm& a, SourceFile* f);
+const char* object_being_written();
+
+namespace {
+
+// Passes after which the loop gives up when symbol values still move.
+constexpr int MAX_PASSES = 40;
+
+std::string listing_date() {
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::time_t now = std::time(nullptr);
+    std::tm* t = std::localtime(&now);
+    if (!t) return "";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%2d %s %d %02d:%02d:%02d", t->tm_mday, months[t->tm_mon % 12], t->tm_year + 1900,
+                  t->tm_hour, t->tm_min, t->tm_sec);
+    return buf;
+}
+
+// The source name with the extension of its base name replaced.
+std::string replace_extension(const std::string& name, const char* ext) {
+    size_t base = name.find_last_of("/\\");
+    base = base == std::string::npos ? 0 : base + 1;
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot < base) return name + ext;
+    return name.substr(0, dot) + ext;
+}
+
+std::string diagnostic(Asm& a, const std::string& file, uint32_t line, const std::string& message) {
+    return "#error " + a.progname + " " + file + ":" + std::to_string(line) + "\t" + message + "\n";
+}
+
+void flush_diagnostics(Asm& a, bool keep) {
+    if (keep) {
+        for (const std::string& d : a.pending_diags) std::fputs(d.c_str(), a.err);
+        a.errors += static_cast<int>(a.pending_diags.size());
+    }
+    a.pending_diags.clear();
+}
+
+// Removes every macro, so that the next source starts with the
+// instructions and directives alone.
+void reset_macros(Asm& a) {
+    NameTable<OpEntry> kept;
+    a.ops.each([&](const std::string& name, OpEntry* e) {
+        while (e && e->kind == OP_MACRO) e = e->older;
+        if (e) kept.set(name, e);
+    });
+    a.ops = std::move(kept);
+    a.macros.clear();
+}
+
+void asmbreak(int) {
+    if (const char* name = object_being_written()) std::remove(name);
+    std::_Exit(2);
+}
+
+}  // namespace
+
+void diag_noline(Asm& a, const std::string& file, const std::string& message) {
+    std::fprintf(a.err, "#error %s %s:0 %s\n", a.progname.c_str(), file.c_str(), message.c_str());
+}
+
+void report_at(Asm& a, const std::string& file, uint32_t line, const std::string& message) {
+    std::fputs(diagnostic(a, file, line, message).c_str(), a.err);
+    ++a.errors;
+}
+
+// A diagnostic outside a statement, at the current position; kept with the
+// statement diagnostics of the pass.
+void diag(Asm& a, const std::string& message) {
+    if (a.pass <= 1) return;
+    if (a.list.on) listing_error(a, message);
+    if (!a.final_listing_pass) a.pending_diags.push_back(diagnostic(a, current_file(a), current_line(a), message));
+}
+
+bool asmpass(Asm& a) {
+    a.changed = false;
+    a.last_moved = nullptr;
+    a.unique = 0;
+    a.scope = 0;
+    a.pass_lines = 0;
+    a.source_lines = 0;
+    a.conds.clear();
+    a.input.clear();
+    a.collect = Collect();
+    a.base = 10;
+    a.insn_index = 0;
+    a.last_label = nullptr;
+    a.pending_diags.clear();
+    pass_reset_sections(a);
+    debug_pass_start(a);
+    if (a.list.on)
+        for (Symbol* s = a.sym_head; s; s = s->next) s->refs.clear();
+
+    SourceFile* src = load_source(a, a.source);
+    if (!src) {
+        if (a.pass > 1 && !a.final_listing_pass)
+            a.pending_diags.push_back("#error " + a.progname + " " + a.source + ":0 can't open " + a.source + "\n");
+        return false;
+    }
+    push_file(a, src);
+    if (a.pass == 1) {
+        // about one instruction per 12 bytes of source
+        a.insn_places.reserve(src->content.size() / 12);
+    }
+    listing_open(a);
+    if (a.line_debug) push_preamble(a);
+    if (!a.opt.header.empty() && !openinc(a, a.opt.header, false) && a.pass > 1 && !a.final_listing_pass)
+        a.pending_diags.push_back("#error " + a.progname + " " + a.opt.header + ":0 can't open " + a.opt.header + "\n");
+
+    std::string_view line;
+    while (nextsrc(a, line)) asmstmt(a, line);
+
+    if (collecting(a)) {
+        diag(a, a.collect.kind == Collect::MACRO ? "unclosed macro" : "unclosed repeat");
+        a.collect = Collect();
+    }
+    if (a.line_debug) {
+        leave_offset(a);
+        enddebug(a);
+        symdebug(a);
+    }
+    debug_pass_end(a);
+    if (a.pass > 1) pad_even_sections(a);
+    if (!a.conds.empty()) {
+        diag(a, "unclosed if");
+        a.conds.clear();
+    }
+    a.prev_source_lines = a.source_lines;
+    listing_end(a);
+    listing_close(a);
+    return a.changed;
+}
+
+int asmfile(Asm& a) {
+    a.object_name = a.opt.object_name.empty() ? replace_extension(a.source, ".o") : a.opt.object_name;
+    a.listing_name = a.opt.listing_name.empty() ? replace_extension(a.object_name, ".ls") : a.opt.listing_name;
+    reset_sections(a);
+    a.errors = 0;
+    a.line_debug = a.opt.line_debug;
+    a.full_debug = a.opt.full_debug;
+    a.all_public = a.opt.all_public;
+    a.debug.clear();
+    a.debug_state = Asm::DBG_NORMAL;
+    a.insn_places.clear();
+    a.files.clear();
+    a.file_cache.clear();
+    a.list.titles.clear();
+    a.list.subtitles.clear();
+    a.prev_source_lines = 0;
+    a.final_listing_pass = false;
+
+    bool held = a.opt.listing && !a.opt.no_branch_opt;
+    a.list.on = a.opt.listing && !held;
+
+    a.pass = 1;
+    asmpass(a);
+    endpass1(a);
+    bool changed;
+    do {
+        ++a.pass;
+        changed = asmpass(a);
+        flush_diagnostics(a, !changed || a.pass >= MAX_PASSES);
+    } while (changed && a.pass < MAX_PASSES);
+    if (changed) {
+        std::string what = a.last_moved ? "symbol " + a.last_moved->name + " does not settle" : "passes do not settle";
+        report_at(a, a.last_moved ? a.last_moved->file : a.source, a.last_moved ? a.last_moved->line : 0, what);
+    }
+    if (held) {
+        a.final_listing_pass = true;
+        a.list.on = true;
+        ++a.pass;
+        asmpass(a);
+        a.pending_diags.clear();
+        a.final_listing_pass = false;
+    }
+    a.list.on = false;
+    if (a.errors == 0) writeobj(a);
+    return a.errors;
+}
+
+int assemble(Asm& a, const std::vector<std::string>& sources) {
+    std::signal(SIGINT, asmbreak);
+    hc11init(a);
+    init_directives(a);
+    a.date = listing_date();
+    for (const std::string& d : a.opt.defines) {
+        std::string message;
+        if (!cmddefine(a, d, message)) {
+            diag_noline(a, sources.empty() ? a.progname : sources.front(), "-d" + d + ": " + message);
+            return 1;
+        }
+    }
+    if (a.opt.line_debug) build_preamble(a);
+    int status = 0;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (a.opt.verbose) std::fprintf(stderr, "%s:\n", sources[i].c_str());
+        a.source = sources[i];
+        if (asmfile(a)) status = 1;
+        if (i + 1 < sources.size()) {
+            resetsyms(a);
+            reset_macros(a);
+        }
+    }
+    return status;
+}
+
+}  // namespace ccasm
