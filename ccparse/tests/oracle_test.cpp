@@ -81,6 +81,21 @@ const MacroExample examples[] = {
      "g(x+(3,4)-w) | m\n(f)^m(m);\n"
      "p() i[q(1)] = { q(1), r(2,3), r(4,5) };\n"
      "char c[2][6] = { str(hello), str(  a   \"b\\n\" ) };\n"},
+    {"standard example: a pasted ## and allowed redefinitions",
+     "#define hash_hash # ## #\n"
+     "#define mkstr(a) # a\n"
+     "#define in_between(a) mkstr(a)\n"
+     "#define join(c, d) in_between(c hash_hash d)\n"
+     "char p[] = join(x, y);\n"
+     "#define OBJ_LIKE (1-1)\n"
+     "#define OBJ_LIKE /* white space */ (1-1) /* other */\n"
+     "#define FUNC_LIKE(a) ( a )\n"
+     "#define FUNC_LIKE( a )( /* note the white space */ \\\n"
+     " a /* other stuff on this line\n"
+     " */ )\n"
+     "#define t(x,y,z) x ## y ## z\n"
+     "int j[] = { t(1,2,3), t(,4,5), t(6,,7), t(8,9,),\n"
+     " t(10,,), t(,11,), OBJ_LIKE, FUNC_LIKE(3) };\n"},
     {"everyday macros",
      "#define MAX(a, b) ((a) > (b) ? (a) : (b))\n"
      "#define MIN(a, b) ((a) < (b) ? (a) : (b))\n"
