@@ -82,20 +82,6 @@ PpTok make_token(std::uint16_t kind, std::string_view text, const PpTok& like) {
     return tok;
 }
 
-// True when a string or character constant's text ends with its closing quote.
-bool quote_closed(std::string_view text) {
-    std::size_t i = 0;
-    if (i < text.size() && text[i] == 'L') ++i;
-    if (i >= text.size()) return false;
-    char quote = text[i++];
-    while (i < text.size()) {
-        char c = text[i++];
-        if (c == quote) return i == text.size();
-        if (c == '\\') ++i;
-    }
-    return false;
-}
-
 // The value of the predefined name at list[i]; `end` becomes the index after
 // what it replaces.
 PpTok expand_predefined(const TokenList& list, std::size_t i, Predefined which, std::size_t& end) {

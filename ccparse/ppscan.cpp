@@ -195,6 +195,19 @@ void scan_line(const ScanInput& input, TokenList& out, bool& comment_open, bool 
     }
 }
 
+bool quote_closed(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == 'L') ++i;
+    if (i >= text.size()) return false;
+    char quote = text[i++];
+    while (i < text.size()) {
+        char c = text[i++];
+        if (c == quote) return i == text.size();
+        if (c == '\\') ++i;
+    }
+    return false;
+}
+
 bool comment_open_after(std::string_view text, bool slash_comments) {
     Scanner scan(text.data(), text.size(), slash_comments, true);
     bool in_comment = true;

@@ -25,6 +25,9 @@ struct ScanInput {
 // set flag on entry continues a comment begun on an earlier line.
 void scan_line(const ScanInput& input, TokenList& out, bool& comment_open, bool slash_comments);
 
+// True when a string or character constant's text ends with its closing quote.
+bool quote_closed(std::string_view text);
+
 // Whether a /* comment is still open at the end of `text`, which begins
 // inside one (no diagnostics).
 bool comment_open_after(std::string_view text, bool slash_comments);

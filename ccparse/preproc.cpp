@@ -235,7 +235,7 @@ void do_include(const TokenList& line, std::size_t from) {
         i = first_real(list);
     }
     std::string name;
-    if (i < list.size() && list[i].kind == K_STRING && list[i].len >= 2 && list[i].text[0] == '"') {
+    if (i < list.size() && list[i].kind == K_STRING && list[i].text[0] == '"' && quote_closed(list[i].str())) {
         name = std::string(list[i].text + 1, list[i].len - 2);
     } else if (i < list.size() && list[i].kind == K_LT) {
         std::size_t j = i + 1;

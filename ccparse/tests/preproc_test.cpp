@@ -201,13 +201,14 @@ TEST(Preprocessor, Includes) {
     dir.write("inc/b.h", "in_b\n");
     dir.write("t.c",
               "#define HDR <a.h>\n#include HDR\n#include < b . h >\n#include \"inc/b.h\"\n"
-              "#include\n#include x\n#include \"\"\n#include <a.h\n#include \"none.h\"\nend\n");
+              "#include\n#include x\n#include \"\"\n#include <a.h\n#include \"none.h\"\n#include \"b.hx\nend\n");
     FrontRun run = vytest::run_front(dir, {"-e", "-iinc", "t.c"});
     EXPECT_EQ(vytest::squeeze(run.out), "in_a in_b in_b in_b end");
     EXPECT_EQ(run.errors,
               "#error ccparse t.c:5 bad #include syntax\n#error ccparse t.c:6 bad #include syntax\n"
               "#error ccparse t.c:7 missing file name in #include\n#error ccparse t.c:8 missing '>' in #include\n"
-              "#error ccparse t.c:9 can't open none.h\n");
+              "#error ccparse t.c:9 can't open none.h\n"
+              "#error ccparse t.c:10 unbalanced \"\n#error ccparse t.c:10 bad #include syntax\n");
 }
 
 TEST(Preprocessor, CommentOpenAtTheEndOfAHeader) {
