@@ -58,6 +58,15 @@ TEST(Program, TextsAndStatuses) {
     EXPECT_EQ(err, "Talvex Software 68HC11 C Cross Compiler V4.3k - 03 Jan 2002 - Win32\n");
     EXPECT_EQ(run(dir, "-zz t.c", out, err), 1);
     EXPECT_EQ(err, "ccparse: unknown option -zz\n");
+    EXPECT_EQ(run(dir, "+q t.c", out, err), 1);
+    EXPECT_EQ(err, "ccparse: unknown option +q\n");
+    EXPECT_EQ(run(dir, "-m12k t.c", out, err), 1);
+    EXPECT_EQ(err, "invalid number: 12k\n");
+    std::string defines;
+    for (int i = 0; i < 61; ++i) defines += " -dN" + std::to_string(i);
+    EXPECT_EQ(run(dir, defines + " t.c", out, err), 1);
+    EXPECT_EQ(err, "argument list overflow\n");
+    EXPECT_EQ(out, "");
     EXPECT_EQ(run(dir, "-e ok.c", out, err), 0);
     EXPECT_EQ(vytest::squeeze(out), "int x; 1");
     EXPECT_EQ(run(dir, "-o t.ir -sa ok.c", out, err), 1);
