@@ -182,7 +182,8 @@ void d_dc(Asm& a, int size) {
 void d_dcb(Asm& a, int size) {
     int32_t count = 0;
     if (!getabs(a, count)) return skip_rest(a);
-    if (count < 0) {
+    // a count whose bytes no section could hold is refused before the loop
+    if (count < 0 || static_cast<uint64_t>(count) * static_cast<uint64_t>(size) > (16u << 20)) {
         error(a, "value too large");
         return skip_rest(a);
     }
@@ -756,6 +757,10 @@ void d_page(Asm& a, int) { list_page(a); }
 void d_spc(Asm& a, int) {
     int32_t n = 1;
     if (!at_statement_end(a) && !getabs(a, n)) return;
+    if (n < 0 || n > 255) {
+        error(a, "value too large");
+        return;
+    }
     list_space(a, n);
 }
 
