@@ -144,6 +144,9 @@ TEST_F(AsmTest, HeaderFileComesBeforeEachSource) {
 }
 
 TEST_F(AsmTest, InterruptEndsWithStatusTwo) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the console interrupt is raised by a console, not by raise(), on Windows";
+#endif
     write("a.s", "\tnop\n");
     EXPECT_EXIT(
         {
