@@ -14,8 +14,21 @@ constexpr size_t MAX_ARGUMENTS = 62;
 // 64 KB address space, it stops a runaway repeat count in reasonable time.
 constexpr uint32_t MAX_PASS_LINES = 5000000;
 
+// Sources name files with '/' or '\' as they were written on either kind
+// of host; the file is opened with the host's separator.
+std::string host_path(const std::string& name) {
+#ifdef _WIN32
+    return name;
+#else
+    std::string p = name;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+#endif
+}
+
 bool read_file(const std::string& name, std::string& content) {
-    FILE* f = std::fopen(name.c_str(), "rb");
+    FILE* f = std::fopen(host_path(name).c_str(), "rb");
     if (!f) return false;
     content.clear();
     if (std::fseek(f, 0, SEEK_END) == 0) {

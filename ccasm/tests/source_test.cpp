@@ -164,6 +164,14 @@ TEST_F(AsmTest, IncludeSearchesTheDirectoriesInOrder) {
     EXPECT_EQ(r.bytes(), bytes_of({1, 3, 5}));
 }
 
+TEST_F(AsmTest, IncludeNamesWithEitherSeparator) {
+    write("sub/a.s", "\tdc.b\t1\n");
+    write("sub/b.s", "\tdc.b\t2\n");
+    AsmRun r = assemble("\tinclude\t\"sub\\a.s\"\n\tinclude\t\"sub/b.s\"\n");
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.bytes(), bytes_of({1, 2}));
+}
+
 TEST_F(AsmTest, DiagnosticsNameTheIncludedFileAndTheSfileSource) {
     write("inc.s", "\tnop\n\tbad1\n");
     AsmRun r = assemble("\tinclude\t\"inc.s\"\n\t.sfile\t\"orig.c\",100\n\tnop\n\tbad2\n\t.sfile\n\tbad3\n");
