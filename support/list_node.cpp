@@ -19,4 +19,13 @@ void* freenode(void* node, void* next) {
     return next;
 }
 
+void* freechain(void* first, void* stop) {
+    void* node = first;
+    while (node != stop) {
+        if (!node) return nullptr;
+        node = freenode(node, static_cast<ListNode*>(node)->next);
+    }
+    return stop;
+}
+
 }  // namespace vy

@@ -16,4 +16,8 @@ void* newnode(std::size_t size, void* link);
 // goes in one loop: p = freenode(p, p->next).
 void* freenode(void* node, void* next);
 
+// Frees the nodes of a chain from `first` up to, not including, `stop`.
+// Returns `stop`, or null when the chain ended before reaching it.
+void* freechain(void* first, void* stop);
+
 }  // namespace vy

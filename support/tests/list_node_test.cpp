@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -26,6 +27,31 @@ TEST(ListNode, NewNodeIsZeroedWithLinkPreset) {
 TEST(ListNode, FreeNodeOfNullReturnsNext) {
     int marker = 0;
     EXPECT_EQ(vy::freenode(nullptr, &marker), &marker);
+}
+
+// A chain a -> b -> c -> d -> e -> null.
+std::vector<void*> make_chain(int n) {
+    std::vector<void*> nodes(static_cast<std::size_t>(n));
+    void* next = nullptr;
+    for (int i = n - 1; i >= 0; --i) nodes[static_cast<std::size_t>(i)] = next = vy::newnode(sizeof(Record), next);
+    return nodes;
+}
+
+TEST(ListNode, FreeChain) {
+    // Up to a stop node: the stop and what follows stay.
+    std::vector<void*> nodes = make_chain(5);
+    EXPECT_EQ(vy::freechain(nodes[0], nodes[3]), nodes[3]);
+    EXPECT_EQ(vy::freechain(nodes[3], nullptr), nullptr);
+
+    // A stop node that is not in the chain: all is freed, the result is null.
+    nodes = make_chain(3);
+    int elsewhere = 0;
+    EXPECT_EQ(vy::freechain(nodes[0], &elsewhere), nullptr);
+
+    // An empty run.
+    nodes = make_chain(1);
+    EXPECT_EQ(vy::freechain(nodes[0], nodes[0]), nodes[0]);
+    EXPECT_EQ(vy::freechain(nodes[0], nullptr), nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "ccparse/toolkit/toolkit.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ private:
     vy::ExitHook old_exit_;
     vy::ErrorWriter old_writer_;
 };
+
+// Sets (or, with null, removes) an environment variable.
+inline void set_env(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
 
 // An argument vector built from strings, kept alive by the object.
 struct Args {

@@ -13,16 +13,7 @@ namespace {
 using vytest::Args;
 using vytest::ToolHarness;
 
-void set_env(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value ? value : "");
-#else
-    if (value)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
-#endif
-}
+using vytest::set_env;
 
 TEST(ProgramName, BaseNameUpToTheFirstDotInLowerCase) {
     struct Case {

@@ -1,0 +1,96 @@
+// Declarations: symbols and their lists, declaration specifiers,
+// declarators, prototypes, structures, unions, enumerations and tags,
+// absolute addresses, default spaces, the space and section pragmas, and the
+// end-of-file pass over the global symbols.
+#pragma once
+
+#include "ccparse/pptoken.h"
+#include "ccparse/types.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace vy::cc {
+
+struct Name;
+
+// Symbol kinds (the keyword kinds of the storage classes, and the rest).
+enum SymbolKind : std::uint8_t {
+    KIND_NONE = 0,         // file-level definition
+    KIND_ABSOLUTE = 5,     // declared with an @ address
+    KIND_PARAM = 25,
+    KIND_REG_PARAM = 28,
+    KIND_AUTO = 128,
+    KIND_ENUM_CONST = 132,
+    KIND_EXTERN = 139,
+    KIND_REGISTER = 146,
+    KIND_STATIC = 151,
+    KIND_TYPEDEF = 154,
+};
+
+enum SymbolFlags : std::uint16_t {
+    SYM_COMPLETE = 0x0001,  // a tag whose body was read
+    SYM_USED = 0x0002,
+    SYM_DECLARED = 0x0004,
+    SYM_LAST_MEMBER = 0x0008,
+    SYM_WRITTEN = 0x0020,
+    SYM_HIDDEN = 0x0040,
+    SYM_FILE_LEVEL = 0x0800,
+};
+
+struct Symbol {
+    Symbol* link = nullptr;       // in its list
+    Symbol* file_link = nullptr;  // in the current file's debug list
+    TypeNode* type = nullptr;
+    const Name* name = nullptr;
+    std::int32_t value = 0;       // enum value, address, member offset, first use
+    std::uint16_t flags = 0;
+    std::uint16_t attr = 0;       // space bits, 0x4000 volatile, 0x8000 const
+    std::uint16_t debug = 0;
+    std::uint16_t label = 0;      // number of a static symbol
+    std::uint8_t kind = KIND_NONE;
+    bool implicit = false;        // declared without a type specifier
+    bool defined = false;         // a function body or an initialiser was given
+};
+
+void decl_reset();
+
+// A counter that returns 2, 4, 6, ...: labels, statics and debug handles.
+std::uint16_t nextlabel();
+
+Symbol* newsym(Symbol** list, const Name* name, std::uint8_t kind, TypeNode* type);
+Symbol* lookupsym(const Name* name, Symbol* list, const Symbol* end = nullptr);
+// The global symbol of a name, null when none.
+Symbol* global_symbol(const Name* name);
+Symbol* global_symbols();
+// The tag of a name in the file's tag list.
+Symbol* file_tags();
+
+// The value of an enumeration constant already declared (for #if).
+bool enum_constant_value(std::string_view name, std::int32_t* value);
+
+// Parses one external declaration.
+void extdecl();
+// The end-of-file pass; with `final` also the external references and the
+// public definitions.
+void endscope(bool final);
+// Whether any object or function was defined (for -sa).
+bool any_object_declared();
+
+// Applies the default space masks to an attribute word.
+std::uint16_t defspace(std::uint16_t attr, int slot, const TypeNode* type);
+
+// Type names for casts and sizeof: true when the token starts one.
+bool starts_typename(int kind, const Name* name);
+// Parses a type name (specifiers and an abstract declarator).
+TypeNode* parse_typename();
+
+// The pragmas, given the tokens after "space" or "section" (white space
+// removed, the line end made a ';').
+void pragma_space(const TokenList& tokens);
+void pragma_section(const TokenList& tokens);
+
+// Seams filled by the function, initialiser and debug-information parts.
+bool in_function_body();
+
+}  // namespace vy::cc

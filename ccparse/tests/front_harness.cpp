@@ -1,0 +1,214 @@
+#include "ccparse/tests/front_harness.h"
+
+#include "ccparse/driver.h"
+#include "ccparse/lexer.h"
+#include "ccparse/tools/irdecode.h"
+
+#include <atomic>
+#include <cstdio>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#ifdef _WIN32
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace vytest {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sends standard output into a file for the lifetime of the object.
+class StdoutCapture {
+public:
+    explicit StdoutCapture(const std::string& path) {
+        std::fflush(stdout);
+        saved_ = dup(1);
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file) {
+            dup2(fileno(file), 1);
+            std::fclose(file);
+        }
+    }
+    ~StdoutCapture() {
+        std::fflush(stdout);
+        dup2(saved_, 1);
+        close(saved_);
+    }
+
+private:
+    int saved_;
+};
+
+}  // namespace
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = fs::temp_directory_path() / ("vyfront-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const {
+    fs::path p = path_ / name;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+}
+
+std::string TempDir::read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool TempDir::exists(const std::string& name) const { return fs::exists(path_ / name); }
+
+FrontRun run_front(const TempDir& dir, std::vector<std::string> args) {
+    FrontRun run;
+    std::string output;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-o") output = args[i + 1];
+    for (const std::string& a : args)
+        if (a.rfind("-o", 0) == 0 && a.size() > 2) output = a.substr(2);
+    args.insert(args.begin(), "ccparse");
+    Args argv(args);
+    fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    {
+        StdoutCapture capture(dir.file("stdout.txt"));
+        ToolHarness harness("ccparse");
+        try {
+            run.status = vy::cc::front_end_main(argv.argc(), argv.argv());
+        } catch (const vy::ToolExit& exit) {
+            run.status = exit.status;
+        }
+        run.errors = harness.errors();
+    }
+    fs::current_path(previous);
+    run.out = dir.read("stdout.txt");
+    if (!output.empty() && dir.exists(output)) {
+        run.output_exists = true;
+        run.output = dir.read(output);
+        std::vector<std::uint8_t> bytes(run.output.begin(), run.output.end());
+        vy::irdump::Decoded decoded = vy::irdump::decode(bytes);
+        run.ir = decoded.lines;
+        run.ir_ok = decoded.ok;
+    }
+    return run;
+}
+
+FrontRun compile(const std::string& source, std::vector<std::string> options) {
+    TempDir dir;
+    dir.write("t.c", source);
+    options.push_back("-o");
+    options.push_back("t.ir");
+    options.push_back("t.c");
+    return run_front(dir, options);
+}
+
+FrontRun preprocess(const std::string& source, std::vector<std::string> options) {
+    TempDir dir;
+    dir.write("t.c", source);
+    options.insert(options.begin(), "-e");
+    options.push_back("-o");
+    options.push_back("t.i");
+    options.push_back("t.c");
+    return run_front(dir, options);
+}
+
+FrontRun preprocess_out(const std::string& source, std::vector<std::string> options,
+                        const std::map<std::string, std::string>& more_files) {
+    TempDir dir;
+    dir.write("t.c", source);
+    for (const auto& [name, text] : more_files) dir.write(name, text);
+    options.insert(options.begin(), "-e");
+    options.push_back("t.c");
+    return run_front(dir, options);
+}
+
+LexRun lex(const std::string& source, std::vector<std::string> options) {
+    TempDir dir;
+    dir.write("t.c", source);
+    options.insert(options.begin(), "ccparse");
+    options.push_back("-o");
+    options.push_back("t.ir");
+    options.push_back("t.c");
+    Args argv(options);
+    LexRun run;
+    fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    {
+        ToolHarness harness("ccparse");
+        try {
+            int status = 0;
+            if (vy::cc::front_end_begin(argv.argc(), argv.argv(), &status)) {
+                for (int guard = 0; guard < 100000; ++guard) {
+                    const vy::cc::Token& t = vy::cc::nexttoken();
+                    if (t.kind == vy::cc::K_EOF) break;
+                    LexedToken out{t.kind, t.value, {}};
+                    if (t.name) out.text = t.name->text;
+                    if (t.constant) {
+                        out.text = t.constant->bytes;
+                        out.real = t.constant->real;
+                    }
+                    if (t.text) out.text = *t.text;
+                    out.line = t.line;
+                    out.column = t.column;
+                    out.span = t.span;
+                    run.tokens.push_back(out);
+                }
+                vy::cc::front_end_end();
+            }
+        } catch (const vy::ToolExit&) {
+        }
+        run.errors = harness.errors();
+    }
+    fs::current_path(previous);
+    return run;
+}
+
+std::string lf_lines(std::string text) {
+    for (std::size_t p; (p = text.find("\r\n")) != std::string::npos;) text.erase(p, 1);
+    return text;
+}
+
+std::string squeeze(const std::string& text) {
+    std::string out;
+    bool space = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            space = true;
+            continue;
+        }
+        if (space && !out.empty()) out += ' ';
+        space = false;
+        out += c;
+    }
+    return out;
+}
+
+std::vector<std::string> records(const FrontRun& run) {
+    std::vector<std::string> out;
+    for (std::size_t i = 1; i < run.ir.size(); ++i) {
+        const std::string& line = run.ir[i];
+        if (line.rfind("19 ", 0) == 0 || line.rfind("20 ", 0) == 0) continue;
+        out.push_back(line);
+    }
+    return out;
+}
+
+}  // namespace vytest

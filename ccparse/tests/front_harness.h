@@ -1,0 +1,79 @@
+// Runs ccparse inside a test: the sources are written into a fresh
+// directory, the program's endings and standard-error writes are caught,
+// and the output file is read back (decoded when it is an intermediate file).
+#pragma once
+
+#include "ccparse/toolkit/tests/tool_harness.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vytest {
+
+// A directory of its own for one test, removed at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    void write(const std::string& name, const std::string& content) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+struct FrontRun {
+    int status = -1;
+    std::string errors;           // standard error
+    std::string out;              // standard output
+    std::string output;           // the output file, when one was written
+    bool output_exists = false;
+    std::vector<std::string> ir;  // the decoded records, for an intermediate file
+    bool ir_ok = false;
+};
+
+// Runs ccparse with `args` (without the program name) in `dir`, whose
+// current directory it becomes for the run. The output file is the one
+// named by -o.
+FrontRun run_front(const TempDir& dir, std::vector<std::string> args);
+
+// Compiles `source` as t.c with `options`: -o t.ir (or t.i with -e) is added.
+FrontRun compile(const std::string& source, std::vector<std::string> options = {});
+// Preprocesses `source` as t.c (with -e -o t.i) and returns the run.
+FrontRun preprocess(const std::string& source, std::vector<std::string> options = {});
+// Preprocesses `source` as t.c to standard output (kept also after errors).
+FrontRun preprocess_out(const std::string& source, std::vector<std::string> options = {},
+                        const std::map<std::string, std::string>& more_files = {});
+
+// The tokens the lexer gives for `source` (t.c, with `options`).
+struct LexedToken {
+    int kind;
+    std::int32_t value;   // integer and character constants
+    std::string text;     // identifier names, string bytes, assembly text
+    double real = 0;      // real constants
+    unsigned line = 0, column = 0, span = 0;
+};
+struct LexRun {
+    std::vector<LexedToken> tokens;  // up to the end of input (not included)
+    std::string errors;
+};
+LexRun lex(const std::string& source, std::vector<std::string> options = {});
+
+// A text file's lines with LF ends (text files have CRLF on Windows).
+std::string lf_lines(std::string text);
+
+// White space made uniform: every run of blanks and line ends becomes one blank.
+std::string squeeze(const std::string& text);
+
+// The decoded records without the header, file and line records.
+std::vector<std::string> records(const FrontRun& run);
+
+}  // namespace vytest

@@ -1,0 +1,7 @@
+#include "debugger/target/debug_tables.h"
+
+namespace vy {
+
+DebugEntry* debuglist;
+
+}  // namespace vy

@@ -1,0 +1,100 @@
+// Target memory: the flat 64 KB of the simulated 68HC11, kept in 512-byte
+// pages in a cache of 124 slots, with a swap file for pages pushed out.
+// Every access goes through the accessors here; words and longs are
+// big-endian.
+#pragma once
+#include <cstdint>
+
+#include "debugger/target/services.h"
+
+namespace vy {
+
+constexpr int PAGESIZE = 512;
+constexpr int NSLOTS = 124;
+constexpr int NPAGES = 65536 / PAGESIZE;
+
+enum : uint8_t { PAGE_USED = 1, PAGE_DIRTY = 2 };
+
+struct MemPage {
+    uint16_t pageaddr;     // address of the page's first byte
+    uint32_t swapoffset;   // page index in the swap file times 512
+    uint8_t state;         // 0 free, PAGE_USED, PAGE_USED | PAGE_DIRTY
+    uint16_t stamp;        // use stamp, for least-recently-used replacement
+    uint8_t data[PAGESIZE];
+};
+
+// The slot that holds each page, or null: the fast path of getpage.
+extern MemPage* resident[NPAGES];
+extern uint16_t usestamp;
+// The page used last: already the newest, so a repeated use needs no stamp.
+extern MemPage* lastused;
+
+void meminit();
+void initswap();
+int tgtready();
+void memclose();
+
+MemPage* pagein(uint16_t address);
+void restamp();
+
+inline MemPage* getpage(uint16_t address) {
+    MemPage* p = resident[address >> 9];
+    if (p == lastused) return p;
+    if (!p) return pagein(address);
+    p->stamp = usestamp;
+    if (++usestamp == 0) restamp();
+    lastused = p;
+    return p;
+}
+
+uint32_t chkmemevt(uint16_t address, int kind);
+
+extern uint32_t* btimeptr;
+// Whether an access can match anything: a memory event or a time break.
+inline bool eventspossible() { return memevents || btimeptr; }
+
+inline uint8_t rdbyte(uint16_t address) {
+    if (runflags.skipone | runflags.armed) [[unlikely]] {
+        if (runflags.skipone) runflags.skipone = 0;
+        else if (eventspossible()) chkmemevt(address, 1);
+    }
+    return getpage(address)->data[address & (PAGESIZE - 1)];
+}
+
+inline void wrbyte(uint16_t address, uint8_t value) {
+    MemPage* p = getpage(address);
+    p->data[address & (PAGESIZE - 1)] = value;
+    p->state |= PAGE_DIRTY;
+    if (runflags.armed && eventspossible()) chkmemevt(address, 2);
+}
+
+inline uint16_t rdword(uint16_t address) {
+    uint16_t high = rdbyte(address);
+    return static_cast<uint16_t>(high << 8 | rdbyte(static_cast<uint16_t>(address + 1)));
+}
+
+inline void wrword(uint16_t address, uint16_t value) {
+    wrbyte(address, static_cast<uint8_t>(value >> 8));
+    wrbyte(static_cast<uint16_t>(address + 1), static_cast<uint8_t>(value));
+}
+
+inline uint32_t rdlong(uint16_t address) {
+    uint32_t high = rdword(address);
+    return high << 16 | rdword(static_cast<uint16_t>(address + 2));
+}
+
+inline void wrlong(uint16_t address, uint32_t value) {
+    wrword(address, static_cast<uint16_t>(value >> 16));
+    wrword(static_cast<uint16_t>(address + 2), static_cast<uint16_t>(value));
+}
+
+inline uint16_t getword(uint16_t address) { return rdword(address); }
+inline void putword(uint16_t address, uint16_t value) { wrword(address, value); }
+
+void rdblock(uint8_t* buffer, uint16_t address, uint16_t count);
+void wrblock(uint16_t address, const uint8_t* buffer, uint16_t count);
+
+// The swap file's path (empty before initswap).
+const char* swappath();
+
+}  // namespace vy

@@ -1,0 +1,30 @@
+#include "debugger/target/messages.h"
+
+namespace vy {
+
+static const MessageText messages[] = {
+    {MSG_NODEBUG, "no debug symbol table"},
+    {MSG_CANTOPEN, "can't open: "},
+    {MSG_ABSOLUTE, "***** absolute *****"},
+    {MSG_READERROR, "read error"},
+    {MSG_NAMETOOLONG, "name too long"},
+    {MSG_UNKNOWNREG, "unknown register"},
+    {MSG_ILLEGALINSTR, "illegal instruction"},
+    {MSG_LINEPREFIX, "L"},
+    {MSG_VALUETOOLARGE, "value too large"},
+    {MSG_BADINDEX, "incorrect index register"},
+    {MSG_OFFSETTOOLARGE, "offset too large"},
+    {MSG_BADMODE, "uncompatible addressing mode"},
+    {MSG_SEEKERROR, "seek error"},
+    {MSG_MEMOVERFLOW, "memory file overflow"},
+};
+
+std::span<const MessageText> messagelist() { return messages; }
+
+const char* messagelookup(int id) {
+    for (const MessageText& m : messages)
+        if (m.id == id) return m.text;
+    return nullptr;
+}
+
+}  // namespace vy

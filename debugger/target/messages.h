@@ -1,0 +1,39 @@
+// Numbered messages of the debugger that the target model reports.
+// The numbers are those of the program's string table; the texts below are
+// the one list from which the native table and the Windows string table are
+// both made.
+#pragma once
+#include <cstdint>
+#include <span>
+
+namespace vy {
+
+enum MessageId : int {
+    MSG_NODEBUG = 3,           // "no debug symbol table"
+    MSG_CANTOPEN = 5,          // "can't open: "
+    MSG_ABSOLUTE = 6,          // "***** absolute *****"
+    MSG_READERROR = 8,         // "read error"
+    MSG_NAMETOOLONG = 14,      // "name too long"
+    MSG_UNKNOWNREG = 16,       // "unknown register"
+    MSG_ILLEGALINSTR = 17,     // "illegal instruction"
+    MSG_LINEPREFIX = 39,       // "L"
+    MSG_VALUETOOLARGE = 180,   // "value too large"
+    MSG_BADINDEX = 181,        // "incorrect index register"
+    MSG_OFFSETTOOLARGE = 182,  // "offset too large"
+    MSG_BADMODE = 183,         // "uncompatible addressing mode"
+    MSG_SEEKERROR = 184,       // "seek error"
+    MSG_MEMOVERFLOW = 185,     // "memory file overflow"
+};
+
+struct MessageText {
+    int id;
+    const char* text;
+};
+
+// The whole list, in number order.
+std::span<const MessageText> messagelist();
+
+// The text of a message from the list, or null when it has none.
+const char* messagelookup(int id);
+
+}  // namespace vy

@@ -1,0 +1,27 @@
+// Formatted output of the target model in the system's format language, on
+// the current output or forced to the command window.
+#pragma once
+#include <array>
+#include <string_view>
+
+#include "debugger/target/services.h"
+#include "support/format.h"
+
+namespace vy {
+
+int16_t writeoutput(void* context, const char* bytes, int16_t count);
+int16_t writecommand(void* context, const char* bytes, int16_t count);
+
+template <class... A>
+void outprintf(const char* format, const A&... args) {
+    std::array<FormatArg, sizeof...(A)> list{FormatArg(args)...};
+    fmtout(writeoutput, nullptr, format, std::span<const FormatArg>(list.data(), list.size()));
+}
+
+template <class... A>
+void cmdprintf(const char* format, const A&... args) {
+    std::array<FormatArg, sizeof...(A)> list{FormatArg(args)...};
+    fmtout(writecommand, nullptr, format, std::span<const FormatArg>(list.data(), list.size()));
+}
+
+}  // namespace vy

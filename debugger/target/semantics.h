@@ -1,0 +1,49 @@
+// What each 68HC11 instruction does to the registers and to target memory,
+// the stacking of registers, and interrupt entry.
+#pragma once
+#include <cstdint>
+
+namespace vy {
+
+// Handlers of the opcode table, called as handler(opcode, mode, operand)
+// after the decoder has fetched the instruction and advanced the PC.
+void load(uint8_t opcode, uint8_t mode, uint16_t operand);
+void store(uint8_t opcode, uint8_t mode, uint16_t operand);
+void transfer(uint8_t opcode, uint8_t mode, uint16_t operand);
+void branch(uint8_t opcode, uint8_t mode, uint16_t operand);
+void misc(uint8_t opcode, uint8_t mode, uint16_t operand);
+void readmodify(uint8_t opcode, uint8_t mode, uint16_t operand);
+void bitop(uint8_t opcode, uint8_t mode, uint16_t operand);
+void arith8(uint8_t opcode, uint8_t mode, uint16_t operand);
+void arith16(uint8_t opcode, uint8_t mode, uint16_t operand);
+void compare16(uint8_t opcode, uint8_t mode, uint16_t operand);
+void stack(uint8_t opcode, uint8_t mode, uint16_t operand);
+void divide(uint8_t opcode, uint8_t mode, uint16_t operand);
+
+// Result of the bit test or bit change of the last bit instruction decoded.
+extern uint8_t bitresult;
+
+// Clears the bits of mask in flags, then sets Z and N from the value.
+inline uint8_t setnz(uint8_t flags, uint32_t value, bool wide, uint8_t mask) {
+    flags &= static_cast<uint8_t>(~mask);
+    uint32_t top = wide ? 0x8000 : 0x80;
+    uint32_t all = wide ? 0xFFFF : 0xFF;
+    if ((mask & 0x04) && (value & all) == 0) flags |= 0x04;
+    if ((mask & 0x08) && (value & top)) flags |= 0x08;
+    return flags;
+}
+
+// Register sets of pushregs and pullregs.
+enum : uint8_t {
+    STK_CCR = 0x01, STK_B = 0x02, STK_A = 0x04, STK_X = 0x10, STK_Y = 0x20, STK_PC = 0x80,
+    STK_ALL = 0xFF,
+};
+void pushregs(uint8_t set);
+void pullregs(uint8_t set);
+
+// Takes the highest-priority takeable interrupt of the mask: 1 when one was.
+int takeint(uint32_t* mask);
+// 1 when .irq holds a takeable pending interrupt.
+int intpending();
+
+}  // namespace vy
