@@ -5,10 +5,6 @@
 #include "ccasm/asm.h"
 
 namespace ccasm {
-
-bool split_arguments(Asm& a, std::vector<std::string>& args);
-SourceFile* load_source(Asm& a, const std::string& name);
-
 namespace {
 
 bool is_op(const Token& t, uint8_t op) { return t.kind == T_OP && t.op == op; }
@@ -251,7 +247,6 @@ void d_org(Asm& a, int) {
     if (s.attr & SEC_ABS) {
         if (s.offset == 0 && !s.got_bytes && !s.pseudo) {
             s.start = static_cast<uint32_t>(target);
-            s.org_set = true;
             return;
         }
         target -= s.start;

@@ -108,7 +108,6 @@ void pass_reset_sections(Asm& a) {
         s.reloc_pos = 0;
         s.offset = 0;
         s.start = 0;
-        s.org_set = false;
         s.got_bytes = false;
         s.hidden = false;
         s.overflowed = false;
