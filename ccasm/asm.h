@@ -142,12 +142,12 @@ struct Section {
     bool pseudo = false;      // the offset pseudo-section
     bool got_bytes = false;   // received bytes in this pass
     bool hidden = false;      // passed over by a `new` section this pass
+    bool overflowed = false;  // "too large" reported in this pass
     int number = 0;           // object-file number, 0 none
     int old_number = -1;      // number bound in old syntax
     int decl_pass = -1;       // pass of the last `section` that declared it
     uint32_t offset = 0;
     uint32_t start = 0;
-    bool org_set = false;
     std::vector<uint8_t> data;
     std::vector<uint8_t> reloc;
     uint32_t reloc_pos = 0;
@@ -332,7 +332,6 @@ struct Listing {
     bool suppress = false;       // this statement is not listed
     bool is_conditional = false; // a conditional directive
     bool is_debug = false;       // a debug directive
-    bool in_definition = false;  // a line of a macro or repeat body
     bool in_false_block = false;
     int address_section = 0;     // section whose address the line shows
     std::vector<std::string> source_lines;  // lines shown by .source
@@ -479,15 +478,16 @@ void resetsyms(Asm& a);
 bool cmddefine(Asm& a, const std::string& text, std::string& message);
 void init_registers(Asm& a);
 ExprValue symbol_value(Asm& a, Symbol* s);
-bool is_local_name(std::string_view name);
 
 // source.cpp
 bool nextsrc(Asm& a, std::string_view& line);
+SourceFile* load_source(Asm& a, const std::string& name);
+void push_file(Asm& a, SourceFile* f);
+bool split_arguments(Asm& a, std::vector<std::string>& args);
 bool openinc(Asm& a, const std::string& name, bool report);
 void push_expansion(Asm& a, InputEntry e);
 bool collecting(Asm& a);
 void collect_line(Asm& a, std::string_view line, std::string_view op);
-void domacro(Asm& a, Symbol* unused);
 void call_macro(Asm& a, Macro* m);
 std::string expandline(Asm& a, InputEntry& e, std::string_view line);
 void end_expansion(Asm& a, bool by_exit);
@@ -520,7 +520,6 @@ void pass_reset_sections(Asm& a);
 int find_section(Asm& a, std::string_view name);
 int add_section(Asm& a, std::string_view name, uint8_t attr);
 void emit_byte(Asm& a, uint8_t byte);
-void emit_fill(Asm& a, uint32_t count);
 bool advance(Asm& a, uint32_t count);
 bool advance_with(Asm& a, uint32_t count, uint8_t fill);
 void emitword(Asm& a, const ExprValue& v, int width);
@@ -532,6 +531,7 @@ Section& cursec(Asm& a);
 // objwrite.cpp
 void addreloc(Asm& a, Section& s, int kind, uint32_t index, uint32_t value);
 bool writeobj(Asm& a);
+const char* object_being_written();  // for the interrupt handler
 
 // debugrec.cpp
 void dodebug(Asm& a, int kind);
@@ -541,6 +541,8 @@ void startdebug(Asm& a);
 void enddebug(Asm& a);
 void symdebug(Asm& a);
 void debug_pass_start(Asm& a);
+void debug_pass_end(Asm& a);
+void build_preamble(Asm& a);
 void push_preamble(Asm& a);
 void note_data_size(Asm& a);
 

@@ -5,10 +5,6 @@
 #include "ccasm/asm.h"
 
 namespace ccasm {
-
-bool split_arguments(Asm& a, std::vector<std::string>& args);
-SourceFile* load_source(Asm& a, const std::string& name);
-
 namespace {
 
 bool is_op(const Token& t, uint8_t op) { return t.kind == T_OP && t.op == op; }
@@ -182,7 +178,8 @@ void d_dc(Asm& a, int size) {
 void d_dcb(Asm& a, int size) {
     int32_t count = 0;
     if (!getabs(a, count)) return skip_rest(a);
-    if (count < 0) {
+    // a count whose bytes no section could hold is refused before the loop
+    if (count < 0 || static_cast<uint64_t>(count) * static_cast<uint64_t>(size) > (16u << 20)) {
         error(a, "value too large");
         return skip_rest(a);
     }
@@ -250,7 +247,6 @@ void d_org(Asm& a, int) {
     if (s.attr & SEC_ABS) {
         if (s.offset == 0 && !s.got_bytes && !s.pseudo) {
             s.start = static_cast<uint32_t>(target);
-            s.org_set = true;
             return;
         }
         target -= s.start;
@@ -756,6 +752,10 @@ void d_page(Asm& a, int) { list_page(a); }
 void d_spc(Asm& a, int) {
     int32_t n = 1;
     if (!at_statement_end(a) && !getabs(a, n)) return;
+    if (n < 0 || n > 255) {
+        error(a, "value too large");
+        return;
+    }
     list_space(a, n);
 }
 

@@ -6,13 +6,6 @@
 #include "ccasm/asm.h"
 
 namespace ccasm {
-
-void build_preamble(Asm& a);
-void debug_pass_end(Asm& a);
-SourceFile* load_source(Asm& a, const std::string& name);
-void push_file(Asm& a, SourceFile* f);
-const char* object_being_written();
-
 namespace {
 
 // Passes after which the loop gives up when symbol values still move.

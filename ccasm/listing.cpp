@@ -136,6 +136,7 @@ void listing_close(Asm& a) {
         ok = std::fclose(l.file) == 0 && ok;
         l.file = nullptr;
         if (!ok) {
+            std::remove(a.listing_name.c_str());
             diag_noline(a, a.source, "can't write " + a.listing_name);
             ++a.errors;
         }
@@ -145,6 +146,7 @@ void listing_close(Asm& a) {
         ok = std::fclose(l.verilog) == 0 && ok;
         l.verilog = nullptr;
         if (!ok) {
+            std::remove(a.opt.verilog_name.c_str());
             diag_noline(a, a.source, "can't write " + a.opt.verilog_name);
             ++a.errors;
         }

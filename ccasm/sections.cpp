@@ -29,7 +29,8 @@ bool stores_data(const Section& s) { return !(s.attr & SEC_BSS) && !s.pseudo; }
 bool put_byte(Asm& a, Section& s, uint8_t byte) {
     if (recording(a) && stores_data(s)) {
         if (s.data.size() >= MAX_SECTION_DATA) {
-            error(a, "section " + s.name + " too large");
+            if (!s.overflowed) error(a, "section " + s.name + " too large");  // once per pass
+            s.overflowed = true;
             return false;
         }
         s.data.push_back(byte);
@@ -107,9 +108,9 @@ void pass_reset_sections(Asm& a) {
         s.reloc_pos = 0;
         s.offset = 0;
         s.start = 0;
-        s.org_set = false;
         s.got_bytes = false;
         s.hidden = false;
+        s.overflowed = false;
         s.jumps.clear();
     }
     a.cur = 0;

@@ -10,9 +10,25 @@ namespace {
 constexpr size_t MAX_FILE_DEPTH = 64;
 constexpr size_t MAX_EXPANSION_DEPTH = 1000;
 constexpr size_t MAX_ARGUMENTS = 62;
+// Lines one pass reads, expansions included: far beyond any program for a
+// 64 KB address space, it stops a runaway repeat count in reasonable time.
+constexpr uint32_t MAX_PASS_LINES = 5000000;
+
+// Sources name files with '/' or '\' as they were written on either kind
+// of host; the file is opened with the host's separator.
+std::string host_path(const std::string& name) {
+#ifdef _WIN32
+    return name;
+#else
+    std::string p = name;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+#endif
+}
 
 bool read_file(const std::string& name, std::string& content) {
-    FILE* f = std::fopen(name.c_str(), "rb");
+    FILE* f = std::fopen(host_path(name).c_str(), "rb");
     if (!f) return false;
     content.clear();
     if (std::fseek(f, 0, SEEK_END) == 0) {
@@ -149,6 +165,11 @@ void end_expansion(Asm& a, bool by_exit) {
 bool nextsrc(Asm& a, std::string_view& line) {
     a.skip_macro = false;
     a.expand_error.clear();
+    if (a.pass_lines >= MAX_PASS_LINES) {
+        if (!a.input.empty()) diag(a, "too many lines");
+        a.input.clear();
+        return false;
+    }
     while (!a.input.empty()) {
         InputEntry& e = a.input.back();
         if (e.kind == 'F') {

@@ -176,10 +176,8 @@ void asmstmt(Asm& a, std::string_view line) {
 
     if (collecting(a)) {
         collect_line(a, line, LowerName(op_name).view());
-        a.has_error = false;
-        a.list.in_definition = true;
+        a.has_error = false;  // body lines are checked when they are expanded
         end_statement(a);
-        a.list.in_definition = false;
         return;
     }
 

@@ -61,11 +61,6 @@ uint8_t symbol_hash(std::string_view name) {
     return static_cast<uint8_t>(h & 31);
 }
 
-bool is_local_name(std::string_view name) {
-    return name.size() >= 2 && name.back() == '$' &&
-           std::all_of(name.begin(), name.end() - 1, [](char c) { return c >= '0' && c <= '9'; });
-}
-
 Symbol* lookup_symbol(Asm& a, std::string_view name, bool local) {
     if (local) {
         auto it = a.local_symbols.find(local_key(name, a.scope));

@@ -47,12 +47,19 @@ protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         old_dir = std::filesystem::current_path();
-        dir = old_dir / (std::string("asm_") + info->test_suite_name() + "_" + info->name());
+        std::string name = std::string("asm_") + info->test_suite_name() + "_" + info->name();
+        for (char& c : name)
+            if (c == '/') c = '_';  // parameterised tests
+        dir = old_dir / name;
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         std::filesystem::current_path(dir);
     }
-    void TearDown() override { std::filesystem::current_path(old_dir); }
+    void TearDown() override {
+        std::filesystem::current_path(old_dir);
+        std::error_code ec;
+        if (!HasFailure()) std::filesystem::remove_all(dir, ec);  // kept for a look after a failure
+    }
 
     static void write(const std::string& name, const std::string& text) {
         std::filesystem::path p(name);

@@ -1,5 +1,6 @@
 // The command line: option rules, the error file, several sources, include
 // directories from QVLIB, and the exit statuses.
+#include <csignal>
 #include <cstdlib>
 
 #include "ccasm/tests/asm_fixture.h"
@@ -125,6 +126,35 @@ TEST_F(AsmTest, FullDebugOptionTurnsAllPublicOff) {
     ASSERT_TRUE(objfile::read_file("p.o", obj, error)) << error;
     EXPECT_TRUE(obj.symbols.empty());
     EXPECT_FALSE(obj.debug.empty());
+}
+
+TEST_F(AsmTest, HeaderFileComesBeforeEachSource) {
+    write("hdr.inc", "ONE:\tequ\t1\nm:\tmacro\n\tdc.b\t\\1\n\tendm\n");
+    write("a.s", "\tm\tONE\n");
+    write("b.s", "\tm\tONE+1\n");
+    MainRun r = run_main({"-h", "hdr.inc", "a.s", "b.s"});
+    EXPECT_EQ(r.status, 0) << r.errors;
+    objfile::Object obj;
+    std::string error;
+    ASSERT_TRUE(objfile::read_file("b.o", obj, error)) << error;
+    EXPECT_EQ(obj.find(".text")->data, bytes_of({2}));
+    r = run_main({"-h", "none.inc", "a.s"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, "#error ccasm none.inc:0 can't open none.inc\n#error ccasm a.s:1\tunknown instruction m\n");
+}
+
+TEST_F(AsmTest, InterruptEndsWithStatusTwo) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the console interrupt is raised by a console, not by raise(), on Windows";
+#endif
+    write("a.s", "\tnop\n");
+    EXPECT_EXIT(
+        {
+            ccasm::Asm a;
+            ccasm::assemble(a, {"a.s"});  // installs the interrupt handler
+            std::raise(SIGINT);
+        },
+        ::testing::ExitedWithCode(2), "");
 }
 
 TEST_F(AsmTest, UsageVersionAndBadOptions) {

@@ -82,6 +82,18 @@ TEST_F(AsmTest, SecondFarBranchUsesTheJumpOfTheFirst) {
     EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 8), bytes_of({0x26, 0x03, 0x7E, 0x01, 0x34, 0x01, 0x27, 0xFA}));
 }
 
+TEST_F(AsmTest, SizesThatWouldFlipForeverSettleByGrowing) {
+    // direct makes v 256, extended makes it 255: after some passes the
+    // instruction may only keep or grow its size, and the loop ends
+    AsmRun r = assemble(".a:\tsection\tabs\n\torg\t$FE\n\tldaa\tv\ne:\nv:\tequ\t$200-e\n");
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.bytes(".a"), bytes_of({0xB6, 0x00, 0xFF}));
+    // a value that grows in every pass stops the loop with a diagnostic
+    AsmRun g = assemble(".a:\tsection\tabs\n\tds\tn\ne:\nn:\tequ\te+1\n");
+    EXPECT_EQ(g.status, 1);
+    EXPECT_EQ(g.diagnostics, "#error ccasm t.s:4\tsymbol n does not settle\n");
+}
+
 TEST_F(AsmTest, BranchToExternalIsLong) {
     // bsr and bra become jsr and jmp; bne then reaches the jmp to the same
     // external, and a branch to another external is not sent there.

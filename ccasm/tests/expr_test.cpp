@@ -90,6 +90,17 @@ TEST_F(AsmTest, HighLowAndPageOfRelocatableValues) {
     EXPECT_EQ(rel[3].offset, 8u);
 }
 
+TEST_F(AsmTest, EquOfAnExternalIsAnAlias) {
+    // uses of the alias relocate against the external; an alias cannot be exported
+    AsmRun r = assemble("\txref\text\nal:\tequ\text+2\n\tdc.w\tal\n\tldd\t#al\n");
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.bytes(), bytes_of({0x00, 0x02, 0xCC, 0x00, 0x02}));
+    ASSERT_EQ(r.obj.symbols.size(), 1u);
+    for (const auto& rel : r.obj.find(".text")->relocations) EXPECT_EQ(rel.index, 2u);
+    AsmRun pub = assemble("\txref\text\n\txdef\tal\nal:\tequ\text\n\tdc.w\tal\n");
+    EXPECT_EQ(pub.diagnostics, "#error ccasm t.s:3\tbad relocatable expression\n");
+}
+
 TEST_F(AsmTest, LocalLabelsBelongToTheirScope) {
     AsmRun r = assemble("f:\n10$:\tbra\t10$\ng:\n\tnop\n10$:\tbra\t10$\n\tlocal\n10$:\tbra\t10$\n");
     ASSERT_EQ(r.status, 0) << r.diagnostics;

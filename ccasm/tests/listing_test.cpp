@@ -125,6 +125,24 @@ TEST_F(ListingTest, ListingNameOptionAndCannotCreate) {
     EXPECT_NE(bad.diagnostics.find("#error ccasm t.s:0 can't create nodir/x.lst\n"), std::string::npos);
 }
 
+TEST_F(ListingTest, SourceLinesOfAnotherFile) {
+    write("orig.c", "int a;\r\nint b;\nint c;\n");
+    ccasm::Options opt;
+    opt.listing = true;
+    AsmRun r = assemble("\t.source\t\"orig.c:2-3\"\n\tnop\n\t.source\t\"orig.c:1\"\n", opt);
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.listing,
+              "   1                     \t.source\t\"orig.c:2-3\"\n"
+              ";    2int b;\n;    3int c;\n"
+              "   2  0000 01            \tnop\n"
+              "   3                     \t.source\t\"orig.c:1\"\n"
+              ";    1int a;\n");
+    AsmRun bad = assemble("\t.source\t\"orig.c:3-2\"\n", opt);
+    EXPECT_EQ(bad.diagnostics, "#error ccasm t.s:1\tbad .source directive\n");
+    AsmRun spc = assemble("\tspc\t100000\n", opt);
+    EXPECT_EQ(spc.diagnostics, "#error ccasm t.s:1\tvalue too large\n");
+}
+
 TEST_F(ListingTest, VerilogFile) {
     ccasm::Options opt;
     opt.listing = opt.abs = true;

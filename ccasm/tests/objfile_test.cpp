@@ -130,6 +130,16 @@ TEST_F(AsmTest, EmptyStartEndPairIsNotWritten) {
     EXPECT_EQ(r.obj.debug[1].section, 1);
 }
 
+TEST_F(AsmTest, ObjectOfAGeneratedStyleProgram) {
+    // sections, relocations against sections and symbols, symbols and debug
+    // records of a compiler-style source, through the dump tool's text
+    std::string dir = std::string(VY_SOURCE_DIR) + "/ccasm/tests/fixtures/";
+    write("program.s", read(dir + "program.s"));
+    AsmRun r = assemble_files({"program.s"});
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(objfile::dump(r.obj), read_text(dir + "program.dump.expected"));
+}
+
 TEST_F(AsmTest, ObjectNameFromTheSourceName) {
     write("dir.v2/prog.asm", "\tnop\n");
     write("noext", "\tnop\n");

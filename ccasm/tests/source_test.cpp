@@ -122,6 +122,37 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"OldSyntaxStarCommentNeedsM", "* comment\n", "#error ccasm t.s:1\tbad comment delimiter\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(AsmTest, OldSyntax) {
+    // labels in the first column need no colon, '*' starts a comment line,
+    // byte values are not range-checked, ds takes 0, quoted macro arguments
+    // keep their quotes, and a missing argument is no error
+    ccasm::Options opt;
+    opt.old_syntax = true;
+    AsmRun r = assemble("* comment\nstart\tnop\nm\tmacro\n\tfcc\t\\1\\2\n\tendm\n\tm\t\"ab\"\n"
+                        "\tdc.b\t300\n\tds\t0\n\tbra\tstart\n",
+                        opt);
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.bytes(), bytes_of({0x01, 'a', 'b', 0x2C, 0x20, 0xFA}));
+    opt.label_syntax = true;  // labels written with ':' are public
+    AsmRun p = assemble("one:\tnop\ntwo\tnop\n", opt);
+    ASSERT_EQ(p.status, 0) << p.diagnostics;
+    ASSERT_EQ(p.obj.symbols.size(), 1u);
+    EXPECT_EQ(p.obj.symbols[0].name, "one");
+}
+
+TEST_F(AsmTest, OldSyntaxSectionNumbers) {
+    ccasm::Options opt;
+    opt.old_syntax = true;
+    AsmRun r = assemble("s1:\tsection\t5\n\tdc.b\t1\n\tswitch\t.data\n\tdc.b\t9\n\tsection\t5\n\tdc.b\t2\n"
+                        "\tsection\t255\n\tdc.b\t3\n",
+                        opt);
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.bytes("s1"), bytes_of({1, 2}));
+    EXPECT_EQ(r.bytes(".bsct"), bytes_of({3}));
+    AsmRun bad = assemble("\tsection\t7\n", opt);
+    EXPECT_EQ(bad.diagnostics, "#error ccasm t.s:1\tsection number not assigned\n");
+}
+
 TEST_F(AsmTest, IncludeSearchesTheDirectoriesInOrder) {
     write("one/inc.s", "\tdc.b\t1\n");
     write("two/inc.s", "\tdc.b\t2\n");
@@ -131,6 +162,14 @@ TEST_F(AsmTest, IncludeSearchesTheDirectoriesInOrder) {
     AsmRun r = assemble("\tinclude\t\"inc.s\"\n\tinclude\t\"only.s\"\n\tdc.b\t5\n", opt);
     ASSERT_EQ(r.status, 0) << r.diagnostics;
     EXPECT_EQ(r.bytes(), bytes_of({1, 3, 5}));
+}
+
+TEST_F(AsmTest, IncludeNamesWithEitherSeparator) {
+    write("sub/a.s", "\tdc.b\t1\n");
+    write("sub/b.s", "\tdc.b\t2\n");
+    AsmRun r = assemble("\tinclude\t\"sub\\a.s\"\n\tinclude\t\"sub/b.s\"\n");
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    EXPECT_EQ(r.bytes(), bytes_of({1, 2}));
 }
 
 TEST_F(AsmTest, DiagnosticsNameTheIncludedFileAndTheSfileSource) {
