@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -131,8 +132,11 @@ TEST(EnvPaths, FullListEndsTheProgram) {
 class Wildcards : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Unique per test and per run: parallel test processes must not share it.
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         dir_ = std::filesystem::temp_directory_path() /
-               ("vytoolkit-wild-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+               ("vytoolkit-wild-" + std::string(info->name()) + "-" + std::to_string(stamp));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_ / "sub.c");
         for (const char* name : {"a.c", "b.c", "c.h", "ab.s"}) std::ofstream(dir_ / name) << "x";
