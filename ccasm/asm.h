@@ -340,6 +340,10 @@ struct Listing {
 
 // ---------------------------------------------------------------- the assembler
 
+// From this pass on an instruction may only keep or grow its size, so that
+// the pass loop always ends.
+constexpr int GROWTH_ONLY_PASS = 5;
+
 struct Asm {
     Options opt;
     std::string progname = "ccasm";
@@ -426,6 +430,7 @@ struct Asm {
     };
     std::vector<InsnPlace> insn_places;
     size_t insn_index = 0;
+    uint64_t insn_bytes = 0;      // bytes of all instructions in this pass
 
     // debug records
     std::vector<DebugRecord> debug;

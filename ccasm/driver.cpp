@@ -1,5 +1,6 @@
 // The assembler driver: per-run set-up, the per-source flow and the pass
 // loop, and the diagnostic lines.
+#include <algorithm>
 #include <csignal>
 #include <ctime>
 
@@ -8,8 +9,13 @@
 namespace ccasm {
 namespace {
 
-// Passes after which the loop gives up when symbol values still move.
-constexpr int MAX_PASSES = 40;
+// Passes after which the loop gives up when symbol values still move while
+// the code does not grow. Passes that grow the code do not count: once
+// sizes may only grow they are bounded by the code's size, and a chain of
+// branches that each push the one before out of reach takes one pass per
+// link. MAX_PASSES bounds the time such a chain may take.
+constexpr int MAX_STALLED_PASSES = 40;
+constexpr int MAX_PASSES = 1000;
 
 std::string listing_date() {
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -92,6 +98,7 @@ bool asmpass(Asm& a) {
     a.collect = Collect();
     a.base = 10;
     a.insn_index = 0;
+    a.insn_bytes = 0;
     a.last_label = nullptr;
     a.pending_diags.clear();
     pass_reset_sections(a);
@@ -164,11 +171,18 @@ int asmfile(Asm& a) {
     asmpass(a);
     endpass1(a);
     bool changed;
-    do {
+    int stalled = 1;
+    uint64_t most_bytes = 0;  // instruction bytes of the largest pass so far
+    for (;;) {
         ++a.pass;
         changed = asmpass(a);
-        flush_diagnostics(a, !changed || a.pass >= MAX_PASSES);
-    } while (changed && a.pass < MAX_PASSES);
+        bool grew = a.pass >= GROWTH_ONLY_PASS && a.insn_bytes > most_bytes;
+        most_bytes = std::max(most_bytes, a.insn_bytes);
+        if (!grew) ++stalled;
+        bool last = !changed || stalled >= MAX_STALLED_PASSES || a.pass >= MAX_PASSES;
+        flush_diagnostics(a, last);
+        if (last) break;
+    }
     if (changed) {
         std::string what = a.last_moved ? "symbol " + a.last_moved->name + " does not settle" : "passes do not settle";
         report_at(a, a.last_moved ? a.last_moved->file : a.source, a.last_moved ? a.last_moved->line : 0, what);

@@ -5,10 +5,6 @@
 namespace ccasm {
 namespace {
 
-// From this pass on an instruction may only keep or grow its size, so that
-// the pass loop always ends.
-constexpr int GROWTH_ONLY_PASS = 5;
-
 bool rests_on_undefined(const ExprValue& v) { return v.relocatable() && v.base && !v.base->defined(); }
 
 bool byte_marked(const ExprValue& v) { return v.kind == VK_BYTE || v.marks != 0; }
@@ -170,6 +166,7 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
     if (M == MODE_INH) {
         emit_opcode(a, first);
         place.size = static_cast<uint8_t>(sec.offset - start_offset);
+        a.insn_bytes += place.size;
         return;
     }
 
@@ -268,6 +265,7 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
         if (row->mode & MODE_TARGET) emit_displacement(a, target, true);
     }
     place.size = static_cast<uint8_t>(sec.offset - start_offset);
+    a.insn_bytes += place.size;
 }
 
 }  // namespace ccasm

@@ -121,3 +121,16 @@ inline std::vector<uint8_t> bytes_of(std::initializer_list<int> list) {
     for (int b : list) v.push_back(static_cast<uint8_t>(b));
     return v;
 }
+
+// A chain of forward branches in which each one, once lengthened, pushes
+// the target of the branch before it out of reach: one more branch grows in
+// every pass, far more passes than values may move without the code growing.
+inline std::string cascade_of_branches(int links, const char* pad) {
+    std::string src;
+    for (int i = 0; i < links; ++i) {
+        src += "B" + std::to_string(i) + ":\tbeq\tL" + std::to_string(i) + "\n";
+        if (i > 0) src += "L" + std::to_string(i - 1) + ":\n";
+        src += std::string("\t") + pad + "\t" + (i + 1 < links ? "123" : "130") + "\n";
+    }
+    return src + "L" + std::to_string(links - 1) + ":\tnop\n";
+}

@@ -94,6 +94,19 @@ TEST_F(AsmTest, SizesThatWouldFlipForeverSettleByGrowing) {
     EXPECT_EQ(g.diagnostics, "#error ccasm t.s:4\tsymbol n does not settle\n");
 }
 
+TEST_F(AsmTest, CascadeOfLengthenedBranchesSettles) {
+    const int links = 60;
+    AsmRun r = assemble(cascade_of_branches(links, "ds"));
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    std::vector<uint8_t> b = r.bytes();
+    ASSERT_EQ(b.size(), size_t(128 * links + 8));
+    for (int i = 0; i < links; ++i) {
+        uint32_t target = i + 1 < links ? 128 * (i + 1) + 5 : 128 * i + 135;
+        std::vector<uint8_t> branch(b.begin() + 128 * i, b.begin() + 128 * i + 5);
+        EXPECT_EQ(branch, bytes_of({0x26, 0x03, 0x7E, int(target >> 8), int(target & 0xFF)})) << "branch " << i;
+    }
+}
+
 TEST_F(AsmTest, BranchToExternalIsLong) {
     // bsr and bra become jsr and jmp; bne then reaches the jmp to the same
     // external, and a branch to another external is not sent there.

@@ -201,6 +201,8 @@ TEST_F(OracleTest, FarBranchesAreLengthenedLikeTheGnuAssembler) {
         gas += "C" + std::to_string(i) + ":\tnop\n";
     }
     cases.push_back({ours, gas});
+    // a chain in which each lengthened branch pushes the one before it out of reach
+    cases.push_back({cascade_of_branches(60, "ds"), cascade_of_branches(60, ".skip")});
     compare(cases, true);
 }
 
