@@ -545,6 +545,7 @@ void linedebug(Asm& a);
 void startdebug(Asm& a);
 void enddebug(Asm& a);
 void symdebug(Asm& a);
+bool in_debug_table(const Asm& a, const Symbol* s);  // a symbol of the table symdebug writes
 void debug_pass_start(Asm& a);
 void debug_pass_end(Asm& a);
 void build_preamble(Asm& a);

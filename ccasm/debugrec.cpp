@@ -19,12 +19,6 @@ std::string debug_file_name(Asm& a, std::string name) {
     return name;
 }
 
-bool listed_in_table(const Asm& a, const Symbol* s) {
-    if (!(s->flags & (SF_DEFINED | SF_REFERENCED | SF_PUBLIC))) return false;
-    if (s->attr & (SA_LOCAL | SA_REGISTER | SA_SET | SA_CMDLINE | SA_DEBUG)) return false;
-    return !(s->section >= 0 && a.sections[s->section].debug);
-}
-
 uint32_t type_word(uint32_t size) {
     switch (size) {
     case 0: return 0x58000000;
@@ -52,6 +46,12 @@ ExprValue absolute_value(int32_t value) {
 }
 
 }  // namespace
+
+bool in_debug_table(const Asm& a, const Symbol* s) {
+    if (!(s->flags & (SF_DEFINED | SF_REFERENCED | SF_PUBLIC))) return false;
+    if (s->attr & (SA_LOCAL | SA_REGISTER | SA_SET | SA_CMDLINE | SA_DEBUG)) return false;
+    return !(s->section >= 0 && a.sections[s->section].debug);
+}
 
 void debug_pass_start(Asm& a) {
     if (a.debug_state == Asm::DBG_MISMATCH) {
@@ -188,7 +188,7 @@ void symdebug(Asm& a) {
     std::vector<Symbol*> table;
     if (a.full_debug)
         for (Symbol* s = a.sym_head; s; s = s->next)
-            if (listed_in_table(a, s)) table.push_back(s);
+            if (in_debug_table(a, s)) table.push_back(s);
     if (table.empty()) {
         emitlong(a, absolute_value(0));
         a.cur = saved;

@@ -130,9 +130,12 @@ bool asmpass(Asm& a) {
         a.collect = Collect();
     }
     if (a.line_debug) {
+        // no statement reports for these: their diagnostic goes out on its own
+        a.has_error = false;
         leave_offset(a);
         enddebug(a);
         symdebug(a);
+        if (a.has_error) diag(a, a.error_text);
     }
     debug_pass_end(a);
     if (a.pass > 1) pad_even_sections(a);

@@ -270,10 +270,12 @@ void resetsyms(Asm& a) {
 
 void endpass1(Asm& a) {
     // Sections: those that received bytes, and those holding a symbol that
-    // is referenced or public (any defined symbol with pl).
+    // is referenced or public (any defined symbol with pl), or whose address
+    // the debug symbol table relocates (xx).
     for (Symbol* s = a.sym_head; s; s = s->next) {
         if (s->section < 0 || !s->defined()) continue;
-        if ((s->flags & (SF_REFERENCED | SF_PUBLIC)) || a.opt.keep_locals) a.sections[s->section].got_bytes = true;
+        if ((s->flags & (SF_REFERENCED | SF_PUBLIC)) || a.opt.keep_locals || (a.full_debug && in_debug_table(a, s)))
+            a.sections[s->section].got_bytes = true;
     }
     int number = 0;
     for (Section& sec : a.sections) {

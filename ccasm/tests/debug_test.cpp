@@ -111,6 +111,28 @@ TEST_F(AsmTest, FullDebugAppendsTheSymbolTable) {
     EXPECT_EQ(long_at(d, entries["w"][2]), 5u);
 }
 
+TEST_F(AsmTest, SymbolTableEntryOfALabelInAnEmptySection) {
+    // `lab` is neither referenced nor public: its section gets a number all
+    // the same, because the table relocates the label's address against it
+    ccasm::Options opt;
+    opt.line_debug = opt.full_debug = true;
+    AsmRun r = assemble("\tswitch\t.data\nlab:\n\tswitch\t.text\n\tnop\n", opt);
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    ASSERT_EQ(r.obj.sections.size(), 3u);
+    EXPECT_EQ(r.obj.sections[1].name, ".data");
+    EXPECT_EQ(r.obj.sections[1].size, 0u);
+    const objfile::Section* d = r.obj.find(".debug");
+    ASSERT_NE(d, nullptr);
+    const uint32_t table = 41;  // after the preamble of "t.s"
+    bool found = false;
+    for (const objfile::Relocation& rel : d->relocations)
+        if (rel.offset == table + 4 + 4) {
+            EXPECT_EQ(rel.index, 2u);  // the address of lab, relocated in .data
+            found = true;
+        }
+    EXPECT_TRUE(found);
+}
+
 const char* const compiled =
     "\t.dfile\t\"t.c\"\n"
     "\tswitch\t.text\n"

@@ -255,6 +255,23 @@ bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error) {
         error = "debug bytes do not match the debug count";
         return false;
     }
+    // One index space: sections from 1, then the numbered (public) symbols,
+    // which come first among the symbol records.
+    size_t numbered = 0;
+    while (numbered < obj.symbols.size() && (obj.symbols[numbered].flags & 0x04)) ++numbered;
+    for (const Section& s : obj.sections)
+        for (const Relocation& rel : s.relocations) {
+            uint32_t field = rel.kind == 2 ? 4 : rel.kind == 1 || rel.kind == 7 ? 2 : 1;
+            if (rel.index == 0 || rel.index > obj.sections.size() + numbered) {
+                error = "section " + s.name + ": relocation at 0x" + hex(rel.offset, 4) + " has index " +
+                        std::to_string(rel.index);
+                return false;
+            }
+            if (rel.offset > s.size || field > s.size - rel.offset) {
+                error = "section " + s.name + ": relocation at 0x" + hex(rel.offset, 4) + " outside the data";
+                return false;
+            }
+        }
     return true;
 }
 
