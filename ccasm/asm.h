@@ -143,6 +143,7 @@ struct Section {
     bool got_bytes = false;   // received bytes in this pass
     bool hidden = false;      // passed over by a `new` section this pass
     bool overflowed = false;  // "too large" reported in this pass
+    bool origin_set = false;  // an org gave the start address in this pass
     int number = 0;           // object-file number, 0 none
     int old_number = -1;      // number bound in old syntax
     int decl_pass = -1;       // pass of the last `section` that declared it

@@ -245,8 +245,9 @@ void d_org(Asm& a, int) {
     Section& s = cursec(a);
     int64_t target = static_cast<uint32_t>(value);
     if (s.attr & SEC_ABS) {
-        if (s.offset == 0 && !s.got_bytes && !s.pseudo) {
+        if (s.offset == 0 && !s.got_bytes && !s.pseudo && !s.origin_set) {
             s.start = static_cast<uint32_t>(target);
+            s.origin_set = true;
             return;
         }
         target -= s.start;

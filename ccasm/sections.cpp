@@ -111,6 +111,7 @@ void pass_reset_sections(Asm& a) {
         s.got_bytes = false;
         s.hidden = false;
         s.overflowed = false;
+        s.origin_set = false;
         s.jumps.clear();
     }
     a.cur = 0;

@@ -74,6 +74,13 @@ TEST_F(AsmTest, OrgInAbsoluteSectionSetsTheStart) {
     EXPECT_TRUE(s->relocations.empty());  // labels of an absolute section are constants
     AsmRun back = assemble(".abs:\tsection\tabs\n\torg\t$100\n\tnop\n\torg\t$80\n");
     EXPECT_EQ(back.diagnostics, "#error ccasm t.s:4\tcannot move back current pc\n");
+    // the first org gives the start; a second one, before any byte, is taken relative to it
+    AsmRun again = assemble(".abs:\tsection\tabs\n\torg\t$100\n\torg\t$80\n\tnop\n");
+    EXPECT_EQ(again.diagnostics, "#error ccasm t.s:3\tcannot move back current pc\n");
+    AsmRun forward = assemble(".abs:\tsection\tabs\n\torg\t$100\n\torg\t$102\n\tnop\n");
+    ASSERT_EQ(forward.status, 0) << forward.diagnostics;
+    EXPECT_EQ(forward.obj.find(".abs")->start, 0x100u);
+    EXPECT_EQ(forward.bytes(".abs"), bytes_of({0, 0, 0x01}));
 }
 
 TEST_F(AsmTest, AbsoluteOptionMakesPredefinedSectionsAbsolute) {
