@@ -61,6 +61,18 @@ bool ident_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+// Drops the input entries above the first `keep`, with the conditional
+// blocks opened inside dropped expansions: a nesting too deep is given up
+// as a whole, so that a definition that calls or includes itself more than
+// once per level ends with one diagnostic instead of one per call.
+void give_up_nesting(Asm& a, size_t keep) {
+    while (a.input.size() > keep) {
+        const InputEntry& e = a.input.back();
+        if (e.kind == 'M' && a.conds.size() > e.if_depth) a.conds.resize(e.if_depth);
+        a.input.pop_back();
+    }
+}
+
 void append_argument(Asm& a, InputEntry& e, size_t index, std::string& out) {
     if (index < e.args.size()) {
         out += e.args[index];
@@ -108,6 +120,7 @@ void push_file(Asm& a, SourceFile* f) {
 bool openinc(Asm& a, const std::string& name, bool report) {
     if (count_kind(a, 'F') >= MAX_FILE_DEPTH) {
         if (report) error(a, "include nesting too deep: " + name);
+        give_up_nesting(a, 1);  // back to the source itself
         return false;
     }
     SourceFile* f = load_source(a, name);
@@ -147,6 +160,9 @@ uint32_t current_line(Asm& a) {
 void push_expansion(Asm& a, InputEntry e) {
     if (count_kind(a, 'M') >= MAX_EXPANSION_DEPTH) {
         error(a, "macro nesting too deep");
+        size_t file = a.input.size();
+        while (file > 0 && a.input[file - 1].kind != 'F') --file;
+        give_up_nesting(a, file);  // back to the file that made the first call
         return;
     }
     e.kind = 'M';

@@ -111,11 +111,17 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"RelocatableCondition", "l:\n\tif\tl\n\tendif\n", "#error ccasm t.s:2\trelocatable expression not allowed\n"},
         Failure{"MissingString", "\tifc\t\"a\"\n\tendif\n", "#error ccasm t.s:1\tmissing string\n"},
         Failure{"RecursiveMacro", "m:\tmacro\n\tm\n\tendm\n\tm\n", "#error ccasm t.s:4\tmacro nesting too deep\n"},
+        // the whole expansion is given up, not each of its 2^1000 calls
+        Failure{"MacroCallingItselfTwice", "m:\tmacro\n\tm\n\tm\n\tendm\n\tm\n\tnop\n",
+                "#error ccasm t.s:5\tmacro nesting too deep\n"},
         Failure{"MacroUsedBeforeDefinition", "\tm\nm:\tmacro\n\tendm\n", "#error ccasm t.s:1\tunknown instruction m\n"},
         Failure{"RelocatableRepeatCount", "l:\n\trepeat\tl\n\tendr\n", "#error ccasm t.s:2\tbad relocatable expression\n"},
         Failure{"IncludeCannotOpen", "\tinclude\t\"nothere.s\"\n", "#error ccasm t.s:1\tcan't open nothere.s\n"},
         Failure{"IncludeWithoutString", "\tinclude\tfile\n", "#error ccasm t.s:1\tbad file name\n"},
         Failure{"IncludesItself", "\tinclude\t\"t.s\"\n", "#error ccasm t.s:1\tinclude nesting too deep: t.s\n"},
+        // each at the line of the source that started it
+        Failure{"IncludesItselfTwice", "\tinclude\t\"t.s\"\n\tinclude\t\"t.s\"\n",
+                "#error ccasm t.s:1\tinclude nesting too deep: t.s\n#error ccasm t.s:2\tinclude nesting too deep: t.s\n"},
         Failure{"FailWithString", "\tfail\t\"stop here\"\n", "#error ccasm t.s:1\tstop here\n"},
         Failure{"FailWithNumber", "\tfail\t3*4\n", "#error ccasm t.s:1\tfail 12\n"},
         Failure{"LineWithoutName", "\t(1)\n", "#error ccasm t.s:1\tbad comment delimiter\n"},
