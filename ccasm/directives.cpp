@@ -743,9 +743,18 @@ void d_listopt(Asm& a, int variant) {
 
 void d_title(Asm& a, int variant) { list_title(a, variant); }
 
+// Pages end with blank lines up to their length: a length is bounded so
+// that a listing cannot grow without bound. Below 10 there are no headers.
+constexpr int32_t MAX_PAGE_LENGTH = 65535;
+
 void d_plen(Asm& a, int) {
     int32_t n = 0;
-    if (getabs(a, n)) a.list.page_length = n;
+    if (!getabs(a, n)) return;
+    if (n > MAX_PAGE_LENGTH) {
+        error(a, "value too large");
+        return;
+    }
+    a.list.page_length = n;
 }
 
 void d_page(Asm& a, int) { list_page(a); }

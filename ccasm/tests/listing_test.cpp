@@ -141,6 +141,10 @@ TEST_F(ListingTest, SourceLinesOfAnotherFile) {
     EXPECT_EQ(bad.diagnostics, "#error ccasm t.s:1\tbad .source directive\n");
     AsmRun spc = assemble("\tspc\t100000\n", opt);
     EXPECT_EQ(spc.diagnostics, "#error ccasm t.s:1\tvalue too large\n");
+    // a page ends with blank lines: its length is bounded too
+    AsmRun plen = assemble("\ttitle\t\"x\"\n\tplen\t100000000\n\tnop\n", opt);
+    EXPECT_EQ(plen.diagnostics, "#error ccasm t.s:2\tvalue too large\n");
+    EXPECT_LT(plen.listing.size(), 1000u);
 }
 
 TEST_F(ListingTest, VerilogFile) {
