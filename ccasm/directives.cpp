@@ -49,6 +49,14 @@ bool fits_byte(const ExprValue& v) {
 
 // ---------------------------------------------------------------- symbols
 
+// What follows the definition of an equate: public with option pe when it
+// is absolute, and its value in the listing.
+void equate_defined(Asm& a, Symbol* s, const ExprValue& v, bool is_set) {
+    if (a.opt.public_equates && !is_set && !v.relocatable()) s->flags |= SF_PUBLIC;
+    a.list.value_line = true;
+    a.list.value = v.value;
+}
+
 void d_equ(Asm& a, int variant) {
     if (!a.has_label) {
         error(a, "missing label");
@@ -82,9 +90,7 @@ void d_equ(Asm& a, int variant) {
         s->attr |= SA_BIT;
         s->flags |= SF_BIT;
     }
-    if (a.opt.public_equates && variant == 0 && !v.relocatable()) s->flags |= SF_PUBLIC;
-    a.list.value_line = true;
-    a.list.value = v.value;
+    equate_defined(a, s, v, variant == 1);
 }
 
 void d_define(Asm& a, int) {
@@ -102,10 +108,7 @@ void d_define(Asm& a, int) {
         error(a, "bad relocatable expression");
         v.kind = VK_ABS;
     }
-    if (s && define_symbol(a, s, v, false)) {
-        a.list.value_line = true;
-        a.list.value = v.value;
-    }
+    if (s && define_symbol(a, s, v, false)) equate_defined(a, s, v, false);
 }
 
 void apply_xref(Asm& a, Symbol* s, int variant) {

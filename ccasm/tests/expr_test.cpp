@@ -164,6 +164,7 @@ TEST_F(AsmTest, PublicOptions) {
     EXPECT_EQ(names(assemble(src, none)), "pub+ ");
     EXPECT_EQ(names(assemble(src, all)), "k+ loc+ pub+ ");  // list order: buckets 11, 21, 24
     EXPECT_EQ(names(assemble(src, equates)), "k+ pub+ ");
+    EXPECT_EQ(names(assemble("#define\tK\t5\n\tdc.b\tK\n", equates)), "K+ ");  // #define is an equate too
     EXPECT_EQ(names(assemble(src, locals)), "pub+ s k loc ");
 }
 
