@@ -480,6 +480,7 @@ void reference(Asm& a, Symbol* s);
 bool define_symbol(Asm& a, Symbol* s, const ExprValue& v, bool is_set);
 void define_label(Asm& a, Symbol* s);
 void endpass1(Asm& a);
+bool renumber(Asm& a);  // after a later pass: numbers sections that first got bytes then
 void resetsyms(Asm& a);
 bool cmddefine(Asm& a, const std::string& text, std::string& message);
 void init_registers(Asm& a);

@@ -179,6 +179,10 @@ int asmfile(Asm& a) {
     for (;;) {
         ++a.pass;
         changed = asmpass(a);
+        // a section that first receives bytes after the first pass (behind a
+        // condition on a later symbol) is numbered now; the next pass
+        // relocates against the new numbers
+        if (renumber(a)) changed = true;
         bool grew = a.pass >= GROWTH_ONLY_PASS && a.insn_bytes > most_bytes;
         most_bytes = std::max(most_bytes, a.insn_bytes);
         if (!grew) ++stalled;

@@ -268,22 +268,47 @@ void resetsyms(Asm& a) {
     }
 }
 
-void endpass1(Asm& a) {
-    // Sections: those that received bytes, and those holding a symbol that
-    // is referenced or public (any defined symbol with pl), or whose address
-    // the debug symbol table relocates (xx).
+namespace {
+
+// Numbers the sections that get a record, in list order: those that
+// received bytes or were numbered before, and those holding a symbol that is
+// referenced or public (any defined symbol with pl), or whose address the
+// debug symbol table relocates (xx). Returns whether a section got a number
+// it did not have.
+bool number_sections(Asm& a) {
+    std::vector<bool> needed(a.sections.size());
+    for (size_t i = 0; i < a.sections.size(); ++i) needed[i] = a.sections[i].got_bytes || a.sections[i].number;
     for (Symbol* s = a.sym_head; s; s = s->next) {
         if (s->section < 0 || !s->defined()) continue;
         if ((s->flags & (SF_REFERENCED | SF_PUBLIC)) || a.opt.keep_locals || (a.full_debug && in_debug_table(a, s)))
-            a.sections[s->section].got_bytes = true;
+            needed[static_cast<size_t>(s->section)] = true;
     }
     int number = 0;
-    for (Section& sec : a.sections) {
-        sec.number = 0;
-        if (!sec.pseudo && sec.got_bytes) sec.number = ++number;
+    bool added = false;
+    for (size_t i = 0; i < a.sections.size(); ++i) {
+        Section& sec = a.sections[i];
+        int old = sec.number;
+        sec.number = !sec.pseudo && needed[i] ? ++number : 0;
+        added = added || (sec.number && !old);
     }
     a.number_of_sections = number;
+    return added;
+}
 
+// Public symbols are numbered after the sections, in list order.
+void number_symbols(Asm& a) {
+    int number = a.number_of_sections;
+    for (Symbol* s = a.sym_head; s; s = s->next) {
+        s->number = 0;
+        if ((s->flags & SF_PUBLIC) && !(s->attr & SA_ALIAS) && !(s->attr & SA_REGISTER))
+            s->number = static_cast<uint32_t>(++number);
+    }
+}
+
+}  // namespace
+
+void endpass1(Asm& a) {
+    number_sections(a);
     for (Symbol* s = a.sym_head; s; s = s->next) {
         if (s->attr & SA_REGISTER) continue;
         if (!s->defined() && !(s->flags & SF_PUBLIC)) {
@@ -299,10 +324,13 @@ void endpass1(Asm& a) {
             !(s->attr & (SA_LOCAL | SA_REGISTER | SA_SET | SA_CMDLINE | SA_DEBUG)) && !in_debug_section(a, s))
             s->flags |= SF_PUBLIC;
     }
-    for (Symbol* s = a.sym_head; s; s = s->next) {
-        s->number = 0;
-        if ((s->flags & SF_PUBLIC) && !(s->attr & SA_ALIAS) && !(s->attr & SA_REGISTER)) s->number = ++number;
-    }
+    number_symbols(a);
+}
+
+bool renumber(Asm& a) {
+    if (!number_sections(a)) return false;
+    number_symbols(a);
+    return true;
 }
 
 }  // namespace ccasm

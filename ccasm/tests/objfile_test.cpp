@@ -119,6 +119,20 @@ TEST_F(AsmTest, EmptySectionsAreLeftOutUnlessASymbolLiesThere) {
     EXPECT_EQ(r.obj.find(".text")->relocations[0].index, 2u);
 }
 
+TEST_F(AsmTest, SectionsThatReceiveBytesOnlyAfterTheFirstPass) {
+    // `yes` is not known when the first pass meets the condition: the bytes
+    // of .data and of the new section come later, and are kept all the same
+    AsmRun r = assemble("\tif\tyes\n\tswitch\t.data\n\tdc.b\t1\n.late:\tsection\n\tdc.b\t2\n\tswitch\t.text\n\tendif\n"
+                        "l:\tdc.w\tl\nyes:\tequ\t1\n");
+    ASSERT_EQ(r.status, 0) << r.diagnostics;
+    ASSERT_EQ(r.obj.sections.size(), 3u);
+    EXPECT_EQ(r.bytes(".data"), bytes_of({1}));
+    EXPECT_EQ(r.bytes(".late"), bytes_of({2}));
+    const objfile::Section* t = r.obj.find(".text");
+    ASSERT_EQ(t->relocations.size(), 1u);
+    EXPECT_EQ(t->relocations[0].index, 1u);
+}
+
 TEST_F(AsmTest, EmptyStartEndPairIsNotWritten) {
     AsmRun r = assemble("\t.dstart\t\"f~:1-1\"\n\t.dendfn\t\"f:1-1\"\n\t.dstart\t\"g~:2-2\"\n\tnop\n\t.dendfn\t\"g:2-2\"\n");
     ASSERT_EQ(r.status, 0) << r.diagnostics;
