@@ -432,6 +432,7 @@ struct Asm {
     std::vector<InsnPlace> insn_places;
     size_t insn_index = 0;
     uint64_t insn_bytes = 0;      // bytes of all instructions in this pass
+    bool insn_grew = false;       // an instruction took more bytes than in the pass before
 
     // debug records
     std::vector<DebugRecord> debug;

@@ -10,10 +10,11 @@ namespace ccasm {
 namespace {
 
 // Passes after which the loop gives up when symbol values still move while
-// the code does not grow. Passes that grow the code do not count: once
-// sizes may only grow they are bounded by the code's size, and a chain of
-// branches that each push the one before out of reach takes one pass per
-// link. MAX_PASSES bounds the time such a chain may take.
+// no instruction grows. Passes in which instructions grow, and the code with
+// them beyond its largest size so far, do not count: once sizes may only
+// grow such passes are bounded by the code's size, and a chain of branches
+// that each push the one before out of reach takes one pass per link.
+// MAX_PASSES bounds the time such a chain may take.
 constexpr int MAX_STALLED_PASSES = 40;
 constexpr int MAX_PASSES = 1000;
 
@@ -99,6 +100,7 @@ bool asmpass(Asm& a) {
     a.base = 10;
     a.insn_index = 0;
     a.insn_bytes = 0;
+    a.insn_grew = false;
     a.last_label = nullptr;
     a.pending_diags.clear();
     pass_reset_sections(a);
@@ -183,7 +185,7 @@ int asmfile(Asm& a) {
         // condition on a later symbol) is numbered now; the next pass
         // relocates against the new numbers
         if (renumber(a)) changed = true;
-        bool grew = a.pass >= GROWTH_ONLY_PASS && a.insn_bytes > most_bytes;
+        bool grew = a.pass >= GROWTH_ONLY_PASS && a.insn_grew && a.insn_bytes > most_bytes;
         most_bytes = std::max(most_bytes, a.insn_bytes);
         if (!grew) ++stalled;
         bool last = !changed || stalled >= MAX_STALLED_PASSES || a.pass >= MAX_PASSES;

@@ -133,6 +133,13 @@ void emit_branch(Asm& a, const AsmOpcodeRow* r, const ExprValue& target, const E
     emit_displacement(a, target, false);
 }
 
+// Notes the size an instruction took in this pass, and whether it grew.
+void note_size(Asm& a, Asm::InsnPlace& place, uint32_t size) {
+    if (place.size && size > place.size) a.insn_grew = true;
+    place.size = static_cast<uint8_t>(size);
+    a.insn_bytes += size;
+}
+
 }  // namespace
 
 void hc11init(Asm& a) {
@@ -165,8 +172,7 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
 
     if (M == MODE_INH) {
         emit_opcode(a, first);
-        place.size = static_cast<uint8_t>(sec.offset - start_offset);
-        a.insn_bytes += place.size;
+        note_size(a, place, sec.offset - start_offset);
         return;
     }
 
@@ -264,8 +270,7 @@ void asminsn(Asm& a, const AsmOpcodeRow* first) {
         if (row->mode & MODE_MASK) emitword(a, mask, 1);
         if (row->mode & MODE_TARGET) emit_displacement(a, target, true);
     }
-    place.size = static_cast<uint8_t>(sec.offset - start_offset);
-    a.insn_bytes += place.size;
+    note_size(a, place, sec.offset - start_offset);
 }
 
 }  // namespace ccasm
