@@ -111,8 +111,8 @@ std::int32_t scanesc(const char*& cursor, const char* set) {
 }
 
 std::int32_t ultotext(char* buffer, std::uint32_t value, std::int32_t base) {
-    if (base == 0) base = 10;
-    const bool is_signed = base < 1;
+    const bool is_signed = base < 1;  // base 0 is signed decimal
+    if (base == 0) base = -10;
     std::uint32_t radix = is_signed ? 0u - static_cast<std::uint32_t>(base) : static_cast<std::uint32_t>(base);
     if (radix < 2 || radix > 36) radix = 10;  // a base 1 would never end; others have no digits
 
@@ -136,7 +136,7 @@ std::int32_t ltotext(char* buffer, std::int32_t value, std::int32_t base) {
 }
 
 std::int32_t stotext(char* buffer, std::int16_t value, std::int32_t base) {
-    const bool is_signed = base < 0;
+    const bool is_signed = base < 1;
     const std::uint32_t bits = is_signed ? static_cast<std::uint32_t>(static_cast<std::int32_t>(value))
                                          : static_cast<std::uint16_t>(value);
     return ultotext(buffer, bits, base);

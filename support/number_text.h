@@ -23,9 +23,9 @@ std::int32_t scanulong(const char* text, std::int32_t count, std::uint32_t& out,
 std::int32_t scanesc(const char*& cursor, const char* set);
 
 // Write a value in a base and return the length; no NUL is added.
-// Base 0 is 10. A negative base writes signed (a '-' and the magnitude of a
-// negative value); a positive base writes the bits unsigned. A base whose
-// size is outside 2..36 is taken as 10 (keeping its sign rule).
+// A base of 0 or below writes signed (a '-' and the magnitude of a negative
+// value), base 0 in decimal; a positive base writes the bits unsigned. A
+// base whose size is outside 2..36 is taken as 10 (keeping its sign rule).
 // The buffer needs room for 33 bytes (17 for stotext).
 std::int32_t ultotext(char* buffer, std::uint32_t value, std::int32_t base);
 std::int32_t ltotext(char* buffer, std::int32_t value, std::int32_t base);
