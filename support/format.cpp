@@ -104,15 +104,16 @@ Field produce(const FormatSpec& spec, FormatArgList& args, char* buffer) {
             return {buffer, static_cast<std::size_t>(ultotext(buffer, v, base != 0 ? base : -10))};
         }
         case 'p': {
+            // A precision other than 0 is a maximum length; one below 0 leaves nothing.
             const char* text = static_cast<const char*>(takepointer(args));
-            if (!text) return {buffer, 0};
+            if (!text || spec.precision < 0) return {buffer, 0};
             if (spec.precision > 0) return {text, bounded_length(text, static_cast<std::size_t>(spec.precision))};
             return {text, std::strlen(text)};
         }
         case 'b': {
             const char* bytes = static_cast<const char*>(takepointer(args));
             std::size_t count = takeint(args) & 0xffff;
-            if (!bytes) return {buffer, 0};
+            if (!bytes || spec.precision < 0) return {buffer, 0};
             if (spec.precision > 0) count = std::min(count, static_cast<std::size_t>(spec.precision));
             return {bytes, count};
         }
