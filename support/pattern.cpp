@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 namespace vy {
 
@@ -117,11 +119,9 @@ class Matcher {
 public:
     Matcher(const char* text, std::int32_t length, const PatternCode& code)
         : text_(reinterpret_cast<const unsigned char*>(text)), length_(length), code_(code.bytes) {
-        int sites = 0;
         for (const std::uint8_t* pc = code_; *pc != pat_stop; pc += op_size(pc)) {
-            if (*pc == pat_repeat) site_of_[pc - code_] = static_cast<std::uint8_t>(sites++);
+            if (*pc == pat_repeat) site_of_[pc - code_] = static_cast<std::uint16_t>(sites_++);
         }
-        if (sites > 0) window_ = std::min<std::int32_t>(length_ + 1, kMemoBits / sites);
     }
 
     // The end of a match from `pos`, or -1; group marks are kept for `groups`.
@@ -138,7 +138,27 @@ public:
     }
 
 private:
-    static constexpr std::int32_t kMemoBits = 32768;
+    // Up to this many (repeat, position) cells the failures are kept as
+    // bits; past it, in a set that grows only with the failures met.
+    static constexpr std::uint64_t kBitCells = std::uint64_t{1} << 26;
+
+    std::uint64_t cell(std::int32_t site, std::int32_t at) const {
+        return static_cast<std::uint64_t>(site) * static_cast<std::uint64_t>(length_ + 1) +
+               static_cast<std::uint64_t>(at);
+    }
+    bool has_failed(std::uint64_t c) const {
+        if (!failed_bits_.empty()) return failed_bits_[c / 64] >> (c % 64) & 1;
+        return failed_set_.count(c) != 0;
+    }
+    void set_failed(std::uint64_t c) {
+        const std::uint64_t cells = static_cast<std::uint64_t>(sites_) * static_cast<std::uint64_t>(length_ + 1);
+        if (cells <= kBitCells) {
+            if (failed_bits_.empty()) failed_bits_.assign((cells + 63) / 64, 0);
+            failed_bits_[c / 64] |= std::uint64_t{1} << (c % 64);
+        } else {
+            failed_set_.insert(c);
+        }
+    }
 
     // The code is a straight line, so the last pass over a group mark is the
     // one on the successful path.
@@ -189,12 +209,11 @@ private:
         for (std::int32_t k = run; k >= 0; --k) {
             const std::int32_t at = pos + k;
             if (must >= 0 && (at >= length_ || text_[at] != must)) continue;
-            const bool remembered = at < window_;
-            const std::int32_t bit = site * window_ + at;
-            if (remembered && (failed_[bit / 64] >> (bit % 64) & 1)) continue;
+            const std::uint64_t c = cell(site, at);
+            if (has_failed(c)) continue;
             const std::int32_t found = match(rest, at);
             if (found >= 0) return found;
-            if (remembered) failed_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            set_failed(c);
         }
         return -1;
     }
@@ -204,9 +223,10 @@ private:
     const std::uint8_t* code_;
     std::int32_t start_[kPatternGroups];
     std::int32_t end_[kPatternGroups];
-    std::uint8_t site_of_[kPatternCodeSize] = {};
-    std::int32_t window_ = 0;  // positions below it are remembered per repeat
-    std::uint64_t failed_[kMemoBits / 64] = {};
+    std::uint16_t site_of_[kPatternCodeSize] = {};
+    std::int32_t sites_ = 0;
+    std::vector<std::uint64_t> failed_bits_;       // made on the first failure
+    std::unordered_set<std::uint64_t> failed_set_;  // when the bits would be too many
 };
 
 }  // namespace

@@ -179,6 +179,14 @@ TEST(Pattern, ManyRepeatsStayFast) {
     EXPECT_TRUE(found("*a*a*a*a*a*a*a*b", last));
     const vy::PatternCode code = compiled("a^a^a^b");
     EXPECT_EQ(vy::patmatch(last.data(), static_cast<std::int32_t>(last.size()), 0, code, nullptr), 1001);
+
+    // Every repeat at every position is remembered, however many repeats
+    // and however long the line.
+    std::string many;
+    for (int n = 0; n < 60; ++n) many += "*a";
+    const std::string longer(800, 'a');
+    EXPECT_FALSE(found(many + "b", longer));
+    EXPECT_TRUE(found(many + "b", longer + "b"));
 }
 
 TEST(Pattern, MalformedOrTooLong) {
