@@ -331,8 +331,8 @@ void stack(uint8_t opcode, uint8_t mode, uint16_t operand) {
 void divide(uint8_t opcode, uint8_t mode, uint16_t operand) {
     uint8_t cc = regs.cc & ~(CC_Z | CC_V | CC_C);
     uint32_t d = getreg(REG_D);
-    if (regs.x == 0) {
-        cc |= CC_C;
+    if (regs.x == 0) {  // fdiv also overflows: a zero divisor is never above D
+        cc |= opcode == 0x03 ? CC_C | CC_V : CC_C;
         regs.x = 0xFFFF;
     } else if (opcode == 0x03 && regs.x <= d) {
         cc |= CC_V;
