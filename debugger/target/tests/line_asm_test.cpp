@@ -1,8 +1,11 @@
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "debugger/target/line_asm.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/opcode_table.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "target_fixture.h"
@@ -103,6 +106,47 @@ TEST_F(LineAsmTest, TextThatIsNoInstructionIsAnExpression) {
     reader.pos = "0x12+3";
     EXPECT_EQ(asmline(0x8000), 0x15);
     EXPECT_EQ(rdbyte(0x8000), 0);
+}
+
+// Random text built from the pieces of real instructions, with long
+// operands, huge numbers and odd spacing: no crash, the reader stays inside
+// the text, and an instruction that is refused stores nothing.
+TEST_F(LineAsmTest, HostileTextNeverCrashesAndRefusalsStoreNothing) {
+    std::mt19937 rng(6112);
+    auto below = [&rng](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
+    const char* const pieces[] = {"#", "<", ",", ",x", ",y", ",z", ",X", " ", "\t", "  ", ":", "-", "+", "(", ")",
+                                  "0x", "0xFFFFFFFF", "4294967296", "99999999999999999999", "255", "256", "-129",
+                                  "127", "0x7F", "0x80", "lbl", "_", "x", "y", "0", "1", ";", "$", ".", "\xff"};
+    defsym("lbl", 0x8010);
+    int refused = 0, stored = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        if (below(8)) text += mnemonics[1 + below(M_COUNT - 1)];
+        else if (below(2)) text += std::string(below(120), 'a');
+        for (uint32_t n = below(8); n > 0; --n) {
+            switch (below(10)) {
+            case 0: text += std::string(below(3000), "0(-9"[below(4)]); break;
+            case 1: text += static_cast<char>(1 + below(255)); break;
+            default: text += pieces[below(sizeof pieces / sizeof pieces[0])]; break;
+            }
+        }
+        uint16_t address = below(2) ? 0x8000 : 0xFFFC;
+        for (int i = 0; i < 8; ++i) wrbyte(static_cast<uint16_t>(address + i), 0xEE);
+        console.errors.clear();
+        reader.pos = text.c_str();
+        uint16_t n = asmline(address);
+        ASSERT_TRUE(reader.pos >= text.c_str() && reader.pos <= text.c_str() + text.size()) << text;
+        bool instruction = std::isalpha(static_cast<unsigned char>(skipwhite(text.c_str())[0])) ||
+                           skipwhite(text.c_str())[0] == '_';
+        std::size_t written = instruction && console.errors.empty() ? n : 0;
+        ASSERT_LE(written, 6u) << text;
+        for (std::size_t i = written; i < 8; ++i)
+            ASSERT_EQ(rdbyte(static_cast<uint16_t>(address + i)), 0xEE) << text << " byte " << i;
+        if (!console.errors.empty()) ++refused;
+        else if (written) ++stored;
+    }
+    EXPECT_GT(refused, 500);
+    EXPECT_GT(stored, 200);
 }
 
 TEST_F(LineAsmTest, MnemonicSearch) {
