@@ -251,11 +251,12 @@ int ldsection(std::FILE* handle, uint16_t address, uint16_t size) {
         if (chunk > size) chunk = size;
         if (LoadAbortFlag) return 0;
         services().gaugestep(chunk);
-        if (std::fread(p->data + offset, 1, chunk, handle) != chunk) {
+        std::size_t n = std::fread(p->data + offset, 1, chunk, handle);
+        if (n) p->state = PAGE_USED | PAGE_DIRTY;  // even a short read changed the page
+        if (n != chunk) {
             dbputs({msgtext(MSG_READERROR), " section\n"});
             return 0;
         }
-        p->state = PAGE_USED | PAGE_DIRTY;
         size = static_cast<uint16_t>(size - chunk);
         address = static_cast<uint16_t>(address + chunk);
     }

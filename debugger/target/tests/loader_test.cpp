@@ -166,6 +166,26 @@ TEST_F(LoaderTest, SectionsCopyPageByPageAndReportShortReads) {
     std::fclose(f);
 }
 
+// A short read still puts the bytes it got into the page; they must not
+// vanish later when the page goes out to the swap file and comes back.
+TEST_F(LoaderTest, BytesOfAShortSectionReadSurviveThePageGoingOut) {
+    auto pushout = [] {  // touches more pages than the cache holds
+        for (uint32_t a = 0; a < 0x10000; a += PAGESIZE)
+            if (a != 0x2000) rdbyte(static_cast<uint16_t>(a));
+    };
+    wrbyte(0x2000, 0x11);
+    pushout();
+    EXPECT_EQ(rdbyte(0x2000), 0x11);  // back from the swap file, unchanged
+    std::FILE* f = std::fopen(tempfile("short.bin", "\x5A\x5A").c_str(), "rb");
+    EXPECT_EQ(ldsection(f, 0x2000, 10), 0);
+    std::fclose(f);
+    EXPECT_EQ(rdbyte(0x2000), 0x5A);
+    pushout();
+    EXPECT_EQ(rdbyte(0x2000), 0x5A);
+    EXPECT_EQ(rdbyte(0x2001), 0x5A);
+    EXPECT_EQ(rdbyte(0x2002), 0x00);
+}
+
 TEST_F(LoaderTest, BufferedReaderAndByteOrder) {
     std::string data;
     for (int i = 0; i < 1200; ++i) data += static_cast<char>(i * 7);
