@@ -280,6 +280,11 @@ void do_line(const TokenList& line, std::size_t from) {
             return;
         }
         std::string name = decode_string_text(list[j].str());
+        // A line end in the name would split every diagnostic line in two.
+        if (name.find_first_of("\r\n") != std::string::npos) {
+            puterr("string constant expected");
+            return;
+        }
         if (!has_line_name() || diag_file_name() != name) set_line_name(name);
     }
     set_next_line(number);

@@ -163,6 +163,8 @@ TEST(Preprocessor, LinesCommentsAndTrigraphs) {
         {"line errors", "#line\n#line x\n#line 5 6\n", "",
          "#error ccparse t.c:1 missing line number\n#error ccparse t.c:2 invalid line number\n"
          "#error ccparse t.c:3 string constant expected\n"},
+        {"a file name with a line end is refused", "#line 7 \"a\\nb.c\"\n#error here\n", "",
+         "#error ccparse t.c:1 string constant expected\n#error ccparse t.c:2 here\n"},
         {"error text with its white space", "#error  one   two %s\n", "", "#error ccparse t.c:1 one   two %s\n"},
         {"unbalanced quotes", "a \"b\nc 'd\n", "a \"b c 'd",
          "#error ccparse t.c:1 unbalanced \"\n#error ccparse t.c:2 unbalanced '\n"},
