@@ -255,9 +255,10 @@ void do_include(const TokenList& line, std::size_t from) {
     }
     if (include_depth() >= include_depth_limit) {
         puterr("#include nested too deeply: %s", 0, name);
+        give_up_includes();
         return;
     }
-    openfile(name, true);
+    if (openfile(name, true)) current_source()->included = true;
 }
 
 void do_line(const TokenList& line, std::size_t from) {
