@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <regex>
@@ -60,6 +61,9 @@ const char* const pieces[] = {
     "#include \"nofile.h\"\n",
     "#include <nofile.h\n",
     "#include\n",
+    "#include \"t.c\"\n",
+    "#include <t.c>\n",
+    "#define I <t.c>\n#include I\n",
     "#include \"\"\n",
     "#pragma space @ram\n",
     "#pragma space [] @fast\n",
@@ -163,6 +167,19 @@ const char* const pieces[] = {
     "\t \f\v\n",
     "\r\n",
     "\r",
+    "#define A(x) B(x\n#define B(y) y)\nA(1))\n",
+    "#define C(x) x(\nC(C)1))\n",
+    "#define M() m\nM(1) M( ) M\n",
+    "#define V(a,b,c) #a ## #b c ## ## c\nV(1,2,3)\n",
+    "#define X(a) a ## 1e+ ## a\nX(.)X(0x)X(\")\n",
+    "#if defined\n#endif\n#if defined(\n#endif\n",
+    "#if 1 ? 2\n#endif\n#if (\n#endif\n#if ~\n#endif\n",
+    "struct { int a : 1 + 1 ; int : -1 ; char b : 0 ; } anon;\n",
+    "enum { K1 = sizeof(struct nothere), K2 = K1 + (char)3 };\n",
+    "int (*(*(*f3)(int))[4])(char);\n",
+    "int f4(int a, int a), f5(x, x), f6(void, int), f7(, ...);\n",
+    "extern int rd; static int rd; typedef int rd;\n",
+    "struct s; union s; enum s { Z } ; struct s { int q; } ; struct s { int r; };\n",
 };
 
 // Mutations of a text: a random byte, a NUL, a high byte, a piece deleted or doubled.
@@ -208,11 +225,19 @@ std::string stray_lines(const std::string& errors) {
 }
 
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases for
-// a longer search by hand.
+// a longer search by hand; VY_FUZZ_TRACE names a file that receives each
+// source before it runs, so the one that hangs or crashes is left there.
 int setting(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value ? std::atoi(value) : fallback;
 }
+
+// Fewer cases under Wine, where every file operation is slow.
+#ifdef _WIN32
+constexpr int default_cases = 300;
+#else
+constexpr int default_cases = 1200;
+#endif
 
 TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
     std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20260)));
@@ -220,9 +245,16 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"},
     };
-    for (int i = 0; i < setting("VY_FUZZ_CASES", 1500); ++i) {
+    for (int i = 0; i < setting("VY_FUZZ_CASES", default_cases); ++i) {
         std::string source = random_source(random);
         std::vector<std::string> options = option_sets[random() % option_sets.size()];
+        if (const char* trace = std::getenv("VY_FUZZ_TRACE")) {
+            std::FILE* file = std::fopen(trace, "wb");
+            if (file) {
+                std::fwrite(source.data(), 1, source.size(), file);
+                std::fclose(file);
+            }
+        }
         auto one = std::chrono::steady_clock::now();
         FrontRun run = vytest::compile(source, options);
         auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - one).count();
