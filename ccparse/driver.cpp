@@ -120,8 +120,14 @@ int finish() {
     return errors ? 1 : 0;
 }
 
+// True when `name` is the source file itself, which must never be overwritten.
+bool is_source(const char* name) {
+    std::error_code error;
+    return opt.source && std::filesystem::equivalent(name, opt.source, error);
+}
+
 bool open_files() {
-    if (opt.error_file && !open_error_file(opt.error_file)) {
+    if (opt.error_file && (is_source(opt.error_file) || !open_error_file(opt.error_file))) {
         errhead(opt.source);
         vy::toolwrite(std::string("can't create ") + opt.error_file + "\n");
         opt.error_file = nullptr;
@@ -139,9 +145,7 @@ bool open_files() {
         return true;
     }
     // Creating the output over the source would destroy the source.
-    std::error_code same_error;
-    bool same = std::filesystem::equivalent(opt.output, opt.source, same_error);
-    if (same || !out_open_file(opt.output, !opt.e)) {
+    if (is_source(opt.output) || !out_open_file(opt.output, !opt.e)) {
         errhead(opt.source);
         vy::toolwrite(std::string("can't create ") + opt.output + "\n");
         return false;

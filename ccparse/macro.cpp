@@ -115,7 +115,7 @@ PpTok expand_predefined(const TokenList& list, std::size_t i, Predefined which, 
     case P_FILE: {
         std::string text = "\"";
         for (char c : diag_file_name()) {
-            if (c == '\\') text += '\\';
+            if (c == '\\' || c == '"') text += '\\';
             text += c;
         }
         text += '"';

@@ -255,9 +255,10 @@ void do_include(const TokenList& line, std::size_t from) {
     }
     if (include_depth() >= include_depth_limit) {
         puterr("#include nested too deeply: %s", 0, name);
+        give_up_includes();
         return;
     }
-    openfile(name, true);
+    if (openfile(name, true)) current_source()->included = true;
 }
 
 void do_line(const TokenList& line, std::size_t from) {
@@ -280,6 +281,11 @@ void do_line(const TokenList& line, std::size_t from) {
             return;
         }
         std::string name = decode_string_text(list[j].str());
+        // A line end in the name would split every diagnostic line in two.
+        if (name.find_first_of("\r\n") != std::string::npos) {
+            puterr("string constant expected");
+            return;
+        }
         if (!has_line_name() || diag_file_name() != name) set_line_name(name);
     }
     set_next_line(number);

@@ -191,6 +191,26 @@ bool openfile(std::string_view name, bool search) {
     return true;
 }
 
+namespace {
+
+// The current file has ended: back to the file that opened it.
+void resume_including_file() {
+    state.current = state.stack.back().file;
+    state.reader = std::move(state.stack.back().reader);
+    state.stack.pop_back();
+}
+
+}  // namespace
+
+void give_up_includes() {
+    while (state.current && state.current->included && !state.stack.empty()) {
+        state.reader->close();
+        if (pp_comment_at_end_of_file()) puterr("unclosed comment at end of file");
+        file_ended(state.current);
+        resume_including_file();
+    }
+}
+
 bool readsrc(std::string& line) {
     for (;;) {
         check_interrupt();
@@ -206,9 +226,7 @@ bool readsrc(std::string& line) {
             state.reader.reset();
             return false;
         }
-        state.current = state.stack.back().file;
-        state.reader = std::move(state.stack.back().reader);
-        state.stack.pop_back();
+        resume_including_file();
     }
 }
 

@@ -21,6 +21,7 @@ struct SourceFile {
     std::uint32_t lines = 0;          // lines read, as renumbered by #line
     std::uint16_t handle[2] = {0, 0}; // debug-information handles
     std::string name;                 // as opened, with the include directory
+    bool included = false;            // opened by #include
 };
 
 void source_reset();
@@ -34,6 +35,11 @@ bool openfile(std::string_view name, bool search);
 // switching back to the including file at end of file. False at the end of
 // all input.
 bool readsrc(std::string& line);
+
+// Ends every open file that #include opened, back to the source or header
+// that began the nesting: a nesting too deep is given up as a whole, so that
+// a file that includes itself twice ends with one diagnostic, not 2^depth.
+void give_up_includes();
 
 SourceFile* current_source();
 // The number of files suspended by #include (or headers) under the current one.

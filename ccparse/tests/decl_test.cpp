@@ -421,3 +421,36 @@ TEST(Declarations, SectionPragmas) {
 }
 
 }  // namespace
+
+namespace {
+
+// The type of an integer constant decides comparisons and sizes: an array
+// of 1 or 2 bytes shows which way each test went.
+TEST(Declarations, ConstantTypesInConstantExpressions) {
+    struct Case {
+        const char* expression;
+        int size;
+    } cases[] = {
+        {"(-1 < 0x7FFF) ? 1 : 2", 1},        {"(-1 < 0x8000) ? 1 : 2", 2},
+        {"(-1 < 0177777) ? 1 : 2", 2},       {"(-1 < 0b1111111111111111) ? 1 : 2", 2},
+        {"(-1 < 0x10000) ? 1 : 2", 1},       {"(-1 < 32768) ? 1 : 2", 1},
+        {"(-1 < 65535) ? 1 : 2", 1},         {"(-1 < 0xFFFFFFFF) ? 1 : 2", 2},
+        {"(-1 < 2147483648) ? 1 : 2", 2},    {"(0x80000000 > 0) ? 1 : 2", 1},
+        {"(-0x80000000 < 0) ? 1 : 2", 1},    {"(-1 < 0u) ? 1 : 2", 2},
+        {"(-1 < 1l) ? 1 : 2", 1},            {"sizeof(0x8000)", 2},
+        {"sizeof(32768)", 4},                {"sizeof(-32768)", 2},
+        {"sizeof(65535)", 4},                {"sizeof(0xFFFF)", 2},
+        {"sizeof(10ul)", 4},                 {"sizeof('a')", 2},
+    };
+    for (const Case& c : cases) {
+        FrontRun run = vytest::compile(std::string("char x[") + c.expression + "];\n");
+        EXPECT_EQ(run.errors, "") << c.expression;
+        std::string want = "size=" + std::to_string(c.size);
+        bool found = false;
+        for (const std::string& line : run.ir)
+            if (line.rfind("132 public name=\"x\"", 0) == 0) found = line.ends_with(want);
+        EXPECT_TRUE(found) << c.expression << " wants " << want;
+    }
+}
+
+}  // namespace

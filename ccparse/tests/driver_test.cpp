@@ -86,6 +86,7 @@ TEST(Driver, FileErrorsWithoutALine) {
         {{"-o", "t.ir", "missing.c"}, "#error ccparse missing.c:0 can't open missing.c\n"},
         {{"-o", "t.ir", "-h", "missing.h", "t.c"}, "#error ccparse t.c:0 can't open missing.h\n"},
         {{"-e", "-o", "./t.c", "t.c"}, "#error ccparse t.c:0 can't create ./t.c\n"},
+        {{"+e", "./t.c", "-o", "t.ir", "t.c"}, "#error ccparse t.c:0 can't create ./t.c\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;

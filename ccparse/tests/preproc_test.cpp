@@ -144,6 +144,7 @@ S( a  +	b ) S("q\"" '\\'))" "\n",
         {"defined errors", "defined ( 1 ) defined(A\n", "0 ( 1 ) 0",
          "#error ccparse t.c:1 bad defined syntax\n#error ccparse t.c:1 missing ) in defined expansion\n"},
         {"line and file", "a __LINE__\n#line 100 \"x\\\\y.c\"\n__LINE__ __FILE__\n__LINE__\n", "a 1 100 \"x\\\\y.c\" 101", ""},
+        {"a quote in the file name is escaped too", "#line 3 \"a\\\"b.c\"\n__FILE__\n", "\"a\\\"b.c\"", ""},
         {"unterminated string in a stringified argument", "#define S(x) #x\nS(\")\n", "S(\")",
          "#error ccparse t.c:2 unbalanced \"\n#error ccparse t.c:2 bad invocation of macro S\n"},
     };
@@ -163,6 +164,8 @@ TEST(Preprocessor, LinesCommentsAndTrigraphs) {
         {"line errors", "#line\n#line x\n#line 5 6\n", "",
          "#error ccparse t.c:1 missing line number\n#error ccparse t.c:2 invalid line number\n"
          "#error ccparse t.c:3 string constant expected\n"},
+        {"a file name with a line end is refused", "#line 7 \"a\\nb.c\"\n#error here\n", "",
+         "#error ccparse t.c:1 string constant expected\n#error ccparse t.c:2 here\n"},
         {"error text with its white space", "#error  one   two %s\n", "", "#error ccparse t.c:1 one   two %s\n"},
         {"unbalanced quotes", "a \"b\nc 'd\n", "a \"b c 'd",
          "#error ccparse t.c:1 unbalanced \"\n#error ccparse t.c:2 unbalanced '\n"},

@@ -103,6 +103,19 @@ TEST(Robustness, IncludeLoopEnds) {
     EXPECT_FALSE(dir.exists("t.ir"));
 }
 
+TEST(Robustness, FileIncludingItselfTwiceEnds) {
+    // The nesting is given up as a whole each time, instead of walking a
+    // tree of 2^200 files; the second report, on the same line 1, is dropped.
+    vytest::TempDir dir;
+    dir.write("t.c", "#include \"t.c\"\n#include \"t.c\"\nint x;\n");
+    auto start = std::chrono::steady_clock::now();
+    FrontRun run = vytest::run_front(dir, {"-o", "t.ir", "t.c"});
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "#error ccparse t.c:1 #include nested too deeply: t.c\n");
+    EXPECT_LT(seconds, 10.0);
+}
+
 TEST(Robustness, ManyIncludesAreQuick) {
     vytest::TempDir dir;
     dir.write("a.h", "");

@@ -1,0 +1,274 @@
+// Random and mutated sources through the whole front end in process: the run
+// must end (status 0 or 1), quickly, and every line on the error stream must
+// be a diagnostic line "#error ccparse file:line " or with "(column) " or
+// "(column+span) ". The sanitizer build checks memory and undefined behaviour.
+#include "ccparse/tests/front_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <regex>
+
+namespace {
+
+using vytest::FrontRun;
+
+// Pieces the sources are built from: directives, macros with # and ##,
+// declarations, structures with bit-fields, enumerations, @ spaces, pragmas,
+// assembly blocks, unterminated things and odd bytes.
+const char* const pieces[] = {
+    "#define F(a,b) a##b\n",
+    "#define S(x) #x\n",
+    "#define G(x) F(x,1) S(x)\n",
+    "#define N 3\n",
+    "#define E(...) x\n",
+    "#define H(x) # x ## x\n",
+    "#define P ##\n",
+    "#define Q(x,x) x\n",
+    "#define R(x\n",
+    "#define defined 1\n",
+    "#undef N\n",
+    "#undef\n",
+    "#if N > 2\n",
+    "#if defined(N) && defined M\n",
+    "#if 0x7fffffff + 1\n",
+    "#if 1 / 0\n",
+    "#if 1 % 0\n",
+    "#if -2147483647 - 1 / -1\n",
+    "#if (-2147483647 - 1) % -1\n",
+    "#if 65535u * 65535u\n",
+    "#if sizeof(int) == 2\n",
+    "#if 'ab' == 0x6162\n",
+    "#if (1 ? 2 : 3\n",
+    "#if 1 << 40\n",
+    "#if -1 >> 33\n",
+    "#elif 1\n",
+    "#elif\n",
+    "#ifdef N\n",
+    "#ifndef N\n",
+    "#ifdef 3\n",
+    "#else\n",
+    "#endif\n",
+    "#line 10\n",
+    "#line 4294967295 \"x.c\"\n",
+    "#line 0x10 \"a\\\\b.c\"\n",
+    "#line \"z\"\n",
+    "#line N junk\n",
+    "#error some text here\n",
+    "#include \"nofile.h\"\n",
+    "#include <nofile.h\n",
+    "#include\n",
+    "#include \"t.c\"\n",
+    "#include <t.c>\n",
+    "#define I <t.c>\n#include I\n",
+    "#include \"\"\n",
+    "#pragma space @ram\n",
+    "#pragma space [] @fast\n",
+    "#pragma space extern [] @eeprom\n",
+    "#pragma section {text}\n",
+    "#pragma section const {}\n",
+    "#pragma section @near {data}\n",
+    "#pragma asm\n",
+    "#pragma endasm\n",
+    "#pragma other\n",
+    "#asm\n",
+    "\tldaa #1\n",
+    "#endasm\n",
+    "# 12 \"q.c\"\n",
+    "#\n",
+    "#bogus\n",
+    "# (\n",
+    "int x;\n",
+    "char c = 'a';\n",
+    "unsigned long int ul;\n",
+    "long long ll;\n",
+    "short double sd;\n",
+    "static int @near n1;\n",
+    "int @far *fp;\n",
+    "int @tiny @far amb;\n",
+    "int @a @b @c @d @e @f @g @h @i spaces;\n",
+    "int @ 3 bad;\n",
+    "int at @ 0x1000;\n",
+    "volatile char port @0x1003;\n",
+    "struct s { int a:3; int b:13; unsigned c:1; char d; };\n",
+    "struct t { int a:17; int :0; long l:31; char c:9; };\n",
+    "struct u { struct u *next; int v[N]; } un;\n",
+    "struct w { int f(); int g[]; } ww;\n",
+    "union v { long l; char c[3]; } uv;\n",
+    "struct s2 { struct s2 inner; } s2v;\n",
+    "enum e { A = -1, B = 127, C };\n",
+    "enum f { D = 65536, E2 = D * 2 };\n",
+    "enum g { G1 = 2147483647, G2 };\n",
+    "enum h { H1 = 1 / 0, H2 = 1 % 0, H3 = -2147483647 - 1 / -1 };\n",
+    "enum i { I1 = (-2147483647 - 1) % -1, I2 = 1 << 99, I3 = -8 >> 40 };\n",
+    "char arr[sizeof(struct s) * 2];\n",
+    "char big[65535][65535];\n",
+    "long huge[0x7fffffff];\n",
+    "char neg[-1];\n",
+    "int m[2][3][4];\n",
+    "typedef int T; T t1, *t2;\n",
+    "typedef struct s S; S sv;\n",
+    "extern int f(int a, char *b, ...);\n",
+    "int (*fn)(void);\n",
+    "int g(a, b) int a; { }\n",
+    "int h(int) {\n",
+    "void (*sig(int, void (*)(int)))(int);\n",
+    "int a[] = {1, 2};\n",
+    "const volatile unsigned char reg;\n",
+    "register int r;\n",
+    "auto int au;\n",
+    "float fl = 1.5e;\n",
+    "double d = 1e400;\n",
+    "double d2 = 2.0s;\n",
+    "int x = 0x;\n",
+    "int y = 0b102;\n",
+    "int z = 10uu;\n",
+    "int q = 99999999999;\n",
+    "char *s = \"ab\" \"cd\";\n",
+    "char *s2 = \"\\x123456789\";\n",
+    "char *s3 = \"\\q\\777\\xz\";\n",
+    "int c2 = '\\377';\n",
+    "int c3 = '';\n",
+    "F(in, t) fv;\n",
+    "char *str = S(a \"b\\\" 'c);\n",
+    "G(int) gv;\n",
+    "H(y)\n",
+    "F(,)\n",
+    "F(a)\n",
+    "F(a,b,c)\n",
+    "S()\n",
+    "int v = __LINE__; char *fnm = __FILE__; char *dt = __DATE__; char *tm = __TIME__;\n",
+    "int st = __STDC__ + __TLVX__;\n",
+    "/* open comment\n",
+    "*/\n",
+    "// line comment\n",
+    "\"unterminated\n",
+    "'x\n",
+    "\\\n",
+    "?" "?=define TRI 1\n",
+    "?" "?/\n",
+    "int \\# y;\n",
+    "{ } ( ) [ ] ; , : ? . ... -> ++ -- <<= >>= && || ## # @\n",
+    "))))]]]]}}}}\n",
+    "((((\n",
+    "{{{{\n",
+    "struct\n",
+    "enum {\n",
+    "int :;\n",
+    "int;\n",
+    ";\n",
+    "x y z\n",
+    "0.5.5e+-3\n",
+    ".e1\n",
+    "L'a' L\"b\"\n",
+    "\t \f\v\n",
+    "\r\n",
+    "\r",
+    "#define A(x) B(x\n#define B(y) y)\nA(1))\n",
+    "#define C(x) x(\nC(C)1))\n",
+    "#define M() m\nM(1) M( ) M\n",
+    "#define V(a,b,c) #a ## #b c ## ## c\nV(1,2,3)\n",
+    "#define X(a) a ## 1e+ ## a\nX(.)X(0x)X(\")\n",
+    "#if defined\n#endif\n#if defined(\n#endif\n",
+    "#if 1 ? 2\n#endif\n#if (\n#endif\n#if ~\n#endif\n",
+    "struct { int a : 1 + 1 ; int : -1 ; char b : 0 ; } anon;\n",
+    "enum { K1 = sizeof(struct nothere), K2 = K1 + (char)3 };\n",
+    "int (*(*(*f3)(int))[4])(char);\n",
+    "int f4(int a, int a), f5(x, x), f6(void, int), f7(, ...);\n",
+    "extern int rd; static int rd; typedef int rd;\n",
+    "struct s; union s; enum s { Z } ; struct s { int q; } ; struct s { int r; };\n",
+};
+
+// Mutations of a text: a random byte, a NUL, a high byte, a piece deleted or doubled.
+void mutate(std::string& text, std::mt19937& random) {
+    if (text.empty()) return;
+    std::size_t at = random() % text.size();
+    switch (random() % 6) {
+    case 0: text[at] = static_cast<char>(random() & 0xFF); break;
+    case 1: text.insert(at, 1, '\0'); break;
+    case 2: text.insert(at, 1, static_cast<char>(0x80 | (random() & 0x7F))); break;
+    case 3: text.erase(at, 1 + random() % 8); break;
+    case 4: text.insert(at, text.substr(at, 1 + random() % 16)); break;
+    case 5: text.insert(at, 1, "#(),\"'\\/*@{}[];:"[random() % 16]); break;
+    }
+}
+
+std::string random_source(std::mt19937& random) {
+    std::string text;
+    int count = 1 + static_cast<int>(random() % 24);
+    for (int i = 0; i < count; ++i) text += pieces[random() % std::size(pieces)];
+    int mutations = static_cast<int>(random() % 4);
+    for (int i = 0; i < mutations; ++i) mutate(text, random);
+    return text;
+}
+
+const std::regex error_line(R"(#error ccparse [^\n]*:[0-9]+( |\([0-9]+\) |\([0-9]+\+[0-9]+\) )[^\n]*)");
+
+// The lines of the error stream that are not diagnostic lines.
+std::string stray_lines(const std::string& errors) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < errors.size()) {
+        std::size_t end = errors.find('\n', start);
+        if (end == std::string::npos) {
+            out += "(no line end) " + errors.substr(start) + "\n";
+            break;
+        }
+        std::string line = errors.substr(start, end - start);
+        if (!std::regex_match(line, error_line)) out += line + "\n";
+        start = end + 1;
+    }
+    return out;
+}
+
+// VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases for
+// a longer search by hand; VY_FUZZ_TRACE names a file that receives each
+// source before it runs, so the one that hangs or crashes is left there.
+int setting(const char* name, int fallback) {
+    const char* value = std::getenv(name);
+    return value ? std::atoi(value) : fallback;
+}
+
+// Fewer cases under Wine, where every file operation is slow.
+#ifdef _WIN32
+constexpr int default_cases = 300;
+#else
+constexpr int default_cases = 1200;
+#endif
+
+TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
+    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20260)));
+    auto start = std::chrono::steady_clock::now();
+    const std::vector<std::vector<std::string>> option_sets = {
+        {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"},
+    };
+    for (int i = 0; i < setting("VY_FUZZ_CASES", default_cases); ++i) {
+        std::string source = random_source(random);
+        std::vector<std::string> options = option_sets[random() % option_sets.size()];
+        if (const char* trace = std::getenv("VY_FUZZ_TRACE")) {
+            std::FILE* file = std::fopen(trace, "wb");
+            if (file) {
+                std::fwrite(source.data(), 1, source.size(), file);
+                std::fclose(file);
+            }
+        }
+        auto one = std::chrono::steady_clock::now();
+        FrontRun run = vytest::compile(source, options);
+        auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - one).count();
+        SCOPED_TRACE("case " + std::to_string(i) + ":\n" + source);
+        EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status;
+        EXPECT_EQ(stray_lines(run.errors), "") << run.errors;
+        if (run.status == 1) {
+            EXPECT_FALSE(run.output_exists);
+        }
+        EXPECT_LT(seconds, 2.0);
+        if (HasFailure()) break;
+    }
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 60.0);
+}
+
+}  // namespace
