@@ -112,7 +112,11 @@ Field produce(const FormatSpec& spec, FormatArgList& args, char* buffer) {
         }
         case 'b': {
             const char* bytes = static_cast<const char*>(takepointer(args));
+            // An address given where the count goes would send the copy far
+            // past the bytes: it counts as none.
+            const bool address = args.next < args.args.size() && args.args[args.next].kind == FormatArg::Kind::pointer;
             std::size_t count = takeint(args) & 0xffff;
+            if (address) count = 0;
             if (!bytes || spec.precision < 0) return {buffer, 0};
             if (spec.precision > 0) count = std::min(count, static_cast<std::size_t>(spec.precision));
             return {bytes, count};

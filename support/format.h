@@ -17,8 +17,9 @@
 // pointer (an empty string) or 0.0. An argument of another kind is read as
 // the letter asks: an integer from a double is the value cut toward zero
 // (held to 32 signed bits), a double from an integer is its signed value,
-// an integer from a pointer is the address's low 32 bits, and a pointer
-// from anything but a pointer is null.
+// an integer from a pointer is the address's low 32 bits (but a pointer
+// given as the count of b counts no bytes), and a pointer from anything but
+// a pointer is null.
 #pragma once
 
 #include <array>

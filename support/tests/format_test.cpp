@@ -166,6 +166,7 @@ TEST(Format, MissingOrMismatchedArguments) {
         {"missing arguments read as zero or empty", "%l %p %f %b|", {}, "0  0 |"},
         {"missing width and precision", "%n.np|", {}, "|"},
         {"missing count of b", "%b|", {"abc"}, "|"},
+        {"an address is no count of b", "%b|", {"abc", "abc"}, "|"},
         {"integer from a double is cut toward zero", "%l", {3.7}, "3"},
         {"integer from a huge double is held", "%l", {-1e12}, "-2147483648"},
         {"integer from NaN", "%l", {kNaN}, "0"},
