@@ -1,5 +1,6 @@
 #include "debugger/engine/channels.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "debugger/engine/commands.h"
@@ -197,25 +198,32 @@ void redirclose() {
     RedirectOn = false;
 }
 
-// An option word ends at a blank (signed: bytes from 128 up too), DEL, ':'
-// or ';'.
-static bool endsoption(char c) { return static_cast<signed char>(c) < 33 || c == 127 || c == ':' || c == ';'; }
-
-const char* dooutput(const char* text, int arg) {
-    bool append = false;
-    const char* p = text;
+// Reads the option words at p ("/" and letters, up to a blank, counted
+// signed so bytes from 128 up end a word too, DEL, ':' or ';'; blanks after a
+// word skipped). Each letter must be one of `letters`, in either case, and
+// sets the bit of its index in `chosen`. Returns where the options end, or
+// null after reporting an unknown letter.
+static const char* readoptions(const char* p, const char* letters, unsigned& chosen) {
     while (*p == '/') {
-        for (++p; !endsoption(*p); ++p) {
-            if (*p == 'a' || *p == 'A') append = true;
-            else {
+        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
+            const char* letter = std::strchr(letters, std::tolower(static_cast<unsigned char>(*p)));
+            if (!letter) {
                 dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
+                return nullptr;
             }
+            chosen |= 1u << (letter - letters);
         }
         p = skipblanks(p);
     }
+    return p;
+}
+
+const char* dooutput(const char* text, int arg) {
+    unsigned append = 0;
+    const char* p = readoptions(text, "a", append);
+    if (!p) return CMD_END;
     const char* end = stmtend(p);
-    setoutput(trimmed(p, end).c_str(), append);
+    setoutput(trimmed(p, end).c_str(), append != 0);
     return end;
 }
 
@@ -254,21 +262,9 @@ void writestate(unsigned parts, const char* name) {
 }
 
 const char* dowrite(const char* text, int arg) {
-    unsigned parts = 0;
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !endsoption(*p); ++p) {
-            switch (*p) {
-            case 'e': case 'E': parts |= WRITE_EVENTS; break;
-            case 'm': case 'M': parts |= WRITE_MONITORS; break;
-            case 'f': case 'F': parts |= WRITE_FUNCTIONS; break;
-            default:
-                dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
-            }
-        }
-        p = skipblanks(p);
-    }
+    unsigned parts = 0;   // the letters in the order of the WRITE_ bits
+    const char* p = readoptions(text, "emf", parts);
+    if (!p) return CMD_END;
     writestate(parts, trimmed(p, p + std::strlen(p)).c_str());
     return CMD_END;
 }

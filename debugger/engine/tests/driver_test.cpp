@@ -174,8 +174,11 @@ TEST_F(Driver, CommandFilesAndTheLog) {
          "record log2.txt\nrem a; rem b\ninput sub2.in\nrem\nrecord log3.txt\n#error: log file already opened\nrecord\n",
          {{"log2.txt", "rem a; rem b\ninput sub2.in\nrecord log3.txt\nrecord\n"}}},
         {"record cannot create", {{"t.in", "record nodir/l.txt\n"}}, "record nodir/l.txt\n#error: cannot create file\n"},
-        {"write", {{"t.in", "write st.in\nwrite /q st2.in\n"}}, "write st.in\nwrite /q st2.in\n#error: Unknown Option q st2.in\n",
-         {{"st.in", ""}}},
+        {"write", {{"t.in", "write st.in\nwrite /E /mf st3.in\nwrite /q st2.in\n"}},
+         "write st.in\nwrite /E /mf st3.in\nwrite /q st2.in\n#error: Unknown Option q st2.in\n",
+         {{"st.in", ""}, {"st3.in", ""}}},
+        {"quit in a nested file ends every file", {{"t.in", "input q.in\nrem not run\n"}, {"q.in", "quit\nrem not run\n"}},
+         "input q.in\nquit\n"},
     };
     check(cases);
     EXPECT_FALSE(exists("st2.in"));
