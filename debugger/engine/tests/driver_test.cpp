@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -40,7 +41,7 @@ class Driver : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path() / ("vyr-vyrcmd-" + std::string(info->name()));
+        dir = std::filesystem::temp_directory_path() / ("vyr-vyrcmd-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }

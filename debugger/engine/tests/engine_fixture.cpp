@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "debugger/engine/channels.h"
@@ -16,7 +17,8 @@ void EngineTest::SetUp() {
     home_ = std::filesystem::current_path();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::filesystem::temp_directory_path() /
-           ("vyr-engine-" + std::string(info->test_suite_name()) + "." + info->name());
+           ("vyr-engine-" + std::string(info->test_suite_name()) + "." + info->name() + "-" +
+            std::to_string(std::random_device{}()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
