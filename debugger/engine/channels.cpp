@@ -102,7 +102,7 @@ static bool abandoning;
 int docmdfile(const char* name) {
     if (!*name) return 1;
     if (inputdepth >= INPUTDEPTH) {
-        dberror({"input nested too deeply: ", name, "\n"});
+        dberror({"input nested too deeply\n"});
         abandoning = true;
         return 0;
     }
