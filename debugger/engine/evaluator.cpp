@@ -106,6 +106,7 @@ void seterror(int e) {
 
 bool endsword(char c) { return c == '\0' || static_cast<signed char>(c) < 33 || c == 127 || c == ';'; }
 bool namestart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '$'; }
+// A ':' starts a name too: a line form without its file (":x").
 bool identch(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$'; }
 
 const char* endofword(const char* p) {
@@ -269,7 +270,7 @@ Token next() {
         readnumber(t);
         return t;
     }
-    if (namestart(c)) {
+    if (namestart(c) || c == ':') {
         readname();
         t.kind = TK_NAME;
         return t;
@@ -490,7 +491,10 @@ Val lookupname() {
         VarRef var{};
         int e = names().variable(n.hasfile ? n.file.c_str() : nullptr, n.hasfunction ? n.function.c_str() : nullptr,
                                  n.name.c_str(), P.evaluate, var);
-        if (e == 0) return fromvariable(var);
+        if (e == 0 || e == MSG_NOTADDRESSABLE) {
+            seterror(e);
+            return fromvariable(var);
+        }
         seterror(e < 0 ? MSG_NOACCESS : e);
         return intval(0);
     }
@@ -515,8 +519,13 @@ Val lookupname() {
         if (*p == '(' && !P.haspushed) return sizeofexpr();
     }
     VarRef var{};
+    // A variable without an address (a local held in a register) is still
+    // found, with its message.
     int e = names().variable(nullptr, nullptr, name, P.evaluate, var);
-    if (e == 0) return fromvariable(var);
+    if (e == 0 || e == MSG_NOTADDRESSABLE) {
+        seterror(e);
+        return fromvariable(var);
+    }
     if (e > 0) {
         seterror(e);
         return intval(0);

@@ -47,6 +47,10 @@ struct ResultRecord {
     uint8_t owned;
 };
 
+// '=' is an operator; the update command switches this off while it reads
+// its target, so that '=' ends that expression.
+extern bool exprassign;
+
 // The line printer of the eval command: four blanks, the text and " = "
 // before a value that is not an aggregate, the value, and a line end (after
 // an aggregate only while a typed command runs).

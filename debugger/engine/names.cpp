@@ -131,7 +131,8 @@ void ProgramNames::writevalue(const ResultRecord& r, int32_t value, double real)
     int shift = 0;
     // A bit-field keeps every bit outside the field.
     auto field = [&](uint32_t old) {
-        uint32_t mask = fieldmask(r, shift) << shift;
+        uint32_t mask = fieldmask(r, shift);
+        mask <<= shift;
         return (old & ~mask) | ((u << shift) & mask);
     };
     switch (basetype(r.type)) {

@@ -21,8 +21,6 @@
 
 namespace vy {
 
-extern bool exprassign;
-
 // The longest string literal that `u` writes.
 constexpr std::size_t STRINGMAX = 80;
 
