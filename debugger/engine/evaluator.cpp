@@ -1160,7 +1160,9 @@ ResultRecord* xexpr(const char** position, int* error, int evaluate) {
     const char* start = *position;
 
     Val v = parsebinary(1);
-    const char* end = P.haspushed && !P.error ? P.pushed.start : P.pos;
+    // A token read but given back is not part of the expression, whether
+    // or not it ended in an error.
+    const char* end = P.haspushed ? P.pushed.start : P.pos;
 
     auto* r = new ResultRecord{};
     r->address = v.address;

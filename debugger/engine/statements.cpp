@@ -20,7 +20,8 @@ static bool startswith(const char* text, const char* word) {
 static void syntaxerror(const char* statement) { dberror({statement, ": ", msgtext(MSG_SYNTAX), "\n"}); }
 
 // How deep statements nest inside each other right now, and whether the
-// line ended in "return" (which leaves its blocks without a report).
+// statement ended in "return" or in a nesting report, which leave their
+// blocks without a report of their own.
 static int depth;
 static bool returned;
 
@@ -76,11 +77,18 @@ const char* skipstmt(const char* text) {
     }
     // A simple statement ends at its ";", or before the "}" of the block it
     // stands in; a "{" inside it makes the next ";" not end it.
+    int braces = 0;
     const char* p = text;
     for (; *p; ++p) {
-        if (*p == '{') ++count;
-        else if (*p == ';' && --count == 0) return p + 1;
-        else if (*p == '}' && count == 1) return p;
+        if (*p == '{') {
+            ++count;
+            ++braces;
+        } else if (*p == ';') {
+            if (--count == 0) return p + 1;
+        } else if (*p == '}') {
+            if (braces == 0) return p;
+            --braces;
+        }
     }
     return p;
 }
@@ -204,6 +212,7 @@ const char* cmdlang(const char* text, int arg) {
     Depth nested;
     if (depth > STATEMENTDEPTH) {
         dberror({msgtext(MSG_NESTING), "\n"});
+        returned = true;
         return nullptr;
     }
     if (startswith(text, "if")) return ifstatement(text, arg);
