@@ -10,6 +10,7 @@
 #include "debugger/engine/headless.h"
 #include "debugger/target/services.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/symbols.h"
 
 namespace vy {
 
@@ -22,6 +23,8 @@ void EngineTest::SetUp() {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
+    // No symbol or debugger variable of an earlier test is left.
+    while (symlist) undefsym(symlist->name());
     meminit();
     engineinit();
     resetheadless();
