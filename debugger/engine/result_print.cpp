@@ -62,7 +62,8 @@ const char* floattext(double value) {
     int exponent = std::atoi(full.c_str() + e + 1);
 
     std::string digits = mantissa.substr(0, 1) + mantissa.substr(2);
-    text = negative ? "-" : "";
+    text.clear();
+    if (negative) text += '-';
     if (exponent < 0 && exponent > -5) {
         while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
         text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
