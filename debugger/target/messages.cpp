@@ -11,12 +11,15 @@ static const MessageText messages[] = {
     {MSG_UNKNOWNREG, "unknown register"},
     {MSG_ILLEGALINSTR, "illegal instruction"},
     {MSG_LINEPREFIX, "L"},
+    {MSG_NOSOURCELINE, "source line not found"},
     {MSG_VALUETOOLARGE, "value too large"},
     {MSG_BADINDEX, "incorrect index register"},
     {MSG_OFFSETTOOLARGE, "offset too large"},
     {MSG_BADMODE, "uncompatible addressing mode"},
     {MSG_SEEKERROR, "seek error"},
     {MSG_MEMOVERFLOW, "memory file overflow"},
+    {MSG_ENTRYPOINT, "entry point at"},
+    {MSG_BADENTRY, "invalid entry point"},
 };
 
 std::span<const MessageText> messagelist() { return messages; }

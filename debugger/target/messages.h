@@ -17,12 +17,15 @@ enum MessageId : int {
     MSG_UNKNOWNREG = 16,       // "unknown register"
     MSG_ILLEGALINSTR = 17,     // "illegal instruction"
     MSG_LINEPREFIX = 39,       // "L"
+    MSG_NOSOURCELINE = 41,     // "source line not found"
     MSG_VALUETOOLARGE = 180,   // "value too large"
     MSG_BADINDEX = 181,        // "incorrect index register"
     MSG_OFFSETTOOLARGE = 182,  // "offset too large"
     MSG_BADMODE = 183,         // "uncompatible addressing mode"
     MSG_SEEKERROR = 184,       // "seek error"
     MSG_MEMOVERFLOW = 185,     // "memory file overflow"
+    MSG_ENTRYPOINT = 186,      // "entry point at"
+    MSG_BADENTRY = 187,        // "invalid entry point"
 };
 
 struct MessageText {

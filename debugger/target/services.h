@@ -120,6 +120,19 @@ public:
 
     // Register window refresh after a traced instruction or a run.
     virtual void regwinrefresh(int code) {}
+
+    // Around and after a program load: the wait cursor, the menus that need
+    // a program, the disassembly window, the current-line marker, message
+    // boxes titled "Address of" (information) and "Warning", and the source
+    // trace that the debug tables free with themselves.
+    virtual void beginwait() {}
+    virtual void endwait() {}
+    virtual void enableprogrammenus(int loaded) {}
+    virtual void repaintasmwindow() {}
+    virtual void clearlinemarker() {}
+    virtual void infobox(const char* title, std::string_view text) { output(text), output("\n"); }
+    virtual void warningbox(std::string_view text) { error(text); }
+    virtual void trcfree() {}
 };
 
 // The services in use; set once at start-up (the console stand-in when none).
