@@ -97,10 +97,10 @@ struct TypeWalk {
 };
 
 static std::string typetext(const LocalRec* rec, int indent, TypeWalk& walk) {
-    // From the inside out: the innermost derivation first.
+    // From the inside out, as a declarator grows from its name.
     std::vector<uint32_t> words = derivationwords(rec);
     std::string t;
-    for (int k = nderivations(rec->type) - 1; k >= 0; --k) {
+    for (int k = 0; k < nderivations(rec->type); ++k) {
         switch (derivation(rec->type, k)) {
         case DERIV_POINTER: t = pointername(words[k], false) + t; break;
         case DERIV_ARRAY: t += "[" + std::to_string(words[k]) + "]"; break;

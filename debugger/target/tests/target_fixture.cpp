@@ -3,7 +3,12 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/load_driver.h"
+#include "debugger/target/loader.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/object_reader.h"
+#include "debugger/target/source_lines.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/semantics.h"
@@ -25,9 +30,16 @@ void TargetTest::SetUp() {
     bitresult = 0;
     meminit();
     regs = RegImage{};
+    loadimage = 1;
+    resetstart = 0;
 }
 
 void TargetTest::TearDown() {
+    closeobj();
+    releaseobjimage();
+    keepobjload();
+    freesections();
+    freedebug(1);
     memclose();
     setservices(nullptr);
 }
@@ -45,6 +57,20 @@ std::string TargetTest::tempfile(const std::string& name, const std::string& con
     std::fwrite(contents.data(), 1, contents.size(), f);
     std::fclose(f);
     return path;
+}
+
+std::string TargetTest::tempfile(const std::string& name, const std::vector<uint8_t>& contents) {
+    return tempfile(name, std::string(contents.begin(), contents.end()));
+}
+
+std::vector<uint8_t> TargetTest::memorybytes() {
+    std::vector<uint8_t> bytes(0x10000);
+    for (uint32_t a = 0; a < 0x10000; ++a) bytes[a] = rdbyte(static_cast<uint16_t>(a));
+    return bytes;
+}
+
+void TargetTest::fillbytes() {
+    for (uint32_t a = 0; a < 0x10000; a += 7) wrbyte(static_cast<uint16_t>(a), static_cast<uint8_t>(a >> 3 | 1));
 }
 
 }  // namespace vy
