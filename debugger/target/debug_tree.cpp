@@ -14,6 +14,7 @@
 #include "debugger/target/frames.h"
 #include "debugger/target/loader.h"
 #include "debugger/target/object_reader.h"
+#include "debugger/target/output.h"
 #include "debugger/target/services.h"
 #include "debugger/target/typed_values.h"
 #include "support/list_node.h"
@@ -407,7 +408,7 @@ bool buildfile(DebugEntry* entry) {
     FuncRec* last = nullptr;
     for (uint32_t fnode = dbgword(node + 4); fnode && !faulted; fnode = dbgword(fnode)) {
         if (LoadAbortFlag) return true;
-        if (!seen.insert(fnode).second) return fail("the function nodes of " + filename + " form a loop");
+        if (!seen.insert(fnode).second) return fail("the function nodes of " + printable(filename) + " form a loop");
         auto* fn = static_cast<FuncRec*>(newnode(sizeof(FuncRec), nullptr));
         *link = fn;
         link = &fn->next;

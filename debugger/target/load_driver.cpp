@@ -11,6 +11,7 @@
 #include "debugger/target/loader.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/object_reader.h"
+#include "debugger/target/output.h"
 #include "debugger/target/queries.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
@@ -58,7 +59,7 @@ bool updmarkers() {
         uint64_t at = m->value, size = 24ull * m->count;
         if (m->count && (at > objimage.size() || size > objimage.size() - at)) {
             byteorder = saved;
-            loadmessage = std::string(msgtext(MSG_READERROR)) + " marker " + m->name;
+            loadmessage = std::string(msgtext(MSG_READERROR)) + " marker " + printable(m->name);
             return false;
         }
         for (uint32_t i = 0; i < m->count; ++i) {
@@ -177,8 +178,8 @@ static bool buildtables() {
             }
             if (!buildfile(e)) {
                 loadmessage = !buildmessage.empty() ? buildmessage
-                              : std::string(msgtext(MSG_READERROR)) + " debug information of " + e->text() +
-                                    " at offset " + std::to_string(dbgfaultoffset());
+                              : std::string(msgtext(MSG_READERROR)) + " debug information of " +
+                                    printable(e->text()) + " at offset " + std::to_string(dbgfaultoffset());
                 return false;
             }
             curoption = nullptr;
@@ -215,7 +216,7 @@ static bool checkconsistency() {
             if (!current) {
                 FileRec* file = findfile(e->text());
                 if (!file) {
-                    loadmessage = std::string("INCONSISTENT DEBUG INFO.\nFILE: ") + e->text() +
+                    loadmessage = std::string("INCONSISTENT DEBUG INFO.\nFILE: ") + printable(e->text()) +
                                   "\nIS REREFENCED BUT CANNOT BE FOUND";
                     return false;
                 }

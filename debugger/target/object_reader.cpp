@@ -235,7 +235,7 @@ static bool lddebug(const std::vector<objfile::DebugRecord>& records, const std:
     services().gaugeend();
     std::string message;
     if (!cleanentries(message)) {
-        refuse({message});
+        refuse({printable(message)});
         return false;
     }
     return true;
@@ -263,7 +263,7 @@ static bool ldsymb(const std::vector<objfile::Symbol>& symbols, const std::vecto
         }
         if (s.section > offsets.size()) {
             services().gaugeend();
-            refuse({msgtext(MSG_READERROR), " symbole: no section ", std::to_string(s.section), " for ", s.name});
+            refuse({msgtext(MSG_READERROR), " symbole: no section ", std::to_string(s.section), " for ", printable(s.name)});
             return false;
         }
         uint32_t value = s.value + (s.section ? offsets[s.section - 1] : 0);
@@ -287,7 +287,7 @@ int ldobj(std::FILE* handle, int nocode, uint32_t base, uint32_t dataoffset) {
     if (!readimage(handle)) return refuse();
     objfile::Object obj;
     std::string why;
-    if (!objfile::read(objimage, obj, why, false)) return refuse({msgtext(MSG_READERROR), " object file: ", why});
+    if (!objfile::read(objimage, obj, why, false)) return refuse({msgtext(MSG_READERROR), " object file: ", printable(why)});
 
     // The placement marker: a first symbol with flags 0 and no name gives
     // the count and file offset of records that move sections.
@@ -334,7 +334,7 @@ int ldobj(std::FILE* handle, int nocode, uint32_t base, uint32_t dataoffset) {
         offsets[i] = first - second;
         if (!s.data_offset) continue;
         if (!inimage(s.data_offset, s.size)) {
-            return refuse({msgtext(MSG_READERROR), " section ", s.name});
+            return refuse({msgtext(MSG_READERROR), " section ", printable(s.name)});
         }
         if (debug) {
             setdebugbase(handle, s.data_offset, s.size);
@@ -424,7 +424,7 @@ int ldoldobj(std::FILE* handle, int nocode, uint32_t base, uint32_t dataoffset) 
         }
         offsets[i] = first - second;
         if (!fileoffset) continue;
-        if (!inimage(fileoffset, size)) return refuse({msgtext(MSG_READERROR), " section ", name});
+        if (!inimage(fileoffset, size)) return refuse({msgtext(MSG_READERROR), " section ", printable(name)});
         if (debug) {
             setdebugbase(handle, fileoffset, size);
             debugoffset = fileoffset;

@@ -25,6 +25,10 @@ void cmdprintf(const char* format, const A&... args) {
     fmtout(writecommand, nullptr, format, std::span<const FormatArg>(list.data(), list.size()));
 }
 
+// Text taken from a file, fit for a one-line message: bytes below 0x20
+// other than TAB, 0x7F and bytes above it are written as \xNN.
+std::string printable(std::string_view text);
+
 // "0x" and lower-case hexadecimal digits, blank-padded to 7 characters.
 std::string hexaddr(uint32_t value);
 

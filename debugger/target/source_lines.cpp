@@ -74,7 +74,7 @@ int startpoint(const char* text) {
             entrypoint(std::string(text) + " (" + hexaddr(startaddress) + ")");
             return 1;
         }
-        dberror({msgtext(MSG_BADENTRY), ": ", text, "\n"});
+        dberror({msgtext(MSG_BADENTRY), ": ", printable(text), "\n"});
         LoadFailed = 1;
         return 0;
     }
