@@ -134,7 +134,8 @@ static FuncRec* dotfunction(FileRec* file, DebugEntry* start) {
     return fn;
 }
 
-// The records of the files that only line entries name (included files).
+// The records of the files that only line entries name (included files):
+// lines 1 to the largest last line seen.
 static void linefile(DebugEntry* e) {
     FileRec* file = findfile(e->text());
     if (file) {
@@ -144,7 +145,8 @@ static void linefile(DebugEntry* e) {
     file = static_cast<FileRec*>(newnode(sizeof(FileRec), filelist));
     filelist = file;
     file->name = newtext(e->text(), std::strlen(e->text()));
-    file->firstline = file->lastline = 1;
+    file->firstline = 1;
+    file->lastline = e->endline > 1 ? e->endline : 1;
     auto* fn = static_cast<FuncRec*>(newnode(sizeof(FuncRec), nullptr));
     file->funcs = fn;
     fn->file = file;

@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace vy {
@@ -69,6 +70,15 @@ struct EventRecord {
 };
 extern EventRecord* eventlist;
 extern EventRecord* datahit;   // data event matched by the last recorded access
+
+// The name the program was started under: the part of argv[0] after the
+// last '/' or '\', up to the first '.'. Started as "kvol", the debugger
+// switches the older command core's mode on at start-up (kvolmode).
+extern std::string startname;
+void setstartname(const char* argv0);
+// Whether the start name is the name given, in any case.
+bool startedas(const char* name);
+extern uint8_t kvolmode;
 
 // Set by the progress dialog's cancel button; loaders stop between records.
 extern uint8_t LoadAbortFlag;

@@ -231,6 +231,7 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
+    setstartname(argv[0]);
     meminit();
     const char* file = argv[i++];
     int status = 0;
