@@ -72,7 +72,7 @@ std::string dbgstr(uint32_t offset) {
 
 char* dbgname(uint32_t offset, bool withclass) {
     uint32_t n = dbgstrlen(offset);
-    if (faulted) return newtext("", 0);
+    if (faulted) return newtext("\0", withclass ? 1 : 0);  // an empty name, class 0
     const char* s = reinterpret_cast<const char*>(debugsection().data() + offset);
     if (!withclass) return newtext(s, n);
     uint8_t cls = dbgbyte(offset + n + 1);

@@ -289,90 +289,19 @@ TEST_F(ObjectLoadTest, LoadingWithABaseMovesTheTextSection) {
     EXPECT_EQ(rensym(".text")->value, 0x8100u);
 }
 
-// Old format: variant 0 (0x9D) has a 16-byte header and no debug records;
-// variants 1 and 2 (0xC2, 0xC3) a 28-byte header with sections from 26;
-// variant 2 adds a section byte to each debug record.
-struct OldSection {
-    std::string name;
-    uint8_t attr;
-    uint32_t first, second;
-    std::vector<uint8_t> data;
-};
-struct OldRecord {
-    uint16_t value;
-    uint8_t kind;
-    uint8_t section;
-    std::string text;
-};
-std::vector<uint8_t> oldobject(uint8_t first, uint8_t symformat, const std::vector<OldSection>& sections,
-                               const std::vector<uint8_t>& symbols, const std::vector<OldRecord>& records) {
-    bool short0 = first == 0x9D;
-    uint32_t sectionsat = short0 ? 16 : 26;
-    uint32_t at = sectionsat + 40 * static_cast<uint32_t>(sections.size());
-    std::vector<uint8_t> heads, body;
-    for (const OldSection& s : sections) {
-        std::vector<uint8_t> h = {0, s.attr};
-        for (std::size_t i = 0; i < 14; ++i) h.push_back(i < s.name.size() ? static_cast<uint8_t>(s.name[i]) : 0);
-        put32(h, s.first);
-        put32(h, s.second);
-        put32(h, s.data.empty() ? 0 : at + static_cast<uint32_t>(body.size()));
-        put32(h, static_cast<uint32_t>(s.data.size()));
-        h.resize(40, 0);
-        heads.insert(heads.end(), h.begin(), h.end());
-        body.insert(body.end(), s.data.begin(), s.data.end());
-    }
-    uint32_t symat = at + static_cast<uint32_t>(body.size());
-    body.insert(body.end(), symbols.begin(), symbols.end());
-    uint32_t debugat = at + static_cast<uint32_t>(body.size());
-    for (const OldRecord& r : records) {
-        body.push_back(static_cast<uint8_t>(r.value >> 8));
-        body.push_back(static_cast<uint8_t>(r.value));
-        body.push_back(r.kind);
-        body.push_back(0);
-        if (first == 0xC3) body.push_back(r.section);
-        body.push_back(static_cast<uint8_t>(r.text.size()));
-        body.insert(body.end(), r.text.begin(), r.text.end());
-    }
-    std::vector<uint8_t> out = {first, symformat, 0, 0, 0, static_cast<uint8_t>(sections.size())};
-    out.resize(8, 0);
-    if (short0) {
-        put32(out, symat);
-        put32(out, static_cast<uint32_t>(symbols.size()));
-    } else {
-        out.push_back(0);
-        out.push_back(static_cast<uint8_t>(records.size()));
-        put32(out, 0);
-        put32(out, debugat);
-        put32(out, symat);
-        put32(out, static_cast<uint32_t>(symbols.size()));
-    }
-    out.resize(sectionsat, 0);
-    out.insert(out.end(), heads.begin(), heads.end());
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-}
-
-// A symbol with a section byte, a length and the name (format byte 0).
-std::vector<uint8_t> oldsymbol(uint16_t value, uint8_t type, uint8_t section, const std::string& name) {
-    std::vector<uint8_t> s = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value), type, section,
-                              static_cast<uint8_t>(name.size())};
-    s.insert(s.end(), name.begin(), name.end());
-    return s;
-}
-
 TEST_F(ObjectLoadTest, OldFormatFilesLoadTheirSectionsSymbolsAndRecords) {
-    std::vector<OldSection> sections = {{"text", 0x05, 0x9000, 0x8000, {0x86, 0x01, 0x39}},
+    std::vector<pb::OldSection> sections = {{"text", 0x05, 0x9000, 0x8000, {0x86, 0x01, 0x39}},
                                         {"data", 0x06, 0x0100, 0x0100, {0x55}},
                                         {"bss", 0x0E, 0x0200, 0x0200, {}}};
     std::vector<uint8_t> symbols;
-    for (auto& s : {oldsymbol(0x8000, 5, 1, "_go"), oldsymbol(0x0010, 6, 2, "_val"), oldsymbol(0x0042, 3, 0, "_k"),
-                    oldsymbol(0x0001, 1, 0, "_skipped"), oldsymbol(0x9000, 2, 1, "\tmarker")})
+    for (auto& s : {pb::oldsymbol(0x8000, 5, 1, "_go"), pb::oldsymbol(0x0010, 6, 2, "_val"), pb::oldsymbol(0x0042, 3, 0, "_k"),
+                    pb::oldsymbol(0x0001, 1, 0, "_skipped"), pb::oldsymbol(0x9000, 2, 1, "\tmarker")})
         symbols.insert(symbols.end(), s.begin(), s.end());
-    std::vector<OldRecord> records = {{0x8000, 32, 1, "o.c~go:3"}, {0x8000, 8, 1, "o.c:4.2-6"}, {0x8003, 16, 1, "o.c:6"}};
+    std::vector<pb::OldRecord> records = {{0x8000, 32, 1, "o.c~go:3"}, {0x8000, 8, 1, "o.c:4.2-6"}, {0x8003, 16, 1, "o.c:6"}};
     for (uint8_t first : {0x9D, 0xC2, 0xC3}) {
         freedebug(1);
         std::string path = tempfile("old" + std::to_string(first) + ".o",
-                                    oldobject(first, 0, sections, symbols, records));
+                                    pb::writeold(first, 0, sections, symbols, records));
         EXPECT_EQ(ldprog(path.c_str(), 0, 0, 0x10, 0x20), 1) << int(first);
         closeobj();
         EXPECT_EQ(loadformat, '3');
@@ -422,10 +351,10 @@ TEST_F(ObjectLoadTest, AnOldProgramsDebugTreeKeepsItsArgumentsInReverse) {
     f.funcs = {fn};
     p.files = {f};
     pb::Built built = pb::build(p);
-    std::vector<OldRecord> records;
+    std::vector<pb::OldRecord> records;
     for (const pb::Record& r : built.object.records)
         records.push_back({static_cast<uint16_t>(r.value), r.kind, r.section, r.text});
-    std::vector<uint8_t> image = oldobject(0xC2, 0, {{"text", 0x05, 0x8000, 0x8000, built.object.sections[0].data},
+    std::vector<uint8_t> image = pb::writeold(0xC2, 0, {{"text", 0x05, 0x8000, 0x8000, built.object.sections[0].data},
                                                      {"debug", 0, 0, 0, built.tree}},
                                            {}, records);
     dbload(tempfile("oldtree.o", image).c_str(), nullptr);

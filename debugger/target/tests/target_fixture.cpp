@@ -1,6 +1,7 @@
 #include "target_fixture.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "debugger/target/debug_tables.h"
@@ -48,12 +49,18 @@ void TargetTest::poke(uint16_t address, std::initializer_list<uint8_t> bytes) {
     for (uint8_t b : bytes) wrbyte(address++, b);
 }
 
-std::string TargetTest::tempfile(const std::string& name, const std::string& contents) {
+std::string TargetTest::temppath(const std::string& name) {
     auto dir = std::filesystem::temp_directory_path() / "vyr-target-tests";
     std::filesystem::create_directories(dir);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    auto path = (dir / (std::string(info->test_suite_name()) + "." + info->name() + "." + name)).string();
+    return (dir / (std::string(info->test_suite_name()) + "." + info->name() + "." + name)).string();
+}
+
+std::string TargetTest::tempfile(const std::string& name, const std::string& contents) {
+    std::string path = temppath(name);
     std::FILE* f = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(f, nullptr) << path;
+    if (!f) return path;
     std::fwrite(contents.data(), 1, contents.size(), f);
     std::fclose(f);
     return path;
@@ -65,7 +72,8 @@ std::string TargetTest::tempfile(const std::string& name, const std::vector<uint
 
 std::vector<uint8_t> TargetTest::memorybytes() {
     std::vector<uint8_t> bytes(0x10000);
-    for (uint32_t a = 0; a < 0x10000; ++a) bytes[a] = rdbyte(static_cast<uint16_t>(a));
+    for (uint32_t a = 0; a < 0x10000; a += PAGESIZE)
+        std::memcpy(&bytes[a], getpage(static_cast<uint16_t>(a))->data, PAGESIZE);
     return bytes;
 }
 

@@ -20,6 +20,8 @@ protected:
 
     // Stores bytes at an address.
     void poke(uint16_t address, std::initializer_list<uint8_t> bytes);
+    // A path in the test's temporary directory.
+    static std::string temppath(const std::string& name);
     // A file in the test's temporary directory with the given contents.
     std::string tempfile(const std::string& name, const std::string& contents);
     std::string tempfile(const std::string& name, const std::vector<uint8_t>& contents);

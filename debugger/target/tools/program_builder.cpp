@@ -345,4 +345,59 @@ Built build(const Program& program) {
     return built;
 }
 
+std::vector<uint8_t> writeold(uint8_t first, uint8_t symformat, const std::vector<OldSection>& sections,
+                               const std::vector<uint8_t>& symbols, const std::vector<OldRecord>& records) {
+    bool short0 = first == 0x9D;
+    uint32_t sectionsat = short0 ? 16 : 26;
+    uint32_t at = sectionsat + 40 * static_cast<uint32_t>(sections.size());
+    std::vector<uint8_t> heads, body;
+    for (const OldSection& s : sections) {
+        std::vector<uint8_t> h = {0, s.attr};
+        for (std::size_t i = 0; i < 14; ++i) h.push_back(i < s.name.size() ? static_cast<uint8_t>(s.name[i]) : 0);
+        put32(h, s.first);
+        put32(h, s.second);
+        put32(h, s.data.empty() ? 0 : at + static_cast<uint32_t>(body.size()));
+        put32(h, static_cast<uint32_t>(s.data.size()));
+        h.resize(40, 0);
+        heads.insert(heads.end(), h.begin(), h.end());
+        body.insert(body.end(), s.data.begin(), s.data.end());
+    }
+    uint32_t symat = at + static_cast<uint32_t>(body.size());
+    body.insert(body.end(), symbols.begin(), symbols.end());
+    uint32_t debugat = at + static_cast<uint32_t>(body.size());
+    for (const OldRecord& r : records) {
+        body.push_back(static_cast<uint8_t>(r.value >> 8));
+        body.push_back(static_cast<uint8_t>(r.value));
+        body.push_back(r.kind);
+        body.push_back(0);
+        if (first == 0xC3) body.push_back(r.section);
+        body.push_back(static_cast<uint8_t>(r.text.size()));
+        body.insert(body.end(), r.text.begin(), r.text.end());
+    }
+    std::vector<uint8_t> out = {first, symformat, 0, 0, 0, static_cast<uint8_t>(sections.size())};
+    out.resize(8, 0);
+    if (short0) {
+        put32(out, symat);
+        put32(out, static_cast<uint32_t>(symbols.size()));
+    } else {
+        out.push_back(0);
+        out.push_back(static_cast<uint8_t>(records.size()));
+        put32(out, 0);
+        put32(out, debugat);
+        put32(out, symat);
+        put32(out, static_cast<uint32_t>(symbols.size()));
+    }
+    out.resize(sectionsat, 0);
+    out.insert(out.end(), heads.begin(), heads.end());
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<uint8_t> oldsymbol(uint16_t value, uint8_t type, uint8_t section, const std::string& name) {
+    std::vector<uint8_t> s = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value), type, section,
+                              static_cast<uint8_t>(name.size())};
+    s.insert(s.end(), name.begin(), name.end());
+    return s;
+}
+
 }  // namespace vy::progbuild

@@ -142,4 +142,24 @@ struct Built {
 
 Built build(const Program& program);
 
+// The older object format: variant 0 (first byte 0x9D) has a 16-byte header
+// and no debug records; variants 1 and 2 (0xC2, 0xC3) a 28-byte header with
+// the sections from 26; variant 2 adds a section byte to each debug record.
+struct OldSection {
+    std::string name;
+    uint8_t attr;
+    uint32_t first, second;
+    std::vector<uint8_t> data;
+};
+struct OldRecord {
+    uint16_t value;
+    uint8_t kind;
+    uint8_t section;
+    std::string text;
+};
+std::vector<uint8_t> writeold(uint8_t first, uint8_t symformat, const std::vector<OldSection>& sections,
+                              const std::vector<uint8_t>& symbols, const std::vector<OldRecord>& records);
+// A symbol record with a section byte, a length and the name (format byte 0).
+std::vector<uint8_t> oldsymbol(uint16_t value, uint8_t type, uint8_t section, const std::string& name);
+
 }  // namespace vy::progbuild
