@@ -24,6 +24,14 @@ std::string pointername(uint32_t word, bool codes) {
     return std::string{COLOUR, '\x05'} + marker + std::string{COLOUR, '\x01'} + "*";
 }
 
+// "[count]".
+static std::string bounds(uint32_t count) {
+    std::string b(1, '[');
+    b += std::to_string(count);
+    b += ']';
+    return b;
+}
+
 std::string declarator(const std::string& name, uint32_t type, const std::vector<uint32_t>& words, bool codes) {
     std::string d = name;
     for (int k = 0; k < nderivations(type); ++k) {
@@ -31,7 +39,7 @@ std::string declarator(const std::string& name, uint32_t type, const std::vector
         switch (derivation(type, k)) {
         case DERIV_POINTER: d = pointername(word, codes) + d; break;
         case DERIV_FUNCTION: d = "(" + d + ")()"; break;
-        case DERIV_ARRAY: d += "[" + std::to_string(word) + "]"; break;
+        case DERIV_ARRAY: d += bounds(word); break;
         default: break;
         }
     }
@@ -79,7 +87,7 @@ std::string desclocal(const LocalRec* rec) {
     std::string name = std::string{COLOUR, '\x01', LINK, 'V'} + rec->name + LINKEND;
     uint8_t base = static_cast<uint8_t>(rec->type);
     if (base != 1 && hasbitfield(base) && rec->detail && !rec->detail->words.empty())
-        name += ":" + std::to_string(rec->detail->words[0] & 0xFF);
+        name += ':', name += std::to_string(rec->detail->words[0] & 0xFF);
     const char* tag = tagof(rec);
     std::string text{COLOUR, '\x05'};
     text += classtext(rec->cls);
@@ -103,7 +111,7 @@ static std::string typetext(const LocalRec* rec, int indent, TypeWalk& walk) {
     for (int k = 0; k < nderivations(rec->type); ++k) {
         switch (derivation(rec->type, k)) {
         case DERIV_POINTER: t = pointername(words[k], false) + t; break;
-        case DERIV_ARRAY: t += "[" + std::to_string(words[k]) + "]"; break;
+        case DERIV_ARRAY: t += bounds(words[k]); break;
         case DERIV_FUNCTION: t = "(" + t + ")()"; break;
         default: break;
         }

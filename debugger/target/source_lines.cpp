@@ -69,7 +69,9 @@ int startpoint(const char* text) {
             dberror({msgtext(MSG_ENTRYPOINT), " ", hexaddr(startaddress), "\n"});
             return 0;
         }
-        if (SymRec* s = rensym(("_" + std::string(text)).c_str())) {
+        std::string symbol(1, '_');
+        symbol += text;
+        if (SymRec* s = rensym(symbol.c_str())) {
             startaddress = static_cast<uint16_t>(s->value);
             entrypoint(std::string(text) + " (" + hexaddr(startaddress) + ")");
             return 1;

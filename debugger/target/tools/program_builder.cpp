@@ -394,9 +394,12 @@ std::vector<uint8_t> writeold(uint8_t first, uint8_t symformat, const std::vecto
 }
 
 std::vector<uint8_t> oldsymbol(uint16_t value, uint8_t type, uint8_t section, const std::string& name) {
-    std::vector<uint8_t> s = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value), type, section,
-                              static_cast<uint8_t>(name.size())};
-    s.insert(s.end(), name.begin(), name.end());
+    std::vector<uint8_t> s;
+    s.reserve(5 + name.size());
+    for (uint8_t b : {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value), type, section,
+                      static_cast<uint8_t>(name.size())})
+        s.push_back(b);
+    for (char c : name) s.push_back(static_cast<uint8_t>(c));
     return s;
 }
 

@@ -86,10 +86,10 @@ static void listlines(const char* file) {
     for (DebugEntry* e = debuglist; e; e = e->next) {
         if (e->kind != DBG_LINE || !wanted(file, e->text())) continue;
         std::string at = std::to_string(e->line);
-        if (e->col) at += "." + std::to_string(e->col);
+        if (e->col) at += '.', at += std::to_string(e->col);
         if (e->endline != e->line || e->endcol != e->col) {
-            at += "-" + std::to_string(e->endline);
-            if (e->endcol) at += "." + std::to_string(e->endcol);
+            at += '-', at += std::to_string(e->endline);
+            if (e->endcol) at += '.', at += std::to_string(e->endcol);
         }
         std::printf("%s %s:%s  %s\n", hexaddr(e->addr).c_str(), e->text(), at.c_str(), e->name ? e->name : "");
     }
