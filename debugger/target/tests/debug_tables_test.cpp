@@ -31,7 +31,11 @@ std::string mainlist() {
     for (DebugEntry* e = debuglist; e; e = e->next) {
         if (!s.empty()) s += ' ';
         s += std::to_string(e->kind) + "@" + std::to_string(e->addr) + ":" + e->text();
-        if (e->kind == DBG_LINE) s += "(" + std::to_string(e->line) + (e->name ? "," + std::string(e->name) : "") + ")";
+        if (e->kind != DBG_LINE) continue;
+        s += '(';
+        s += std::to_string(e->line);
+        if (e->name) s += ',', s += e->name;
+        s += ')';
     }
     return s;
 }

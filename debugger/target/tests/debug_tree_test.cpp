@@ -443,10 +443,14 @@ TEST_F(DebugTreeTest, TreesThatDoNotHoldTogetherAreRefusedAndLeaveMemoryAlone) {
 
 TEST_F(DebugTreeTest, MemberListsNestingWithoutEndAreRefused) {
     pb::Program p;
+    auto label = [](int i) {
+        std::string s(1, 's');
+        return s += std::to_string(i);
+    };
     for (int i = 0; i < 300; ++i) {
-        std::string next = i + 1 < 300 ? "s" + std::to_string(i + 1) : "";
+        std::string next = i + 1 < 300 ? label(i + 1) : "";
         pb::Var inner = v("inner", 0, 0, next.empty() ? INT : STRUCT, {}, next);
-        p.members.push_back({"s" + std::to_string(i), "s" + std::to_string(i), {inner}, 2});
+        p.members.push_back({label(i), label(i), {inner}, 2});
     }
     pb::File f;
     f.name = "deep.c";
