@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "debugger/target/console_services.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/debug_tree.h"
 #include "debugger/target/decl_text.h"
@@ -393,6 +394,47 @@ TEST_F(DebugTreeTest, AFunctionStartWithoutANodeGetsADotRecordInItsFile) {
     EXPECT_EQ(util->funcs->start->func, util->funcs);
     EXPECT_EQ(findfunc("ghost"), nullptr);
     EXPECT_EQ(findfunc("."), nullptr);
+}
+
+// Services that count the progress of a load and press its cancel button
+// after a number of gauge steps.
+class Progress : public ConsoleServices {
+public:
+    uint32_t total = 0, steps = 0, cancelat = 0;
+    std::vector<std::string> files;
+    void loadprogress(int open, uint32_t n) override {
+        if (open) total = n;
+    }
+    void showloadfile(const char* name) override { files.push_back(name); }
+    void gaugestep(uint32_t n) override {
+        ++steps;
+        if (steps == cancelat) LoadAbortFlag = 1;
+    }
+};
+
+TEST_F(DebugTreeTest, TheLoadShowsItsProgressAndStopsWhenCancelled) {
+    Progress progress;
+    progress.capture = true;
+    setservices(&progress);
+    load(sample());
+    ASSERT_EQ(progress.errors, "");
+    EXPECT_EQ(progress.total, 2 * 2 + 5u);  // two steps a file, one a function start
+    EXPECT_EQ(progress.files, (std::vector<std::string>{"main.c", "util.c"}));
+    uint32_t all = progress.steps;
+    // Cancelled anywhere: the load stops, is not a failure, and the next
+    // load starts afresh.
+    for (uint32_t at = 1; at < all; at += 3) {
+        progress.steps = 0;
+        progress.cancelat = at;
+        load(sample());
+        EXPECT_EQ(LoadFailed, 0) << at;
+        EXPECT_EQ(progress.errors, "") << at;
+        LoadAbortFlag = 0;
+    }
+    progress.cancelat = 0;
+    load(sample());
+    EXPECT_NE(findfunc("getp"), nullptr);
+    setservices(&console);
 }
 
 TEST_F(DebugTreeTest, TreesThatDoNotHoldTogetherAreRefusedAndLeaveMemoryAlone) {
