@@ -356,10 +356,8 @@ void clearentries() {
 // A copy of an entry that carries another file text in front of its name.
 static DebugEntry* withfile(const DebugEntry* e, const char* file) {
     std::size_t n = std::strlen(file);
-    auto* c = static_cast<DebugEntry*>(newnode(sizeof(DebugEntry) + n + 2, e->next));
-    DebugEntry* next = c->next;
+    auto* c = static_cast<DebugEntry*>(newnode(sizeof(DebugEntry) + n + 2, nullptr));
     *c = *e;
-    c->next = next;
     std::memcpy(c->text(), file, n + 1);
     c->name = c->text() + n + 1;  // an empty name behind the file text
     c->name[0] = '\0';

@@ -104,8 +104,7 @@ struct Load {
         undoobjload();
         freedebug(1);
         dropsyms();
-        for (const char* name : {".text", ".tsize", ".data", ".dsize", ".bss", ".bsize", ".zpage", ".zsize"})
-            undefsym(name);
+        dropsectionsymbols();
         freesections();
         endbuild();
         releaseobjimage();
@@ -234,6 +233,7 @@ void dbload(const char* name, const char* start) {
     Load load;
     LoadFailed = 0;
     loadmessage.clear();
+    keepobjload();
     resettriggers();
     runflags.tracecount = 0;
     loadcycles = getcycles();

@@ -63,6 +63,11 @@ void freesections() {
     sectionnames.clear();
 }
 
+void dropsectionsymbols() {
+    for (const char* name : {".text", ".tsize", ".data", ".dsize", ".bss", ".bsize", ".zpage", ".zsize"})
+        undefsym(name);
+}
+
 // Copies bytes of the image into target memory a page at a time, keeping
 // each page's old bytes first; false when the user stops the load.
 static bool loadbytes(uint16_t address, const uint8_t* bytes, uint32_t size) {
@@ -136,6 +141,7 @@ static int refuse() {
     undoobjload();
     freedebug(1);
     dropsyms();
+    dropsectionsymbols();
     freesections();
     byteorder = 0;
     LoadFailed = 1;

@@ -72,5 +72,8 @@ void keepobjload();
 
 // Frees the section groups, names and marker lists.
 void freesections();
+// Removes the symbols an object load defines for its sections (".text",
+// ".tsize" and the like).
+void dropsectionsymbols();
 
 }  // namespace vy
