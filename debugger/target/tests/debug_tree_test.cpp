@@ -51,7 +51,7 @@ protected:
         while (fn && fn->next) fn = fn->next;
         return fn;
     }
-    static LocalRec* var(FuncRec* fn, const char* name) {
+    static LocalRec* local(FuncRec* fn, const char* name) {
         for (LocalRec* l = fn ? fn->locals : nullptr; l && l < fn->localsend; ++l)
             if (std::strcmp(l->name, name) == 0) return l;
         for (uint32_t i = 0; fn && i < fn->nclass18; ++i)
@@ -72,18 +72,7 @@ constexpr uint8_t EXTERN = 6, STATIC = 1, AUTO = 3, REGISTER = 4, ARG = 2, ARGRE
 constexpr uint32_t INT = 24, CHAR = 9, SHORT = 16, LONG = 32, UCHAR = 10, STRUCT = 72, ENUM = 74;
 constexpr uint32_t POINTER = 0x40000000, ARRAY = 0xC0000000, ARRAY2 = 0xF0000000, FUNCPTR = 0x60000000;
 
-pb::Var v(const std::string& name, uint8_t cls, uint32_t value, uint32_t type, std::vector<uint32_t> detail = {},
-         const std::string& members = "", uint32_t regnumber = 0) {
-    pb::Var var;
-    var.name = name;
-    var.cls = cls;
-    var.value = value;
-    var.type = type;
-    var.detail = std::move(detail);
-    var.members = members;
-    var.regnumber = regnumber;
-    return var;
-}
+using pb::var;
 
 // Two source files of a small C program:
 //   struct point { int x; int y; };  struct node { int value; struct node *next; };
@@ -99,34 +88,34 @@ pb::Var v(const std::string& name, uint8_t cls, uint32_t value, uint32_t type, s
 pb::Program sample() {
     pb::Program p;
     p.members = {
-        {"point", "point", {v("x", 0, 0, INT), v("y", 0, 2, INT)}, 4},
-        {"node", "node", {v("value", 0, 0, INT), v("next", 0, 2, POINTER | STRUCT, {0}, "node")}, 4},
-        {"color", "color", {v("RED", 12, 0, INT), v("GREEN", 12, 1, INT), v("BLUE", 12, 2, INT)}, 2},
+        {"point", "point", {var("x", 0, 0, INT), var("y", 0, 2, INT)}, 4},
+        {"node", "node", {var("value", 0, 0, INT), var("next", 0, 2, POINTER | STRUCT, {0}, "node")}, 4},
+        {"color", "color", {var("RED", 12, 0, INT), var("GREEN", 12, 1, INT), var("BLUE", 12, 2, INT)}, 2},
     };
     pb::File main;
     main.name = "main.c";
     main.globals = {
-        v("counter", EXTERN, 0x0100, INT),
-        v("buf", STATIC, 0x0102, ARRAY | CHAR, {16}),
-        v("origin", EXTERN, 0x0112, STRUCT, {}, "point"),
-        v("msg", EXTERN, 0x0116, POINTER | CHAR, {0x0000}),
-        v("farp", EXTERN, 0x0118, POINTER | INT, {0x3000}),
-        v("head", EXTERN, 0x011C, POINTER | STRUCT, {0x2000}, "node"),
-        v("hue", STATIC, 0x011E, ENUM, {}, "color"),
-        v("flags", EXTERN, 0x0120, 11, {(3 << 8) | 2}),
-        v("ready", STATIC, 19, 1, {0}),
-        v("table", EXTERN, 0x0122, ARRAY2 | INT, {3, 4}),
-        v("handler", EXTERN, 0x013A, FUNCPTR | INT, {0x1000, 0}),
+        var("counter", EXTERN, 0x0100, INT),
+        var("buf", STATIC, 0x0102, ARRAY | CHAR, {16}),
+        var("origin", EXTERN, 0x0112, STRUCT, {}, "point"),
+        var("msg", EXTERN, 0x0116, POINTER | CHAR, {0x0000}),
+        var("farp", EXTERN, 0x0118, POINTER | INT, {0x3000}),
+        var("head", EXTERN, 0x011C, POINTER | STRUCT, {0x2000}, "node"),
+        var("hue", STATIC, 0x011E, ENUM, {}, "color"),
+        var("flags", EXTERN, 0x0120, 11, {(3 << 8) | 2}),
+        var("ready", STATIC, 19, 1, {0}),
+        var("table", EXTERN, 0x0122, ARRAY2 | INT, {3, 4}),
+        var("handler", EXTERN, 0x013A, FUNCPTR | INT, {0x1000, 0}),
     };
     pb::Function mainf;
     mainf.name = "main";
     mainf.lines = 4;
-    mainf.vars = {v("i", AUTO, 2, INT), v("c", REGISTER, 0x40, CHAR), v("s", 16, 0x0130, SHORT), v("L1", LABEL, 0x8003, 88)};
+    mainf.vars = {var("i", AUTO, 2, INT), var("c", REGISTER, 0x40, CHAR), var("s", 16, 0x0130, SHORT), var("L1", LABEL, 0x8003, 88)};
     mainf.called = {"add", "scale"};
     mainf.refs = {"counter", "buf"};
     pb::Function add;
     add.name = "add";
-    add.vars = {v("t", AUTO, 1, INT), v("b", ARG, 4, INT), v("a", ARGREG, 0, INT)};
+    add.vars = {var("t", AUTO, 1, INT), var("b", ARG, 4, INT), var("a", ARGREG, 0, INT)};
     main.funcs = {mainf, add};
     main.defines = {{"N", "16"}, {"LIMIT", "(N*2)"}};
 
@@ -135,7 +124,7 @@ pb::Program sample() {
     pb::Function scale;
     scale.name = "scale";
     scale.type = LONG;
-    scale.vars = {v("v", ARG, 0, LONG), v("k", REGARG, 4, UCHAR, {}, "", 32)};
+    scale.vars = {var("v", ARG, 0, LONG), var("k", REGARG, 4, UCHAR, {}, "", 32)};
     pb::Function mkpoint;
     mkpoint.name = "mkpoint";
     mkpoint.cls = STATIC;
@@ -143,12 +132,12 @@ pb::Program sample() {
     mkpoint.typedetail = {0};
     mkpoint.typemembers = "point";
     mkpoint.plus = true;
-    mkpoint.vars = {v("x", ARGREG, 0, INT), v("y", ARG, 2, INT)};
+    mkpoint.vars = {var("x", ARGREG, 0, INT), var("y", ARG, 2, INT)};
     pb::Function getp;
     getp.name = "getp";
     getp.type = STRUCT;
     getp.typemembers = "point";
-    getp.vars = {v("q", ARG, 2, INT)};
+    getp.vars = {var("q", ARG, 2, INT)};
     pb::Function proto;
     proto.name = "proto";
     proto.hascode = false;
@@ -259,22 +248,22 @@ TEST_F(DebugTreeTest, VariablesHaveTheirPlacesSizesAndDeclarationTexts) {
     };
     for (const Case& c : cases) {
         FuncRec* owner = std::strchr(c.owner, '.') ? filescope(c.owner) : findfunc(c.owner);
-        LocalRec* l = var(owner, c.name);
+        LocalRec* l = local(owner, c.name);
         ASSERT_NE(l, nullptr) << c.name;
         EXPECT_EQ(l->value, c.value) << c.name;
         EXPECT_EQ(l->size, c.size) << c.name;
         EXPECT_EQ(descresult(l), c.text) << c.name;
         EXPECT_EQ(l->func, owner) << c.name;
     }
-    LocalRec* k = var(findfunc("scale"), "k");
+    LocalRec* k = local(findfunc("scale"), "k");
     EXPECT_EQ(k->offset5, 4);
     EXPECT_EQ(findfunc("scale")->hasreg, 1);
     // A bit variable: its bit address 19 is byte 2, bit 3.
-    LocalRec* ready = var(filescope("main.c"), "ready");
+    LocalRec* ready = local(filescope("main.c"), "ready");
     ASSERT_NE(ready->detail, nullptr);
     EXPECT_EQ(ready->detail->words[0], 3u);
     // One member list per structure type, shared.
-    LocalRec* origin = var(filescope("main.c"), "origin");
+    LocalRec* origin = local(filescope("main.c"), "origin");
     ASSERT_NE(origin->detail, nullptr);
     MemberList* point = origin->detail->members;
     ASSERT_NE(point, nullptr);
@@ -283,8 +272,8 @@ TEST_F(DebugTreeTest, VariablesHaveTheirPlacesSizesAndDeclarationTexts) {
     EXPECT_EQ(point->size, 4u);
     EXPECT_STREQ(point->members[1].name, "y");
     EXPECT_EQ(point->members[2].name, nullptr);
-    EXPECT_EQ(var(filescope("main.c"), "head")->detail->members->members[1].detail->members,
-              var(filescope("main.c"), "head")->detail->members);
+    EXPECT_EQ(local(filescope("main.c"), "head")->detail->members->members[1].detail->members,
+              local(filescope("main.c"), "head")->detail->members);
 }
 
 TEST_F(DebugTreeTest, ArgumentsComeFirstAndLabelsStandApart) {
@@ -310,20 +299,20 @@ TEST_F(DebugTreeTest, ListWindowsTypesAndCalledNamesHaveTheirTexts) {
     load(sample());
     ASSERT_EQ(console.errors, "");
     FuncRec* globals = filescope("main.c");
-    EXPECT_EQ(desclocal(var(globals, "flags")),
+    EXPECT_EQ(desclocal(local(globals, "flags")),
               "\x01\x05" "extern \x01\x05" "char bit-field\x01\x01 \x01\x01\x15Vflags\x1A:2");
-    EXPECT_EQ(desclocal(var(globals, "origin")),
+    EXPECT_EQ(desclocal(local(globals, "origin")),
               "\x01\x05" "extern \x01\x05" "struct\x01\x01 point \x01\x01\x15Vorigin\x1A");
-    EXPECT_EQ(desclocal(var(globals, "msg")),
+    EXPECT_EQ(desclocal(local(globals, "msg")),
               "\x01\x05" "extern \x01\x05" "char\x01\x01 \x01\x05@near \x01\x01*\x01\x01\x15Vmsg\x1A");
     const std::string margin(22, ' ');  // 15 + the length of "point {"
-    EXPECT_EQ(typetext(var(globals, "origin"), 0),
+    EXPECT_EQ(typetext(local(globals, "origin"), 0),
               "extern struct point {int  x;\n" + margin + "int  y;\n" + margin + "}");
     // A structure that points to itself is written out once.
     const std::string nodemargin(15 + 13, ' ');  // 15 + the length of "node @near *{"
-    EXPECT_EQ(typetext(var(globals, "head"), 0),
+    EXPECT_EQ(typetext(local(globals, "head"), 0),
               "extern struct node @near *{int  value;\n" + nodemargin + "struct node @near *next;\n" + nodemargin + "}");
-    EXPECT_EQ(typetext(var(globals, "table"), 0), "extern int  [3][4]");
+    EXPECT_EQ(typetext(local(globals, "table"), 0), "extern int  [3][4]");
 
     FuncRec* main = findfunc("main");
     EXPECT_EQ(main->ncalled, 2u);
@@ -344,18 +333,18 @@ TEST_F(DebugTreeTest, ARegisterMapTranslatesMasksAndPointerWords) {
     pb::File f;
     f.name = "regs.c";
     f.regmap = {0x0100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0002};
-    pb::Var p0 = v("p", EXTERN, 0x0200, POINTER | INT, {0x8001});
+    pb::Var p0 = var("p", EXTERN, 0x0200, POINTER | INT, {0x8001});
     p0.regmask = 0x8001;
-    f.globals = {p0, v("n", EXTERN, 0x0202, INT)};
+    f.globals = {p0, var("n", EXTERN, 0x0202, INT)};
     p.files = {f};
     load(p);
     ASSERT_EQ(console.errors, "");
     EXPECT_EQ(mapregs(0), 0x8000);
-    LocalRec* l = var(filescope("regs.c"), "p");
+    LocalRec* l = local(filescope("regs.c"), "p");
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(l->regmask, 0x8102u);  // 0x8000, entry 0 for 0x8000, entry 15 for 1
     EXPECT_EQ(l->detail->words[0], 0x8102u);
-    EXPECT_EQ(var(filescope("regs.c"), "n")->regmask, 0x8000u);
+    EXPECT_EQ(local(filescope("regs.c"), "n")->regmask, 0x8000u);
     EXPECT_NE(findfile("regs.c")->option, nullptr);
 }
 
@@ -366,7 +355,7 @@ TEST_F(DebugTreeTest, AnArgumentListOfMoreThan511CharactersEndsInDots) {
     pb::Function fn;
     fn.name = "wide";
     for (int i = 0; i < 40; ++i)
-        fn.vars.push_back(v("argument_number_" + std::to_string(i), ARG, static_cast<uint32_t>(2 * i), INT));
+        fn.vars.push_back(var("argument_number_" + std::to_string(i), ARG, static_cast<uint32_t>(2 * i), INT));
     f.funcs = {fn};
     p.files = {f};
     load(p);
@@ -491,12 +480,12 @@ TEST_F(DebugTreeTest, MemberListsNestingWithoutEndAreRefused) {
     };
     for (int i = 0; i < 300; ++i) {
         std::string next = i + 1 < 300 ? label(i + 1) : "";
-        pb::Var inner = v("inner", 0, 0, next.empty() ? INT : STRUCT, {}, next);
+        pb::Var inner = var("inner", 0, 0, next.empty() ? INT : STRUCT, {}, next);
         p.members.push_back({label(i), label(i), {inner}, 2});
     }
     pb::File f;
     f.name = "deep.c";
-    f.globals = {v("top", EXTERN, 0x0100, STRUCT, {}, "s0")};
+    f.globals = {var("top", EXTERN, 0x0100, STRUCT, {}, "s0")};
     p.files = {f};
     load(p);
     EXPECT_EQ(LoadFailed, 1);

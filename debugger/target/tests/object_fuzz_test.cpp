@@ -34,17 +34,7 @@ long setting(const char* name, long fallback) {
     return value && *value ? std::strtol(value, nullptr, 0) : fallback;
 }
 
-pb::Var var(const std::string& name, uint8_t cls, uint32_t value, uint32_t type, std::vector<uint32_t> detail = {},
-            const std::string& members = "") {
-    pb::Var v;
-    v.name = name;
-    v.cls = cls;
-    v.value = value;
-    v.type = type;
-    v.detail = std::move(detail);
-    v.members = members;
-    return v;
-}
+using pb::var;
 
 // A program with two files, a structure that points to itself, arrays,
 // bit-fields, arguments, labels, called names and defines.

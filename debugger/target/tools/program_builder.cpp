@@ -4,6 +4,19 @@
 
 namespace vy::progbuild {
 
+Var var(const std::string& name, uint8_t cls, uint32_t value, uint32_t type, std::vector<uint32_t> detail,
+        const std::string& members, uint32_t regnumber) {
+    Var v;
+    v.name = name;
+    v.cls = cls;
+    v.value = value;
+    v.type = type;
+    v.detail = std::move(detail);
+    v.members = members;
+    v.regnumber = regnumber;
+    return v;
+}
+
 void Tree::label(const std::string& name) { labels_[name] = here(); }
 
 void Tree::word(uint32_t value) {

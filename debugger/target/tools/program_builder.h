@@ -48,6 +48,10 @@ struct Var {
     uint32_t regmask = 0;  // the first detail word when the file has a register map
 };
 
+// A variable entry in one expression.
+Var var(const std::string& name, uint8_t cls, uint32_t value, uint32_t type, std::vector<uint32_t> detail = {},
+        const std::string& members = "", uint32_t regnumber = 0);
+
 // A member list of a structure, union or enumeration; an empty tag writes a
 // zero tag word.
 struct Members {
