@@ -478,8 +478,9 @@ TEST_F(DebugTreeTest, MemberListsNestingWithoutEndAreRefused) {
         std::string s(1, 's');
         return s += std::to_string(i);
     };
-    for (int i = 0; i < 300; ++i) {
-        std::string next = i + 1 < 300 ? label(i + 1) : "";
+    const int depth = 1000;  // five times the bound
+    for (int i = 0; i < depth; ++i) {
+        std::string next = i + 1 < depth ? label(i + 1) : "";
         pb::Var inner = var("inner", 0, 0, next.empty() ? INT : STRUCT, {}, next);
         p.members.push_back({label(i), label(i), {inner}, 2});
     }
