@@ -70,7 +70,7 @@ struct Definition {
     size_t unit = 0, symbol = 0;   // UNIT
     size_t def = 0;                // SCRIPT: index in the script's defs
     uint32_t value = 0;            // once placed
-    bool valued = false;
+    bool valued = false, failed = false, visiting = false;
 };
 
 struct LinkState {

@@ -68,7 +68,7 @@ public:
             result.program.clear();
             return result;
         }
-        result.map = make_map(state_, options_.physical_map);
+        if (options_.map) result.map = make_map(state_, options_.physical_map);
         result.verbose = verbose_;
         return result;
     }
@@ -82,6 +82,9 @@ private:
     std::vector<std::pair<std::string, size_t>> imports_;  // name, unit that refers to it
     std::string verbose_;
     size_t taken_ = 0;
+    std::unordered_map<std::string, int> named_, by_input_;
+    std::vector<int> previous_;  // per segment: the one it follows by default
+    std::unordered_map<std::string, std::vector<int>> lines_of_;  // +seg lines of each input name
 
     // ------------------------------------------------------------ inputs
 
@@ -269,28 +272,37 @@ private:
 
     // -------------------------------------------------------- segments
 
+    // A segment by its -n name, else by its input name (the first one).
     int find_segment(const std::string& name) const {
+        auto it = named_.find(name);
+        if (it != named_.end()) return it->second;
+        it = by_input_.find(name);
+        return it != by_input_.end() ? it->second : -1;
+    }
+
+    void index_segments() {
         for (size_t i = 0; i < state_.segments.size(); ++i) {
             const Segment& s = state_.segments[i];
-            if (s.line && s.line->name == name) return static_cast<int>(i);
+            if (s.line && !s.line->name.empty()) named_.emplace(s.line->name, static_cast<int>(i));
+            if (!s.fixed && !s.debug) by_input_.emplace(s.input, static_cast<int>(i));
         }
+        int last = -1;
+        previous_.assign(state_.segments.size(), -1);
         for (size_t i = 0; i < state_.segments.size(); ++i) {
-            const Segment& s = state_.segments[i];
-            if (!s.fixed && !s.debug && s.input == name) return static_cast<int>(i);
+            previous_[i] = last;
+            if (!state_.segments[i].fixed && !state_.segments[i].debug) last = static_cast<int>(i);
         }
-        return -1;
     }
 
     // The segment that takes a section named `name` of a file on the line
     // with `before` segment lines above it.
     int segment_for(const std::string& name, size_t before, std::map<std::string, int>& made) {
-        int found = -1;
-        for (size_t i = 0; i < script_.segments.size(); ++i)
-            if (script_.segments[i].input == name) {
-                if (i < before || found < 0) found = static_cast<int>(i);
-                if (i >= before) break;
-            }
-        if (found >= 0) return found;
+        auto lines = lines_of_.find(name);
+        if (lines != lines_of_.end()) {
+            const std::vector<int>& v = lines->second;
+            auto it = std::lower_bound(v.begin(), v.end(), static_cast<int>(before));
+            return it != v.begin() ? *(it - 1) : *it;
+        }
         auto it = made.find(name);
         if (it != made.end()) return it->second;
         Segment s;
@@ -313,6 +325,7 @@ private:
 
     void build_segments() {
         for (const SegmentLine& l : script_.segments) {
+            lines_of_[l.input].push_back(static_cast<int>(state_.segments.size()));
             Segment s;
             s.input = l.input;
             s.line = &l;
@@ -355,6 +368,7 @@ private:
         state_.segments.push_back(debug);
         int index = static_cast<int>(state_.segments.size() - 1);
         for (auto [ui, k] : debug_parts) add_part(state_.segments.back(), state_.units[ui], k, index);
+        index_segments();
         for (const Segment& s : state_.segments) {
             uint64_t limit = s.debug ? MAX_DEBUG_SIZE : ADDRESS_SPACE;
             if (s.size > limit)
@@ -427,11 +441,7 @@ private:
         const Segment& s = state_.segments[index];
         if (s.placed || (s.line && (s.line->logical || s.line->physical))) return -1;
         if (s.line && !s.line->after.empty()) return find_segment(s.line->after);
-        for (size_t i = index; i-- > 0;) {
-            const Segment& prev = state_.segments[i];
-            if (!prev.fixed && !prev.debug) return static_cast<int>(i);
-        }
-        return -1;
+        return previous_[index];
     }
 
     // Places a segment and, first, those it is placed behind; a chain of
@@ -524,59 +534,83 @@ private:
         return s.value - u.obj.sections[k].start + u.address[k];
     }
 
-    bool global_value(const std::string& name, uint32_t& value, size_t depth) {
-        auto it = state_.globals.find(name);
-        if (it == state_.globals.end()) return false;
-        Definition& d = it->second;
-        if (d.valued) {
-            value = d.value;
-            return true;
-        }
+    // The value of a definition that does not name another symbol.
+    bool direct_value(Definition& d, const std::string& name) {
         switch (d.source) {
         case Definition::UNIT: {
             const Unit& u = state_.units[d.unit];
             d.value = unit_symbol_value(u, u.obj.symbols[d.symbol]);
-            break;
+            return true;
         }
-        case Definition::TABLE:
-            d.value = state_.segments[static_cast<size_t>(state_.host)].address +
-                      state_.segments[static_cast<size_t>(state_.host)].table_offset;
-            break;
-        case Definition::SCRIPT: {
-            const DefLine& line = script_.defs[d.def];
-            if (line.kind == DefLine::VALUE) {
-                d.value = line.value;
-            } else if (line.kind == DefLine::SYMBOL) {
-                if (depth > state_.globals.size()) {
-                    diag_.error(script_.path, line.line, "symbol " + name + " is defined by itself");
-                    return false;
-                }
-                uint32_t v = 0;
-                if (!global_value(line.ref, v, depth + 1)) return false;
-                d.value = v;
-            } else {
-                int seg = find_segment(line.ref);
-                if (seg < 0) {
-                    diag_.error(script_.path, line.line, "no segment " + line.ref);
-                    return false;
-                }
-                const Segment& s = state_.segments[static_cast<size_t>(seg)];
-                d.value = static_cast<uint32_t>(line.kind == DefLine::START ? s.address
-                                                 : line.kind == DefLine::SIZE ? s.size
-                                                                              : s.end());
-            }
-            break;
+        case Definition::TABLE: {
+            const Segment& host = state_.segments[static_cast<size_t>(state_.host)];
+            d.value = host.address + host.table_offset;
+            return true;
         }
+        case Definition::SCRIPT: break;
         }
-        d.valued = true;
-        value = d.value;
+        const DefLine& line = script_.defs[d.def];
+        if (line.kind == DefLine::VALUE) {
+            d.value = line.value;
+            return true;
+        }
+        int seg = find_segment(line.ref);
+        if (seg < 0) {
+            diag_.error(script_.path, line.line, "no segment " + line.ref);
+            return false;
+        }
+        const Segment& s = state_.segments[static_cast<size_t>(seg)];
+        d.value = static_cast<uint32_t>(line.kind == DefLine::START ? s.address : line.kind == DefLine::SIZE ? s.size : s.end());
+        (void)name;
         return true;
+    }
+
+    // The value of a global symbol, following definitions by other
+    // symbols without recursion; false (reported once) for a loop or a
+    // missing segment.
+    bool global_value(const std::string& name, uint32_t& value) {
+        std::vector<Definition*> chain;
+        const std::string* current = &name;
+        bool ok = false;
+        for (;;) {
+            auto it = state_.globals.find(*current);
+            if (it == state_.globals.end()) break;
+            Definition& d = it->second;
+            if (d.valued) {
+                value = d.value;
+                ok = !d.failed;
+                break;
+            }
+            if (d.source == Definition::SCRIPT && script_.defs[d.def].kind == DefLine::SYMBOL) {
+                if (d.visiting) {
+                    const DefLine& line = script_.defs[d.def];
+                    diag_.error(script_.path, line.line, "symbol " + line.symbol + " is defined by itself");
+                    break;
+                }
+                d.visiting = true;
+                chain.push_back(&d);
+                current = &script_.defs[d.def].ref;
+                continue;
+            }
+            ok = direct_value(d, it->first);
+            d.valued = true;
+            d.failed = !ok;
+            value = d.value;
+            break;
+        }
+        for (Definition* c : chain) {
+            c->visiting = false;
+            c->valued = true;
+            c->failed = !ok;
+            c->value = ok ? value : 0;
+        }
+        return ok;
     }
 
     void value_symbols() {
         for (auto& [name, def] : state_.globals) {
             uint32_t v;
-            global_value(name, v, 0);
+            global_value(name, v);
         }
     }
 
@@ -622,7 +656,7 @@ private:
             delta = u.address[k] - u.obj.sections[k].start;
         } else {
             const objfile::Symbol& sym = u.obj.symbols[r.index - nsec - 1];
-            if (!global_value(sym.name, delta, 0)) {
+            if (!global_value(sym.name, delta)) {
                 diag_.error(u.name, 0, "symbol " + sym.name + " not defined");
                 return;
             }
@@ -711,12 +745,12 @@ private:
         }
         for (const DefLine& d : script_.defs) {
             uint32_t v = 0;
-            global_value(d.symbol, v, 0);
+            global_value(d.symbol, v);
             symbols.push_back({v, SYM_DEFINED | SYM_PUBLIC | SYM_ABSOLUTE, 0, d.symbol});
         }
         if (state_.host >= 0) {
             uint32_t v = 0;
-            global_value(INIT_TABLE, v, 0);
+            global_value(INIT_TABLE, v);
             symbols.push_back({v, SYM_DEFINED | SYM_PUBLIC,
                                static_cast<uint8_t>(state_.segments[static_cast<size_t>(state_.host)].output),
                                INIT_TABLE});

@@ -43,6 +43,7 @@ namespace lomar {
 struct LinkOptions {
     bool verbose = false;         // -v: name each file and member taken
     bool symbols_only = false;    // -s: the program holds no section bytes
+    bool map = false;             // -m: make the map
     bool physical_map = false;    // -p: the map shows physical addresses
     std::vector<std::string> library_dirs;
 };

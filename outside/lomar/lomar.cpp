@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     lomar::LinkOptions opt;
     opt.verbose = verbose;
     opt.symbols_only = symbols_only;
+    opt.map = map != nullptr;
     opt.physical_map = physical;
     for (const char* d : dirs.oldest_first()) opt.library_dirs.emplace_back(d ? d : "");
 
