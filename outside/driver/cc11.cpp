@@ -65,15 +65,22 @@ public:
     Driver(std::string dir, Options opt) : dir_(std::move(dir)), opt_(std::move(opt)) {}
 
     int run(const std::vector<std::string>& files) {
-        std::vector<std::string> sources, objects;
-        for (const std::string& f : files) (kind_of(f) == Kind::OBJECT ? objects : sources).push_back(f);
-        if (!opt_.output.empty() && !opt_.do_link && sources.size() > 1)
+        size_t sources = 0;
+        for (const std::string& f : files) {
+            if (kind_of(f) != Kind::OBJECT) ++sources;
+            else if (!opt_.do_link) return fail(f, "object files and libraries are only linked (-link)");
+            if (opt_.do_link && f.find('"') != std::string::npos) return fail(f, "a file name with '\"' cannot be linked");
+        }
+        if (!opt_.output.empty() && !opt_.do_link && sources > 1)
             return fail(files[0], "only one source file with -o option");
-        if (!opt_.do_link && !objects.empty()) return fail(objects[0], "object files and libraries are only linked (-link)");
-        for (const std::string& src : sources) {
-            std::string object = !opt_.output.empty() && !opt_.do_link ? opt_.output : lomar::replace_extension(src, ".o");
-            int status = compile(src, object);
-            if (status) return status;
+        std::vector<std::string> objects;  // in the order of the command line
+        for (const std::string& f : files) {
+            if (kind_of(f) == Kind::OBJECT) {
+                objects.push_back(f);
+                continue;
+            }
+            std::string object = !opt_.output.empty() && !opt_.do_link ? opt_.output : lomar::replace_extension(f, ".o");
+            if (int status = compile(f, object)) return status;
             objects.push_back(object);
         }
         if (opt_.do_link) return link(files[0], objects);
