@@ -24,7 +24,9 @@ void put_escaped(std::string& out, const std::string& text) {
 void Diagnostics::error(const std::string& file, uint32_t line, const std::string& message) {
     std::string s = "#error " + program_ + " ";
     put_escaped(s, file);
-    s += ":" + std::to_string(line) + " ";
+    s += ':';
+    s += std::to_string(line);
+    s += ' ';
     put_escaped(s, message);
     lines_.push_back(s + "\n");
 }

@@ -24,7 +24,7 @@ protected:
     static int cases() {
         if (const char* n = std::getenv("VY_FUZZ_CASES")) return std::atoi(n);
 #ifdef _WIN32
-        return 400;
+        return 1000;
 #else
         return 3000;
 #endif
