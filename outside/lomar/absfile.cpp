@@ -4,26 +4,14 @@
 
 #include <algorithm>
 
+#include "outside/lomar/bytes.h"
+
 namespace lomar {
 namespace {
 
 constexpr size_t HEADER_SIZE = 28;
 constexpr size_t SECTION_RECORD_SIZE = 40;
 constexpr uint8_t ATTR_BSS = 0x01;
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v >> 24));
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v));
-}
-
-void set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    out[at] = static_cast<uint8_t>(v >> 24);
-    out[at + 1] = static_cast<uint8_t>(v >> 16);
-    out[at + 2] = static_cast<uint8_t>(v >> 8);
-    out[at + 3] = static_cast<uint8_t>(v);
-}
 
 void put_text(std::vector<uint8_t>& out, const std::string& text) {
     out.push_back(static_cast<uint8_t>(text.size()));

@@ -3,28 +3,9 @@
 
 #include <cstring>
 
+#include "outside/lomar/bytes.h"
+
 namespace lomar {
-namespace {
-
-uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
-    return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v >> 24));
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v));
-}
-
-void set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    out[at] = static_cast<uint8_t>(v >> 24);
-    out[at + 1] = static_cast<uint8_t>(v >> 16);
-    out[at + 2] = static_cast<uint8_t>(v >> 8);
-    out[at + 3] = static_cast<uint8_t>(v);
-}
-
-}  // namespace
 
 bool is_library(const std::vector<uint8_t>& image) {
     return image.size() >= 4 && std::memcmp(image.data(), LIBRARY_MAGIC, 4) == 0;

@@ -5,21 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "outside/tests/outside_fixture.h"
 
 namespace {
 
 using namespace outside_test;
 namespace fs = std::filesystem;
-
-void set_env(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value ? value : "");
-#else
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-#endif
-}
 
 std::string exe(const std::string& name) {
 #ifdef _WIN32
@@ -39,12 +31,12 @@ protected:
         for (const char* f : {"macro.h11", "start11.s", "cc11.lkf"}) fs::copy_file(from / f, fs::path("bin") / f);
         for (const std::string& p : fakes) fs::copy_file(from / exe("fakepass"), fs::path("bin") / exe(p));
         for (const std::string& p : real) fs::copy_file(from / exe(p), fs::path("bin") / exe(p));
-        set_env("FAKE_FAIL", nullptr);
-        set_env("FAKE_CCGEN", nullptr);
+        vytest::set_env("FAKE_FAIL", nullptr);
+        vytest::set_env("FAKE_CCGEN", nullptr);
     }
     void TearDown() override {
-        set_env("FAKE_FAIL", nullptr);
-        set_env("FAKE_CCGEN", nullptr);
+        vytest::set_env("FAKE_FAIL", nullptr);
+        vytest::set_env("FAKE_CCGEN", nullptr);
         OutsideTest::TearDown();
     }
 
@@ -111,13 +103,13 @@ TEST_F(Driver, TheFirstFailingPassEndsTheRunWithItsStatus) {
         {"ccasm=1", 1, "ccparse -o t.ir t.c\nccgen -o t.gs t.ir\nccopt -o t.os t.gs\nccasm -iBIN -o t.o t.os\n"},
     };
     for (const auto& c : cases) {
-        set_env("FAKE_FAIL", c.fail);
+        vytest::set_env("FAKE_FAIL", c.fail);
         ToolRun r = cc11("t.c");
         EXPECT_EQ(r.status, c.status) << c.fail;
         EXPECT_EQ(log(), c.passes) << c.fail;
         for (const char* f : {"t.ir", "t.gs", "t.os", "t.o"}) EXPECT_FALSE(exists(f)) << c.fail << " " << f;
     }
-    set_env("FAKE_FAIL", "ccgen=1");
+    vytest::set_env("FAKE_FAIL", "ccgen=1");
     ASSERT_EQ(cc11("-k t.c").status, 1);
     EXPECT_TRUE(exists("t.ir"));
 }
@@ -195,7 +187,7 @@ TEST_F(Driver, RealPassesBuildAProgramThatRunsToItsEnd) {
           "\taddd\t#1\n"
           "\trts\n"
           "\tend\n");
-    set_env("FAKE_CCGEN", (fs::current_path() / "gen.s").string().c_str());
+    vytest::set_env("FAKE_CCGEN", (fs::current_path() / "gen.s").string().c_str());
     ToolRun r = cc11("-link -o prog.h11 +l-m +lprog.map t.c");
     ASSERT_EQ(r.status, 0) << r.err << r.out;
     EXPECT_FALSE(exists("t.ir"));

@@ -237,6 +237,25 @@ TEST_F(Link, SegmentsAreChosenAndPlacedByTheLinkFile) {
     EXPECT_EQ(p.byte(0x0300), 0x08);  // abs: its own address
 }
 
+TEST_F(Link, OverlapIsCheckedPerSpaceAndSymbolOnlySegmentsHoldNoBytes) {
+    assemble("a",
+             "\tdc.b\t1,2,3,4\nsx:\tsection\n\tdc.b\t5,6\nsy:\tsection\n\tdc.b\t7\n"
+             "\txdef\trom\nsz:\tsection\nrom:\tdc.b\t8\n");
+    LinkRun r = link("+seg .text -b0x100\n+seg sx -b0x100 -s other\n+seg sy -b0x101 -v\n+seg sz -b0x200 -c\na.o\n");
+    ASSERT_TRUE(r.ok) << r.errors;
+    EXPECT_EQ(r.program.symbol("rom"), 0x200u);
+    EXPECT_EQ(r.program.memory.count(0x200), 0u);
+    EXPECT_EQ(r.program.section("sz")->size, 1u);
+    // the whole program without bytes, the sections as they were
+    lomar::LinkOptions symbols;
+    symbols.symbols_only = true;
+    r = link("+seg .text -b0x100\n+seg sx -b0x100 -s other\n+seg sy -b0x101 -v\n+seg sz -b0x200\na.o\n", symbols);
+    ASSERT_TRUE(r.ok) << r.errors;
+    EXPECT_TRUE(r.program.memory.empty());
+    EXPECT_EQ(r.program.section(".text")->size, 4u);
+    EXPECT_EQ(r.program.symbol("rom"), 0x200u);
+}
+
 TEST_F(Link, DefinitionsOfSymbolsFromSegmentsAndOtherSymbols) {
     assemble("a", "\txdef\t_a\n\txref\tlo, hi, len, top, alias\n_a:\tdc.w\tlo, hi, len, top, alias\n");
     LinkRun r = link("+seg .text -b0x8000 -n code\n"
