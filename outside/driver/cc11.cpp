@@ -106,6 +106,7 @@ private:
 
     // Runs one pass; its status, or 1 after a message when it cannot run.
     int pass(const std::string& file, const char* program, std::vector<std::string> args) {
+        if (cc11::interrupted()) return 2;
         std::string path = beside(std::string(program) + cc11::EXE_SUFFIX);
         args.insert(args.begin(), path);
         if (opt_.verbose) std::printf("%s\n", cc11::command_text(args).c_str());

@@ -5,6 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "ccparse/toolkit/tests/tool_harness.h"
 #include "outside/tests/outside_fixture.h"
 
@@ -33,6 +39,7 @@ protected:
         for (const std::string& p : real) fs::copy_file(from / exe(p), fs::path("bin") / exe(p));
         vytest::set_env("FAKE_FAIL", nullptr);
         vytest::set_env("FAKE_CCGEN", nullptr);
+        vytest::set_env("FAKE_HANG", nullptr);
     }
     void TearDown() override {
         vytest::set_env("FAKE_FAIL", nullptr);
@@ -170,6 +177,36 @@ TEST_F(Driver, MistakesAreReportedBeforeAnyPassRuns) {
     EXPECT_EQ(r.err.substr(0, 28), "#error cc11 t.c:0 can't find") << r.err;
     EXPECT_FALSE(exists("t.ir"));
 }
+
+#ifndef _WIN32
+// A console interrupt reaches the pass; the driver removes what the source
+// left behind and ends with status 2.
+TEST_F(Driver, AnInterruptEndsTheRunWithStatus2) {
+    install({"ccparse", "ccgen", "ccasm"});
+    write("t.c", "int x;\n");
+    vytest::set_env("FAKE_HANG", "ccgen");
+    std::string driver = (fs::current_path() / "bin" / "cc11").string();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setpgid(0, 0);
+        execl(driver.c_str(), "cc11", "t.c", static_cast<char*>(nullptr));
+        _exit(99);
+    }
+    setpgid(child, child);
+    for (int i = 0; i < 500 && !exists("hanging"); ++i) usleep(10000);
+    ASSERT_TRUE(exists("hanging"));
+    EXPECT_TRUE(exists("t.ir"));
+    kill(-child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    vytest::set_env("FAKE_HANG", nullptr);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_FALSE(exists("t.ir"));
+    EXPECT_EQ(log(), "ccparse -o t.ir t.c\nccgen -no -o t.gs t.ir\n");
+}
+#endif
 
 // The passes that exist today with a code generator that writes a known
 // program: the object links with the start-up code and runs to its end.

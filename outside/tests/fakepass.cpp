@@ -3,12 +3,15 @@
 // own directory written as BIN), fails when FAKE_FAIL names it ("ccgen=2"),
 // and otherwise writes its -o file: ccgen the file named by FAKE_CCGEN
 // (else one comment line), ccopt a copy of its input, lomar a copy of its
-// link command file (also kept as linked.lkf), the others one line.
+// link command file (also kept as linked.lkf), the others one line;
+// FAKE_HANG names a pass that waits to be interrupted.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "outside/driver/spawn.h"
@@ -41,6 +44,13 @@ int main(int argc, char** argv) {
     }
     std::ofstream("passes.log", std::ios::app) << line << "\n";
 
+    // FAKE_HANG names a pass that announces itself in the file "hanging"
+    // and then waits to be interrupted (ten seconds at most).
+    if (const char* hang = std::getenv("FAKE_HANG"); hang && name == hang) {
+        std::ofstream("hanging") << name << "\n";
+        for (int i = 0; i < 1000; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return 0;
+    }
     if (const char* fail = std::getenv("FAKE_FAIL")) {
         std::string f = fail;
         size_t at = f.find(name + "=");

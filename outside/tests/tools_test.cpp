@@ -31,6 +31,14 @@ TEST_F(Tools, LomarWritesTheProgramAndTheMap) {
     EXPECT_NE(map.find("Segments:\n  .text           8000-8004  5       .text\n"), std::string::npos) << map;
     EXPECT_NE(map.find("  8004  _f                       b.o\n"), std::string::npos) << map;
 
+    // the object dump reads the program: one section, no relocations
+    ToolRun dump = run_tool("objdump11", "ok.h11");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    EXPECT_NE(dump.out.find("section 1 .text attr 0x92 (hilo,abs,code) size 5 start 0x8000 data @0x44 reloc @0x49 (0 bytes)\n"
+                            "  0000: bd 80 04 39 39\n"),
+              std::string::npos)
+        << dump.out;
+
     r = run_tool("lomar", "-v -bs14 -o other.x ok.lkf");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "reading a.o\nreading b.o\n");
