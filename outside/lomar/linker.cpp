@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <map>
 
 #include "outside/lomar/absfile.h"
@@ -18,7 +17,13 @@ namespace lomar {
 namespace {
 
 constexpr uint64_t ADDRESS_SPACE = 0x10000;
-constexpr uint64_t MAX_DEBUG_SIZE = 0x7FFFFFFF;
+#ifdef _WIN32
+constexpr char SEPARATOR = '\\';
+#else
+constexpr char SEPARATOR = '/';
+#endif
+// Debug information of a program beyond this is refused, not allocated.
+constexpr uint64_t MAX_DEBUG_SIZE = 64u << 20;
 
 std::string hex4(uint64_t v) {
     char buf[24];
@@ -101,7 +106,7 @@ private:
             for (const std::string& dir : options_.library_dirs)
                 for (size_t i = 0, n = tries.size(); i < n; ++i) {
                     std::string d = dir;
-                    if (!d.empty() && d.back() != '/' && d.back() != '\\') d += std::filesystem::path::preferred_separator;
+                    if (!d.empty() && d.back() != '/' && d.back() != '\\') d += SEPARATOR;
                     tries.push_back(d + tries[i]);
                 }
         for (const std::string& t : tries)

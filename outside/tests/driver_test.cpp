@@ -27,7 +27,7 @@ std::string exe(const std::string& name) {
 #endif
 }
 
-class Driver : public OutsideTest {
+class CompileDriver : public OutsideTest {
 protected:
     // A directory "bin" with the driver, its files, and the passes named.
     void install(const std::vector<std::string>& fakes, const std::vector<std::string>& real = {}) {
@@ -58,7 +58,7 @@ protected:
     static std::string log() { return lf_lines(read("passes.log")); }
 };
 
-TEST_F(Driver, ACSourceGoesThroughThePassesWithTheirOptions) {
+TEST_F(CompileDriver, ACSourceGoesThroughThePassesWithTheirOptions) {
     install({"ccparse", "ccgen", "ccasm"});
     write("t.c", "int x;\n");
     ToolRun r = cc11("-dX=1 -i inc -x +p-ck +g -v +a-l t.c");
@@ -80,7 +80,7 @@ TEST_F(Driver, ACSourceGoesThroughThePassesWithTheirOptions) {
     EXPECT_TRUE(exists("out/x.gs"));
 }
 
-TEST_F(Driver, TheOptimiserRunsWhenItIsThereAndNotRefused) {
+TEST_F(CompileDriver, TheOptimiserRunsWhenItIsThereAndNotRefused) {
     install({"ccparse", "ccgen", "ccopt", "ccasm"});
     write("t.c", "int x;\n");
     ToolRun r = cc11("+o-c t.c");
@@ -96,7 +96,7 @@ TEST_F(Driver, TheOptimiserRunsWhenItIsThereAndNotRefused) {
     EXPECT_EQ(log(), "ccparse -o t.ir t.c\nccgen -no -o t.gs t.ir\nccasm -iBIN -o t.o t.gs\n");
 }
 
-TEST_F(Driver, TheFirstFailingPassEndsTheRunWithItsStatus) {
+TEST_F(CompileDriver, TheFirstFailingPassEndsTheRunWithItsStatus) {
     install({"ccparse", "ccgen", "ccopt", "ccasm"});
     write("t.c", "int x;\n");
     struct {
@@ -121,7 +121,7 @@ TEST_F(Driver, TheFirstFailingPassEndsTheRunWithItsStatus) {
     EXPECT_TRUE(exists("t.ir"));
 }
 
-TEST_F(Driver, AssemblySourcesAreOnlyAssembled) {
+TEST_F(CompileDriver, AssemblySourcesAreOnlyAssembled) {
     install({"ccasm"});
     write("u.s", "\tnop\n");
     ToolRun r = cc11("-x +a-pl u.s");
@@ -129,7 +129,7 @@ TEST_F(Driver, AssemblySourcesAreOnlyAssembled) {
     EXPECT_EQ(log(), "ccasm -pl -iBIN -x -o u.o u.s\n");
 }
 
-TEST_F(Driver, LinkingAddsTheStartupCodeAndRemovesItsFiles) {
+TEST_F(CompileDriver, LinkingAddsTheStartupCodeAndRemovesItsFiles) {
     install({"ccparse", "ccgen", "ccasm", "lomar"});
     write("t.c", "int x;\n");
     write("u.s", "\tnop\n");
@@ -153,7 +153,7 @@ TEST_F(Driver, LinkingAddsTheStartupCodeAndRemovesItsFiles) {
     EXPECT_TRUE(exists("u.h11"));
 }
 
-TEST_F(Driver, MistakesAreReportedBeforeAnyPassRuns) {
+TEST_F(CompileDriver, MistakesAreReportedBeforeAnyPassRuns) {
     install({"ccparse", "ccasm"});
     write("t.c", "int x;\n");
     write("u.s", "\tnop\n");
@@ -181,7 +181,7 @@ TEST_F(Driver, MistakesAreReportedBeforeAnyPassRuns) {
 #ifndef _WIN32
 // A console interrupt reaches the pass; the driver removes what the source
 // left behind and ends with status 2.
-TEST_F(Driver, AnInterruptEndsTheRunWithStatus2) {
+TEST_F(CompileDriver, AnInterruptEndsTheRunWithStatus2) {
     install({"ccparse", "ccgen", "ccasm"});
     write("t.c", "int x;\n");
     vytest::set_env("FAKE_HANG", "ccgen");
@@ -210,7 +210,7 @@ TEST_F(Driver, AnInterruptEndsTheRunWithStatus2) {
 
 // The passes that exist today with a code generator that writes a known
 // program: the object links with the start-up code and runs to its end.
-TEST_F(Driver, RealPassesBuildAProgramThatRunsToItsEnd) {
+TEST_F(CompileDriver, RealPassesBuildAProgramThatRunsToItsEnd) {
     install({"ccgen"}, {"ccparse", "ccasm", "lomar"});
     write("t.c", "int x;\n");
     write("gen.s",
