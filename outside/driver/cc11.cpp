@@ -112,8 +112,8 @@ private:
         if (opt_.verbose) std::printf("%s\n", cc11::command_text(args).c_str());
         std::fflush(stdout);
         std::fflush(stderr);
-        int status = cc11::run_program(path, args);
-        if (status < 0) return fail(file, std::string("can't run ") + path);
+        int status = 0;
+        if (!cc11::run_program(path, args, status)) return fail(file, std::string("can't run ") + path);
         if (cc11::interrupted()) return 2;
         return status;
     }

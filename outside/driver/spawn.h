@@ -14,10 +14,11 @@ extern const char* const EXE_SUFFIX;
 std::string program_directory(const char* argv0);
 
 // Runs `path` with `args` (args[0] is the program's name) with the standard
-// streams of this program, and returns its exit status; -1 when it could
-// not be started. A console interrupt while it runs reaches the pass and is
-// remembered here.
-int run_program(const std::string& path, const std::vector<std::string>& args);
+// streams of this program and stores its exit status (a pass that a signal
+// ended counts as status 1, or 2 for the console interrupt); false when it
+// could not be started. A console interrupt while it runs reaches the pass
+// and is remembered here.
+bool run_program(const std::string& path, const std::vector<std::string>& args, int& status);
 
 // True once a console interrupt came.
 bool interrupted();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <climits>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,26 +26,47 @@ std::string program_directory(const char* argv0) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-int run_program(const std::string& path, const std::vector<std::string>& args) {
+bool run_program(const std::string& path, const std::vector<std::string>& args, int& status) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    int started[2];
+    if (pipe(started) != 0) return false;
     pid_t pid = fork();
-    if (pid < 0) return -1;
+    if (pid < 0) {
+        close(started[0]);
+        close(started[1]);
+        return false;
+    }
     if (pid == 0) {
+        // the pipe closes on a successful exec; a failed one writes a byte
+        close(started[0]);
+        fcntl(started[1], F_SETFD, FD_CLOEXEC);
         std::signal(SIGINT, SIG_DFL);
         execv(path.c_str(), argv.data());
+        char failed = 1;
+        if (write(started[1], &failed, 1) < 0) _exit(127);
         _exit(127);
     }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status) == 127 ? -1 : WEXITSTATUS(status);
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) {
-        interrupt_seen = 1;
-        return 2;
+    close(started[1]);
+    char byte;
+    ssize_t n;
+    while ((n = read(started[0], &byte, 1)) < 0 && errno == EINTR) {
     }
-    return 1;
+    close(started[0]);
+    int raw = 0;
+    while (waitpid(pid, &raw, 0) < 0)
+        if (errno != EINTR) return false;
+    if (n > 0) return false;
+    if (WIFEXITED(raw)) {
+        status = WEXITSTATUS(raw);
+    } else if (WIFSIGNALED(raw) && WTERMSIG(raw) == SIGINT) {
+        interrupt_seen = 1;
+        status = 2;
+    } else {
+        status = 1;
+    }
+    return true;
 }
 
 bool interrupted() { return interrupt_seen != 0; }

@@ -57,18 +57,20 @@ std::string command_text(const std::vector<std::string>& args) {
     return text;
 }
 
-int run_program(const std::string& path, const std::vector<std::string>& args) {
+bool run_program(const std::string& path, const std::vector<std::string>& args, int& status) {
     std::string line = command_text(args);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return false;
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+    // an exception code (a pass that crashed) is a failure like any other
+    status = code > 255 ? 1 : static_cast<int>(code);
+    return true;
 }
 
 bool interrupted() { return interrupt_seen != 0; }

@@ -176,6 +176,12 @@ TEST_F(CompileDriver, MistakesAreReportedBeforeAnyPassRuns) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.substr(0, 28), "#error cc11 t.c:0 can't find") << r.err;
     EXPECT_FALSE(exists("t.ir"));
+    // a pass that is no program
+    fs::remove(fs::path("bin") / exe("ccasm"));
+    write((fs::path("bin") / exe("ccasm")).string(), "not a program\n");
+    r = cc11("u.s");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.substr(0, 27), "#error cc11 u.s:0 can't run") << r.err;
 }
 
 #ifndef _WIN32
