@@ -233,11 +233,11 @@ int main(int argc, char** argv) {
         {"o*    output file name", &output},
         {"v     show the commands", &verbose},
         {"x     output debug info", &debug},
-        {"+p*>  option for ccparse", &parse},
-        {"+g*>  option for ccgen", &gen},
-        {"+o*>  option for ccopt", &opt},
-        {"+a*>  option for ccasm", &assemble},
-        {"+l*>  option for lomar", &link},
+        {"+p*>   option for ccparse", &parse},
+        {"+g*>   option for ccgen", &gen},
+        {"+o*>   option for ccopt", &opt},
+        {"+a*>   option for ccasm", &assemble},
+        {"+l*>   option for lomar", &link},
     };
     vy::parse_command_line(argc, argv, TITLE, "files", options);
     cc11::catch_interrupt();
