@@ -20,8 +20,8 @@ void put_text(std::vector<uint8_t>& out, const std::string& text) {
 
 }  // namespace
 
-std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, const std::vector<OutSymbol>& symbols,
-                                   const std::vector<OutDebug>& debug) {
+std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, const std::vector<objfile::Symbol>& symbols,
+                                   const std::vector<objfile::DebugRecord>& debug) {
     std::vector<uint8_t> out(HEADER_SIZE + SECTION_RECORD_SIZE * sections.size(), 0);
     out[0] = 0xCC;
     out[1] = 1;
@@ -44,7 +44,7 @@ std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, cons
         set32(out, rec + 36, s.address);
     }
     size_t start = out.size();
-    for (const OutSymbol& s : symbols) {
+    for (const objfile::Symbol& s : symbols) {
         put32(out, s.value);
         out.push_back(s.flags);
         out.push_back(s.section);
@@ -54,7 +54,7 @@ std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, cons
     set32(out, 8, static_cast<uint32_t>(start));
     set32(out, 12, static_cast<uint32_t>(out.size() - start));
     start = out.size();
-    for (const OutDebug& d : debug) {
+    for (const objfile::DebugRecord& d : debug) {
         put32(out, d.value);
         out.push_back(d.kind);
         out.push_back(d.section);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ccasm/tools/objfile.h"
+
 namespace lomar {
 
 struct OutSection {
@@ -15,21 +17,8 @@ struct OutSection {
     const std::vector<uint8_t>* data = nullptr;  // null: no bytes in the file
 };
 
-struct OutSymbol {
-    uint32_t value = 0;
-    uint8_t flags = 0;
-    uint8_t section = 0;
-    std::string name;
-};
-
-struct OutDebug {
-    uint32_t value = 0;
-    uint8_t kind = 0;
-    uint8_t section = 0;
-    std::string text;
-};
-
-std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, const std::vector<OutSymbol>& symbols,
-                                   const std::vector<OutDebug>& debug);
+// Symbols and debug records as the object reader gives them.
+std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, const std::vector<objfile::Symbol>& symbols,
+                                   const std::vector<objfile::DebugRecord>& debug);
 
 }  // namespace lomar

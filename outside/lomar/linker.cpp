@@ -737,8 +737,8 @@ private:
             if (section == 0) return value;
             return value - u.obj.sections[section - 1u].start + u.address[section - 1u];
         };
-        std::vector<OutSymbol> symbols;
-        std::vector<OutDebug> debug;
+        std::vector<objfile::Symbol> symbols;
+        std::vector<objfile::DebugRecord> debug;
         for (size_t ui : state_.order) {
             const Unit& u = state_.units[ui];
             for (const objfile::Symbol& s : u.obj.symbols) {
