@@ -9,6 +9,9 @@
 
 #include "ccasm/asm.h"
 #include "ccasm/tools/objfile.h"
+#include "debugger/target/decoder.h"
+#include "debugger/target/registers.h"
+#include "outside/lomar/linker.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
@@ -115,6 +118,44 @@ TEST_F(ObjectLoadTest, AnAbsoluteProgramFromTheAssemblerLoadsWithItsSymbolsAndLi
     EXPECT_EQ(sectiongroups->last, 0x0101u);
     EXPECT_STREQ(sectiongroups->next->name, ".text");
     EXPECT_EQ(sectiongroups->next->next, nullptr);
+}
+
+TEST_F(ObjectLoadTest, AProgramLinkedFromTwoFilesLoadsWithTheLinesOfBoth) {
+    std::string main = tempfile("main.s",
+                                "\txdef\t_main\n\txref\t_twice\n\tswitch\t.text\n"
+                                "_main:\tldd\t#21\n\tjsr\t_twice\n\tstd\t_result\n\trts\n"
+                                "\tswitch\t.bss\n_result:\tds.w\t1\n\txdef\t_result\n");
+    std::string util = tempfile("util.s", "\txdef\t_twice\n\tswitch\t.text\n_twice:\tlsld\n\trts\n");
+    std::string mainobj = assemble(main, {"-x"}), utilobj = assemble(util, {"-x"});
+    lomar::Diagnostics diag("lomar");
+    lomar::LinkScript script;
+    ASSERT_TRUE(lomar::parse_link_script(
+        "t.lkf", "+seg .text -b0x8000\n+seg .bss -b0x2000\n" + mainobj + "\n" + utilobj + "\n", script, diag));
+    lomar::LinkResult linked = lomar::link(script, lomar::LinkOptions(), diag);
+    ASSERT_EQ(diag.text(), "");
+    dbload(tempfile("prog.h11", linked.program).c_str(), "main");
+    ASSERT_EQ(console.errors, "");
+    EXPECT_EQ(console.out, "    T: 0x8000 (12)  D: 0x0 (0)\nentry point at main (0x8000 )\n");
+    EXPECT_EQ(rensym("_twice")->value, 0x800Au);
+    EXPECT_EQ(rensym("_result")->value, 0x2000u);
+    EXPECT_EQ(rensym(".bsize")->value, 2u);
+    struct Line {
+        const std::string& file;
+        uint16_t address, line;
+    };
+    for (Line l : {Line{main, 0x8000, 4}, Line{main, 0x8003, 5}, Line{main, 0x8006, 6}, Line{main, 0x8009, 7},
+                   Line{util, 0x800A, 3}, Line{util, 0x800B, 4}}) {
+        DebugEntry* e = debuglist;
+        while (e && !(e->kind == DBG_LINE && e->addr == l.address)) e = e->next;
+        ASSERT_NE(e, nullptr) << l.address;
+        EXPECT_EQ(e->text(), l.file);
+        EXPECT_EQ(e->line, l.line);
+        ASSERT_NE(findfile(l.file.c_str()), nullptr);
+    }
+    // And it runs: main doubles 21 into _result.
+    regs.sp = 0x7FFF;
+    for (int i = 0; i < 5; ++i) ASSERT_NE(decinstr(getpc(), DEC_EXEC, nullptr), NOINSTR);
+    EXPECT_EQ(rdword(0x2000), 42);
 }
 
 TEST_F(ObjectLoadTest, AProgramWithoutDebugRecordsLoadsWithoutSourceInformation) {
