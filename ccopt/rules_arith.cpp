@@ -286,7 +286,7 @@ bool rule_B0(Opt& o, LineNode*& line) {
 }
 
 bool rule_B3(Opt& o, LineNode*& line) {
-    if (!rulestart(o, "B3")) return false;
+    if (!rulestart(o, "B3") || !is(line, rows.andb)) return false;
     LineNode* self = line;
     std::int32_t k;
     if (!immvalue(self->text, k)) return false;
@@ -412,7 +412,7 @@ bool rule_C4(Opt& o, LineNode*& line) {
 }
 
 bool rule_C5(Opt& o, LineNode*& line) {
-    if (!rulestart(o, "C5") || !late(o)) return false;
+    if (!rulestart(o, "C5") || !(is(line, rows.cmpa) || is(line, rows.cmpb)) || !late(o)) return false;
     LineNode* self = line;
     std::int32_t v;
     if (!immvalue(self->text, v)) return false;

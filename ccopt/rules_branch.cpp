@@ -133,7 +133,9 @@ bool rule_M2(Opt& o, LineNode* label) {
         if (!isbranch(r)) return false;
     // F: registers not yet read or changed after L; E: what changed; U: what was read.
     std::uint16_t f = R_A | R_B | R_Y, e = 0, u = 0;
+    std::size_t steps = 0;
     for (LineNode* x = label; (x = nextinsn(o, x, 1));) {
+        if (++steps > o.lines) return false;
         if (x->effects & 0xc020) return false;
         if (iscall(x) || (x->effects & R_SP)) return false;
         LineNode* n2 = nextinsn_text(x);

@@ -325,7 +325,7 @@ bool rule_L2(Opt& o, LineNode*& line) {
 // L3 routes a word through Y where that lets a load go: the ldd, or a
 // later ldy of the same word.
 bool rule_L3(Opt& o, LineNode*& line) {
-    if (!rulestart(o, "L3")) return false;
+    if (!rulestart(o, "L3") || !is(line, rows.ldd)) return false;
     LineNode* self = line;
     const std::string op = self->text;
     if (op.empty() || (self->uses & R_Y)) return false;
@@ -427,7 +427,7 @@ bool rule_L6(Opt& o, LineNode*& line) {
 }
 
 bool rule_L7(Opt& o, LineNode*& line) {
-    if (!rulestart(o, "L7") || !late(o)) return false;
+    if (!rulestart(o, "L7") || !is(line, rows.ldd) || !late(o)) return false;
     LineNode* self = line;
     const std::string op = self->text;
     std::int32_t v = 0;
@@ -728,6 +728,7 @@ bool rule_X0(Opt& o, LineNode*& line) {
             nextinsn_text(before) == self && deadafter(o, self, flagsof(before)) &&
             deadafter(o, second, flagsof(before))) {
             bool memory_ok = !before->text.empty();
+            clrmarks(o, 1);
             for (LineNode* x = self; (x = nextinsn(o, x, 1)) && x != second;)
                 if ((before->text[0] != '#' && clobbers(x, before->text, 2)) || (x->effects & addrregs(before)))
                     memory_ok = false;
@@ -768,8 +769,9 @@ bool rule_P0(Opt& o, LineNode*& line) {
             }
             return false;
         }
-        if ((x->effects & reg) || touches_sp(x) || iscond(x) || iscall(x)) return false;
+        if ((x->effects & reg) || touches_sp(x) || iscond(x) || iscall(x)) break;
     }
+    clrmarks(o, 1);
     LineNode* p = previnsn(o, self, false);
     if (p && is(p, pull) && touchable(p) && nextinsn_text(p) == self && deadafter(o, self, reg)) {
         destroy(o, p);
