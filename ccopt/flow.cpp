@@ -6,8 +6,15 @@
 #include <unordered_map>
 
 #include "ccopt/opt.h"
+#include "ccopt/rules.h"
 
 namespace ccopt {
+
+// The walks of one rule call, and one dead-register walk, look at no more
+// than so many lines, so that a pass stays linear in the size of the
+// function; past that the answer is the cautious one.
+const long WALK_STEPS = 4000;
+const int ISDEAD_STEPS = 2000;
 
 // --------------------------------------------------------------- helpers
 
@@ -220,6 +227,7 @@ static bool sole_entry(LineNode* label, LineNode* jump) {
 LineNode* nextinsn(Opt& o, LineNode* line, int mode) {
     LineNode* x = line;
     for (;;) {
+        if (--o.walk_budget < 0) return nullptr;  // the walks of one rule call are bounded
         if (!(mode & 0x4000) && x->is_insn()) {
             if (x->effects & E_END) return nullptr;
             if ((x->effects & E_BRANCH) && !(x->uses & F_COND)) {
@@ -286,7 +294,7 @@ LineNode* poplabel(Opt& o, int reset) {
 LineNode* previnsn(Opt& o, LineNode* line, bool follow) {
     LineNode* x = line;
     for (;;) {
-        if (--o.walk_budget < 0) return nullptr;  // a walk round a loop that never ends
+        if (--o.walk_budget < 0) return nullptr;  // bounded; also a walk round a loop that never ends
         x = x->prev;
         if (!x) return nullptr;
         if (x->is_insn()) {
@@ -345,7 +353,12 @@ bool isdead(Opt& o, LineNode* line, std::uint16_t mask) {
     bool dead = true;
     bool done = advance(line);
     bool target_walked = false;
-    for (;;) {
+    // A walk this long answers "live": the rules then leave the code alone.
+    for (int steps = 0;; ++steps) {
+        if (steps > ISDEAD_STEPS) {
+            dead = false;
+            break;
+        }
         if (!done && s == 0) done = true;
         if (done) {
             if (forks.empty()) break;
@@ -421,6 +434,7 @@ void usehints(Opt& o) {
             continue;
         }
         std::uint16_t m = l->effects;
+        o.walk_budget = WALK_STEPS;
         for (LineNode* x = l; (x = nextinsn(o, x, 1 | 0x0100));) {
             if ((x->effects & R_SP) && (x->uses & R_D)) {
                 if ((m & R_D) && (x->effects & E_END)) {
@@ -499,10 +513,11 @@ void newcall(Opt& o) {
     if (o.pending_marks & 1) clrmarks(o, 1);
     o.pending_used = 0;
     o.single_mark = false;
-    o.walk_budget = 32 * static_cast<long>(o.lines) + 64;
+    o.walk_budget = WALK_STEPS;
 }
 
 void optchunk(Opt& o) {
+    set_equates(&o.equates);
     linkrefs(o);
     usehints(o);
     o.phase = 0;
@@ -564,6 +579,7 @@ void optchunk(Opt& o) {
     }
     if (o.ytox && !o.ytox_off) ytox(o);
     o.rule = "";
+    set_equates(nullptr);
 }
 
 }  // namespace ccopt

@@ -242,8 +242,9 @@ void prescan_line(Opt& o, std::string_view line, bool& in_dp, std::vector<std::s
         if (colon != std::string_view::npos && starts(line.substr(colon), ":\tequ\t")) {
             std::string number(line.substr(colon + 6));
             std::int32_t value = 0;
-            vy::getnum(number.c_str(), &value, 10);
+            const char* end = vy::getnum(number.c_str(), &value, 10);
             if (static_cast<std::uint32_t>(value) < 256) add_direct(o, line.substr(0, colon));
+            if (end != number.c_str()) o.equates[std::string(line.substr(0, colon))] = value;
         }
     } else if (starts(line, ".") && in_dp) {
         std::size_t colon = line.rfind(':');

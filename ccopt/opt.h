@@ -155,6 +155,7 @@ struct Opt {
     // The whole run.
     std::vector<std::string> direct_page;  // names of direct-page symbols
     std::unordered_map<std::string, bool> direct_set;
+    std::unordered_map<std::string, std::int32_t> equates;  // "_name: equ n" of the input
     long destructions = 0;
     long modifications = 0;
     int banner = 2;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "ccopt/opt.h"
 
@@ -49,6 +50,7 @@ std::string_view bitmask(std::string_view operand);
 // Bytes that an instruction reads or writes at its operand.
 int opsize(const LineNode* l);
 bool mayalias(std::string_view a, int asize, std::string_view b, int bsize);
+void set_equates(const std::unordered_map<std::string, std::int32_t>* equates);
 // True when the instruction may change the `size` bytes at `operand`.
 bool clobbers(const LineNode* l, std::string_view operand, int size);
 

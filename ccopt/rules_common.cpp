@@ -83,11 +83,33 @@ int opsize(const LineNode* l) {
     return 1;
 }
 
+// The equates of the input, for operands at fixed addresses.
+static const std::unordered_map<std::string, std::int32_t>* equates = nullptr;
+void set_equates(const std::unordered_map<std::string, std::int32_t>* e) { equates = e; }
+
 bool mayalias(std::string_view a, int asize, std::string_view b, int bsize) {
     MemRef ma = memref(a), mb = memref(b);
     if (!ma.memory || !mb.memory) return false;
     if (!ma.known || !mb.known) return true;
     if (ma.index != mb.index) return true;
+    if (!ma.index && equates) {
+        // Symbols at fixed addresses compare by address.
+        auto fixed = [](MemRef& m) {
+            if (m.symbol.empty()) return true;
+            auto it = equates->find(m.symbol);
+            if (it == equates->end()) return false;
+            m.offset += it->second;
+            m.symbol.clear();
+            return true;
+        };
+        MemRef fa = ma, fb = mb;
+        bool ka = fixed(fa), kb = fixed(fb);
+        if (ka && kb) {
+            std::int64_t a0 = fa.offset, b0 = fb.offset;
+            return a0 < b0 + bsize && b0 < a0 + asize;
+        }
+        if (ka != kb && !(ka ? ma : mb).symbol.empty()) return true;  // a fixed address may be anything's
+    }
     if (ma.symbol != mb.symbol) {
         // Two objects: distinct names are distinct objects; a bare address
         // or a frame symbol may be anything.
