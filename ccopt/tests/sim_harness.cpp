@@ -73,6 +73,10 @@ struct State {
 
 // Runs the code from a state; false when it does not come back.
 bool run(const Assembled& code, State& s, long& cycles) {
+    // Fresh memory each run: what one run leaves beyond the compared area
+    // must not reach the next.
+    vy::memclose();
+    vy::meminit();
     for (unsigned i = 0; i < 0x200; ++i) vy::wrbyte(static_cast<uint16_t>(i), s.mem[i]);
     for (std::size_t i = 0; i < code.bytes.size(); ++i)
         vy::wrbyte(static_cast<uint16_t>(code.start + i), static_cast<unsigned char>(code.bytes[i]));
