@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <string>
 
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/load_driver.h"
@@ -50,7 +52,9 @@ void TargetTest::poke(uint16_t address, std::initializer_list<uint8_t> bytes) {
 }
 
 std::string TargetTest::temppath(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() / "vyr-target-tests";
+    // One folder per process, so that test runs side by side never share a file.
+    static const auto dir = std::filesystem::temp_directory_path() /
+        ("vyr-target-tests-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return (dir / (std::string(info->test_suite_name()) + "." + info->name() + "." + name)).string();
