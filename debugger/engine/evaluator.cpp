@@ -60,8 +60,8 @@ struct Val {
     uint16_t address = 0;
     uint32_t type = T_INT;
     uint16_t aux = 0;
-    const TypeDesc* detail = nullptr;
-    std::shared_ptr<TypeDesc> own;   // holds the detail when this value made it
+    const TypeDetail* detail = nullptr;
+    std::shared_ptr<TypeDetail> own;   // holds the detail when this value made it
     int32_t i = 0;
     double d = 0;
     uint32_t count = 0;
@@ -69,7 +69,7 @@ struct Val {
     bool known = true;               // the value was computed, not left unread
     std::string symbol;              // a debugger variable's symbol
 
-    void setdetail(TypeDesc* nd) {
+    void setdetail(TypeDetail* nd) {
         own.reset(nd);
         detail = nd;
     }
@@ -402,15 +402,15 @@ void dropone(Val& v) {
 }
 
 uint32_t elementsize(const Val& v) {
-    std::unique_ptr<TypeDesc> d(dropdetail(v.type, v.detail));
-    return typesize(dropderiv(v.type), d.get());
+    std::unique_ptr<TypeDetail> d(dropdetail(v.type, v.detail));
+    return sizeoftype(dropderiv(v.type), d.get());
 }
 
 // An array as a pointer to its first element.
 void decay(Val& v) {
     if (topderiv(v.type) != DERIV_ARRAY) return;
     if (v.detail) {
-        std::unique_ptr<TypeDesc> element(dropdetail(v.type, v.detail));
+        std::unique_ptr<TypeDetail> element(dropdetail(v.type, v.detail));
         v.setdetail(pointerdetail(dropderiv(v.type), element.get(), 0));
     }
     v.type = (v.type & ~0xC0000000u) | 0x40000000u;
@@ -579,7 +579,7 @@ const TypeWords typewords[] = {
 // A type name as a cast or sizeof writes it.
 struct TypeName {
     uint32_t type = 0;
-    const TypeDesc* detail = nullptr;
+    std::shared_ptr<TypeDetail> detail;   // a copy of the typedef's or tag's
     int stars = 0;
     bool named = false;   // a structure, union, enumeration or typedef
 };
@@ -604,12 +604,16 @@ bool readtypename(TypeName& tn) {
             while (identch(*e)) ++e;
             std::string tag(q, e);
             uint8_t kind = bit == KW_STRUCT ? T_STRUCT : bit == KW_UNION ? T_UNION : T_ENUM;
-            if (tag.empty() || !names().tag(kind, tag.c_str(), tn.type, tn.detail)) return false;
+            TypeDetail detail;
+            if (tag.empty() || !names().tag(kind, tag.c_str(), tn.type, detail)) return false;
+            tn.detail = std::make_shared<TypeDetail>(detail);
             tn.named = true;
             q = e;
         } else if (!bit) {
             if (mask & ~(KW_CONST | KW_VOLATILE)) return false;
-            if (!names().typedefname(word.c_str(), tn.type, tn.detail)) return false;
+            TypeDetail detail;
+            if (!names().typedefname(word.c_str(), tn.type, detail)) return false;
+            tn.detail = std::make_shared<TypeDetail>(detail);
             tn.named = true;
             bit = KW_TYPEDEF;
         }
@@ -639,21 +643,14 @@ bool readtypename(TypeName& tn) {
 // The type with the type name's pointers added outside.
 void starred(const TypeName& tn, Val& v) {
     uint32_t type = tn.type;
-    const TypeDesc* detail = tn.detail;
-    std::shared_ptr<TypeDesc> own;
+    std::shared_ptr<TypeDetail> detail = tn.detail;
     for (int k = 0; k < tn.stars; ++k) {
-        own.reset(pointerdetail(type, detail, 0));
-        detail = own.get();
+        detail.reset(pointerdetail(type, detail.get(), 0));
         type = addderiv(type, DERIV_POINTER);
     }
     v.type = type;
-    if (own) {
-        v.own = own;
-        v.detail = own.get();
-    } else {
-        v.own.reset();
-        v.detail = detail;
-    }
+    v.own = detail;
+    v.detail = detail.get();
 }
 
 Val cast(const TypeName& tn, Val v) {
@@ -705,7 +702,7 @@ Val sizeofexpr() {
     if (readtypename(tn)) {
         Val t;
         starred(tn, t);
-        return intval(static_cast<int32_t>(typesize(t.type, t.detail)));
+        return intval(static_cast<int32_t>(sizeoftype(t.type, t.detail)));
     }
     bool evaluate = P.evaluate, noeffects = P.noeffects;
     P.evaluate = false;
@@ -714,7 +711,7 @@ Val sizeofexpr() {
     P.evaluate = evaluate;
     P.noeffects = noeffects;
     expect(TK_RP);
-    return intval(static_cast<int32_t>(typesize(v.type, v.detail)));
+    return intval(static_cast<int32_t>(sizeoftype(v.type, v.detail)));
 }
 
 // ---------------------------------------------------------------------------
@@ -1012,19 +1009,16 @@ void member(Val& v) {
         seterror(MSG_ILLEGALTYPE);
         return;
     }
-    const MemberDesc* m = nullptr;
-    if (v.detail && v.detail->members)
-        for (const MemberDesc& c : v.detail->members->members)
-            if (c.name == name) m = &c;
+    const LocalRec* m = findmember(v.detail, name.c_str());
     if (!m) {
         seterror(MSG_UNKNOWNFIELD);
         return;
     }
-    v.address = static_cast<uint16_t>(v.address + m->offset);
+    v.address = static_cast<uint16_t>(v.address + m->value);
     v.type = m->type;
     v.own.reset();
     v.detail = m->detail;
-    v.aux = m->aux;
+    v.aux = m->offset5;
     v.storage = ST_MEMORY;
     v.count = 0;
     v.symbol.clear();
@@ -1172,13 +1166,13 @@ ResultRecord* xexpr(const char** position, int* error, int evaluate) {
     r->storage = v.storage;
     if (isfloating(v.type)) r->value.real = v.d;
     else r->value.integer = v.i;
-    if (v.own) {
-        r->detail = new TypeDesc(*v.own);
+    if (v.own && v.detail == v.own.get()) {
+        r->detail = new TypeDetail(*v.own);
         r->owned = 1;
     } else {
         r->detail = v.detail;
     }
-    r->size = v.storage != ST_VALUE ? typesize(v.type, v.detail) : 0;
+    r->size = v.storage != ST_VALUE ? sizeoftype(v.type, v.detail) : 0;
 
     // The text as written: blanks before it and blanks and control bytes
     // after it left out, and one leading ':'.

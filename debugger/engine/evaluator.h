@@ -36,7 +36,7 @@ struct ResultRecord {
     uint32_t type;              // TypeCode
     uint16_t aux;
     uint8_t reserved2[2];
-    const TypeDesc* detail;     // owned when `owned` is set
+    const TypeDetail* detail;     // owned when `owned` is set
     uint8_t reserved3[12];
     union {
         int32_t integer;        // an integer value (its low word)

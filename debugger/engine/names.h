@@ -1,54 +1,26 @@
 // The loaded program's names as the expression evaluator sees them: C
-// functions and variables, typedefs, structure tags, and the values of the
-// storage classes that only the debug tables know. The evaluator asks these
-// questions through ProgramNames and nothing else, so that the debug tables,
-// the call frames and the typed access of the target model answer them when a
-// program has debug information, and the default answers ("no such name";
-// values in target memory) serve an absolute program without it.
+// functions and variables, typedefs and structure tags, and the values of
+// the storage classes that the debug tables describe. The evaluator asks
+// these questions through ProgramNames and nothing else. The answers given
+// here come from the debug tables of the target model: functions, the
+// variables of fixed storage (file-level, static, external, absolute), and
+// the types; variables that live in a call frame or a register come with
+// the frames, through a ProgramNames that knows them.
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "debugger/target/debug_tables.h"
 
 namespace vy {
-
-struct TypeDesc;
-
-// A member of a structure or union; for an enumeration, an enumerator whose
-// value is in `offset`.
-struct MemberDesc {
-    std::string name;
-    uint32_t offset;
-    uint32_t type;            // TypeCode
-    const TypeDesc* detail;   // null when the type needs none
-    uint16_t aux;             // auxiliary word of the member record
-};
-
-// The members of one structure, union or enumeration type, shared by every
-// value of that type.
-struct MemberTable {
-    std::string tag;
-    uint32_t size;            // of a structure or union, in target bytes
-    std::vector<MemberDesc> members;
-};
-
-// What completes a TypeCode: the bit-field word when the base type is a
-// bit-field (types 1, 11, 18, 25, 34: width in bits 0-7, shift in bits
-// 8-12), then one word per pointer or array derivation from the outermost
-// (a pointer's width in bits 0x3000, an array's element count), and the
-// member table of a structure, union or enumeration.
-struct TypeDesc {
-    std::vector<uint32_t> words;
-    const MemberTable* members = nullptr;
-};
 
 // A C variable found by name.
 struct VarRef {
     uint16_t address;
-    uint32_t type;
-    const TypeDesc* detail;
-    uint16_t aux;
-    uint8_t storage;          // its storage class
+    uint32_t type;               // TypeCode
+    const TypeDetail* detail;    // the record's, null when it needs none
+    uint16_t aux;                // auxiliary word of the record
+    uint8_t storage;             // its storage class
 };
 
 struct ResultRecord;
@@ -57,27 +29,27 @@ class ProgramNames {
 public:
     virtual ~ProgramNames() = default;
 
-    // The start address and TypeCode of the function of that name.
-    virtual bool function(const char* name, uint16_t& start, uint32_t& type) { return false; }
+    // The start address and the TypeCode of the function of that name (its
+    // return type with the function derivation outside).
+    virtual bool function(const char* name, uint16_t& start, uint32_t& type);
     // The name of the function whose start lies at the address, or null.
-    virtual const char* functionat(uint32_t address) { return nullptr; }
+    virtual const char* functionat(uint32_t address);
     // The function of the selected call frame, or null without a frame.
-    virtual const char* framefunction() { return nullptr; }
+    virtual const char* framefunction();
 
     // A C variable visible at the selected frame, optionally qualified by a
     // file or a function: 0 with `var` filled, -1 when there is none of that
-    // name, or a message number (an unknown file or function). Without
-    // `evaluate` no frame is used and no address of a local is computed.
-    virtual int variable(const char* file, const char* function, const char* name, bool evaluate, VarRef& var) {
-        return -1;
-    }
-    // A typedef, or a structure (72), union (73) or enumeration (74) tag.
-    virtual bool typedefname(const char* name, uint32_t& type, const TypeDesc*& detail) { return false; }
-    virtual bool tag(uint8_t kind, const char* name, uint32_t& type, const TypeDesc*& detail) { return false; }
+    // name, or a message number (an unknown file or function, a variable
+    // that cannot be reached). Without `evaluate` no frame is used and no
+    // address of a local is computed.
+    virtual int variable(const char* file, const char* function, const char* name, bool evaluate, VarRef& var);
+    // A typedef, or a structure (72), union (73) or enumeration (74) tag:
+    // its TypeCode and a copy of its detail.
+    virtual bool typedefname(const char* name, uint32_t& type, TypeDetail& detail);
+    virtual bool tag(uint8_t kind, const char* name, uint32_t& type, TypeDetail& detail);
 
     // The value of an object by its TypeCode and storage class, and writing
-    // one. The defaults know target memory only; the debug tables add the
-    // register, frame and constant classes.
+    // one: target memory, and the constants of class 12.
     virtual void readvalue(ResultRecord& r);
     virtual void writevalue(const ResultRecord& r, int32_t value, double real);
 
@@ -86,7 +58,7 @@ public:
     virtual std::string describe(const ResultRecord& r);
 };
 
-// The names in use; the default knows no program names.
+// The names in use; the default answers from the debug tables.
 ProgramNames& names();
 void setnames(ProgramNames* n);
 

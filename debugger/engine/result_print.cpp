@@ -22,7 +22,7 @@ constexpr std::size_t STRINGLIMIT = 80;
 bool printinline() { return CmdWindowBusy() || capture1.on || capture2.on; }
 
 int isstring(const ResultRecord* r) {
-    return ispointerlike(r->type) && nderivs(r->type) == 1 && basetype(r->type) < 11;
+    return ispointerlike(r->type) && nderivations(r->type) == 1 && basetype(r->type) < 11;
 }
 
 int escchar(char* out, char c) {
@@ -142,23 +142,21 @@ static void putmembers(ResultRecord* r, char letter, int depth) {
         return;
     }
     dbputs({"{"});
-    const MemberTable* table = r->detail ? r->detail->members : nullptr;
-    bool first = true;
-    if (table)
-        for (const MemberDesc& m : table->members) {
-            if (!first) dbputs({", "});
-            first = false;
-            ResultRecord member{};
-            member.text = r->text;
-            member.address = static_cast<uint16_t>(r->address + m.offset);
-            member.type = m.type;
-            member.detail = m.detail;
-            member.aux = m.aux;
-            member.storage = ST_MEMORY;
-            fetchval(&member);
-            dbputs({m.name, "="});
-            putone(&member, letter, depth + 1);
-        }
+    const MemberList* list = r->detail ? r->detail->members : nullptr;
+    for (uint32_t k = 0; list && k < list->count; ++k) {
+        const LocalRec& m = list->members[k];
+        if (k > 0) dbputs({", "});
+        ResultRecord member{};
+        member.text = r->text;
+        member.address = static_cast<uint16_t>(r->address + m.value);
+        member.type = m.type;
+        member.detail = m.detail;
+        member.aux = m.offset5;
+        member.storage = ST_MEMORY;
+        fetchval(&member);
+        dbputs({m.name ? m.name : "", "="});
+        putone(&member, letter, depth + 1);
+    }
     dbputs({"}"});
 }
 
@@ -179,7 +177,7 @@ static void putnatural(ResultRecord* r) {
     uint32_t type = r->type;
     auto v = static_cast<uint32_t>(r->value.integer);
     if (topderiv(type) == DERIV_POINTER) {
-        if (derivat(type, 1) == DERIV_FUNCTION && v != 0) {
+        if (derivation(type, 1) == DERIV_FUNCTION && v != 0) {
             if (const char* name = names().functionat(v)) {
                 dbputs({"(", name, ")"});
                 return;
@@ -194,12 +192,15 @@ static void putnatural(ResultRecord* r) {
         return;
     }
     if (topderiv(type) == DERIV_NONE && isenum(basetype(type))) {
-        if (r->detail && r->detail->members)
-            for (const MemberDesc& m : r->detail->members->members)
-                if (static_cast<int32_t>(m.offset) == r->value.integer) {
-                    dbputs({m.name});
-                    return;
-                }
+        // Enumerators hold 16-bit values.
+        const MemberList* list = r->detail ? r->detail->members : nullptr;
+        for (uint32_t k = 0; list && k < list->count; ++k) {
+            const LocalRec& m = list->members[k];
+            if (m.name && (m.value == r->value.integer || static_cast<int16_t>(m.value) == r->value.integer)) {
+                dbputs({m.name});
+                return;
+            }
+        }
         outprintf("%l (unknown enum value)", v);
         return;
     }
@@ -270,7 +271,7 @@ void putresult(ResultRecord* r, int letter) {
     }
     ResultRecord element = *r;
     element.count = 0;
-    uint32_t size = typesize(r->type, r->detail);
+    uint32_t size = sizeoftype(r->type, r->detail);
     dbputs({"{"});
     for (uint32_t i = 0; i < r->count; ++i) {
         if (i > 0) {

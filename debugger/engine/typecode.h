@@ -1,14 +1,13 @@
 // The TypeCode as the evaluator uses it: the base type in the low byte and
-// up to eleven two-bit derivation fields from the top (01 pointer, 10
-// function, 11 array), with the words of a TypeDesc that complete it.
+// up to eleven two-bit derivation fields from the top (typed_values.h of the
+// target model), with the words of a TypeDetail that complete it.
 #pragma once
 #include <cstdint>
 
-#include "debugger/engine/names.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/typed_values.h"
 
 namespace vy {
-
-enum : uint8_t { DERIV_NONE = 0, DERIV_POINTER = 1, DERIV_FUNCTION = 2, DERIV_ARRAY = 3 };
 
 // Base types.
 enum : uint8_t {
@@ -20,16 +19,13 @@ enum : uint8_t {
 
 inline uint8_t basetype(uint32_t type) { return static_cast<uint8_t>(type); }
 // The outermost derivation.
-inline uint8_t topderiv(uint32_t type) { return static_cast<uint8_t>(type >> 30); }
-inline uint8_t derivat(uint32_t type, int k) { return static_cast<uint8_t>(type >> (30 - 2 * k) & 3); }
-int nderivs(uint32_t type);
+inline uint8_t topderiv(uint32_t type) { return derivation(type, 0); }
 // The type with its outermost derivation removed, or with one added outside.
 inline uint32_t dropderiv(uint32_t type) { return (type & 0xFF) | ((type << 2) & 0xFFFFFC00); }
 inline uint32_t addderiv(uint32_t type, uint8_t d) {
     return (type & 0xFF) | (static_cast<uint32_t>(d) << 30) | ((type >> 2) & 0x3FFFFC00);
 }
 
-inline bool isbitfield(uint8_t base) { return base == 1 || base == 11 || base == 18 || base == 25 || base == 34; }
 inline bool isenum(uint8_t base) { return base >= T_ENUM && base <= T_ENUMLAST; }
 inline bool isfloating(uint32_t type) { return topderiv(type) == DERIV_NONE && basetype(type) >= 40 && basetype(type) <= 42; }
 // An integer type (below 34), not derived.
@@ -43,19 +39,21 @@ bool isunsignedtype(uint32_t type);
 inline bool ispointerlike(uint32_t type) { return topderiv(type) == DERIV_POINTER || topderiv(type) == DERIV_ARRAY; }
 
 // The word of the k-th derivation in a detail, or 0 when there is none.
-uint32_t derivword(uint32_t type, const TypeDesc* detail, int k);
+uint32_t derivword(uint32_t type, const TypeDetail* detail, int k);
 // The width bits (0x3000) of a pointer type's outermost pointer, and the
 // largest value such a pointer holds.
-uint32_t pointerwidth(uint32_t type, const TypeDesc* detail);
-uint32_t pointermax(uint32_t type, const TypeDesc* detail);
+uint32_t pointerwidth(uint32_t type, const TypeDetail* detail);
+uint32_t pointermax(uint32_t type, const TypeDetail* detail);
 
-// A detail for the type without its outermost derivation, or with a pointer
-// added outside; null when the result needs no detail.
-TypeDesc* dropdetail(uint32_t type, const TypeDesc* detail);
-TypeDesc* pointerdetail(uint32_t type, const TypeDesc* detail, uint32_t pointerword);
+// A new detail for the type without its outermost derivation, or with a
+// pointer added outside (null in, an empty detail out).
+TypeDetail* dropdetail(uint32_t type, const TypeDetail* detail);
+TypeDetail* pointerdetail(uint32_t type, const TypeDetail* detail, uint32_t pointerword);
 
-// Size in target bytes: the base type's size (a pointer's by its width),
-// a structure's or union's from its members, arrays times their counts.
-uint32_t typesize(uint32_t type, const TypeDesc* detail);
+// The member of that name of a structure or union, or null.
+const LocalRec* findmember(const TypeDetail* detail, const char* name);
+
+// Size in target bytes, as the target model sizes a variable of that type.
+uint32_t sizeoftype(uint32_t type, const TypeDetail* detail);
 
 }  // namespace vy

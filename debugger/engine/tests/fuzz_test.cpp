@@ -13,7 +13,7 @@
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
 #include "engine_fixture.h"
-#include "fake_program.h"
+#include "sample_program.h"
 
 namespace vy {
 namespace {
@@ -102,9 +102,7 @@ std::string randomline(std::mt19937& random) {
 }
 
 TEST_F(Fuzz, RandomExpressionsAndValueCommandsEndInValuesOrMessages) {
-    FakeProgram program;
-    program.store();
-    setnames(&program);
+    loadsample();
     std::mt19937 random(2022);
     const int lines = linecount();
     for (int i = 0; i < lines; ++i) {
@@ -140,7 +138,6 @@ TEST_F(Fuzz, RandomExpressionsAndValueCommandsEndInValuesOrMessages) {
         headless.browsed.clear();
         headless.answers.clear();
     }
-    setnames(nullptr);
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
 // The value commands x, u and mess, and the memory commands dump, fill and
 // mm, as lines of a command file.
+#include <cstring>
 #include <string>
 
 #include "debugger/engine/headless.h"
 #include "debugger/engine/memory_ops.h"
+#include "debugger/engine/names.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/messages.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/symbols.h"
 #include "engine_fixture.h"
-#include "fake_program.h"
+#include "sample_program.h"
 
 namespace vy {
 namespace {
@@ -72,10 +75,21 @@ TEST_F(Commands, Eval) {
     });
 }
 
+// Names that know a register variable r, found without an address.
+class RegisterNames : public ProgramNames {
+public:
+    int variable(const char* file, const char* function, const char* name, bool evaluate, VarRef& var) override {
+        if (std::strcmp(name, "r") != 0) return ProgramNames::variable(file, function, name, evaluate, var);
+        var = {0, 24, nullptr, 0, 4};
+        return MSG_NOTADDRESSABLE;
+    }
+};
+
 TEST_F(Commands, EvalAcceptsARegisterVariableWithoutAnAddress) {
-    FakeProgram program;
-    program.store();
-    setnames(&program);
+    loadsample();
+    shown();
+    RegisterNames names;
+    setnames(&names);
     check({
         {"x r", "    r = 0\n"},
         {"x &r", "#error: not an addressable variable: &r\n"},
@@ -92,14 +106,14 @@ TEST_F(Commands, Update) {
         {"u $time = 1000", "    timing register $time = 0 => 1000\n"},
         {"u .v = 7; x .v", "    .v = 0 => 7\n    .v = 7\n"},
         {"u .big = (long)100000; x /x .big", "    .big = 0 => 100000\n    .big = 0x186a0\n"},
-        {"u *(unsigned short *)0x200 = 0x1234", "    *(unsigned short *)0x200 = 0 => 4660\n"},
-        {"u *(double *)0x210 = 2", "    *(double *)0x210 = 0.0 => 2\n"},
-        {"u *(char *)0x220 = 1.5", "    *(char *)0x220 = 0 => 1.5\n"},
+        {"u *(unsigned short *)0x200 = 0x1234", "    static unsigned short  *(unsigned short *)0x200 = 0 => 4660\n"},
+        {"u *(double *)0x210 = 2", "    static double  *(double *)0x210 = 0.0 => 2\n"},
+        {"u *(char *)0x220 = 1.5", "    static unsigned char  *(char *)0x220 = 0 => 1.5\n"},
         {"u 3 = 4", "#error: expression not updatable: 3\n"},
         {"u nosuch = 4", "#error: variable can't be accessed: nosuch\n"},
         {"u $a = 1/0", "#error: zero divide: 1/0\n"},
-        {"u (char *)0x300 = \"ab\", \"cd\"", "    (char *)0x300 = \"\" => \"abcd\"\n"},
-        {"u (char *)0x300 \"x\\ty\\n\"", "    (char *)0x300 = \"abcd\" => \"x\\ty\\n\"\n"},
+        {"u (char *)0x300 = \"ab\", \"cd\"", "    unsigned char  @near *(char *)0x300 = \"\" => \"abcd\"\n"},
+        {"u (char *)0x300 \"x\\ty\\n\"", "    unsigned char  @near *(char *)0x300 = \"abcd\" => \"x\\ty\\n\"\n"},
         {"u 5 = \"ab\"", "#error: illegal type: 5\n"},
     });
     EXPECT_EQ(regs.a, 6);
@@ -117,13 +131,16 @@ TEST_F(Commands, Update) {
 }
 
 TEST_F(Commands, UpdateOfProgramVariables) {
-    FakeProgram program;
-    program.store();
-    setnames(&program);
+    loadsample();
+    shown();
     check({
-        {"u s.x = 9", "    s.x = 5 => 9\n"},
-        {"u buf \"ab\", \"cd\"", "    buf = \"hello\" => \"abcd\"\n"},
-        {"u str = \"HE\"", "    str = \"abcdo\" => \"HE\"\n"},
+        {"u s.x = 9", "    static int  s.x = 5 => 9\n"},
+        {"u buf \"ab\", \"cd\"", "    static signed char  buf[8] = \"hello\" => \"abcd\"\n"},
+        {"u str = \"HE\"", "    extern signed char  @near *str = \"abcdo\" => \"HE\"\n"},
+        {"u main():calls = calls + 1", "#error: variable can't be accessed: calls + 1\n"},
+        {"u main():calls = main():calls + 1", "    static auto int  main():calls = 12 => 13\n"},
+        {"u c = blue", "#error: variable can't be accessed: blue\n"},
+        {"u c = 2; x c", "    static (int) enum color c = green => 2\n    c = blue\n"},
         {"u s = 1", "#error: expression not updatable: s\n"},
         {"u arr = 1", "#error: expression not updatable: arr\n"},
         {"u main = 1", "#error: expression not updatable: main\n"},
@@ -138,7 +155,7 @@ TEST_F(Commands, UpdateAsksTheUser) {
     headless.answers = {"40 + 2", "typed"};
     check({
         {"u $b = ?", "    machine register $b = 0x0 => 42\n"},
-        {"u (char *)0x300 = ?s", "    (char *)0x300 = \"\" => \"typed\"\n"},
+        {"u (char *)0x300 = ?s", "    unsigned char  @near *(char *)0x300 = \"\" => \"typed\"\n"},
         {"u $b = ?", "#error: syntax error: \n"},
     });
     EXPECT_EQ(regs.b, 42);
