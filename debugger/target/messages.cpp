@@ -34,6 +34,7 @@ static const MessageText messages[] = {
     {MSG_MISSING, "missing "},
     {MSG_FILENOTFOUND, "file not found"},
     {MSG_NOFUNCTION, "function not found"},
+    {MSG_FUNCSINFILE, "Functions in file"},
     {MSG_VALUETOOLARGE, "value too large"},
     {MSG_BADINDEX, "incorrect index register"},
     {MSG_OFFSETTOOLARGE, "offset too large"},

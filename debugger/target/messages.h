@@ -40,6 +40,7 @@ enum MessageId : int {
     MSG_MISSING = 68,          // "missing "
     MSG_FILENOTFOUND = 75,     // "file not found"
     MSG_NOFUNCTION = 76,       // "function not found"
+    MSG_FUNCSINFILE = 78,      // "Functions in file"
     MSG_VALUETOOLARGE = 180,   // "value too large"
     MSG_BADINDEX = 181,        // "incorrect index register"
     MSG_OFFSETTOOLARGE = 182,  // "offset too large"

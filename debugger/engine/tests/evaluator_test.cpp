@@ -128,7 +128,7 @@ TEST_F(Evaluator, ErrorsAreMessageNumbers) {
         {"(", MSG_SYNTAX}, {"1+", MSG_SYNTAX}, {"(1", MSG_SYNTAX}, {"'ab", MSG_SYNTAX}, {"", MSG_SYNTAX},
         {")", MSG_SYNTAX}, {"1 + )", MSG_SYNTAX}, {"@5", MSG_SYNTAX}, {"arr[1", MSG_SYNTAX},
         {"nosuch", MSG_NOACCESS}, {"$foo", MSG_NOACCESS}, {"nosuch()", MSG_NOACCESS}, {"f.c:nosuch", MSG_NOACCESS},
-        {"g.c:x", MSG_FILENOTFOUND}, {"f.c:10", MSG_BADVARIABLE}, {".5", MSG_BADVARIABLE},
+        {"h.c:x", MSG_FILENOTFOUND}, {"g.c:x", MSG_NOACCESS}, {"f.c:10", MSG_BADVARIABLE}, {".5", MSG_BADVARIABLE},
         {"&$a", MSG_NOTADDRESSABLE}, {"&3", MSG_NOTADDRESSABLE}, {"&$time", MSG_NOTADDRESSABLE},
         {"&r", MSG_NOACCESS}, {"r", MSG_NOACCESS}, {"main():nosuch", MSG_NOACCESS}, {"nomain():x", MSG_NOFUNCTION},
         {"3 = 4", MSG_NOTUPDATABLE}, {"s = 1", MSG_ILLEGALTYPE}, {"arr = 0", MSG_NOTUPDATABLE},

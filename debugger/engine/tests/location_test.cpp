@@ -3,7 +3,10 @@
 
 #include "debugger/engine/location.h"
 #include "debugger/engine/numtext.h"
+#include "debugger/engine/program_lists.h"
+#include "debugger/target/debug_tables.h"
 #include "engine_fixture.h"
+#include "sample_program.h"
 
 namespace vy {
 namespace {
@@ -102,6 +105,26 @@ TEST_F(Locations, NumberTexts) {
     const char* b = udecstr(2);
     EXPECT_STREQ(a, "1");
     EXPECT_STREQ(b, "2");
+}
+
+TEST_F(Locations, FilesAndFunctionsOfTheLoadedProgram) {
+    loadsample();
+    shown();
+    listfiles();
+    EXPECT_EQ(shown(), "          g.c\n          f.c\n");
+    listfuncs(nullptr, false);
+    EXPECT_EQ(shown(), "Functions in file: g.c\n (on)   helper() at 0x800a \n\n"
+                       "Functions in file: f.c\n (on)   main() at 0x8000 \n\n");
+    findfunc("helper")->active = 0;
+    findfunc("main")->state = 1;
+    listfuncs("g.c", true);
+    EXPECT_EQ(shown(), "Functions in file: g.c\n (off)  extern signed char *helper(int  n) at 0x800a \n\n");
+    listfuncs("f.c", false);
+    EXPECT_EQ(shown(), "Functions in file: f.c\n (act)  main() at 0x8000 \n\n");
+    listfuncs("none.c", false);
+    EXPECT_EQ(shown(), "");
+    putwhere(findfunc("main"));
+    EXPECT_EQ(shown(), "extern int main() at 0x8000 ");
 }
 
 }  // namespace

@@ -46,7 +46,15 @@ static pb::Program sample() {
     main.name = "main";
     main.vars = {var("r", REGISTER, 0x40, INT), var("calls", STATICAUTO, 0x380, INT)};
     file.funcs = {main};
-    program.files = {file};
+    pb::File other;
+    other.name = "g.c";
+    pb::Function helper;
+    helper.name = "helper";
+    helper.type = POINTER | SCHAR;
+    helper.typedetail = {0};
+    helper.vars = {var("n", 2, 4, INT)};
+    other.funcs = {helper};
+    program.files = {file, other};
     return program;
 }
 

@@ -21,6 +21,7 @@
 //   char bits : 3 (shift 4);               0x0370  byte 0xF0 -> 7
 //   int main(void) { register int r; static int calls; }   calls at 0x0380 = 12
 //   f.c; main starts at 0x8000
+//   g.c: char *helper(int n);
 #pragma once
 
 namespace vy {
