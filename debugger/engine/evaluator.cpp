@@ -610,7 +610,11 @@ bool readtypename(TypeName& tn) {
             tn.named = true;
             q = e;
         } else if (!bit) {
-            if (mask & ~(KW_CONST | KW_VOLATILE)) return false;
+            // A typedef name can only be followed by '*' or ')': other
+            // words in parentheses are not looked up among the types.
+            const char* after = q;
+            while (*after == ' ' || *after == '\t') ++after;
+            if ((mask & ~(KW_CONST | KW_VOLATILE)) || (*after != '*' && *after != ')')) return false;
             TypeDetail detail;
             if (!names().typedefname(word.c_str(), tn.type, detail)) return false;
             tn.detail = std::make_shared<TypeDetail>(detail);
