@@ -51,16 +51,31 @@ static const char* options(const char* p, const char* more, unsigned& chosen, in
     return p;
 }
 
-// The end of a range: "," and a count (last = start + count - 1, so a count
-// of 0 ends before the start), or an end address; kept within the target.
-static bool rangeend(const char*& p, uint32_t start, int64_t& last, bool& counted, int32_t& count) {
-    counted = *p == ',';
-    if (counted) p = skipblanks(p + 1);
+// A range: a start address, then "," and a count (last = start + count -
+// 1, so a count of 0 ends before the start) or an end address, kept within
+// the target. A bad start or end is reported for the command (DUMP, FILL).
+struct Range {
+    uint32_t start = 0;
+    int64_t last = 0;
+    bool counted = false;
+    int32_t count = 0;
+};
+
+static bool readrange(const char*& p, const char* command, Range& r) {
+    if (!address(p, r.start)) {
+        dberror({" Wrong Start Address for ", command, " ", "\n"});
+        return false;
+    }
+    r.counted = *p == ',';
+    if (r.counted) p = skipblanks(p + 1);
     uint32_t v = 0;
-    if (!value(p, v)) return false;
-    count = static_cast<int32_t>(v);
-    last = counted ? static_cast<int64_t>(start) + count - 1 : static_cast<int64_t>(v);
-    if (last > TOP) last = TOP;
+    if (!value(p, v)) {
+        dberror({" Wrong Size or End Address for ", command, " ", "\n"});
+        return false;
+    }
+    r.count = static_cast<int32_t>(v);
+    r.last = r.counted ? static_cast<int64_t>(r.start) + r.count - 1 : static_cast<int64_t>(v);
+    if (r.last > TOP) r.last = TOP;
     return true;
 }
 
@@ -94,24 +109,14 @@ const char* dodump(const char* text, int arg) {
         }
         p = skipblanks(p);
     }
-    uint32_t start = 0;
-    int64_t last = 0;
-    int32_t count = 0;
-    bool counted = false;
-    if (!address(p, start)) {
-        dberror({" Wrong Start Address for DUMP ", "\n"});
-        return CMD_END;
-    }
-    if (!rangeend(p, start, last, counted, count)) {
-        dberror({" Wrong Size or End Address for DUMP ", "\n"});
-        return CMD_END;
-    }
+    Range r;
+    if (!readrange(p, "DUMP", r)) return CMD_END;
     // A count may end where it starts; an end address must lie above the start.
-    if (counted ? last < start : last <= start) {
+    if (r.counted ? r.last < r.start : r.last <= r.start) {
         dberror({" Wrong Range for DUMP ", "\n"});
         return CMD_END;
     }
-    dumpline(start, static_cast<uint32_t>(last), size, base, ascii);
+    dumpline(r.start, static_cast<uint32_t>(r.last), size, base, ascii);
     return p;
 }
 
@@ -121,23 +126,13 @@ const char* dofill(const char* text, int arg) {
     int size = 1;
     const char* p = options(text, "rv", chosen, size);
     if (!p) return CMD_END;
-    uint32_t start = 0;
-    int64_t last = 0;
-    int32_t count = 0;
-    bool counted = false;
-    if (!address(p, start)) {
-        dberror({" Wrong Start Address for FILL ", "\n"});
-        return CMD_END;
-    }
-    if (!rangeend(p, start, last, counted, count)) {
-        dberror({" Wrong Size or End Address for FILL ", "\n"});
-        return CMD_END;
-    }
-    if (counted && count == 0) {
+    Range r;
+    if (!readrange(p, "FILL", r)) return CMD_END;
+    if (r.counted && r.count == 0) {
         dberror({" Illegal count (zero) ", "\n"});
         return CMD_END;
     }
-    if (last < start) {
+    if (r.last < r.start) {
         dberror({" Wrong Range for FILL ", "\n"});
         return CMD_END;
     }
@@ -149,7 +144,7 @@ const char* dofill(const char* text, int arg) {
             return CMD_END;
         }
     }
-    fillmem(start, static_cast<uint32_t>(last), size, chosen & VERIFY, filler, chosen & RANDOM);
+    fillmem(r.start, static_cast<uint32_t>(r.last), size, chosen & VERIFY, filler, chosen & RANDOM);
     UpdateMemWindows(1);
     return p;
 }
