@@ -8,6 +8,9 @@
 #include "debugger/engine/channels.h"
 #include "debugger/engine/engine.h"
 #include "debugger/engine/headless.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/loader.h"
+#include "debugger/target/object_reader.h"
 #include "debugger/target/services.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/symbols.h"
@@ -31,6 +34,15 @@ void EngineTest::SetUp() {
 }
 
 void EngineTest::TearDown() {
+    // No program of this test stays for the next (under Wine all tests run
+    // in one process).
+    closeobj();
+    releaseobjimage();
+    keepobjload();
+    freesections();
+    freedebug(1);
+    progname.clear();
+    LoadFailed = 0;
     engineclose();
     memclose();
     setservices(nullptr);
