@@ -1,5 +1,7 @@
 #include "support/file_read.h"
 
+#include <cstring>
+
 namespace vy {
 
 namespace {
@@ -27,7 +29,9 @@ FileRead read_into(std::FILE* file, Bytes& content, std::uint64_t limit) {
             content = Bytes();
             return FileRead::too_large;
         }
-        content.insert(content.end(), buffer, buffer + n);
+        const std::size_t old_size = content.size();
+        content.resize(old_size + n);
+        std::memcpy(content.data() + old_size, buffer, n);
     }
     return std::ferror(file) ? FileRead::failed : FileRead::ok;
 }
