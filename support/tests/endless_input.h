@@ -22,7 +22,8 @@ inline bool has_dev_zero() { return ::access("/dev/zero", R_OK) == 0; }
 class EndlessFifo {
 public:
     // Makes the FIFO `path`; from the moment a reader opens it, `chunk` is
-    // written over and over until the reader closes it.
+    // written over and over until the reader closes it, for every reader
+    // that opens it while the object lives.
     EndlessFifo(std::string path, const std::string& chunk) : path_(std::move(path)) {
         while (chunk_.size() < (1 << 16)) chunk_ += chunk;  // few, large writes
         ::signal(SIGPIPE, SIG_IGN);  // a reader that goes away ends the writer, not the test
@@ -46,25 +47,27 @@ public:
 
 private:
     void feed() {
-        int fd = -1;
-        while (!stop_ && fd < 0) {
-            fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0) ::usleep(1000);  // no reader yet
-        }
-        std::size_t at = 0;
-        while (!stop_ && fd >= 0) {
-            ssize_t n = ::write(fd, chunk_.data() + at, chunk_.size() - at);
-            if (n > 0) {
-                written_ += static_cast<unsigned long long>(n);
-                at = (at + static_cast<std::size_t>(n)) % chunk_.size();
-            } else if (n < 0 && errno == EAGAIN) {
-                pollfd p{fd, POLLOUT, 0};
-                ::poll(&p, 1, 10);
-            } else {
-                break;  // the reader has gone
+        while (!stop_) {
+            int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                ::usleep(1000);  // no reader yet
+                continue;
             }
+            std::size_t at = 0;
+            while (!stop_) {
+                ssize_t n = ::write(fd, chunk_.data() + at, chunk_.size() - at);
+                if (n > 0) {
+                    written_ += static_cast<unsigned long long>(n);
+                    at = (at + static_cast<std::size_t>(n)) % chunk_.size();
+                } else if (n < 0 && errno == EAGAIN) {
+                    pollfd p{fd, POLLOUT, 0};
+                    ::poll(&p, 1, 10);
+                } else {
+                    break;  // the reader has gone
+                }
+            }
+            ::close(fd);
         }
-        if (fd >= 0) ::close(fd);
     }
 
     std::string path_, chunk_;

@@ -190,7 +190,7 @@ TEST_F(RobustTest, VyrsimRunsOnHostileInputEndCleanly) {
     }
     EXPECT_GT(failed_loads, 0);
     EXPECT_LT(failed_loads, cases);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 120.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.05 * cases + 60.0);
 }
 
 }  // namespace
