@@ -14,6 +14,7 @@
 #include "asm_fixture.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/line_checks.h"
 
 namespace {
 
@@ -150,19 +151,6 @@ std::string random_source(std::mt19937& random) {
 const std::regex error_line(
     R"(#error ccasm [^\x00-\x08\x0a-\x1f\x7f]*:([0-9]+\t|0 )[^\x00-\x08\x0a-\x1f\x7f]*)");
 
-std::string stray_lines(const std::string& errors) {
-    std::string out;
-    size_t start = 0;
-    while (start < errors.size()) {
-        size_t end = errors.find('\n', start);
-        if (end == std::string::npos) return out + "(no line end) " + vy::one_line(errors.substr(start)) + "\n";
-        std::string line = errors.substr(start, end - start);
-        if (!std::regex_match(line, error_line)) out += vy::one_line(line) + "\n";
-        start = end + 1;
-    }
-    return out;
-}
-
 int setting(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value ? std::atoi(value) : fallback;
@@ -199,7 +187,7 @@ TEST_F(AsmTest, RandomSourcesEndWithOneLineDiagnostics) {
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         SCOPED_TRACE("case " + std::to_string(i) + ":\n" + vy::one_line(source.substr(0, 2000)));
         EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status;
-        EXPECT_EQ(stray_lines(r.diagnostics), "");
+        EXPECT_EQ(vytest::stray_lines(r.diagnostics, error_line), "");
         if (r.status == 1) {
             EXPECT_FALSE(r.has_object);
             ++failed;

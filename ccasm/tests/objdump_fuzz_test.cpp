@@ -11,21 +11,13 @@
 #include "asm_fixture.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/line_checks.h"
 
 namespace {
 
 int setting(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value ? std::atoi(value) : fallback;
-}
-
-// No byte below 0x20 but TAB, and no 0x7F, between the line ends.
-bool one_line_each(const std::string& text) {
-    for (char c : text) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && b != '\t' && b != '\n') || b == 0x7F) return false;
-    }
-    return text.empty() || text.back() == '\n';
 }
 
 const std::regex error_line(R"((objdump11: [^\x00-\x08\x0a-\x1f\x7f]*: [^\x00-\x08\x0a-\x1f\x7f]*\n)*)");
@@ -117,7 +109,7 @@ TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
         ASSERT_TRUE(status == 0 || status == 1);
         ASSERT_TRUE(std::regex_match(errors, error_line)) << vy::one_line(errors);
         ASSERT_EQ(status == 1, !errors.empty());
-        ASSERT_TRUE(one_line_each(out)) << vy::one_line(out);
+        ASSERT_TRUE(vytest::clean_lines(out)) << vy::one_line(out);
         refused += status;
     }
     EXPECT_GT(refused, cases / 10);

@@ -9,6 +9,7 @@
 #include "ccparse/tests/front_harness.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/line_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -274,23 +275,6 @@ std::string random_source(std::mt19937& random) {
 // One line: no byte below 0x20 but TAB, and no 0x7F, anywhere in it.
 const std::regex error_line(R"(#error ccparse [^\x00-\x08\x0a-\x1f\x7f]*:[0-9]+( |\([0-9]+\) |\([0-9]+\+[0-9]+\) )[^\x00-\x08\x0a-\x1f\x7f]*)");
 
-// The lines of the error stream that are not diagnostic lines.
-std::string stray_lines(const std::string& errors) {
-    std::string out;
-    std::size_t start = 0;
-    while (start < errors.size()) {
-        std::size_t end = errors.find('\n', start);
-        if (end == std::string::npos) {
-            out += "(no line end) " + errors.substr(start) + "\n";
-            break;
-        }
-        std::string line = errors.substr(start, end - start);
-        if (!std::regex_match(line, error_line)) out += vy::one_line(line) + "\n";
-        start = end + 1;
-    }
-    return out;
-}
-
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases for
 // a longer search by hand; VY_FUZZ_TRACE names a file that receives each
 // source before it runs, so the one that hangs or crashes is left there.
@@ -341,7 +325,7 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
         auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - one).count();
         SCOPED_TRACE("case " + std::to_string(i) + ":\n" + source);
         EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status;
-        EXPECT_EQ(stray_lines(run.errors), "") << run.errors;
+        EXPECT_EQ(vytest::stray_lines(run.errors, error_line), "") << vy::one_line(run.errors);
         if (run.status == 1) {
             EXPECT_FALSE(run.output_exists);
         }

@@ -6,6 +6,7 @@
 #include "ccparse/tools/irdecode.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/line_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,6 @@ Bytes deep_expression(int depth, const std::string& leaf_name) {
     b.insert(b.end(), leaf_name.begin(), leaf_name.end());
     b.insert(b.end(), {5, 0, 0, 0, 1, 2});                                 // value, storage, mem
     return b;
-}
-
-// No byte below 0x20 but TAB, and no 0x7F, between the line ends.
-bool one_line_each(const std::string& text) {
-    for (char c : text) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && b != '\t' && b != '\n') || b == 0x7F) return false;
-    }
-    return text.empty() || text.back() == '\n';
 }
 
 TEST(Irdump, TreesOfAnyDepthAreReadWhole) {
@@ -65,7 +57,7 @@ TEST(Irdump, ErrorLinesStayOneLine) {
     std::string out, errors;
     EXPECT_EQ(vy::irdump::irdump(dir.file("no\x1b[2J\rthing.ir"), false, out, errors), 1);
     EXPECT_NE(errors.find("no\\x1b[2J\\x0dthing.ir\n"), std::string::npos) << errors;
-    EXPECT_TRUE(one_line_each(errors));
+    EXPECT_TRUE(vytest::clean_lines(errors));
     errors.clear();
     EXPECT_EQ(vy::irdump::irdump(dir.file(std::string("a\0b", 3)), false, out, errors), 1);
     EXPECT_NE(errors.find("a\\x00b\n"), std::string::npos) << errors;
@@ -143,7 +135,7 @@ TEST(Irdump, MutatedFilesEndCleanly) {
         if (status) {
             ASSERT_TRUE(std::regex_match(errors, error_line)) << vy::one_line(errors);
         }
-        ASSERT_TRUE(one_line_each(out));
+        ASSERT_TRUE(vytest::clean_lines(out));
         refused += status;
     }
     EXPECT_GT(refused, cases / 10);

@@ -5,19 +5,16 @@
 
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
-#include "support/one_line.h"
 
 namespace vy {
 
-// An error is one line whatever text it quotes: control bytes are written as \xNN.
 void ConsoleServices::error(std::string_view text) {
-    std::string line = one_line(text);
     if (capture) {
-        errors += line;
+        errors.append(text);
         errors += '\n';
         return;
     }
-    std::fprintf(stderr, "#error: %s\n", line.c_str());
+    std::fprintf(stderr, "#error: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 void ConsoleServices::output(std::string_view text) {

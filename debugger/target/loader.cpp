@@ -211,7 +211,7 @@ int ldprog(const char* name, int raw, int nocode, uint32_t base, uint32_t dataof
     LoadFailed = 0;
     std::FILE* f = std::fopen(name, "rb");
     if (!f) {
-        dberror({"!PANIC ", msgtext(MSG_CANTOPEN), name});
+        dberror({"!PANIC ", msgtext(MSG_CANTOPEN), printable(name)});  // a name never splits the line
         LoadFailed = 1;
         return 0;
     }

@@ -17,6 +17,7 @@
 #include "debugger/target/symbols.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/line_checks.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -28,15 +29,6 @@ std::string repeat(const std::string& s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) out += s;
     return out;
-}
-
-// Every error a single line without control bytes.
-bool one_line_each(const std::string& text) {
-    for (char c : text) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && b != '\t' && b != '\n') || b == 0x7F) return false;
-    }
-    return text.empty() || text.back() == '\n';
 }
 
 TEST_F(RobustTest, OperandsNestedBeyondTheBoundAreNestingTooDeep) {
@@ -67,7 +59,7 @@ TEST_F(RobustTest, OperandsNestedBeyondTheBoundAreNestingTooDeep) {
 TEST_F(RobustTest, ErrorsQuotingInputStayOneLine) {
     ldprog("no\nsuch\x1b[2J\rfile.s19", 0, 0, 0, 0);
     EXPECT_EQ(LoadFailed, 1);
-    EXPECT_EQ(console.errors, "!PANIC can't open: no\\x0asuch\\x1b[2J\\x0dfile.s19\n");
+    EXPECT_EQ(console.errors, "!PANIC can't open: no\\x0Asuch\\x1B[2J\\x0Dfile.s19\n");
 }
 
 #ifndef _WIN32
@@ -186,7 +178,7 @@ TEST_F(RobustTest, VyrsimRunsOnHostileInputEndCleanly) {
             if (decinstr(getpc(), DEC_EXEC, nullptr) == NOINSTR) break;
         }
         SCOPED_TRACE("case " + std::to_string(i));
-        ASSERT_TRUE(one_line_each(console.errors)) << one_line(console.errors);
+        ASSERT_TRUE(vytest::clean_lines(console.errors)) << one_line(console.errors);
     }
     EXPECT_GT(failed_loads, 0);
     EXPECT_LT(failed_loads, cases);

@@ -39,7 +39,7 @@ status=0
 err=$("$sim" - "$(printf 'bad\033[2J\rcmd')" 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 2 ] || { echo "bad command gave status $status"; exit 1; }
 first=$(printf '%s\n' "$err" | head -1)
-[ "$first" = 'vyrsim: bad command: bad\x1b[2J\x0dcmd' ] || { echo "unexpected error: $first"; exit 1; }
+[ "$first" = 'vyrsim: bad command: bad\x1B[2J\x0Dcmd' ] || { echo "unexpected error: $first"; exit 1; }
 if [ -z "$asm" ]; then echo "vyrsim: 4 passed, 0 failed"; exit 0; fi
 
 printf '\torg\t$C000\nentry:\tldaa\t#1\n\tjsr\tsub\n\tbra\tentry\nsub:\trts\ntab:\tdc.b\t1,2\n\tswitch\t.data\n\torg\t$0040\nvar:\tds.b\t4\n' > t.s

@@ -41,7 +41,6 @@
 #include "debugger/target/services.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
-#include "support/one_line.h"
 
 using namespace vy;
 
@@ -243,7 +242,7 @@ int main(int argc, char** argv) {
     }
     for (; i < argc && status == 0; ++i) {
         if (!command(argv[i])) {
-            std::fprintf(stderr, "vyrsim: bad command: %s\n", one_line(argv[i]).c_str());
+            std::fprintf(stderr, "vyrsim: bad command: %s\n", printable(argv[i]).c_str());
             usage();
             status = 2;
         }
