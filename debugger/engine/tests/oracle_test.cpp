@@ -216,8 +216,6 @@ std::string shortform(const std::string& host) {
 }
 
 TEST_F(Oracle, FloatsEqualTheHostsPrintfTrimmed) {
-    if (std::string(floattext(0.0001234)) != "0.0001234")
-        GTEST_SKIP() << "needs the support library's rounding at the last kept digit";
     std::mt19937_64 random(99);
     int n = count("VY_ORACLE_FLOATS", 20000);
     for (int i = 0; i < n; ++i) {
