@@ -34,9 +34,9 @@ void out_char(Gen& g, int byte) {
         write_block(g);
         return;
     }
-    if (o.fill == o.buffer.size()) write_block(g);
     o.buffer[o.fill++] = static_cast<std::uint8_t>(byte);
     o.last_byte = byte;
+    if (o.fill == o.buffer.size()) write_block(g);
 }
 
 void out_flush(Gen& g) { out_char(g, -1); }
