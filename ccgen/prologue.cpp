@@ -8,7 +8,8 @@ namespace ccgen {
 
 namespace {
 
-std::string repeat(const char* piece, int times, const char* join = "; ") {
+// The pieces begin with their blank: " pshx; pshx".
+std::string repeat(const char* piece, int times, const char* join = ";") {
     std::string s;
     for (int i = 0; i < times; ++i) {
         if (i) s += join;
@@ -216,7 +217,7 @@ std::string stack_adjust_text(Gen& g, int n) {
             size = -n / 2;
         } else {
             text = repeat(" pshx", (-n - 1) / 2);
-            text += text.empty() ? " des" : "; des";
+            text += text.empty() ? " des" : "; des";  // " pshx; des"
             size = (1 - n) / 2;
         }
     } else if (n >= 1 && n <= 4) {
