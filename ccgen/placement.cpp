@@ -158,13 +158,14 @@ void relax_branches(Gen& g) {
                         changed = true;
                     }
                 }
-                if ((is_long(c->code) || c->code == CODE_BRA) && c->target &&
-                    in_short_range(c->target->address, offset)) {
+                // a branch to the next item goes, a long one that reaches becomes short
+                bool branch = branch_row(c->code) != nullptr;
+                if (branch && c->target && in_short_range(c->target->address, offset)) {
                     if (c->target->address - offset == c->size) {
                         --c->target->refs;
                         set_code_node(c, CODE_DELETED, nullptr, 0);
                         changed = true;
-                    } else if (c->code != CODE_BRA) {
+                    } else if (is_long(c->code)) {
                         c->code = static_cast<std::uint16_t>(long_to_short(c->code));
                         c->size = 2;
                         changed = true;
