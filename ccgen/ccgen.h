@@ -526,6 +526,7 @@ using SpecialHandler = bool (*)(Gen& g, ExprNode* n, std::uint16_t free, const T
 extern const SpecialHandler special_handlers[11];
 bool fits(const Gen& g, const ExprNode* n, const Operand& o, std::uint8_t desc, std::uint16_t modes, std::uint8_t cls);
 const TemplateRow* select_row(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t free);
+std::vector<const TemplateRow*> select_rows(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t free);
 std::uint16_t descriptor_modes(std::uint8_t desc);
 bool expand_template(Gen& g, ExprNode* n, const TemplateRow* row, const char* text, std::uint16_t free);
 bool operand_text(Gen& g, const Operand& o, int k, int part, int stem, bool complement, std::string& out, int& size);
@@ -533,7 +534,7 @@ bool operand_text(Gen& g, const Operand& o, int k, int part, int stem, bool comp
 // ---- exprgen.cpp: expression code
 bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
 bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
-bool find_template(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs);
+bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t regs);
 bool apply_row(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs);
 bool gen_void(Gen& g, ExprNode* tree, std::uint16_t regs);
 

@@ -68,10 +68,8 @@ bool move_to(Gen& g, ExprNode* n, const Operand& dest, std::uint16_t regs) {
     mv->type = dest.type;
     mv->left = place_leaf(g, dest);
     mv->right = place_leaf(g, n->place);
-    const TemplateRow* row = select_row(g, mv, &dest, regs);
-    if (!row) return false;
     --g.move_count;
-    bool ok = find_template(g, mv, row, regs);
+    bool ok = find_template(g, mv, &dest, regs);
     ++g.move_count;
     if (ok) n->place = dest;
     return ok;
@@ -126,10 +124,8 @@ bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
     Operand dest = n->left->place;
     restore_gen_state(g, saved);
-    if (const TemplateRow* row = select_row(g, n, &dest, regs)) {
-        if (find_template(g, n, row, regs)) return accept(g, n, modes, regs);
-        restore_gen_state(g, saved);
-    }
+    if (find_template(g, n, &dest, regs)) return accept(g, n, modes, regs);
+    restore_gen_state(g, saved);
     if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
     dest = n->left->place;
     // the value computed, then moved into the destination
@@ -168,6 +164,23 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         p.name = n->text.c_str();
         p.ind = 1;
         return true;
+    }
+    if (p.ind == 1 && p.reg != REG_NONE && p.reg != REG_D && (mode_of_operand(g, p) & 0x01) && (regs & RM_Y)) {
+        // Y := the base register plus the offset, D kept
+        std::string text = p.reg == REG_Y ? "" : " pshx; puly;";
+        std::string offset = p.reg == REG_FRAME || p.reg == REG_TEMP ? "OFST" : "";
+        std::int32_t v = p.offset;
+        if (!offset.empty() && v >= 0) offset += '+';
+        offset += std::to_string(v);
+        text += " xgdy; addd #" + offset + "; xgdy;";
+        code_text(g, text);
+        g.code_offset = static_cast<std::uint16_t>(g.code_offset + (p.reg == REG_Y ? 7 : 10));
+        take_free_reg(g, RM_Y);
+        Operand through = p;
+        through.reg = REG_Y;
+        through.offset = 0;
+        p = through;
+        return force_reg(g, n, modes, static_cast<std::uint16_t>(regs & ~RM_Y));
     }
     if (p.ind >= 2 && (regs & RM_Y)) {
         Operand pointer = p;
@@ -230,28 +243,33 @@ bool apply_row(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs) 
     return expand_template(g, n, row, text.c_str(), regs);
 }
 
-bool find_template(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs) {
+// Tries the rows that fit, each in up to two evaluation orders, until one
+// applies. Without a given left (the destination of an assignment or a
+// move) an operator without any row is the fatal "MISSING ENTRY".
+bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t regs) {
     GenState saved;
     save_gen_state(g, saved);
-    if (!row) row = select_row(g, n, nullptr, regs);
-    if (!row) genpanic(g, "MISSING ENTRY");
+    std::vector<const TemplateRow*> rows = select_rows(g, n, left_given, regs);
+    if (rows.empty() && !left_given) genpanic(g, "MISSING ENTRY");
     bool assign = is_assignment(n->code);
-    std::uint16_t lmodes = descriptor_modes(row->left);
-    if (n->code != 174 && n->code != 164 && !(row->flags & 0x40)) lmodes &= 0x90;
-    if (assign) lmodes |= MODE_DEST;
-    std::uint16_t rmodes = descriptor_modes(row->right);
     ExprNode* l = n->left;
     ExprNode* r = is_empty(g, n->right) ? nullptr : n->right;
-    for (int order = 0; order < 2; ++order) {
-        if (order) restore_gen_state(g, saved);
-        bool left_first = (order == 0) != assign;
-        ExprNode* first = left_first ? l : r;
-        ExprNode* second = left_first ? r : l;
-        std::uint16_t m1 = left_first ? lmodes : rmodes, m2 = left_first ? rmodes : lmodes;
-        if (first && !gen_node(g, first, m1, regs)) continue;
-        std::uint16_t rest = first ? static_cast<std::uint16_t>(regs & ~result_mask(first->place)) : regs;
-        if (second && !gen_node(g, second, m2, rest)) continue;
-        if (apply_row(g, n, row, regs)) return true;
+    for (const TemplateRow* row : rows) {
+        std::uint16_t lmodes = descriptor_modes(row->left);
+        if (n->code != 174 && n->code != 164 && !(row->flags & 0x40)) lmodes &= 0x90;
+        if (assign) lmodes |= MODE_DEST;
+        std::uint16_t rmodes = descriptor_modes(row->right);
+        for (int order = 0; order < 2; ++order) {
+            restore_gen_state(g, saved);
+            bool left_first = (order == 0) != assign;
+            ExprNode* first = left_first ? l : r;
+            ExprNode* second = left_first ? r : l;
+            std::uint16_t m1 = left_first ? lmodes : rmodes, m2 = left_first ? rmodes : lmodes;
+            if (first && !gen_node(g, first, m1, regs)) continue;
+            std::uint16_t rest = first ? static_cast<std::uint16_t>(regs & ~result_mask(first->place)) : regs;
+            if (second && !gen_node(g, second, m2, rest)) continue;
+            if (apply_row(g, n, row, regs)) return true;
+        }
     }
     restore_gen_state(g, saved);
     return false;

@@ -111,7 +111,7 @@ std::uint32_t field_mask(std::uint16_t type) {
 }
 
 // The addressing-mode bit of a place:
-//   0x001 contents of contents      0x002 memory, direct or small index
+//   0x001 an address to form first  0x002 memory, direct or small index
 //   0x004 immediate                 0x008 memory, extended or far index
 //   0x010 register Y                0x020 register S
 //   0x040 an address to be formed   0x080 register D
@@ -127,7 +127,8 @@ std::uint16_t mode_of_operand(const Gen& g, const Operand& o) {
         if (o.flags & 0x10) return o.reg ? 0x02 : 0x4000;
         if (symbol) return o.flags & SP_DIR ? 0x02 : 0x08;
         if (o.reg == REG_NONE) return offset >= 0 && offset <= 255 ? 0x02 : 0x08;
-        return offset < 0 || offset > 240 ? 0x08 : 0x02;
+        // an index too far for the indexed mode: its address is formed first
+        return offset < 0 || offset > 240 ? 0x01 : 0x02;
     }
     if (o.reg == REG_NONE) return 0x04;
     if (symbol) return o.flags & SP_DIR ? 0x100 : 0x40;

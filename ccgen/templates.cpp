@@ -2,6 +2,7 @@
 // `fits`) and expanding its text in the template language into the code
 // store (`expand_template`, `operand_text`), with the byte counts that
 // branch shortening relies on.
+#include <algorithm>
 #include <cstring>
 
 #include "ccgen/ccgen.h"
@@ -78,9 +79,12 @@ bool fits(const Gen& g, const ExprNode* n, const Operand& o, std::uint8_t desc, 
     return true;
 }
 
-const TemplateRow* select_row(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t free) {
+// Every row that fits, in the order of the search: the rows that take the
+// operands where they are first, then those for which they must move.
+std::vector<const TemplateRow*> select_rows(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t free) {
+    std::vector<const TemplateRow*> found;
     const OperatorRows* ops = operator_rows(n->code);
-    if (!ops || !ops->rows) return nullptr;
+    if (!ops || !ops->rows) return found;
     int code = n->code;
     const Operand& left = left_given ? *left_given : place_of(g, n->left);
     const Operand& right = place_of(g, n->right);
@@ -140,16 +144,21 @@ const TemplateRow* select_row(Gen& g, ExprNode* n, const Operand* left_given, st
                 i += row.first & 63;
                 continue;
             }
-            return &row;
+            if (std::find(found.begin(), found.end(), &row) == found.end()) found.push_back(&row);
         }
         if (rmodes) {
             rmodes = 0;
         } else if (lmodes && !left_given) {
             lmodes = 0;
         } else {
-            return nullptr;
+            return found;
         }
     }
+}
+
+const TemplateRow* select_row(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t free) {
+    std::vector<const TemplateRow*> rows = select_rows(g, n, left_given, free);
+    return rows.empty() ? nullptr : rows.front();
 }
 
 // ------------------------------------------------------------ operand text

@@ -1,0 +1,44 @@
+// What ccgen writes is assembled by ccasm without a diagnostic, under
+// each debug and listing mode.
+#include <gtest/gtest.h>
+
+#include "ccasm/tests/asm_fixture.h"
+#include "ccgen/tests/corpus.h"
+#include "ccgen/tests/gen_harness.h"
+
+namespace {
+
+class Assembled : public AsmTest {};
+
+struct Mode {
+    const char* name;
+    std::vector<std::string> options;
+    bool full_debug;
+};
+
+const Mode modes[] = {
+    {"plain", {"-no"}, false},
+    {"line_debug", {"-no", "-dl1"}, false},
+    {"full_debug", {"-no"}, true},
+    {"listing", {"-no", "-l", "-f"}, false},
+    {"static_model", {"-no", "-st1", "-bss", "-ct"}, false},
+};
+
+TEST_F(Assembled, EveryCorpusFileInEveryMode) {
+    for (const vytest::CorpusFile& file : vytest::generator_corpus()) {
+        for (const Mode& mode : modes) {
+            std::vector<std::uint8_t> ir = file.ir;
+            if (mode.full_debug) ir[2] |= 4;
+            vytest::GenRun gen = vytest::generate(ir, mode.options);
+            ASSERT_EQ(gen.status, 0) << file.name << " " << mode.name << "\n" << gen.errors;
+            ccasm::Options opt;
+            opt.include_dirs.push_back(vytest::fixture_dir());
+            if (mode.full_debug) opt.full_debug = true;
+            AsmRun run = assemble(gen.asm_text, opt);
+            EXPECT_EQ(run.status, 0) << file.name << " " << mode.name;
+            EXPECT_EQ(run.diagnostics, "") << file.name << " " << mode.name << "\n" << gen.asm_text;
+        }
+    }
+}
+
+}  // namespace
