@@ -153,6 +153,11 @@ enum : std::uint16_t {
     RM_TOP = 0x205,  // a statement's evaluation: D and Y free, statement level
 };
 
+// Offsets and constants from the input wrap as the target's 32 bits do.
+inline std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
 // A place where a value is: the operand descriptor.
 struct Operand {
     std::uint16_t type = 0;    // machine type; bit-field position and width above
@@ -250,7 +255,7 @@ struct LabelNode {
     LabelNode* prev = nullptr;
     CodeNode* head = nullptr;  // the block that starts here
     CodeNode* tail = nullptr;
-    std::int32_t address = 0;  // byte offset in the function; 0 unknown
+    std::int64_t address = 0;  // byte offset in the function; 0 unknown
     std::uint32_t number = 0;
     std::uint16_t refs = 0;
     std::uint16_t flags = 0;
@@ -571,7 +576,7 @@ void list_source(Gen& g, std::uint16_t first, std::uint16_t last);
 // ---- placement.cpp: block placement and branch shortening
 void place_blocks(Gen& g, LabelNode* block, int n);
 void relax_branches(Gen& g);
-bool in_short_range(int target, int here);
+bool in_short_range(std::int64_t target, std::int64_t here);
 
 // ---- prologue.cpp: entry and exit sequences
 std::string emit_prologue(Gen& g);

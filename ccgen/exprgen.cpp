@@ -90,7 +90,7 @@ bool gen_cast(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         // the low byte: B, or the second byte in memory
         if (!gen_node(g, l, 0x80 | 0x0A | 0x04, regs)) return false;
         n->place = l->place;
-        if (n->place.ind >= 1) n->place.offset += 1;
+        if (n->place.ind >= 1) n->place.offset = wrap_add(n->place.offset, 1);
         n->place.type = n->type;
         return accept(g, n, modes, regs);
     }

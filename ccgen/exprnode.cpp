@@ -117,7 +117,7 @@ std::uint32_t field_mask(std::uint16_t type) {
 //   0x040 an address to be formed   0x080 register D
 //   0x100 register + small offset   0x800, 0x4000 special operands
 std::uint16_t mode_of_operand(const Gen& g, const Operand& o) {
-    std::int32_t offset = o.offset;
+    std::int64_t offset = o.offset;
     if (o.reg == REG_FRAME) offset -= g.frame_low - 2;
     if (o.reg == REG_S) return 0x20;
     if (o.ind >= 2) return 0x01;

@@ -91,9 +91,9 @@ void place_blocks(Gen& g, LabelNode* block, int n) {
     (void)g;
 }
 
-bool in_short_range(int target, int here) {
+bool in_short_range(std::int64_t target, std::int64_t here) {
     if (target == 0) return false;
-    int d = target - here;
+    std::int64_t d = target - here;
     return d >= -126 && d < 130;
 }
 
@@ -121,7 +121,7 @@ bool is_long(std::uint16_t code) {
 
 // Step 1: addresses from the sizes as they stand.
 void assign_addresses(Gen& g) {
-    int offset = 3;
+    std::int64_t offset = 3;
     for (LabelNode* l = g.labels; l; l = l->next) {
         if (!(l->flags & LF_BLOCK)) continue;
         l->address = offset;
@@ -141,10 +141,10 @@ void relax_branches(Gen& g) {
         changed = false;
         assign_addresses(g);
         CodeNode* earlier_exit = nullptr;
-        int earlier_offset = 0;
+        std::int64_t earlier_offset = 0;
         for (LabelNode* l = g.labels; l; l = l->next) {
             if (!(l->flags & LF_BLOCK)) continue;
-            int offset = l->address;
+            std::int64_t offset = l->address;
             for (CodeNode* c = l->head; c; offset += c->size, c = c->next) {
                 if (is_conditional(c->code) && c->target) {
                     CodeNode* j = c->next;

@@ -110,10 +110,11 @@ std::uint32_t new_label_number(Gen& g) {
 
 namespace {
 
-// A diagnostic stays one line: control bytes and DEL as \xNN.
-void append_escaped(std::string& out, std::string_view text) {
+// A diagnostic stays one line: control bytes and DEL as \xNN (a tab too
+// in the file and function names, which the line's tab follows).
+void append_escaped(std::string& out, std::string_view text, bool keep_tab = true) {
     for (unsigned char c : text) {
-        if ((c < 0x20 && c != '\t') || c == 0x7F) {
+        if ((c < 0x20 && !(c == '\t' && keep_tab)) || c == 0x7F) {
             static const char hex[] = "0123456789abcdef";
             out += "\\x";
             out += hex[c >> 4];
@@ -138,12 +139,12 @@ void generr(Gen& g, std::string_view message, std::string_view argument) {
     std::string line = "#error ";
     line += vy::progname();
     line += ' ';
-    append_escaped(line, g.file_name.empty() ? std::string_view(g.input_name) : std::string_view(g.file_name));
+    append_escaped(line, g.file_name.empty() ? std::string_view(g.input_name) : std::string_view(g.file_name), false);
     line += ':';
     line += std::to_string(g.line);
     line += '\t';
     if (g.in_function && !g.plain_name.empty()) {
-        append_escaped(line, g.plain_name);
+        append_escaped(line, g.plain_name, false);
         line += "() ";
     }
     append_escaped(line, message);

@@ -64,11 +64,11 @@ void read_leaf(Gen& g, ExprNode* n, bool pointer, std::uint16_t pointer_space, s
             g.frame_flags |= FRAME_ARGS;
             o.reg = REG_FRAME;
             bool in_register = o.offset >= 0 && o.offset < g.regarg_size;
-            if (!(g.func_attrs & SP_INTERRUPT) && !in_register) o.offset += 4;
+            if (!(g.func_attrs & SP_INTERRUPT) && !in_register) o.offset = wrap_add(o.offset, 4);
         } else {
             o.name = g.frame_name.c_str();
         }
-        if (returns_through_memory) o.offset += 2;
+        if (returns_through_memory) o.offset = wrap_add(o.offset, 2);
         break;
     case 32:
         if (!g.stackless) {
