@@ -31,6 +31,12 @@ TEST_F(Assembled, EveryCorpusFileInEveryMode) {
             if (mode.full_debug) ir[2] |= 4;
             vytest::GenRun gen = vytest::generate(ir, mode.options);
             ASSERT_EQ(gen.status, 0) << file.name << " " << mode.name << "\n" << gen.errors;
+            // without the optimiser no hint and no pseudo-branch remains
+            for (const std::string& line : vytest::body_lines(gen.asm_text)) {
+                bool hint = line == "FL:" || line == "YTOX:" || line == "VL:" || line == "\tnod" ||
+                            line == "\tnoa" || line == "\tnoy" || line.rfind("\tjb", 0) == 0;
+                EXPECT_FALSE(hint) << file.name << " " << mode.name << ": " << line;
+            }
             ccasm::Options opt;
             opt.include_dirs.push_back(vytest::fixture_dir());
             if (mode.full_debug) opt.full_debug = true;
