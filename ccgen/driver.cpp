@@ -13,8 +13,8 @@ namespace {
 
 const char* const TITLE = "68HC11 Code Generator";
 
-// The run being made, for the endings that come from deep inside it.
-Gen* current = nullptr;
+// An intermediate file larger than this is refused rather than read.
+constexpr std::uintmax_t largest_input = 256u << 20;
 
 bool same_file(const char* a, const char* b) {
     std::error_code ec;
@@ -78,7 +78,6 @@ void end_run(Gen& g, int status) {
         if (g.out.failed) status = 1;
     }
     vy::cc::remove_interrupt_handler();
-    current = nullptr;
     vy::toolexit(status);
 }
 
@@ -92,7 +91,6 @@ void write_failed(Gen& g) {
     g.in.file = nullptr;
     close_error_file(g, error_file_name);
     vy::cc::remove_interrupt_handler();
-    current = nullptr;
     vy::toolexit(1);
 }
 
@@ -179,6 +177,11 @@ int run(Gen& g, int argc, char** argv) {
         vy::toolwrite("can't open input file " + g.input_name + "\n");
         return 1;
     }
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(argv[0], ec) && std::filesystem::file_size(argv[0], ec) > largest_input) {
+        vy::toolwrite("file too large: " + g.input_name + "\n");
+        return 1;
+    }
     if (output) {
         g.out.file = same_file(argv[0], output) ? nullptr : std::fopen(output, "w");
         if (!g.out.file) {
@@ -224,7 +227,6 @@ int code_generator_main(int argc, char** argv) {
     error_file_name = nullptr;
     vy::cc::install_interrupt_handler();
     Gen g;
-    current = &g;
     int status;
     try {
         status = run(g, argc, argv);
@@ -234,11 +236,9 @@ int code_generator_main(int argc, char** argv) {
         if (g.out.file && g.out.file != stdout) std::fclose(g.out.file);
         if (g.err) std::fclose(g.err);
         vy::cc::remove_interrupt_handler();
-        current = nullptr;
         throw;
     }
     vy::cc::remove_interrupt_handler();
-    current = nullptr;
     return status;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "ccgen/tests/gen_harness.h"
 #include "ccgen/tests/ir_builder.h"
@@ -168,6 +169,16 @@ TEST(Program, WritesToStandardOutputWithoutAnOutputFile) {
 }
 
 #ifndef _WIN32
+TEST(Driver, AnInputLargerThanAnyIntermediateFileIsRefused) {
+    TempDir dir;
+    dir.write("big.ir", bytes_text(data_file()));
+    std::filesystem::resize_file(dir.file("big.ir"), (256u << 20) + 1);  // sparse
+    GenRun run = run_gen(dir, {"-o", "t.s", "big.ir"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "file too large: big.ir\n");
+    EXPECT_FALSE(dir.exists("t.s"));
+}
+
 TEST(Program, FailedWriteRemovesThePartialOutput) {
     TempDir dir;
     IrBuilder b;
