@@ -462,6 +462,7 @@ std::uint16_t read_ir_node_type(Gen& g, std::uint16_t& space, std::uint16_t& poi
 std::uint32_t read_ir_symbol_attrs(Gen& g, std::uint16_t& space, std::string_view name);
 ExprNode* read_ir_tree(Gen& g);
 int read_ir_records(Gen& g, int mode);
+std::string read_asm_text(Gen& g);
 int read_switch_table(Gen& g);
 std::string long_const_label(Gen& g, std::uint32_t value);
 void init_reader(Gen& g);

@@ -211,23 +211,6 @@ void param_type(Gen& g) {
         g.regarg_size = 2;
 }
 
-// Text of an _asm block; a record of 255 bytes that another 203 follows
-// was cut by the writer and goes on in that record.
-std::string asm_text(Gen& g) {
-    std::string text;
-    for (;;) {
-        std::uint8_t n = read_ir_byte(g);
-        for (int i = 0; i < n; ++i) text += static_cast<char>(read_ir_byte(g));
-        if (n != 255) break;
-        int c = next_input_byte(g);
-        if (c != 203) {
-            if (c != IR_EOF) unread_ir_byte(g, c);
-            break;
-        }
-    }
-    return text;
-}
-
 void switch_dispatch(Gen& g) {
     LabelNode* d = find_label(g, g.switch_table);
     LabelNode* f = find_label(g, g.switch_default);
@@ -364,7 +347,7 @@ int read_body(Gen& g) {
             break;
         case 191: switch_dispatch(g); break;
         case 203: {
-            std::string text = asm_text(g);
+            std::string text = read_asm_text(g);
             if (g.open) emit_inline_asm(g, text);
             break;
         }

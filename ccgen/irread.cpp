@@ -122,6 +122,23 @@ std::uint32_t read_ir_symbol_attrs(Gen& g, std::uint16_t& space, std::string_vie
     return v;
 }
 
+// The text of a 203 record. A record of 255 bytes that another 203
+// follows is one text that the writer cut (maybe inside a line): it goes
+// on in that record.
+std::string read_asm_text(Gen& g) {
+    std::string text;
+    for (;;) {
+        std::uint8_t n = read_ir_byte(g);
+        text += read_bytes(g, n);
+        if (n != 255) return text;
+        int c = next_input_byte(g);
+        if (c != 203) {
+            if (c != IR_EOF) unread_ir_byte(g, c);
+            return text;
+        }
+    }
+}
+
 // ------------------------------------------------------------ set-up
 
 void init_reader(Gen& g) {
@@ -289,47 +306,32 @@ void address_item(Gen& g, int code) {
 }
 
 // Record 203 at file level: the text as it stands, after a .sfile line
-// naming where it came from. A record of 255 bytes followed by another 203
-// is one text cut by the writer; it continues without a new .sfile line.
+// naming where it came from.
 void verbatim_text(Gen& g) {
     g.verbatim = true;
     emit_asm(g, " .sfile \"%p%p\",%u;", "\x06" + g.directory + "\x06", g.raw_name, g.line);
-    for (;;) {
-        std::uint8_t n = read_ir_byte(g);
-        std::string text = read_bytes(g, n);
-        put_chars(g, text);
-        if (n != 255) break;
-        int c = next_input_byte(g);
-        if (c != 203) {
-            if (c != IR_EOF) unread_ir_byte(g, c);
-            break;
-        }
-    }
+    put_chars(g, read_asm_text(g));
     if (g.out.last_byte != '\n') out_char(g, '\n');
 }
 
-void debug_table(Gen& g) {
+// The name of a debug record (214, 215) without its '<', up to a NUL.
+std::string debug_name(Gen& g) {
     read_ir_byte(g);
-    const std::string& name = read_ir_name(g);
-    select_section(g, OC_DEBUG);
-    std::string_view t = name;
+    std::string_view t = read_ir_name(g);
     if (!t.empty() && t[0] == '<') t.remove_prefix(1);
-    t = t.substr(0, t.find('\0'));
+    select_section(g, OC_DEBUG);
+    return std::string(t.substr(0, t.find('\0')));
+}
+
+void debug_table(Gen& g) {
+    std::string t = debug_name(g);
     std::size_t tilde = t.find('~');
-    std::string first(t.substr(0, tilde));
-    std::string second = tilde == std::string_view::npos ? std::string() : std::string(t.substr(tilde + 1));
+    std::string first = t.substr(0, tilde);
+    std::string second = tilde == std::string::npos ? std::string() : t.substr(tilde + 1);
     emit_asm(g, "%T%p%~%p;", "\x06" + first + "\x06", "\x06" + second + "\x06");
 }
 
-void debug_file(Gen& g) {
-    read_ir_byte(g);
-    const std::string& name = read_ir_name(g);
-    select_section(g, OC_DEBUG);
-    std::string_view t = name;
-    if (!t.empty() && t[0] == '<') t.remove_prefix(1);
-    t = t.substr(0, t.find('\0'));
-    emit_asm(g, "%G%p;", "\x06" + std::string(t) + "\x06");
-}
+void debug_file(Gen& g) { emit_asm(g, "%G%p;", "\x06" + debug_name(g) + "\x06"); }
 
 }  // namespace
 
