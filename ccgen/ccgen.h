@@ -331,7 +331,6 @@ struct Gen {
     std::string name_buffer;     // the shared name text
     std::string last_name;       // the name bytes of the last name read
     bool verbatim = false;       // a file-level verbatim block is open
-    bool verbatim_line_open = false;
     struct PoolEntry {
         std::uint32_t value;
         std::string label;
@@ -397,7 +396,6 @@ struct Gen {
     std::uint16_t condition_class = 0;
     bool recording = false;
     std::vector<DirectBranch> direct_branches;
-    std::string compare_text;    // direct mode: text of the branch written
 };
 
 // ============================================================ modules

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "ccasm/tests/asm_fixture.h"
+#include "ccopt/opt.h"
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "ccgen/tests/corpus.h"
 #include "ccgen/tests/gen_harness.h"
 
@@ -44,6 +46,34 @@ TEST_F(Assembled, EveryCorpusFileInEveryMode) {
             EXPECT_EQ(run.status, 0) << file.name << " " << mode.name;
             EXPECT_EQ(run.diagnostics, "") << file.name << " " << mode.name << "\n" << gen.asm_text;
         }
+    }
+}
+
+// With the optimiser's hints: ccopt reads the text and ccasm assembles
+// what it writes.
+TEST_F(Assembled, ThroughTheOptimiser) {
+    for (const vytest::CorpusFile& file : vytest::generator_corpus()) {
+        vytest::GenRun gen = vytest::generate(file.ir);
+        ASSERT_EQ(gen.status, 0) << file.name << "\n" << gen.errors;
+        write("t.gs", gen.asm_text);
+        std::filesystem::remove("t.os");
+        int status;
+        {
+            vytest::ToolHarness harness("ccopt");
+            vytest::Args argv({"ccopt", "-o", "t.os", "t.gs"});
+            try {
+                status = ccopt::optmain(argv.argc(), argv.argv());
+            } catch (const vy::ToolExit& e) {
+                status = e.status;
+            }
+            EXPECT_EQ(harness.errors(), "") << file.name;
+        }
+        ASSERT_EQ(status, 0) << file.name;
+        ccasm::Options opt;
+        opt.include_dirs.push_back(vytest::fixture_dir());
+        AsmRun run = assemble(read_text("t.os"), opt);
+        EXPECT_EQ(run.status, 0) << file.name;
+        EXPECT_EQ(run.diagnostics, "") << file.name << "\n" << read_text("t.os");
     }
 }
 

@@ -42,7 +42,7 @@ std::string engine_text(const std::function<void(ccgen::Gen&)>& body, ccgen::Opt
 // The lines of an assembly text without the file head and the end line.
 std::vector<std::string> body_lines(const std::string& asm_text);
 
-// The directory of the test fixtures (macro.h11).
-inline std::string fixture_dir() { return std::string(VY_SOURCE_DIR) + "/ccgen/tests/fixtures"; }
+// The directory of "macro.h11", which every generated file includes.
+inline std::string fixture_dir() { return std::string(VY_SOURCE_DIR) + "/outside/include"; }
 
 }  // namespace vytest

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <sstream>
 
 #include "ccasm/tests/asm_fixture.h"
@@ -60,13 +62,42 @@ std::string gas_expression(std::string e) {
     return e;
 }
 
+// The macros of "macro.h11" as GNU lines: their bodies without comments,
+// the location counter '*' written '.'.
+std::map<std::string, std::vector<std::string>> gas_macros() {
+    std::map<std::string, std::vector<std::string>> macros;
+    std::ifstream in(vytest::fixture_dir() + "/macro.h11");
+    std::string line, name;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string body = trim(without_comment(line));
+        if (body.empty()) continue;
+        std::size_t colon = line.find(':');
+        if (line[0] != '\t' && line[0] != ' ' && colon != std::string::npos &&
+            trim(line.substr(colon + 1)).rfind("macro", 0) == 0) {
+            name = line.substr(0, colon);
+            continue;
+        }
+        if (body == "endm") {
+            name.clear();
+            continue;
+        }
+        if (name.empty()) continue;
+        for (std::size_t p; (p = body.find("*+")) != std::string::npos;) body[p] = '.';
+        for (char& c : body)
+            if (c == '\t') c = ' ';
+        macros[name].push_back("\t" + body);
+    }
+    return macros;
+}
+
 // The dialect translation of the assembler's oracle, for what ccgen writes:
 // directives to their GNU names, strings to bytes, equates and set to '=',
 // the macros of "macro.h11" expanded, debug directives dropped.
 std::string to_gas(const std::string& text) {
     std::istringstream in(text);
     std::string line, out;
-    int local = 0;
+    static const std::map<std::string, std::vector<std::string>> macros = gas_macros();
     while (std::getline(in, line)) {
         if (line.empty()) continue;
         if (line[0] != '\t' && line[0] != ' ') {
@@ -108,13 +139,8 @@ std::string to_gas(const std::string& text) {
                 }
             }
             out += std::string(mn == "dc.b" ? "\t.byte " : mn == "dc.w" ? "\t.word " : "\t.long ") + list + "\n";
-        } else if (mn == "sex") {
-            std::string l = std::to_string(++local);
-            out += "\tldaa #0\n\tbitb #128\n\tbeq S" + l + "\n\tldaa #255\nS" + l + ":\tbitb #255\n";
-        } else if (mn == "pshd") {
-            out += "\tpshb\n\tpsha\n";
-        } else if (mn == "puld") {
-            out += "\tpula\n\tpulb\n";
+        } else if (macros.count(mn)) {
+            for (const std::string& m : macros.at(mn)) out += m + "\n";
         } else {
             out += "\t" + mn + (args.empty() ? "" : " " + args) + "\n";
         }
