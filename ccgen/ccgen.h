@@ -393,6 +393,7 @@ struct Gen {
     ExprNode empty_node;         // the right operand of unary nodes
     Operand zero;                // the constant 0 of tests
     int move_count = 10;
+    long attempts = 0;           // nodes generated for the current statement
     std::uint16_t condition_class = 0;
     bool recording = false;
     std::vector<DirectBranch> direct_branches;

@@ -183,14 +183,19 @@ int run(Gen& g, int argc, char** argv) {
         return 1;
     }
     if (output) {
-        g.out.file = same_file(argv[0], output) ? nullptr : std::fopen(output, "w");
+        // the interrupt knows the file before it exists, so that it never
+        // leaves one behind
+        g.out.path = output;
+        if (!same_file(argv[0], output)) {
+            vy::cc::set_interrupt_output(g.out.path.c_str());
+            g.out.file = std::fopen(output, "w");
+        }
         if (!g.out.file) {
+            vy::cc::set_interrupt_output(nullptr);
             vy::toolwrite(std::string("can't create output file ") + output + "\n");
             return 1;
         }
-        g.out.path = output;
         g.out.created = true;
-        vy::cc::set_interrupt_output(g.out.path.c_str());
     } else {
         g.out.file = stdout;
     }

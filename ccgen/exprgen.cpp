@@ -14,6 +14,7 @@ namespace ccgen {
 namespace {
 
 constexpr std::uint16_t MODE_VOID = 0x200;
+constexpr long ATTEMPT_LIMIT = 1000000;
 constexpr std::uint16_t MODE_DEST = 0x400;
 
 bool is_assignment(int code) {
@@ -243,6 +244,24 @@ bool apply_row(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs) 
     return expand_template(g, n, row, text.c_str(), regs);
 }
 
+// Whether a leaf could reach the modes asked, directly or by a move; an
+// operator node is not known before it is evaluated. Rows that a leaf
+// operand cannot take are passed over before anything is evaluated, so
+// that a failed row does not cost the evaluation of the other operand.
+bool reachable(const Gen& g, const ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    if (!n || n->code != 0) return true;
+    Operand p = n->leaf;
+    if (p.reg == REG_TEMP) p.reg = REG_FRAME;
+    std::uint16_t mode = mode_of_operand(g, p);
+    if ((mode & modes) || (modes & (MODE_VOID | MODE_DEST))) return true;
+    if (((modes & 0x80) && (regs & RM_D)) || ((modes & 0x10) && (regs & RM_Y))) return true;
+    if (mode & 0x01) return regs & RM_Y;
+    std::uint8_t cls = type_class(p.type);
+    if ((modes & 0x0A) && is_const(p) && cls >= 6 && cls <= 9) return true;
+    if ((modes & 0x0A) && p.ind == 0 && p.reg != REG_NONE) return true;
+    return false;
+}
+
 // Tries the rows that fit, each in up to two evaluation orders, until one
 // applies. Without a given left (the destination of an assignment or a
 // move) an operator without any row is the fatal "MISSING ENTRY".
@@ -259,6 +278,7 @@ bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t
         if (n->code != 174 && n->code != 164 && !(row->flags & 0x40)) lmodes &= 0x90;
         if (assign) lmodes |= MODE_DEST;
         std::uint16_t rmodes = descriptor_modes(row->right);
+        if (!reachable(g, l, lmodes, regs) || !reachable(g, r, rmodes, regs)) continue;
         for (int order = 0; order < 2; ++order) {
             restore_gen_state(g, saved);
             bool left_first = (order == 0) != assign;
@@ -276,6 +296,8 @@ bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t
 }
 
 bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    // the attempts of one statement are bounded, whatever its trees
+    if (++g.attempts > ATTEMPT_LIMIT) genfatal(g, "expression too complex");
     switch (n->code) {
     case 0:
         n->place = n->leaf;

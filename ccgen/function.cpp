@@ -285,6 +285,7 @@ int read_body(Gen& g) {
     for (;;) {
         int c = read_ir_records(g, 1);
         g.stmt_item = nullptr;
+        g.attempts = 0;
         switch (c) {
         case 134:
         case 211:

@@ -302,6 +302,28 @@ TEST(Verbose, LabelLinesCarryLineAndOffset) {
     EXPECT_NE(run.asm_text.find("L2:\t\t; line 7, offset 14\n"), std::string::npos) << run.asm_text;
 }
 
+TEST(Functions, LongSums) {
+    // g + g + ... + g, 1999 terms, nested to the left and to the right: a
+    // row that an operand cannot take is passed over before the other
+    // operand is evaluated, so the work stays linear
+    for (bool left : {true, false}) {
+        Body body = [&](IrBuilder& b) {
+            b.expr().node(136, T_INT).global(T_INT, "r");
+            for (int i = 0; i < 1998; ++i) {
+                b.node(222, T_INT);
+                if (!left) b.global(T_INT, "g");
+            }
+            b.global(T_INT, "g");
+            if (left)
+                for (int i = 0; i < 1998; ++i) b.global(T_INT, "g");
+            b.ret();
+        };
+        GenRun run = generate(function_file(body), {"-no"});
+        EXPECT_EQ(run.status, 0) << run.errors;
+        if (left) EXPECT_NE(run.asm_text.find("\tldd\t_g\n\taddd\t_g\n\taddd\t_g\n"), std::string::npos);
+    }
+}
+
 // ------------------------------------------------------------ errors
 
 TEST(Errors, BadStatementRecord) {
