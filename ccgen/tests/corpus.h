@@ -17,7 +17,7 @@ struct CorpusFile {
 std::vector<CorpusFile> generator_corpus();
 
 // C sources with initialised data of every type, as the front end reads
-// them, with the records it writes for them (2.130's layouts), for the
+// them, with the records it writes for them, for the
 // byte check against the host compiler.
 struct DataProgram {
     std::string name;

@@ -15,7 +15,7 @@ using namespace vytest;
 
 using Body = std::function<void(IrBuilder&)>;
 
-struct FunctionSpec {
+struct FunctionShape {
     int param = -1;  // type of the first parameter, -1 none
     int frame = 0;   // lowest frame offset of the locals
     int attr = A_FUNCTION;
@@ -24,12 +24,12 @@ struct FunctionSpec {
     const char* name = "f";
 };
 
-std::vector<std::uint8_t> function_file(const Body& body, FunctionSpec spec = {}) {
-    IrBuilder b(static_cast<std::uint8_t>(spec.flags));
-    b.file("t.c").line(1).function(spec.name, spec.attr, spec.space).body(1, 2);
-    if (spec.param >= 0) b.param_type(spec.param);
-    b.param_size(spec.param >= 0 ? 2 : 0);
-    if (spec.frame) b.frame(spec.frame);
+std::vector<std::uint8_t> function_file(const Body& body, FunctionShape shape = {}) {
+    IrBuilder b(static_cast<std::uint8_t>(shape.flags));
+    b.file("t.c").line(1).function(shape.name, shape.attr, shape.space).body(1, 2);
+    if (shape.param >= 0) b.param_type(shape.param);
+    b.param_size(shape.param >= 0 ? 2 : 0);
+    if (shape.frame) b.frame(shape.frame);
     body(b);
     b.end_function();
     return b.bytes;
@@ -41,8 +41,8 @@ std::string joined(const std::vector<std::string>& lines) {
     return s;
 }
 
-std::string compile(const Body& body, FunctionSpec spec = {}, std::vector<std::string> options = {"-no"}) {
-    GenRun run = generate(function_file(body, spec), options);
+std::string compile(const Body& body, FunctionShape shape = {}, std::vector<std::string> options = {"-no"}) {
+    GenRun run = generate(function_file(body, shape), options);
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
     return joined(body_lines(run.asm_text));
@@ -62,12 +62,12 @@ TEST(Functions, ReturnOfASum) {
     Body body = [](IrBuilder& b) {
         b.line(1).return_value(T_INT, [](IrBuilder& x) { a(x.node(222, T_INT)).constant(T_INT, 1); });
     };
-    FunctionSpec spec{.param = T_INT};
-    EXPECT_EQ(compile(body, spec),
+    FunctionShape shape{.param = T_INT};
+    EXPECT_EQ(compile(body, shape),
               "_f:\n\tpshx\n\tpshd\n\ttsx\nOFST:\tset\t0\n\t.dcall\t\"6,0,_f\"\n"
               "\tldd\tOFST+0,x\n\taddd\t#1\n\tpulx\n\tpulx\n\trts\n");
     // with the optimiser's hints
-    EXPECT_EQ(compile(body, spec, {}),
+    EXPECT_EQ(compile(body, shape, {}),
               "_f:\nFL:\n\tpshx\n\tpshd\n\ttsx\nOFST:\tset\t0\n\t.dcall\t\"6,0,_f\"\n"
               "\tldd\tOFST+0,x\n\taddd\t#1\n\tnoy\n\tpulx\n\tpulx\n\trts\nFL:\n");
 }
