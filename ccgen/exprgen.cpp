@@ -184,16 +184,21 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         return force_reg(g, n, modes, static_cast<std::uint16_t>(regs & ~RM_Y));
     }
     if (p.ind >= 2 && (regs & RM_Y)) {
+        // contents of contents: the pointer into Y, then through Y one
+        // level at a time, each a move of its own
         Operand pointer = p;
-        pointer.ind = static_cast<std::uint8_t>(p.ind - 1);
+        pointer.ind = 1;
         pointer.type = 5;
-        ExprNode* ptr = place_leaf(g, pointer);
         Operand y;
         init_operand(y, 5, 0, REG_Y, 0);
-        if (!move_to(g, ptr, y, regs)) return false;
+        if (!move_to(g, place_leaf(g, pointer), y, regs)) return false;
+        Operand through;
+        init_operand(through, 5, 0, REG_Y, 1);
+        for (int level = 2; level < p.ind; ++level)
+            if (!move_to(g, place_leaf(g, through), y, regs)) return false;
         take_free_reg(g, RM_Y);
-        Operand through = p;
-        init_operand(through, p.type, p.space, REG_Y, 1);
+        through.type = p.type;
+        through.space = p.space;
         through.flags = p.flags;
         p = through;
         return force_reg(g, n, modes, static_cast<std::uint16_t>(regs & ~RM_Y));

@@ -154,7 +154,7 @@ TEST(Fuzz, MutatedIntermediateFilesEndWithDiagnostics) {
             errors = kept;
         }
         EXPECT_EQ(stray_lines(errors), "") << run.errors;
-        EXPECT_LT(seconds, 2.0);
+        EXPECT_LT(seconds, 10.0);  // a hang, not a speed
         if (HasFailure()) {
             std::string name = "fuzz-failure.ir";
             std::FILE* f = std::fopen(name.c_str(), "wb");
