@@ -132,6 +132,39 @@ void undo_raised(ExprNode* r) {
     }
 }
 
+// A constant compared with a float or a double takes its format; operands
+// of different sizes are compared in the wider type (a constant keeps its
+// value and is narrowed by the choice of the branch).
+std::uint8_t own_class(const ExprNode* n) { return type_class(n->code == 0 ? n->leaf.type : n->type); }
+
+ExprNode* cast_to(Gen& g, ExprNode* x, std::uint16_t type) {
+    ExprNode* c = new_expr(g);
+    c->code = 102;
+    c->type = type;
+    c->left = x;
+    c->right = &g.empty_node;
+    return c;
+}
+
+void compare_operands(Gen& g, ExprNode*& left, ExprNode*& right) {
+    std::uint8_t lc = own_class(left), rc = own_class(right);
+    auto floating = [](std::uint8_t c) { return c == 9 || c == 10; };
+    if (plain_constant(left) && plain_constant(right)) return;
+    if (bit_field_class(lc) && !plain_constant(right)) left = cast_to(g, left, lc == 7 ? 8 : 5), lc = own_class(left);
+    if (bit_field_class(rc) && !plain_constant(left)) right = cast_to(g, right, rc == 7 ? 8 : 5), rc = own_class(right);
+    if (floating(lc) || floating(rc)) {
+        std::uint16_t t = lc == 10 || rc == 10 ? 10 : 9;
+        if (own_class(left) != t) left = cast_to(g, left, t);
+        if (own_class(right) != t) right = cast_to(g, right, t);
+        return;
+    }
+    if (plain_constant(right) || plain_constant(left)) return;
+    if (bit_field_class(lc) || bit_field_class(rc)) return;
+    int lb = class_bytes(lc), rb = class_bytes(rc);
+    if (lb < rb) left = cast_to(g, left, right->code == 0 ? right->leaf.type : right->type);
+    if (rb < lb) right = cast_to(g, right, left->code == 0 ? left->leaf.type : left->type);
+}
+
 }  // namespace
 
 const BranchRow* branch_row(int code) {
@@ -185,7 +218,8 @@ int choose_branch(Gen& g, ExprNode* cmp, ExprNode*& left, ExprNode*& right, int 
         if (c == 2 && k >= 0 && k <= 255) right->type = right->leaf.type = right->place.type = 2;
         if (c == 1 && k >= -128 && k <= 127) right->type = right->leaf.type = right->place.type = 1;
     }
-    if (pair_class(left, right) == 2 || c == 5 || c == 8)
+    // bit-field values are unsigned, like the classes 2, 5 and 8
+    if (pair_class(left, right) == 2 || c == 5 || c == 8 || c == 4 || c == 7)
         code = unsigned_code(code, plain_constant(right) && right->leaf.offset == 0);
     cmp->left = left;
     cmp->right = right;
@@ -198,6 +232,7 @@ void emit_cond_branch(Gen& g, bool direct, int code, std::uint32_t target, ExprN
                       std::uint16_t regs) {
     ExprNode* cmp = new_expr(g);
     cmp->code = 174;
+    compare_operands(g, left, right);
     code = choose_branch(g, cmp, left, right, code);
     LabelNode* t = direct ? nullptr : find_label(g, target);
     if (!direct) begin_text(g);
@@ -391,8 +426,9 @@ void emit_switch_chain(Gen& g, std::uint32_t default_label) {
 
 // ------------------------------------------------------------ inline assembly
 
-void emit_inline_asm(Gen& g, std::string_view text) {
-    begin_text(g);
+// The lines of an inline assembly block between its .sfile directives, each
+// followed by the volatile hint unless -no or -a; 3 bytes counted per line.
+std::string asm_block_text(Gen& g, std::string_view text) {
     std::string t = " .sfile \"\x06" + g.directory + g.file_name + "\"," + std::to_string(g.line) + "\n";
     std::string line;
     auto end_line = [&]() {
@@ -411,8 +447,146 @@ void emit_inline_asm(Gen& g, std::string_view text) {
     }
     if (!line.empty()) end_line();
     t += "\x06 .sfile;";
-    code_text(g, t);
+    return t;
+}
+
+void emit_inline_asm(Gen& g, std::string_view text) {
+    begin_text(g);
+    code_text(g, asm_block_text(g, text));
     append_text_item(g);
+}
+
+// ------------------------------------------------------------ values from branches
+
+namespace {
+
+// The stored text from `from` to the write position, with the store
+// position of each of its bytes.
+std::string stored_since(Gen& g, std::int32_t from, std::vector<std::int32_t>& positions) {
+    std::string text;
+    for (std::int32_t p = from; p < g.store.write_pos; ++p) {
+        std::int32_t offset = p % CodeStore::CHUNK;
+        if (offset == CodeStore::CHUNK - 1) continue;
+        text += (*g.store.chunks[static_cast<std::size_t>(p / CodeStore::CHUNK)])[static_cast<std::size_t>(offset)];
+        positions.push_back(p);
+    }
+    return text;
+}
+
+// Direct-mode shortening: each branch recorded since `mark` whose label
+// lies less than 128 bytes ahead takes the short mnemonic; the jump saves
+// one byte, a conditional branch three, and the code that follows moves up.
+void shorten_direct_branches(Gen& g, std::size_t mark, std::int32_t start) {
+    std::vector<DirectBranch>& rec = g.direct_branches;
+    std::vector<std::pair<std::int32_t, std::string>> rewrites;
+    for (std::size_t i = mark; i < rec.size(); ++i) {
+        if (rec[i].kind == 100) continue;
+        const DirectBranch* target = nullptr;
+        for (std::size_t j = i + 1; j < rec.size(); ++j)
+            if (rec[j].kind == 100 && rec[j].label == rec[i].label) {
+                target = &rec[j];
+                break;
+            }
+        if (!target || target->offset - rec[i].offset >= 128) continue;
+        int saved = rec[i].kind == 0 ? 1 : 3;
+        const char* mnemonic = rec[i].kind == 0 ? "bra" : branch_table[rec[i].kind].mnemonic;
+        rewrites.push_back({rec[i].line_pos, std::string(" ") + mnemonic + " " + label_text(rec[i].label) + ";"});
+        for (std::size_t j = i + 1; j < rec.size(); ++j) rec[j].offset = static_cast<std::uint16_t>(rec[j].offset - saved);
+        g.code_offset = static_cast<std::uint16_t>(g.code_offset - saved);
+    }
+    if (rewrites.empty()) return;
+    std::vector<std::int32_t> positions;
+    std::string text = stored_since(g, start, positions);
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (next < rewrites.size() && positions[i] == rewrites[next].first) {
+            std::size_t end = text.find(';', i);
+            out += rewrites[next].second;
+            i = end == std::string::npos ? text.size() : end + 1;
+            ++next;
+            continue;
+        }
+        out += text[i++];
+    }
+    g.store.write_pos = start;
+    code_text(g, out);
+}
+
+void jump_to(Gen& g, std::uint32_t label) {
+    std::int32_t at = g.store.write_pos;
+    code_text(g, std::string(g.opt.no_opt ? " jmp " : " jbr ") + label_text(label) + ";");
+    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
+    if (g.recording) g.direct_branches.push_back({0, label, at, g.code_offset});
+}
+
+void define_here(Gen& g, std::uint32_t label) {
+    std::int32_t at = g.store.write_pos;
+    code_text(g, label_text(label) + ":;");
+    if (g.recording) g.direct_branches.push_back({100, label, at, g.code_offset});
+}
+
+// One arm of a conditional: its value into the result's place.
+bool arm_value(Gen& g, ExprNode* arm, const Operand& target, std::uint16_t regs) {
+    bool memory = target.ind != 0;
+    if (!gen_node(g, arm, memory ? 0x0A : 0x80, regs)) return false;
+    if (same_place(arm->place, target)) return true;
+    if (!memory && arm->place.reg == REG_D && arm->place.ind == 0) return true;
+    return move_to(g, arm, target, regs);
+}
+
+}  // namespace
+
+bool emit_conditional(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    if ((regs & RM_TOP) != RM_TOP) return false;
+    bool was = g.recording;
+    std::size_t mark = g.direct_branches.size();
+    std::int32_t start = g.store.write_pos;
+    g.recording = true;
+    std::uint8_t cls = type_class(n->type);
+    Operand target;
+    if (cls == 10)
+        alloc_value_temp(g, 8, target, n->type);
+    else
+        init_operand(target, n->type, 0, REG_D, 0);
+    if (n->unused) init_operand(target, n->type, 0, REG_D, 0);
+    std::uint32_t false_label = branch_false(g, n->left, 0, 0, regs);
+    std::uint32_t end = new_label_number(g);
+    if (n->unused ? !gen_void(g, n->third, regs) : !arm_value(g, n->third, target, regs)) genpanic(g, "? X");
+    jump_to(g, end);
+    define_here(g, false_label);
+    if (n->unused ? !gen_void(g, n->right, regs) : !arm_value(g, n->right, target, regs)) genpanic(g, ": X");
+    define_here(g, end);
+    shorten_direct_branches(g, mark, start);
+    g.direct_branches.resize(mark);
+    g.recording = was;
+    n->place = target;
+    if (modes & 0x200) return true;
+    return force_reg(g, n, modes, regs) || (mode_of_operand(g, n->place) & modes);
+}
+
+// A relation, !, && or || as a value: 1 or 0 in D.
+bool gen_truth_value(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    if ((regs & RM_TOP) != RM_TOP) return false;
+    bool was = g.recording;
+    std::size_t mark = g.direct_branches.size();
+    std::int32_t start = g.store.write_pos;
+    g.recording = true;
+    std::uint32_t false_label = branch_false(g, n, 0, 0, regs);
+    std::uint32_t end = new_label_number(g);
+    code_text(g, " ldd #1;");
+    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
+    jump_to(g, end);
+    define_here(g, false_label);
+    code_text(g, " clra; clrb;");
+    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 2);
+    define_here(g, end);
+    shorten_direct_branches(g, mark, start);
+    g.direct_branches.resize(mark);
+    g.recording = was;
+    init_operand(n->place, n->type, 0, REG_D, 0);
+    if (modes & 0x200) return true;
+    return force_reg(g, n, modes, regs) || (mode_of_operand(g, n->place) & modes);
 }
 
 }  // namespace ccgen

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -142,6 +143,12 @@ enum : std::uint8_t {
     REG_FRAME = 17,  // the frame, addressed through X
     REG_TEMP = 18,   // a temporary in the frame
 };
+
+// Addressing modes asked of an operand besides those of mode_of_operand:
+// evaluated for its effect only, or placed as the destination of an
+// assignment.
+constexpr std::uint16_t MODE_VOID = 0x200;
+constexpr std::uint16_t MODE_DEST = 0x400;
 
 // Register masks of free-register sets; 0x200 marks statement level.
 enum : std::uint16_t {
@@ -341,6 +348,12 @@ struct Gen {
         std::string label;
     };
     std::deque<FarEntry> far_pool;
+    struct DoubleEntry {
+        std::string bytes;  // the target's eight bytes
+        std::string label;
+    };
+    std::deque<DoubleEntry> double_pool;
+    std::set<std::string> names;  // texts that operands name, kept for the run
     std::uint32_t pool_label_high = 0;  // highest label written by a pool
     std::uint32_t switch_table = 0;    // T and F of a 1-byte switch
     std::uint32_t switch_default = 0;
@@ -536,12 +549,41 @@ std::uint16_t descriptor_modes(std::uint8_t desc);
 bool expand_template(Gen& g, ExprNode* n, const TemplateRow* row, const char* text, std::uint16_t free);
 bool operand_text(Gen& g, const Operand& o, int k, int part, int stem, bool complement, std::string& out, int& size);
 
+// ---- address.cpp: addresses brought into registers
+struct AddrText {
+    std::string text;  // compact notation, instructions ended by ';'
+    int size = 0;      // bytes
+    void add(const std::string& s, int bytes);
+};
+bool address_into_y(Gen& g, const Operand& o, AddrText& t);
+bool address_into_d(Gen& g, const Operand& o, AddrText& t);
+bool form_address(Gen& g, const Operand& o, std::uint8_t target, AddrText& t);
+
 // ---- exprgen.cpp: expression code
 bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
 bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
 bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t regs);
 bool apply_row(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs);
 bool gen_void(Gen& g, ExprNode* tree, std::uint16_t regs);
+bool settle(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
+bool is_assignment(int code);
+int class_bytes(std::uint8_t cls);
+bool bit_field_class(std::uint8_t cls);
+std::uint16_t held_mask(const Operand& o);
+void emit_code(Gen& g, const std::string& text, int size);
+ExprNode* place_leaf(Gen& g, const Operand& o);
+const char* kept_name(Gen& g, const std::string& text);
+bool expand_places(Gen& g, const Operand& left, const Operand& right, const std::string& text, std::uint16_t regs);
+bool move_to(Gen& g, ExprNode* n, const Operand& dest, std::uint16_t regs);
+std::int16_t alloc_value_temp(Gen& g, int bytes, Operand& t, std::uint16_t type);
+
+// ---- convert.cpp: conversions and double arithmetic
+bool gen_cast(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
+bool gen_double_operation(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
+std::string double_const_label(Gen& g, double value);
+
+// ---- calls.cpp: calls, arguments, results, builtins
+bool emit_call(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
 
 // ---- branches.cpp: compare and branch, switches
 const BranchRow* branch_row(int code);
@@ -556,6 +598,9 @@ std::uint32_t branch_true(Gen& g, ExprNode* tree, std::uint32_t label, std::uint
                           std::uint16_t regs);
 void emit_switch_chain(Gen& g, std::uint32_t default_label);
 void emit_inline_asm(Gen& g, std::string_view text);
+std::string asm_block_text(Gen& g, std::string_view text);
+bool emit_conditional(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
+bool gen_truth_value(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
 
 // ---- function.cpp: the statement loop and code lists
 LabelNode* find_label(Gen& g, std::uint32_t number);

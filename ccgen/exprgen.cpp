@@ -1,31 +1,18 @@
 // Expression code: a tree is walked and each node's value obtained through
 // a template row; operands are brought into the addressing modes that the
 // row asks for, moves are assignments to a register, and a failed attempt
-// restores the saved generation state so that the next order can be tried.
-//
-// Done here: leaves, = and the compound assignments, + and -, the test of
-// a branch, casts between char and int, indirection and the comma; calls,
-// the conditional operator, truth values and the other operators come with
-// their rows.
+// restores the saved generation state so that the next order or row can be
+// tried. Conversions and double arithmetic are in convert.cpp, calls in
+// calls.cpp, truth values and the conditional operator in branches.cpp.
 #include "ccgen/ccgen.h"
 
 namespace ccgen {
 
 namespace {
 
-constexpr std::uint16_t MODE_VOID = 0x200;
 constexpr long ATTEMPT_LIMIT = 1000000;
-constexpr std::uint16_t MODE_DEST = 0x400;
 
-bool is_assignment(int code) {
-    switch (code) {
-    case 136: case 145: case 135: case 140: case 142: case 139: case 137: case 138: case 134: case 146: case 141:
-        return true;
-    default: return false;
-    }
-}
-
-// The operator a compound assignment applies.
+// The operator a compound assignment or an in-place form applies.
 int base_operator(int code) {
     switch (code) {
     case 145: return 226;
@@ -38,25 +25,206 @@ int base_operator(int code) {
     case 134: return 193;
     case 146: return 163;
     case 141: return 156;
+    case 114: return 108;
+    case 115: return 67;
     default: return 0;
     }
 }
 
-// A leaf that stands for a place already reached.
-ExprNode* place_leaf(Gen& g, const Operand& o) {
-    ExprNode* n = new_expr(g);
-    n->type = o.type;
-    n->leaf = n->place = o;
-    return n;
+bool is_relation(int code) {
+    switch (code) {
+    case 149: case 144: case 143: case 150: case 148: case 155: return true;
+    default: return false;
+    }
 }
 
-bool accept(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+bool is_shift(int code) { return code == 151 || code == 160 || code == 137 || code == 138; }
+
+bool is_empty(const Gen& g, const ExprNode* n) { return !n || n == &g.empty_node; }
+
+// A value read from a bit-field is the unsigned type of its unit.
+std::uint16_t read_type(std::uint16_t type) {
+    switch (type_class(type)) {
+    case 4:
+    case 13: return 5;
+    case 7: return 8;
+    default: return type;
+    }
+}
+
+// Pushes of an operand saved by an evaluation order: the operand's place
+// becomes the stack; `bytes` is what was pushed.
+struct Saved {
+    ExprNode* node = nullptr;
+    int bytes = 0;
+};
+
+bool push_place(Gen& g, ExprNode* n, Saved& s, std::uint16_t regs) {
+    Operand& p = n->place;
+    s.node = n;
+    s.bytes = 0;
+    if (p.ind != 0 && p.reg == REG_Y) {
+        // memory reached through Y: copied into a temporary of the frame
+        Operand t;
+        alloc_value_temp(g, class_bytes(type_class(p.type)), t, p.type);
+        return move_to(g, n, t, regs);
+    }
+    if (p.ind != 0 || (p.reg != REG_D && p.reg != REG_Y)) return p.reg != REG_D;
+    std::uint8_t c = type_class(p.type);
+    std::string text;
+    int size = 0, bytes = 0;
+    if (p.reg == REG_Y) {
+        if (class_bytes(c) != 2) return false;
+        text = " pshy;";
+        size = 2;
+        bytes = 2;
+    } else if (class_bytes(c) == 1) {
+        text = " pshb;";
+        size = 1;
+        bytes = 1;
+    } else if (class_bytes(c) == 2) {
+        text = " pshd;";
+        size = 2;
+        bytes = 2;
+    } else if (class_bytes(c) == 4) {
+        text = " pshd; ldd 2,x; pshd;";
+        size = 6;
+        bytes = 4;
+        g.frame_flags |= FRAME_LREG;
+    } else {
+        return false;
+    }
+    emit_code(g, text, size);
+    Operand s_place;
+    init_operand(s_place, p.type, p.space, REG_S, 0);
+    p = s_place;
+    s.node = n;
+    s.bytes = bytes;
+    return true;
+}
+
+// Takes a saved operand back: into a register the row allows, or, for a row
+// that wants memory, addressed on the stack through Y until the row is done.
+bool pop_place(Gen& g, Saved& s, std::uint16_t modes, std::uint16_t free, int& release) {
+    if (s.bytes == 0) return true;  // nothing on the stack
+    ExprNode* n = s.node;
+    Operand& p = n->place;
+    std::uint8_t c = type_class(p.type);
+    if (s.bytes == 2 && (modes & 0x10) && (free & RM_Y)) {
+        emit_code(g, " puly;", 2);
+        init_operand(p, p.type, p.space, REG_Y, 0);
+        take_free_reg(g, RM_Y);
+        return true;
+    }
+    if ((modes & 0x80) && (free & RM_D)) {
+        if (s.bytes == 1)
+            emit_code(g, " pulb;", 1);
+        else if (s.bytes == 2)
+            emit_code(g, " puld;", 2);
+        else
+            emit_code(g, " puld; std 2,x; puld;", 6);
+        init_operand(p, p.type, p.space, REG_D, 0);
+        return true;
+    }
+    if ((modes & 0x0A) && (free & RM_Y) && c != 10) {
+        emit_code(g, " tsy;", 2);
+        take_free_reg(g, RM_Y);
+        init_operand(p, p.type, p.space, REG_Y, 1);
+        release += s.bytes;
+        return true;
+    }
+    return false;
+}
+
+// An operand of a node converted to `type` when its size differs.
+ExprNode* converted(Gen& g, ExprNode* x, std::uint16_t type) {
+    if (is_empty(g, x)) return x;
+    std::uint8_t from = type_class(x->code == 0 ? x->leaf.type : x->type), to = type_class(type);
+    if (from == to) return x;
+    if (x->code == 0 && is_const(x->leaf) && to <= 8 && from <= 8) {
+        ExprNode* c = new_expr(g);
+        *c = *x;
+        c->type = c->leaf.type = c->place.type = type;
+        return c;
+    }
+    ExprNode* cast = new_expr(g);
+    cast->code = 102;
+    cast->type = type;
+    cast->space = x->space;
+    cast->left = x;
+    cast->right = &g.empty_node;
+    return cast;
+}
+
+// The operands of an arithmetic node in its own class (shift counts as
+// unsigned ints), so that a row never takes a narrower value for a wider.
+void normalize_operands(Gen& g, ExprNode* n) {
+    std::uint16_t t = read_type(n->type);
+    if (type_class(t) == 14 || type_class(t) == 0) return;
+    if (n->code != 114 && n->code != 115 && !is_assignment(n->code)) n->left = converted(g, n->left, t);
+    if (is_empty(g, n->right)) return;
+    if (is_shift(n->code))
+        n->right = converted(g, n->right, 5);
+    else
+        n->right = converted(g, n->right, t);
+}
+
+}  // namespace
+
+// The value brought into one of the modes asked.
+bool settle(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     if (modes & (MODE_VOID | MODE_DEST)) return true;
     if (mode_of_operand(g, n->place) & modes) return true;
     return force_reg(g, n, modes, regs);
 }
 
-bool is_empty(const Gen& g, const ExprNode* n) { return !n || n == &g.empty_node; }
+bool is_assignment(int code) {
+    switch (code) {
+    case 136: case 145: case 135: case 140: case 142: case 139: case 137: case 138: case 134: case 146: case 141:
+    case 114: case 115:
+        return true;
+    default: return false;
+    }
+}
+
+int class_bytes(std::uint8_t c) {
+    static constexpr int bytes[16] = {0, 1, 1, 2, 2, 2, 4, 4, 4, 4, 8, 2, 2, 1, 0, 0};
+    return bytes[c & 15];
+}
+
+bool bit_field_class(std::uint8_t c) { return c == 4 || c == 7 || c == 13; }
+
+// The registers an operand holds: its value, or the base of its address.
+std::uint16_t held_mask(const Operand& o) {
+    if (o.reg == REG_D) return RM_D;
+    if (o.reg == REG_Y) return RM_Y;
+    return 0;
+}
+
+void emit_code(Gen& g, const std::string& text, int size) {
+    code_text(g, text);
+    g.code_offset = static_cast<std::uint16_t>(g.code_offset + size);
+}
+
+// A name an operand points at, kept as long as the run: the node's own
+// text may not change under a leaf that names it.
+const char* kept_name(Gen& g, const std::string& text) { return g.names.insert(text).first->c_str(); }
+
+ExprNode* place_leaf(Gen& g, const Operand& o) {
+    ExprNode* n = new_expr(g);
+    n->type = o.type;
+    n->space = o.space;
+    n->leaf = n->place = o;
+    return n;
+}
+
+// Expands `text` with `left` and `right` as the operands' places.
+bool expand_places(Gen& g, const Operand& left, const Operand& right, const std::string& text, std::uint16_t regs) {
+    ExprNode* n = new_expr(g);
+    n->left = place_leaf(g, left);
+    n->right = place_leaf(g, right);
+    return expand_template(g, n, nullptr, text.c_str(), regs);
+}
 
 // A move of `n`'s value into `dest`, as an assignment.
 bool move_to(Gen& g, ExprNode* n, const Operand& dest, std::uint16_t regs) {
@@ -67,6 +235,7 @@ bool move_to(Gen& g, ExprNode* n, const Operand& dest, std::uint16_t regs) {
     ExprNode* mv = new_expr(g);
     mv->code = 136;
     mv->type = dest.type;
+    mv->space = dest.space;
     mv->left = place_leaf(g, dest);
     mv->right = place_leaf(g, n->place);
     --g.move_count;
@@ -76,83 +245,12 @@ bool move_to(Gen& g, ExprNode* n, const Operand& dest, std::uint16_t regs) {
     return ok;
 }
 
-bool gen_cast(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
-    ExprNode* l = n->left;
-    std::uint8_t from = type_class(l->type), to = type_class(n->type);
-    if (g.size_class[from] == g.size_class[to]) {
-        if (!gen_node(g, l, modes, regs)) return false;
-        n->place = l->place;
-        n->place.type = n->type;
-        return accept(g, n, modes, regs);
-    }
-    bool from_int = g.size_class[from] == 5 || from == 4;
-    bool to_char = to == 1 || to == 2 || to == 13;
-    if (from_int && to_char) {
-        // the low byte: B, or the second byte in memory
-        if (!gen_node(g, l, 0x80 | 0x0A | 0x04, regs)) return false;
-        n->place = l->place;
-        if (n->place.ind >= 1) n->place.offset = wrap_add(n->place.offset, 1);
-        n->place.type = n->type;
-        return accept(g, n, modes, regs);
-    }
-    bool from_char = from == 1 || from == 2;
-    bool to_int = g.size_class[to] == 5 || to == 3;
-    if (from_char && to_int && (regs & RM_D)) {
-        if (!gen_node(g, l, 0x80, regs)) return false;
-        if (!expand_template(g, n, nullptr, from == 1 ? "E" : "Qa", regs)) return false;
-        n->place = l->place;
-        n->place.type = n->type;
-        return accept(g, n, modes, regs);
-    }
-    genpanic(g, "FIXOP");  // conversions of long and floating values come with their rows
+std::int16_t alloc_value_temp(Gen& g, int bytes, Operand& t, std::uint16_t type) {
+    init_operand(t, type, 0, g.stackless ? REG_NONE : REG_FRAME, 1);
+    t.offset = alloc_temp(g, bytes);
+    if (g.stackless) t.name = g.frame_name.c_str();
+    return static_cast<std::int16_t>(t.offset);
 }
-
-bool gen_indirection(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
-    ExprNode* p = n->left;
-    if (!gen_node(g, p, 0x114, regs)) return false;
-    n->place = p->place;
-    n->place.ind = static_cast<std::uint8_t>(n->place.ind + 1);
-    n->place.type = n->type;
-    n->place.space = n->space;
-    n->place.flags = static_cast<std::uint16_t>(mode_class(p->space) | (n->place.ind ? 1 : 0));
-    return accept(g, n, modes, regs);
-}
-
-bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
-    GenState saved;
-    save_gen_state(g, saved);
-    // the destination placed on trial, to choose the row
-    if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
-    Operand dest = n->left->place;
-    restore_gen_state(g, saved);
-    if (find_template(g, n, &dest, regs)) return accept(g, n, modes, regs);
-    restore_gen_state(g, saved);
-    if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
-    dest = n->left->place;
-    // the value computed, then moved into the destination
-    ExprNode* value = n->right;
-    if (n->code != 136) {
-        ExprNode* op = new_expr(g);
-        op->code = static_cast<std::uint16_t>(base_operator(n->code));
-        op->type = n->type;
-        op->space = n->space;
-        op->left = place_leaf(g, dest);
-        op->right = n->right;
-        value = op;
-    }
-    if (!gen_node(g, value, 0x90, static_cast<std::uint16_t>(regs & ~reg_to_mask(dest.reg)))) {
-        restore_gen_state(g, saved);
-        return false;
-    }
-    if (!same_place(dest, value->place) && !move_to(g, value, dest, regs)) {
-        restore_gen_state(g, saved);
-        return false;
-    }
-    n->place = dest;
-    return accept(g, n, modes, regs);
-}
-
-}  // namespace
 
 bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     Operand& p = n->place;
@@ -160,26 +258,42 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     std::uint8_t cls = type_class(p.type);
     if ((modes & 0x0A) && p.reg == REG_NONE && p.name[0] == '\0' && p.ind == 0 && cls >= 6 && cls <= 9) {
         // a long constant needed in memory
-        std::string label = long_const_label(g, static_cast<std::uint32_t>(p.offset));
-        n->text = label;
-        p.name = n->text.c_str();
+        p.name = kept_name(g, long_const_label(g, static_cast<std::uint32_t>(p.offset)));
+        p.offset = 0;
         p.ind = 1;
+        p.flags = 0;
         return true;
     }
-    if (p.ind == 1 && p.reg != REG_NONE && p.reg != REG_D && (mode_of_operand(g, p) & 0x01) && (regs & RM_Y)) {
+    if (p.ind == 0 && p.reg != REG_NONE && p.reg != REG_D && p.reg != REG_S &&
+        !(p.reg == REG_Y && p.offset == 0 && p.name[0] == '\0')) {
+        // an address that the operand stands for, formed in a register
+        std::uint8_t target = (modes & 0x80) && (regs & RM_D) ? REG_D
+                              : (modes & 0x10) && (regs & RM_Y) ? REG_Y
+                                                                : REG_NONE;
+        if (target != REG_NONE) {
+            AddrText t;
+            if (!form_address(g, p, target, t)) return false;
+            emit_code(g, t.text, t.size);
+            if (target == REG_Y) take_free_reg(g, RM_Y);
+            Operand r;
+            init_operand(r, 5, p.space, target, 0);
+            p = r;
+            return force_reg(g, n, modes, regs);
+        }
+    }
+    if (p.ind == 1 && p.reg != REG_NONE && p.reg != REG_D && p.reg != REG_S && (mode_of_operand(g, p) & 0x01) &&
+        (regs & RM_Y)) {
         // Y := the base register plus the offset, D kept
-        std::string text = p.reg == REG_Y ? "" : " pshx; puly;";
-        std::string offset = p.reg == REG_FRAME || p.reg == REG_TEMP ? "OFST" : "";
-        std::int32_t v = p.offset;
-        if (!offset.empty() && v >= 0) offset += '+';
-        offset += std::to_string(v);
-        text += " xgdy; addd #" + offset + "; xgdy;";
-        code_text(g, text);
-        g.code_offset = static_cast<std::uint16_t>(g.code_offset + (p.reg == REG_Y ? 7 : 10));
+        Operand base = p;
+        base.ind = 0;
+        AddrText t;
+        if (!form_address(g, base, REG_Y, t)) return false;
+        emit_code(g, t.text, t.size);
         take_free_reg(g, RM_Y);
         Operand through = p;
         through.reg = REG_Y;
         through.offset = 0;
+        through.name = "";
         p = through;
         return force_reg(g, n, modes, static_cast<std::uint16_t>(regs & ~RM_Y));
     }
@@ -189,6 +303,7 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         Operand pointer = p;
         pointer.ind = 1;
         pointer.type = 5;
+        pointer.flags &= SP_DIR;
         Operand y;
         init_operand(y, 5, 0, REG_Y, 0);
         if (!move_to(g, place_leaf(g, pointer), y, regs)) return false;
@@ -203,24 +318,23 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         p = through;
         return force_reg(g, n, modes, static_cast<std::uint16_t>(regs & ~RM_Y));
     }
+    if (cls == 10 || cls == 14) return false;  // doubles and structures stay in memory
     std::uint8_t reg = REG_NONE;
     if ((modes & 0x80) && (regs & RM_D))
         reg = REG_D;
-    else if ((modes & 0x10) && (regs & RM_Y))
+    else if ((modes & 0x10) && (regs & RM_Y) && class_bytes(cls) == 2)
         reg = REG_Y;
     if (reg != REG_NONE) {
         Operand d;
-        init_operand(d, p.type, p.space, reg, 0);
+        init_operand(d, read_type(p.type), p.space, reg, 0);
         if (!move_to(g, n, d, regs)) return false;
         if (reg == REG_Y) take_free_reg(g, RM_Y);
         return true;
     }
-    if ((modes & 0x0A) && p.ind == 0 && p.reg != REG_NONE) {
+    if ((modes & 0x0A) && p.ind == 0 && (p.reg == REG_D || p.reg == REG_Y)) {
         // a register value needed in memory: a temporary of the frame
         Operand t;
-        init_operand(t, p.type, 0, g.stackless ? REG_NONE : REG_FRAME, 1);
-        t.offset = alloc_temp(g, g.eval_size[cls] == 255 ? 2 : g.eval_size[cls]);
-        if (g.stackless) t.name = g.frame_name.c_str();
+        alloc_value_temp(g, class_bytes(cls) ? class_bytes(cls) : 2, t, p.type);
         return move_to(g, n, t, regs);
     }
     return false;
@@ -228,25 +342,30 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
 
 bool apply_row(Gen& g, ExprNode* n, const TemplateRow* row, std::uint16_t regs) {
     ExprNode* l = n->left;
-    ExprNode* r = n->right;
+    ExprNode* r = is_empty(g, n->right) ? nullptr : n->right;
     if (is_assignment(n->code) && l && r && same_place(l->place, r->place)) {
         n->place = l->place;
         return true;
     }
     if (l) {
         n->place = l->place;
-        n->place.type = n->type;
+        n->place.type = read_type(n->type);
+        if (is_assignment(n->code) && n->code != 114 && n->code != 115) n->place.type = l->place.type;
     }
     std::uint8_t c = promote_class(type_class(n->type));
     n->cls = type_class(n->type) == 13 ? 2 : c;
     if ((l && l->place.reg == REG_Y) || (r && r->place.reg == REG_Y)) take_free_reg(g, RM_Y);
     if ((row->flags & 0x04) && n->code != 174) n->flags |= NF_ROW4;
+    // the registers that hold the operands are not free for the text
+    std::uint16_t free = regs;
+    if (l) free = static_cast<std::uint16_t>(free & ~reg_to_mask(l->place.reg));
+    if (r) free = static_cast<std::uint16_t>(free & ~reg_to_mask(r->place.reg));
     std::string text = row->text ? row->text : "";
     if (row->flags & 0x80) {
         std::size_t handler = row->first & 0x3F;
-        if (handler >= 11 || !special_handlers[handler](g, n, regs, *row, text)) return false;
+        if (handler >= 11 || !special_handlers[handler](g, n, free, *row, text)) return false;
     }
-    return expand_template(g, n, row, text.c_str(), regs);
+    return expand_template(g, n, row, text.c_str(), free);
 }
 
 // Whether a leaf could reach the modes asked, directly or by a move; an
@@ -259,17 +378,32 @@ bool reachable(const Gen& g, const ExprNode* n, std::uint16_t modes, std::uint16
     if (p.reg == REG_TEMP) p.reg = REG_FRAME;
     std::uint16_t mode = mode_of_operand(g, p);
     if ((mode & modes) || (modes & (MODE_VOID | MODE_DEST))) return true;
+    std::uint8_t cls = type_class(p.type);
+    if (cls == 10 || cls == 14) return false;
     if (((modes & 0x80) && (regs & RM_D)) || ((modes & 0x10) && (regs & RM_Y))) return true;
     if (mode & 0x01) return regs & RM_Y;
-    std::uint8_t cls = type_class(p.type);
     if ((modes & 0x0A) && is_const(p) && cls >= 6 && cls <= 9) return true;
     if ((modes & 0x0A) && p.ind == 0 && p.reg != REG_NONE) return true;
     return false;
 }
 
-// Tries the rows that fit, each in up to two evaluation orders, until one
-// applies. Without a given left (the destination of an assignment or a
-// move) an operator without any row is the fatal "MISSING ENTRY".
+// The registers that places already reached inside a tree hold (leaves
+// made by the generator for a value in D or Y, or for memory through Y):
+// evaluating the other operand first must leave them alone.
+std::uint16_t tree_regs(const Gen& g, const ExprNode* n, int depth = 0) {
+    if (!n || n == &g.empty_node || depth > 64) return 0;
+    if (n->code == 0) return held_mask(n->leaf);
+    return static_cast<std::uint16_t>(tree_regs(g, n->left, depth + 1) | tree_regs(g, n->right, depth + 1) |
+                                      tree_regs(g, n->third, depth + 1));
+}
+
+// Tries the rows that fit, each in up to five evaluation orders, until
+// one applies: (0) the left first (the right first for an assignment),
+// (1) the other way round, (2) the right into a register and saved on the
+// stack, then the left (when the right may be memory), (3) the left saved,
+// then the right, (4) the right saved, then the left. Without a given left
+// (the destination of an assignment or a move) an operator without any row
+// is the fatal "MISSING ENTRY".
 bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t regs) {
     GenState saved;
     save_gen_state(g, saved);
@@ -278,27 +412,247 @@ bool find_template(Gen& g, ExprNode* n, const Operand* left_given, std::uint16_t
     bool assign = is_assignment(n->code);
     ExprNode* l = n->left;
     ExprNode* r = is_empty(g, n->right) ? nullptr : n->right;
+    // a register that is the destination holds nothing yet
+    std::uint16_t lheld = left_given ? (left_given->ind ? held_mask(*left_given) : 0) : tree_regs(g, l);
+    std::uint16_t rheld = tree_regs(g, r);
     for (const TemplateRow* row : rows) {
+        if ((row->flags & 0x40) && !assign) continue;  // in place only for an assignment
         std::uint16_t lmodes = descriptor_modes(row->left);
         if (n->code != 174 && n->code != 164 && !(row->flags & 0x40)) lmodes &= 0x90;
         if (assign) lmodes |= MODE_DEST;
         std::uint16_t rmodes = descriptor_modes(row->right);
         if (!reachable(g, l, lmodes, regs) || !reachable(g, r, rmodes, regs)) continue;
-        for (int order = 0; order < 2; ++order) {
+        for (int order = 0; order < 5; ++order) {
             restore_gen_state(g, saved);
-            bool left_first = (order == 0) != assign;
-            ExprNode* first = left_first ? l : r;
-            ExprNode* second = left_first ? r : l;
-            std::uint16_t m1 = left_first ? lmodes : rmodes, m2 = left_first ? rmodes : lmodes;
-            if (first && !gen_node(g, first, m1, regs)) continue;
-            std::uint16_t rest = first ? static_cast<std::uint16_t>(regs & ~result_mask(first->place)) : regs;
-            if (second && !gen_node(g, second, m2, rest)) continue;
-            if (apply_row(g, n, row, regs)) return true;
+            if (order >= 2 && (!l || !r || assign)) break;
+            if (order == 2 && !(rmodes & 0x0A)) continue;
+            bool ok = true;
+            Saved pushed;
+            int release = 0;
+            if (order < 2) {
+                bool left_first = (order == 0) != assign;
+                ExprNode* first = left_first ? l : r;
+                ExprNode* second = left_first ? r : l;
+                std::uint16_t m1 = left_first ? lmodes : rmodes, m2 = left_first ? rmodes : lmodes;
+                std::uint16_t other = left_first ? rheld : lheld;
+                if (first && !gen_node(g, first, m1, static_cast<std::uint16_t>(regs & ~other))) continue;
+                std::uint16_t rest = first ? static_cast<std::uint16_t>(regs & ~held_mask(first->place)) : regs;
+                if (second && !gen_node(g, second, m2, rest)) continue;
+            } else {
+                ExprNode* first = order == 3 ? l : r;
+                ExprNode* second = order == 3 ? r : l;
+                std::uint16_t m2 = order == 3 ? rmodes : lmodes;
+                bool wide = class_bytes(type_class(first->type)) > 4 || type_class(first->type) == 14;
+                std::uint16_t other = order == 3 ? rheld : lheld;
+                if (!gen_node(g, first, wide ? 0x0A : 0x90, static_cast<std::uint16_t>(regs & ~other))) {
+                    if (order == 3 && !wide && (regs & RM_TOP) == RM_TOP && l->code != 0) genpanic(g, "LTR bop");
+                    continue;
+                }
+                if (!push_place(g, first, pushed, regs)) continue;
+                if (!gen_node(g, second, m2, regs)) continue;
+                std::uint16_t free = static_cast<std::uint16_t>(regs & ~held_mask(second->place));
+                ok = pop_place(g, pushed, order == 3 ? lmodes : rmodes, free, release);
+            }
+            if (ok && apply_row(g, n, row, regs)) {
+                if (release) emit_code(g, stack_adjust_text(g, release) + ";", 0);
+                return true;
+            }
         }
     }
     restore_gen_state(g, saved);
     return false;
 }
+
+namespace {
+
+// Postfix ++ and --: the old value kept in a register (Y for an int when
+// Y is free) or a temporary, the variable changed in place.
+bool gen_postfix(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    ExprNode* op = new_expr(g);
+    *op = *n;
+    op->code = n->code == 170 ? 142 : 139;
+    if (n->unused) return gen_node(g, op, MODE_VOID, regs);
+    GenState saved;
+    save_gen_state(g, saved);
+    if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
+    Operand var = n->left->place;
+    std::uint8_t cls = type_class(var.type);
+    ExprNode* old = place_leaf(g, var);
+    std::uint16_t held;
+    bool y = class_bytes(cls) == 2 && (regs & RM_Y) && var.reg != REG_Y;
+    Operand holder;
+    if (y) {
+        init_operand(holder, read_type(var.type), 0, REG_Y, 0);
+        held = RM_Y;
+    } else {
+        init_operand(holder, read_type(var.type), 0, REG_D, 0);
+        held = RM_D;
+    }
+    if (!move_to(g, old, holder, regs)) {
+        restore_gen_state(g, saved);
+        return false;
+    }
+    if (y) take_free_reg(g, RM_Y);
+    op->left = place_leaf(g, var);
+    op->unused = true;
+    std::uint16_t rest = static_cast<std::uint16_t>(regs & ~held);
+    GenState before;
+    save_gen_state(g, before);
+    if (!gen_node(g, op, MODE_VOID, rest)) {
+        // the old value into a temporary, and the change with D free
+        restore_gen_state(g, before);
+        Operand t;
+        alloc_value_temp(g, class_bytes(cls), t, holder.type);
+        if (!move_to(g, old, t, regs)) {
+            restore_gen_state(g, saved);
+            return false;
+        }
+        if (!gen_node(g, op, MODE_VOID, regs)) {
+            restore_gen_state(g, saved);
+            return false;
+        }
+    }
+    n->place = old->place;
+    return settle(g, n, modes, regs);
+}
+
+// EEPROM stores: the value in D (the long register; a double pushed) and
+// the routine of its type with the cell's address in Y.
+bool eeprom_store(Gen& g, ExprNode* n, const Operand& dest, ExprNode* value, std::uint16_t regs) {
+    std::uint8_t cls = type_class(dest.type);
+    if (!(regs & RM_Y) && dest.reg != REG_Y) return false;
+    if (cls == 10) {
+        if (!gen_node(g, value, 0x0A, regs)) return false;
+        return expand_places(g, dest, value->place, "&RKdtos;&LKeewrd;Kmsps; dc.b 8", regs);
+    }
+    if (!gen_node(g, value, 0x80, static_cast<std::uint16_t>(regs & ~reg_to_mask(dest.reg)))) return false;
+    const char* text = class_bytes(cls) == 1 ? "&LKeewrc" : class_bytes(cls) == 2 ? "&LKeewrw" : "!&LKeewrl";
+    return expand_places(g, dest, value->place, text, regs);
+}
+
+bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    bool in_place = n->code == 114 || n->code == 115;
+    std::uint16_t dtype = n->left->type;
+    if (n->code == 136) n->right = converted(g, n->right, read_type(dtype));
+    GenState saved;
+    save_gen_state(g, saved);
+    // the destination placed on trial, to choose the row
+    if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
+    Operand dest = n->left->place;
+    restore_gen_state(g, saved);
+    bool eeprom = (dest.flags & SP_EEPROM) && !bit_field_class(type_class(dest.type));
+    if (!eeprom && find_template(g, n, &dest, regs)) return settle(g, n, modes, regs);
+    restore_gen_state(g, saved);
+    if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
+    dest = n->left->place;
+    // the value computed, then moved into the destination
+    ExprNode* value = n->right;
+    if (n->code != 136) {
+        std::uint16_t t = read_type(dtype);
+        ExprNode* op = new_expr(g);
+        op->code = static_cast<std::uint16_t>(base_operator(n->code));
+        if (!in_place && !is_shift(op->code) && !is_empty(g, n->right) &&
+            class_bytes(type_class(n->right->type)) > class_bytes(type_class(t)))
+            t = n->right->type;  // computed in the wider type, then narrowed
+        op->type = t;
+        op->space = n->space;
+        op->left = converted(g, place_leaf(g, dest), t);
+        op->right = in_place ? &g.empty_node : n->right;
+        normalize_operands(g, op);
+        value = converted(g, op, read_type(dtype));
+    }
+    std::uint16_t rest = static_cast<std::uint16_t>(regs & ~held_mask(dest));
+    std::uint16_t vmodes = type_class(dtype) == 10 ? 0x0A : 0x90;
+    GenState placed;
+    save_gen_state(g, placed);
+    bool ok;
+    if (eeprom)
+        ok = eeprom_store(g, n, dest, value, rest);
+    else
+        ok = gen_node(g, value, vmodes, rest) && (same_place(dest, value->place) || move_to(g, value, dest, regs));
+    if (!ok && dest.reg == REG_Y && dest.ind >= 1 && (regs & RM_Y) && !eeprom) {
+        // the destination's address saved on the stack while the value
+        // takes Y; the value leaves Y before the address comes back
+        restore_gen_state(g, placed);
+        emit_code(g, " pshy;", 2);
+        ok = gen_node(g, value, vmodes, regs);
+        if (ok && (held_mask(value->place) & RM_Y)) {
+            if (type_class(dtype) == 10) {
+                Operand t;
+                alloc_value_temp(g, 8, t, dtype);
+                ok = move_to(g, value, t, static_cast<std::uint16_t>(regs & ~RM_Y));
+            } else {
+                ok = force_reg(g, value, 0x80, static_cast<std::uint16_t>(regs & ~RM_Y));
+            }
+        }
+        if (ok) {
+            emit_code(g, " puly;", 2);
+            ok = same_place(dest, value->place) || move_to(g, value, dest, static_cast<std::uint16_t>(regs & ~RM_Y));
+        }
+    }
+    if (!ok) {
+        restore_gen_state(g, saved);
+        return false;
+    }
+    n->place = dest;
+    return settle(g, n, modes, regs);
+}
+
+bool gen_indirection(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    ExprNode* p = n->left;
+    if (!gen_node(g, p, 0x114, regs)) return false;
+    n->place = p->place;
+    n->place.ind = static_cast<std::uint8_t>(n->place.ind + 1);
+    n->place.type = n->type;
+    n->place.space = n->space;
+    n->place.flags = static_cast<std::uint16_t>(mode_class(p->space) | (n->place.ind ? 1 : 0));
+    return settle(g, n, modes, regs);
+}
+
+// An operator with no effect of its own: only its operands are evaluated
+// for their effects.
+bool has_no_effect(int code) {
+    switch (code) {
+    case 0: case 102: case 107: case 222: case 216: case 226: case 133: case 153: case 151: case 160: case 193:
+    case 163: case 156: case 108: case 67: case 90: case 130: case 157: case 168:
+        return true;
+    default: return is_relation(code);
+    }
+}
+
+// A char divided, or its remainder, is computed in int (the byte routine
+// serves only a divisor from 1 to 127) and its low byte taken.
+bool promoted_char_division(Gen& g, ExprNode* n) {
+    std::uint8_t cls = type_class(n->type);
+    if ((cls != 1 && cls != 2) || (n->code != 133 && n->code != 153)) return false;
+    ExprNode* r = n->right;
+    if (r->code == 0 && is_const(r->leaf) && r->leaf.offset >= 1 && r->leaf.offset <= 127) return false;
+    return true;
+}
+
+bool gen_binary(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    std::uint8_t cls = type_class(n->type);
+    if (cls == 10 && (n->code == 222 || n->code == 216 || n->code == 226 || n->code == 133 || n->code == 108))
+        return gen_double_operation(g, n, modes, regs);
+    if (promoted_char_division(g, n)) {
+        ExprNode* wide = new_expr(g);
+        *wide = *n;
+        wide->type = cls == 1 ? 3 : 5;
+        wide->left = converted(g, n->left, wide->type);
+        wide->right = converted(g, n->right, wide->type);
+        if (!gen_node(g, wide, 0x80, regs)) return false;
+        n->place = wide->place;
+        n->place.type = n->type;
+        return settle(g, n, modes, regs);
+    }
+    normalize_operands(g, n);
+    if (!operator_rows(n->code)) genpanic(g, "FIXOP");
+    if (!find_template(g, n, nullptr, regs)) return false;
+    return settle(g, n, modes, regs);
+}
+
+}  // namespace
+
 
 bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     // the attempts of one statement are bounded, whatever its trees
@@ -308,10 +662,11 @@ bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         n->place = n->leaf;
         if (n->place.reg == REG_TEMP) n->place.reg = REG_FRAME;
         if (modes & MODE_VOID) {
-            if (is_const(n->place)) return true;
+            std::uint8_t c = type_class(n->place.type);
+            if (is_const(n->place) || n->place.ind == 0 || c == 10 || c == 14 || c == 0) return true;
             return force_reg(g, n, 0x90, regs);
         }
-        return accept(g, n, modes, regs);
+        return settle(g, n, modes, regs);
     case 102: return gen_cast(g, n, modes, regs);
     case 107: return gen_indirection(g, n, modes, regs);
     case 168:
@@ -319,17 +674,36 @@ bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         if (!gen_node(g, n->right, modes, regs)) return false;
         n->place = n->right->place;
         return true;
+    case 159: return emit_conditional(g, n, modes, regs);
+    case 105:
+    case 169:
+    case 113:
+    case 180: return emit_call(g, n, modes, regs);
+    case 90:
+    case 130:
+    case 157: return gen_truth_value(g, n, modes, regs);
+    case 170:
+    case 167: return gen_postfix(g, n, modes, regs);
+    case 164:
+        if (!find_template(g, n, nullptr, regs)) return false;
+        return settle(g, n, modes, regs);
     default: break;
     }
+    if (is_relation(n->code)) return gen_truth_value(g, n, modes, regs);
     if (is_assignment(n->code)) return gen_assign(g, n, modes, regs);
-    if (!operator_rows(n->code)) genpanic(g, "FIXOP");
-    if (!find_template(g, n, nullptr, regs)) return false;
-    return accept(g, n, modes, regs);
+    if (n->code > 226) genpanic(g, "FIXOP");
+    return gen_binary(g, n, modes, regs);
 }
 
 bool gen_void(Gen& g, ExprNode* tree, std::uint16_t regs) {
     tree->unused = true;
     if (tree->code == 168) return gen_void(g, tree->left, regs) && gen_void(g, tree->right, regs);
+    if (tree->code != 0 && has_no_effect(tree->code)) {
+        // an operator whose value is discarded: its operands for their effects
+        if (tree->left && !is_empty(g, tree->left) && !gen_void(g, tree->left, regs)) return false;
+        if (tree->right && !is_empty(g, tree->right) && !gen_void(g, tree->right, regs)) return false;
+        return true;
+    }
     return gen_node(g, tree, MODE_VOID, regs);
 }
 

@@ -32,6 +32,14 @@ std::uint8_t constant_class(std::int32_t v) {
 
 const Operand& place_of(const Gen& g, const ExprNode* n) { return n ? n->place : g.zero; }
 
+bool bit_field_class(std::uint8_t c) { return c == 4 || c == 7 || c == 13; }
+
+// A value fits only a row of its own class (after the operator's mapping
+// of signedness): a char is not taken for an int, a signed value not for
+// an unsigned division, nor a bit-field for the unit that holds it; a
+// conversion or a special row does that.
+bool same_storage(std::uint8_t operand, std::uint8_t descriptor) { return operand == descriptor; }
+
 // The class of an operand: its place's once it has one, else its node's.
 std::uint8_t operand_class(const ExprNode* n) {
     if (!n) return 0;
@@ -65,6 +73,7 @@ bool fits(const Gen& g, const ExprNode* n, const Operand& o, std::uint8_t desc, 
     if (desc >= 0x20 && desc <= 0x2F) return plain && v == constant_of[desc & 15];
     if (desc == 15) return plain;
     std::uint8_t dcls = desc & 15;
+    if (!plain && !same_storage(cls, dcls)) return false;
     if (plain) {
         std::uint8_t c = cls;
         if (class_order(c) > class_order(dcls)) {
@@ -328,14 +337,39 @@ private:
         return l;
     }
 
+    void put_text(const AddrText& t) {
+        if (line_open_ || directive_open_) line_end();
+        out_ += t.text;
+        size_ += t.size;
+        if (!t.text.empty()) wrote_ = true;
+    }
+
+    // Y may be taken: it is free, or it holds the operand's own base.
+    bool y_usable(const Operand& o) const { return (free_ & RM_Y) || (o.reg == REG_Y && o.ind >= 1); }
+
+    // '&': the operand's address into Y.
     bool address_into_y(const Operand& o) {
-        if (o.ind == 0 || o.reg != REG_NONE || o.name[0] == '\0') return false;
-        Operand a = o;
-        a.ind = static_cast<std::uint8_t>(o.ind - 1);
-        put_stem(0x0B);
-        out_ += "y ";
-        if (!operand_text(g_, a, 0, PART_WORD, stem_, false, out_, size_)) return false;
-        line_end();
+        if (!y_usable(o)) return false;
+        AddrText t;
+        if (!ccgen::address_into_y(g_, o, t)) return false;
+        put_text(t);
+        return true;
+    }
+
+    // 'O': the left operand's address into Y and the right's into D.
+    bool addresses() {
+        if (!(free_ & RM_Y) && !(left_.reg == REG_Y && left_.ind >= 1) && !(right_.reg == REG_Y && right_.ind >= 1))
+            return false;
+        AddrText t;
+        if (left_.reg == REG_Y && left_.ind == 1) {
+            if (right_.reg == REG_Y && right_.ind >= 1) return false;
+            if (!ccgen::address_into_y(g_, left_, t) || !ccgen::address_into_d(g_, right_, t)) return false;
+        } else {
+            if (!ccgen::address_into_y(g_, right_, t)) return false;
+            t.add(" xgdy;", 2);
+            if (!ccgen::address_into_y(g_, left_, t)) return false;
+        }
+        put_text(t);
         return true;
     }
 
@@ -413,7 +447,9 @@ private:
                 if (!address_into_y(next == 'L' ? left_ : right_)) return false;
                 ++i;
                 break;
-            case 'O': return false;  // double operands: the address forms come with the double rows
+            case 'O':
+                if (!addresses()) return false;
+                break;
             case 'Y': {
                 if (out_.empty() || out_.back() != ',') out_ += ' ';
                 bool two = next == 'Y';
@@ -487,17 +523,7 @@ private:
     }
 };
 
-bool cannot_serve(Gen&, ExprNode*, std::uint16_t, const TemplateRow&, std::string&) { return false; }
-
 }  // namespace
-
-// The special handlers 0-10 of rows with flag 0x80: bit-field tests and
-// stores, structure copies, long moves and pushes, bit-field logic, byte
-// multiplication and division. Each comes with the rows that use it.
-const SpecialHandler special_handlers[11] = {
-    cannot_serve, cannot_serve, cannot_serve, cannot_serve, cannot_serve, cannot_serve,
-    cannot_serve, cannot_serve, cannot_serve, cannot_serve, cannot_serve,
-};
 
 bool expand_template(Gen& g, ExprNode* n, const TemplateRow* row, const char* text, std::uint16_t free) {
     Expander e(g, n, row, free);

@@ -81,11 +81,13 @@ void read_leaf(Gen& g, ExprNode* n, bool pointer, std::uint16_t pointer_space, s
     case 1:
     case 2:
         if (storage == 1 && returns_through_memory) {
-            // the result area's address, in the word at offset 4 of the frame
+            // the result area's address, in the word at offset 4 of the
+            // frame (the lowest stack word), or in the first word of a
+            // static frame, where the caller stores it
             ExprNode* word = new_expr(g);
             word->type = 5;
             init_operand(word->leaf, 5, 0, REG_NONE, 1);
-            word->leaf.offset = 4;
+            word->leaf.offset = g.stackless ? 0 : 4;
             if (!g.stackless) {
                 g.frame_flags |= FRAME_ARGS;
                 word->leaf.reg = REG_FRAME;

@@ -144,7 +144,7 @@ TEST(Functions, JumpsToJumpsGoStraightToTheEnd) {
         b.label(10, 7).jump(8);
     };
     EXPECT_EQ(compile(body),
-              "_f:\n\t.dcall\t\"2,0,_f\"\n\tclr\t_g\n\tclr\t_g+1\n\tldd\t_g\nL6:\n\trts\n");
+              "_f:\n\t.dcall\t\"2,0,_f\"\n\tclra\n\tclrb\n\tstd\t_g\n\tldd\t_g\nL6:\n\trts\n");
 }
 
 TEST(Functions, LongBranchesUnderNoOptimiserSkipAJump) {
@@ -185,7 +185,7 @@ TEST(Functions, WhileLoopWithItsTestAtTheBottom) {
     };
     EXPECT_EQ(compile(body, {.param = T_INT, .frame = -2}),
               "_f:\n\tpshx\n\tpshd\n\tpshx\n\ttsx\nOFST:\tset\t2\n\t.dcall\t\"8,0,_f\"\n"
-              "\tclr\tOFST-2,x\n\tclr\tOFST-1,x\n\tbra\tL4\n"
+              "\tclra\n\tclrb\n\tstd\tOFST-2,x\n\tbra\tL4\n"
               "L2:\n\tldd\tOFST-2,x\n\taddd\t#1\n\tstd\tOFST-2,x\n"
               "L4:\n\tldd\tOFST-2,x\n\tcpd\tOFST+0,x\n\tblt\tL2\n"
               "\tldd\tOFST-2,x\n\tpulx\n\tpulx\n\tpulx\n\trts\n");
@@ -212,7 +212,7 @@ TEST(Switches, FewCasesOnAByteCompareOneByOne) {
               "\tdecb\n\tbeq\tL61\n\tdecb\n\tbeq\tL02\n\tbra\tL22\n"
               "L61:\n\tldd\t#1\n\tstd\t_g\n\tbra\tL41\n"
               "L02:\n\tldd\t#5\n\tstd\t_g\n\tbra\tL41\n"
-              "L22:\n\tclr\t_g\n\tclr\t_g+1\nL41:\n\trts\n");
+              "L22:\n\tclra\n\tclrb\n\tstd\t_g\nL41:\n\trts\n");
 }
 
 TEST(Switches, DenseCasesOnAByteGoThroughARangeTable) {

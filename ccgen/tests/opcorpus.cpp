@@ -1,0 +1,715 @@
+#include "ccgen/tests/opcorpus.h"
+
+#include <cstring>
+#include <functional>
+#include <sstream>
+
+#include "ccgen/tests/ir_builder.h"
+
+namespace vytest {
+
+namespace {
+
+// ------------------------------------------------------------ types
+
+struct Ty {
+    const char* host;  // the host's type of the same width
+    int m;             // machine type of the intermediate file
+    int size;
+    bool floating;
+    bool is_signed;
+    int ptr = 0;       // pointer word of a pointer type
+    int bit_off = -1;  // bit-fields: offset and width
+    int bit_w = 0;
+};
+
+const Ty CHAR{"int8_t", 1, 1, false, true};
+const Ty UCHAR{"uint8_t", 2, 1, false, false};
+const Ty INT{"int16_t", 3, 2, false, true};
+const Ty UINT{"uint16_t", 5, 2, false, false};
+const Ty LONG{"int32_t", 6, 4, false, true};
+const Ty ULONG{"uint32_t", 8, 4, false, false};
+const Ty FLOAT{"float", 9, 4, true, true};
+const Ty DOUBLE{"double", 10, 8, true, true};
+const Ty NEAR_PTR{"uint16_t", 11, 2, false, false, 0x2000};
+const Ty FAR_PTR{"uint32_t", 11, 4, false, false, 0x3000};
+
+// Space masks of the file's space names (record 186), in their order.
+constexpr int M_DIR = 0x80, M_EEPROM = 0x40, M_INTERRUPT = 0x20, M_BUILTIN = 0x10;
+constexpr int M_NOSTACK = 0x0400, M_FAR = 0x3000;
+
+std::vector<std::uint8_t> type_bytes(const Ty& t, int space = 0) {
+    IrBuilder b;
+    b.bytes.clear();
+    int m = t.bit_off >= 0 ? (t.size == 1 ? 13 : t.size == 2 ? 4 : 7) : t.m;
+    b.u8(m | (space ? 0x80 : 0));
+    if (space) b.u16(space);
+    if (t.m == 11) b.u16(t.ptr);
+    if (t.bit_off >= 0) b.u8(t.bit_off).u8(t.bit_w);
+    return b.bytes;
+}
+
+Ty bit_field(const Ty& unit, int off, int width) {
+    Ty t = unit;
+    t.bit_off = off;
+    t.bit_w = width;
+    return t;
+}
+
+// ------------------------------------------------------------ expressions
+
+struct Ex {
+    std::vector<std::uint8_t> ir;
+    Ty t;
+};
+
+void append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& from) {
+    to.insert(to.end(), from.begin(), from.end());
+}
+
+IrBuilder sink() {
+    IrBuilder b;
+    b.bytes.clear();
+    return b;
+}
+
+Ex node(int code, const Ty& t, std::initializer_list<const Ex*> operands, int space = 0) {
+    Ex e;
+    e.t = t;
+    e.ir.push_back(static_cast<std::uint8_t>(code));
+    append(e.ir, type_bytes(t, space));
+    for (const Ex* o : operands) append(e.ir, o->ir);
+    return e;
+}
+
+Ex leaf(const Ty& t, const std::string& name, std::int64_t value, int storage, int memory, int space = 0,
+        int attr = A_OBJECT, int number = 0) {
+    Ex e;
+    e.t = t;
+    IrBuilder b = sink();
+    b.u8(0);
+    append(b.bytes, type_bytes(t, space));
+    if (name.empty() && number)
+        b.label_name(number);
+    else if (name.empty())
+        b.no_name();
+    else
+        b.name(name, attr);
+    b.u32(value).u8(storage).u8(memory);
+    e.ir = b.bytes;
+    return e;
+}
+
+Ex global(const Ty& t, const std::string& name, int offset = 0, int space = 0) {
+    return leaf(t, name, offset, 0, 1, space);
+}
+Ex local(const Ty& t, int offset) { return leaf(t, "", offset, 32, 1); }
+Ex param(const Ty& t, int offset) { return leaf(t, "", offset, 160, 1); }
+Ex constant(const Ty& t, std::int64_t v) { return leaf(t, "", v, 0, 0); }
+Ex address(const Ty& pointer, const std::string& name, int offset = 0) { return leaf(pointer, name, offset, 0, 0); }
+Ex cast(const Ty& t, const Ex& a) { return node(102, t, {&a}); }
+Ex bin(int code, const Ty& t, const Ex& a, const Ex& b) { return node(code, t, {&a, &b}); }
+Ex un(int code, const Ty& t, const Ex& a) { return node(code, t, {&a}); }
+Ex deref(const Ty& t, const Ex& pointer) { return node(107, t, {&pointer}); }
+
+Ty pointer_to(const Ty& t, int word = 0x2000) {
+    Ty p = NEAR_PTR;
+    if (word == 0x3000) p = FAR_PTR;
+    p.ptr = word;
+    (void)t;
+    return p;
+}
+
+// ------------------------------------------------------------ values
+
+// The two values of each type that the operands hold, and the host's
+// literal text for them.
+struct Values {
+    double a, b;
+};
+
+std::string host_literal(const Ty& t, double v) {
+    std::ostringstream s;
+    s.precision(17);
+    if (t.floating) {
+        s << v;
+        std::string x = s.str();
+        if (x.find('.') == std::string::npos && x.find('e') == std::string::npos) x += ".0";
+        return t.m == 9 ? x + "f" : x;
+    }
+    s << "(" << t.host << ")" << static_cast<long long>(v) << (t.is_signed ? "LL" : "ULL");
+    return s.str();
+}
+
+std::int64_t raw_value(const Ty& t, double v) {
+    if (t.m == 9) {
+        float f = static_cast<float>(v);
+        std::uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return u;
+    }
+    return static_cast<std::int64_t>(v);
+}
+
+// ------------------------------------------------------------ the program
+
+// C operators of the node codes, and how the host computes them in the
+// type's width without undefined behaviour.
+struct Op {
+    int code;      // the binary node
+    int compound;  // its compound assignment
+    const char* c;
+    bool integer_only;
+};
+
+const Op binary_ops[] = {
+    {222, 142, "+", false}, {216, 139, "-", false}, {226, 145, "*", false}, {133, 135, "/", false},
+    {153, 140, "%", true},  {151, 137, "<<", true}, {160, 138, ">>", true}, {193, 134, "&", true},
+    {163, 146, "^", true},  {156, 141, "|", true},
+};
+
+class Program {
+public:
+    explicit Program(std::string name) : name_(std::move(name)) {
+        b_.file("t.c").line(1);
+        for (const char* s : {"dir", "eeprom", "interrupt", "builtin"}) b_.u8(186).name(s, 0);
+    }
+
+    IrBuilder& ir() { return b_; }
+    int next_label() { return label_ += 2; }
+
+    // A global with its initial bytes (most significant first).
+    void data(const std::string& name, const std::vector<std::uint8_t>& bytes, int space = 0) {
+        if (space)
+            b_.declare_space(space, name);
+        else
+            b_.declare(name);
+        for (std::uint8_t x : bytes) b_.int_item(1, x);
+        b_.end_data().pub(name, space);
+    }
+    void zeros(const std::string& name, int size, int space = 0) {
+        if (space)
+            b_.declare_space(space, name);
+        else
+            b_.declare(name);
+        b_.zero(size).end_data().pub(name, space);
+    }
+    static std::vector<std::uint8_t> bytes_of(const Ty& t, double v) {
+        std::vector<std::uint8_t> out;
+        if (t.m == 10) {
+            std::uint64_t u;
+            std::memcpy(&u, &v, 8);
+            for (int i = 7; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+            return out;
+        }
+        std::uint64_t u = static_cast<std::uint64_t>(raw_value(t, v));
+        for (int i = t.size - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+        return out;
+    }
+
+    // A floating constant: a literal of the pool, read from memory.
+    Ex float_constant(const Ty& t, double v) {
+        int l = next_label();
+        label_ += 6;  // a floating literal owns four label numbers
+        literals_.push_back({l + (t.m == 9 ? 2 : 4), t.m == 9 ? 4 : 8, v});
+        return leaf(t, "", 0, 0, 1, 0x8000, A_OBJECT, l + (t.m == 9 ? 2 : 4));
+    }
+
+    // The result slot `out+k` of type t.
+    Ex result(const Ty& t) {
+        Ex e = global(t, "out", out_);
+        last_slot_ = out_;
+        out_ += t.size;
+        return e;
+    }
+    int last_slot() const { return last_slot_; }
+
+    // Statements of the function being written.
+    void stmt(const Ex& e) {
+        line_record();
+        body_.push_back(150);
+        append(body_, e.ir);
+    }
+    // Each statement its own line, so that a diagnostic names it.
+    void line_record() {
+        ++line_;
+        if (lines_.size() <= static_cast<std::size_t>(line_)) lines_.resize(static_cast<std::size_t>(line_) + 1);
+        lines_[static_cast<std::size_t>(line_)] = fn_name_ + ": " + note_;
+        body_.push_back(20);
+        body_.push_back(static_cast<std::uint8_t>(line_ & 0xFF));
+        body_.push_back(static_cast<std::uint8_t>(line_ >> 8));
+    }
+    void raw(std::initializer_list<int> bytes) {
+        for (int x : bytes) body_.push_back(static_cast<std::uint8_t>(x));
+    }
+    void raw(const std::vector<std::uint8_t>& bytes) { append(body_, bytes); }
+    void store(const Ex& dest, const Ex& value) { stmt(bin(136, dest.t, dest, value)); }
+
+    // out[k] = value; the host computes `host` of the same type.
+    void put(const Ex& value, const std::string& host) {
+        Ex slot = result(value.t);
+        note_slot();
+        store(slot, value);
+        host_ += "    { " + std::string(value.t.host) + " r = (" + value.t.host + ")(" + host + "); put(" +
+                 std::to_string(last_slot_) + ", &r, sizeof r); }\n";
+    }
+    void host(const std::string& line) { host_ += "    " + line + "\n"; }
+
+    // A function: parameters (types, most 2), locals (bytes), then the body.
+    void function(const std::string& name, const std::vector<Ty>& params, int frame, int space = 0) {
+        flush_function();
+        fn_name_ = name;
+        fn_space_ = space;
+        fn_params_ = params;
+        fn_frame_ = frame;
+        calls_.push_back(name);
+    }
+
+    OpProgram finish(bool runtime) {
+        flush_function();
+        // main calls every function with the values of its type
+        b_.line(1).function("main").body(1, 2);
+        b_.param_size(0);
+        for (const std::string& call : main_calls_) {
+            b_.expr();
+            b_.bytes.insert(b_.bytes.end(), call.begin(), call.end());
+        }
+        b_.return_value(INT.m, [](IrBuilder& x) { x.constant(INT.m, 0); });
+        b_.end_function();
+        b_.u8(132).name("main", A_FUNCTION).u16(0).u32(0);
+        zeros("out", out_ ? out_ : 1);
+        for (const Literal& l : literals_) {
+            b_.label_data(l.label).real_item(l.size, l.value).end_data();
+        }
+        OpProgram p;
+        p.name = name_;
+        p.ir = b_.bytes;
+        p.out_bytes = out_;
+        p.needs_runtime = runtime;
+        p.lines = lines_;
+        p.slots = slots_;
+        p.host = "#include <stdint.h>\n#include <stdio.h>\n#include <string.h>\n"
+                 "static unsigned char out[" + std::to_string(out_ ? out_ : 1) + "];\n"
+                 "static void put(int k, const void* v, int n) {\n"
+                 "    unsigned char b[8];\n    memcpy(b, v, n);\n"
+                 "    for (int i = 0; i < n; ++i) out[k + i] = b[n - 1 - i];\n}\n"
+                 "int main(void) {\n" + host_ +
+                 "    for (int i = 0; i < (int)sizeof out; ++i) printf(\"%02x\", out[i]);\n"
+                 "    printf(\"\\n\");\n    return 0;\n}\n";
+        return p;
+    }
+
+    // main's call of the current function with its arguments.
+    void call_from_main(const std::vector<Ex>& args, int attr = A_FUNCTION, int space = 0) {
+        Ty v = UCHAR;  // void
+        Ex callee = leaf(INT, fn_name_, 0, 0, 1, space, attr);
+        Ex call;
+        if (args.empty()) {
+            call = node(105, v, {&callee});
+        } else {
+            Ex chain = args.back();
+            for (std::size_t i = args.size() - 1; i-- > 0;) chain = node(165, INT, {&args[i], &chain});
+            call = node(169, v, {&callee, &chain});
+        }
+        main_calls_.push_back(std::string(call.ir.begin(), call.ir.end()));
+    }
+
+private:
+    struct Literal {
+        int label;
+        int size;
+        double value;
+    };
+    std::string name_;
+    IrBuilder b_;
+    std::string host_;
+    int out_ = 0;
+    int last_slot_ = 0;
+    int label_ = 1000;
+    int line_ = 1;
+    std::vector<std::string> lines_;
+    std::string note_;
+
+public:
+    void note(const std::string& n) { note_ = n; }
+    void note_slot() {
+        if (slots_.size() <= static_cast<std::size_t>(last_slot_)) slots_.resize(static_cast<std::size_t>(last_slot_) + 1);
+        slots_[static_cast<std::size_t>(last_slot_)] = fn_name_ + ": " + note_;
+    }
+    std::vector<std::string> slots_;
+
+private:
+    std::vector<Literal> literals_;
+    std::vector<std::string> calls_, main_calls_;
+    std::string fn_name_;
+    int fn_space_ = 0;
+    int fn_frame_ = 0;
+    std::vector<Ty> fn_params_;
+    std::vector<std::uint8_t> body_;
+
+    void flush_function() {
+        if (fn_name_.empty()) return;
+        b_.line(1).function(fn_name_, A_FUNCTION, fn_space_).body(1, 2);
+        int size = 0;
+        for (const Ty& p : fn_params_) size += p.floating && p.m == 9 ? 8 : (p.size < 2 ? 2 : p.size);
+        if (!fn_params_.empty()) {
+            const Ty& first = fn_params_[0];
+            int t = first.m == 11 ? (first.size == 4 ? 8 : 5) : (first.size < 2 ? 3 : first.m);
+            if (first.m == 9) t = 10;
+            b_.param_type(t);
+        }
+        b_.param_size(size);
+        if (fn_frame_) b_.frame(fn_frame_);
+        b_.bytes.insert(b_.bytes.end(), body_.begin(), body_.end());
+        b_.ret().end_function();
+        body_.clear();
+        fn_name_.clear();
+    }
+};
+
+// ------------------------------------------------------------ host expressions
+
+// The host's text of `a op b` in the width of t, wrapping like the target.
+std::string host_binary(const Ty& t, const std::string& op, const std::string& a, const std::string& b) {
+    if (t.floating) return a + " " + op + " " + b;
+    std::string wide = t.size == 4 ? "uint64_t" : "uint32_t";
+    std::string sw = t.size == 4 ? "int64_t" : "int32_t";
+    if (op == "+" || op == "-" || op == "*" || op == "&" || op == "|" || op == "^")
+        return "(" + wide + ")(" + a + ") " + op + " (" + wide + ")(" + b + ")";
+    if (op == "<<") return "(" + wide + ")(" + a + ") << (" + b + ")";
+    // / % >> in the type's own signedness
+    std::string cast = t.is_signed ? sw : wide;
+    return "(" + cast + ")(" + a + ") " + op + " (" + cast + ")(" + b + ")";
+}
+
+// ------------------------------------------------------------ places
+
+// An operand place of the corpus: how the target reads the operand that
+// holds value a or b.
+enum Place { GLOBAL, ZERO_PAGE, LOCAL, PARAM, CONSTANT, POINTER, MEMBER, FIELD, N_PLACES };
+const char* const place_names[] = {"global", "zero_page", "local", "param", "constant", "pointer", "member", "field"};
+
+struct TypeCase {
+    const char* name;
+    Ty t;
+    double a, b;  // b is small: a shift count and a divisor too
+    int field_width;
+};
+
+// A program for one type: its globals, and the functions of each family.
+class TypeProgram {
+public:
+    explicit TypeProgram(const TypeCase& tc) : tc_(tc), p_(std::string("ops_") + tc.name) {
+        const Ty& t = tc_.t;
+        p_.data("ga", Program::bytes_of(t, tc_.a));
+        p_.data("gb", Program::bytes_of(t, tc_.b));
+        p_.data("za", Program::bytes_of(t, tc_.a), M_DIR);
+        p_.data("zb", Program::bytes_of(t, tc_.b), M_DIR);
+        // a structure: a char, then a and b
+        std::vector<std::uint8_t> s{0x5A};
+        for (double v : {tc_.a, tc_.b})
+            for (std::uint8_t x : Program::bytes_of(t, v)) s.push_back(x);
+        p_.data("st", s);
+        p_.zeros("xs", 1 + 2 * t.size);
+        p_.zeros("xa", t.size);
+        p_.zeros("xz", t.size, M_DIR);
+        p_.zeros("xe", t.size, M_EEPROM);
+        // pointers to ga, gb and xa
+        p_.ir().declare("pa").address(192, "ga", 0).end_data().pub("pa");
+        p_.ir().declare("pb").address(192, "gb", 0).end_data().pub("pb");
+        p_.ir().declare("px").address(192, "xa", 0).end_data().pub("px");
+        if (!t.floating) {
+            // the unit of two fields: bits 0-2 set, a at 3, b after it, and
+            // the unit's top bit set when the fields leave it free
+            int unit = t.size;
+            int w = tc_.field_width;
+            std::uint64_t v = 5 | (field_value(tc_.a) << 3) | (field_value(tc_.b) << (3 + w));
+            if (3 + 2 * w < unit * 8) v |= 1ull << (unit * 8 - 1);
+            std::vector<std::uint8_t> bytes;
+            for (int i = unit - 1; i >= 0; --i) bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+            p_.data("bf", bytes);
+            p_.data("bx", bytes);
+        }
+    }
+
+    std::int64_t field_value(double v) const {
+        return static_cast<std::int64_t>(v) & ((1ll << tc_.field_width) - 1);
+    }
+
+    double value(int which) const { return which ? tc_.b : tc_.a; }
+
+    // The operand `which` (0: a, 1: b) in place `pl`, with its host value.
+    bool operand(Place pl, int which, Ex& e, std::string& host) {
+        const Ty& t = tc_.t;
+        double v = value(which);
+        host = host_literal(t, v);
+        std::string n = which ? "b" : "a";
+        switch (pl) {
+        case GLOBAL: e = global(t, "g" + n); return true;
+        case ZERO_PAGE: e = global(t, "z" + n, 0, M_DIR); return true;
+        case LOCAL: e = local(t, -t.size * (which + 1)); return true;
+        case PARAM:
+            if (t.m == 9) return false;  // a float parameter arrives as a double
+            e = param(t, param_offset(which));
+            return true;
+        case CONSTANT: e = t.floating ? p_.float_constant(t, v) : constant(t, raw_value(t, v)); return true;
+        case POINTER: e = deref(t, global(NEAR_PTR, "p" + n)); return true;
+        case MEMBER: e = global(t, "st", 1 + t.size * which); return true;
+        case FIELD: {
+            if (t.floating) return false;
+            Ty f = bit_field(t, 3 + which * tc_.field_width, tc_.field_width);
+            e = cast(t, global(f, "bf"));
+            host = "(" + std::string(t.host) + ")" + std::to_string(field_value(v));
+            return true;
+        }
+        default: return false;
+        }
+    }
+
+    // A place assigned to: it holds `a` first.
+    bool destination(Place pl, Ex& e) {
+        const Ty& t = tc_.t;
+        switch (pl) {
+        case GLOBAL: e = global(t, "xa"); break;
+        case ZERO_PAGE: e = global(t, "xz", 0, M_DIR); break;
+        case LOCAL: e = local(t, -t.size * 3); break;
+        case PARAM:
+            if (t.m == 9) return false;
+            e = param(t, param_offset(0));
+            break;
+        case POINTER: e = deref(t, global(NEAR_PTR, "px")); break;
+        case MEMBER: e = global(t, "xs", 1); break;
+        case FIELD:
+            if (t.floating) return false;
+            e = global(bit_field(t, 3, tc_.field_width), "bx");
+            break;
+        default: return false;
+        }
+        Ex a, ignored;
+        std::string h;
+        operand(GLOBAL, 0, a, h);
+        p_.store(e, pl == FIELD ? cast(e.t, a) : a);
+        return true;
+    }
+
+    int param_offset(int which) const {
+        const Ty& t = tc_.t;
+        int slot = t.size < 2 ? 2 : t.size;
+        int off = which * slot;
+        return t.size == 1 ? off + 1 : off;
+    }
+
+    // The function of a family: two parameters of the type, three locals.
+    void function(const std::string& name) {
+        const Ty& t = tc_.t;
+        p_.function(name, {t, t}, -3 * t.size);
+        p_.store(local(t, -t.size), global(t, "ga"));
+        p_.store(local(t, -2 * t.size), global(t, "gb"));
+        p_.call_from_main({global(t, "ga"), global(t, "gb")});
+    }
+
+    // The value of a field destination, read back as the type.
+    Ex read_back(const Ex& dest) const { return dest.t.bit_off >= 0 ? cast(tc_.t, dest) : dest; }
+
+    std::string host_field(const std::string& v) const {
+        if (tc_.t.floating) return v;
+        return "(" + std::string(tc_.t.host) + ")((" + v + ") & " + std::to_string((1ll << tc_.field_width) - 1) + ")";
+    }
+
+    Program& program() { return p_; }
+    const TypeCase& tc() const { return tc_; }
+
+private:
+    TypeCase tc_;
+    Program p_;
+};
+
+bool integer_op(const Op& op) { return op.integer_only; }
+
+// Every binary operator over the pairs of places: each place with its own
+// kind, with a constant and with a global.
+void binary_cases(TypeProgram& tp) {
+    Program& p = tp.program();
+    const Ty& t = tp.tc().t;
+    for (const Op& op : binary_ops) {
+        if (integer_op(op) && t.floating) continue;
+        tp.function(std::string("bin_") + std::to_string(op.code));
+        for (int left = 0; left < N_PLACES; ++left) {
+            for (int right : {left, static_cast<int>(CONSTANT), static_cast<int>(GLOBAL)}) {
+                if (left == CONSTANT && right == CONSTANT) continue;
+                Ex a, b;
+                std::string ha, hb;
+                if (!tp.operand(static_cast<Place>(left), 0, a, ha) || !tp.operand(static_cast<Place>(right), 1, b, hb))
+                    continue;
+                std::string host = host_binary(t, op.c, ha, hb);
+                p.note(std::string(op.c) + " " + place_names[left] + " " + place_names[right]);
+                if (op.code == 151 || op.code == 160)
+                    p.put(bin(op.code, t, a, cast(INT, b)), host);  // the count is an int
+                else
+                    p.put(bin(op.code, t, a, b), host);
+            }
+        }
+    }
+}
+
+// Compound assignments into every place that can be assigned, with the
+// right operand a constant, a global and a local; the value read back.
+void compound_cases(TypeProgram& tp) {
+    Program& p = tp.program();
+    const Ty& t = tp.tc().t;
+    for (const Op& op : binary_ops) {
+        if (integer_op(op) && t.floating) continue;
+        tp.function(std::string("set_") + std::to_string(op.compound));
+        for (int dest = 0; dest < N_PLACES; ++dest) {
+            for (int right : {static_cast<int>(CONSTANT), static_cast<int>(GLOBAL), static_cast<int>(LOCAL)}) {
+                Ex d, b;
+                std::string ha, hb;
+                p.note(std::string(op.c) + "= " + place_names[dest] + " " + place_names[right]);
+                if (!tp.destination(static_cast<Place>(dest), d)) continue;
+                tp.operand(GLOBAL, 0, b, ha);
+                if (!tp.operand(static_cast<Place>(right), 1, b, hb)) continue;
+                std::string host = host_binary(t, op.c, ha, hb);
+                if (dest == FIELD) {
+                    host = tp.host_field(host_binary(t, op.c, "(" + std::string(t.host) + ")" +
+                                                                   std::to_string(tp.field_value(tp.value(0))),
+                                                     hb));
+                    p.stmt(bin(op.compound, d.t, d, op.code == 151 || op.code == 160 ? cast(INT, b) : b));
+                } else {
+                    p.stmt(bin(op.compound, t, d, op.code == 151 || op.code == 160 ? cast(INT, b) : b));
+                }
+                p.put(tp.read_back(d), host);
+                // the same with the assignment's value used
+                Ex again;
+                tp.destination(static_cast<Place>(dest), again);
+                Ex used = bin(op.compound, dest == FIELD ? d.t : t, again, op.code == 151 || op.code == 160 ? cast(INT, b) : b);
+                p.put(dest == FIELD ? cast(t, used) : used, host);
+            }
+        }
+    }
+}
+
+// Unary - and ~, their in-place forms, and postfix ++ and --.
+void unary_cases(TypeProgram& tp) {
+    Program& p = tp.program();
+    const Ty& t = tp.tc().t;
+    tp.function("unary");
+    for (int pl = 0; pl < N_PLACES; ++pl) {
+        Ex a;
+        std::string ha;
+        if (!tp.operand(static_cast<Place>(pl), 0, a, ha)) continue;
+        p.note(std::string("- ~ ") + place_names[pl]);
+        std::string wide = t.size == 4 ? "uint64_t" : "uint32_t";
+        p.put(un(108, t, a), t.floating ? "-" + ha : "0 - (" + wide + ")(" + ha + ")");
+        if (!t.floating) p.put(un(67, t, a), "~(" + wide + ")(" + ha + ")");
+    }
+    for (int pl = 0; pl < N_PLACES; ++pl) {
+        p.note(std::string("in place, postfix ") + place_names[pl]);
+        std::string ha = host_literal(t, tp.value(0));
+        std::string wide = t.size == 4 ? "uint64_t" : "uint32_t";
+        if (pl == FIELD) ha = "(" + std::string(t.host) + ")" + std::to_string(tp.field_value(tp.value(0)));
+        Ex d;
+        if (tp.destination(static_cast<Place>(pl), d)) {
+            p.stmt(un(114, d.t, d));
+            p.put(tp.read_back(d), pl == FIELD ? tp.host_field("0 - (" + wide + ")(" + ha + ")")
+                                               : t.floating ? "-" + ha : "0 - (" + wide + ")(" + ha + ")");
+        }
+        if (!t.floating && tp.destination(static_cast<Place>(pl), d)) {
+            p.stmt(un(115, d.t, d));
+            p.put(tp.read_back(d), pl == FIELD ? tp.host_field("~(" + wide + ")(" + ha + ")") : "~(" + wide + ")(" + ha + ")");
+        }
+        if (t.floating || pl == FIELD) continue;
+        // postfix ++ and --, the old value used and not
+        for (int code : {170, 167}) {
+            std::string step = code == 170 ? "+" : "-";
+            if (!tp.destination(static_cast<Place>(pl), d)) continue;
+            p.put(bin(code, t, d, constant(t, 1)), ha);
+            p.put(d, "(" + wide + ")(" + ha + ") " + step + " 1");
+            tp.destination(static_cast<Place>(pl), d);
+            p.stmt(bin(code, t, d, constant(t, 1)));
+            p.put(d, "(" + wide + ")(" + ha + ") " + step + " 1");
+        }
+    }
+}
+
+// Assignments between places, and the tests of every relation as a branch
+// and as a value.
+void move_and_compare_cases(TypeProgram& tp) {
+    Program& p = tp.program();
+    const Ty& t = tp.tc().t;
+    tp.function("moves");
+    for (int pl = 0; pl < N_PLACES; ++pl) {
+        Ex d, b;
+        std::string hb;
+        if (!tp.operand(static_cast<Place>(pl), 1, b, hb)) continue;
+        for (int dest = 0; dest < N_PLACES; ++dest) {
+            if (dest == FIELD) continue;
+            p.note(std::string("= ") + place_names[dest] + " " + place_names[pl]);
+            if (!tp.destination(static_cast<Place>(dest), d)) continue;
+            p.store(d, b);
+            p.put(d, hb);
+        }
+    }
+    struct Rel {
+        int node, jump;
+        const char* c;
+    };
+    // the node of each relation and its jump record (taken when it holds)
+    const Rel rels[] = {{149, 141, "<"}, {144, 135, ">="}, {143, 136, ">"}, {150, 142, "<="}, {148, 138, "=="}, {155, 143, "!="}};
+    tp.function("compares");
+    for (const Rel& r : rels) {
+        for (int left = 0; left < N_PLACES; ++left) {
+            for (int right : {left, static_cast<int>(CONSTANT), static_cast<int>(GLOBAL)}) {
+                if (left == CONSTANT && right == CONSTANT) continue;
+                Ex a, b;
+                std::string ha, hb;
+                if (!tp.operand(static_cast<Place>(left), 0, a, ha) || !tp.operand(static_cast<Place>(right), 1, b, hb))
+                    continue;
+                // as a value
+                std::string host = "(" + ha + ") " + r.c + " (" + hb + ")";
+                p.note(std::string(r.c) + " " + place_names[left] + " " + place_names[right]);
+                p.put(cast(INT, bin(r.node, INT, a, b)), host);
+                // as a branch: out = 1; if (!(a rel b)) out = 0;
+                Ex slot = p.result(CHAR);
+                int k = p.last_slot();
+                p.note_slot();
+                p.store(slot, constant(CHAR, 1));
+                int l = p.next_label();
+                std::vector<std::uint8_t> j{static_cast<std::uint8_t>(r.jump), static_cast<std::uint8_t>(l & 0xFF),
+                                            static_cast<std::uint8_t>(l >> 8)};
+                append(j, a.ir);
+                append(j, b.ir);
+                p.raw(j);
+                p.store(global(CHAR, "out", k), constant(CHAR, 0));
+                p.raw({140, l & 0xFF, l >> 8, 0, 0});
+                p.host("{ int8_t r = (" + host + ") ? 0 : 0; (void)r; }");
+                p.host("{ int8_t r = (" + host + ") ? 1 : 0; put(" + std::to_string(k) + ", &r, 1); }");
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<OpProgram> operator_corpus() {
+    const TypeCase types[] = {
+        {"char", CHAR, -93, 3, 2},          {"uchar", UCHAR, 200, 3, 2},
+        {"int", INT, -12345, 5, 6},         {"uint", UINT, 50000, 5, 6},
+        {"long", LONG, -123456789, 7, 12},  {"ulong", ULONG, 3000000000.0, 9, 12},
+        {"float", FLOAT, 1.5, -2.25, 0},    {"double", DOUBLE, 1234.5, -0.125, 0},
+    };
+    const std::pair<const char*, void (*)(TypeProgram&)> families[] = {
+        {"bin", binary_cases}, {"set", compound_cases}, {"unary", unary_cases}, {"move", move_and_compare_cases}};
+    std::vector<OpProgram> corpus;
+    for (const TypeCase& tc : types) {
+        for (const auto& [family, cases] : families) {
+            TypeProgram tp(tc);
+            cases(tp);
+            OpProgram p = tp.program().finish(tc.t.size > 2 || tc.t.floating);
+            p.name += std::string("_") + family;
+            corpus.push_back(std::move(p));
+        }
+    }
+    return corpus;
+}
+
+}  // namespace vytest

@@ -1,0 +1,71 @@
+// The operator corpus run in the target model against the host compiler:
+// the results in `_out` are the bytes that the same operations give with
+// the types of fixed width on the host. The runtime library is the model
+// of docs/abi.md that the simulator harness carries. Native only.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "ccgen/tests/gen_harness.h"
+#include "ccgen/tests/opcorpus.h"
+#include "ccgen/tests/sim_harness.h"
+
+namespace {
+
+bool have_cc() { return std::system("command -v cc >/dev/null 2>&1") == 0; }
+
+std::string host_output(const vytest::TempDir& dir, const std::string& source) {
+    dir.write("host.c", source);
+    std::string cmd = "cd '" + dir.path().string() + "' && cc -std=c99 -O0 -o host host.c 2>host.err && ./host >host.out";
+    if (std::system(cmd.c_str()) != 0) return "host failed: " + dir.read("host.err");
+    std::string out = dir.read("host.out");
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+// What the result that holds byte k is.
+std::string slot_note(const vytest::OpProgram& p, std::size_t k) {
+    for (std::size_t i = std::min(k, p.slots.size() ? p.slots.size() - 1 : 0) + 1; i-- > 0;)
+        if (i < p.slots.size() && !p.slots[i].empty()) return p.slots[i] + (i != k ? " +" + std::to_string(k - i) : "");
+    return "";
+}
+
+std::string hex(const std::vector<std::uint8_t>& bytes) {
+    std::string s;
+    char b[4];
+    for (std::uint8_t x : bytes) {
+        std::snprintf(b, sizeof b, "%02x", x);
+        s += b;
+    }
+    return s;
+}
+
+
+
+TEST(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
+    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    for (const vytest::OpProgram& p : vytest::operator_corpus()) {
+        vytest::GenRun gen = vytest::generate(p.ir, {"-no"});
+        ASSERT_EQ(gen.status, 0) << p.name << "\n" << gen.errors;
+        vytest::SimRun run = vytest::simulate(gen.asm_text);
+        ASSERT_TRUE(run.ok) << p.name << ": " << run.error;
+        vytest::TempDir dir;
+        std::string expected = host_output(dir, p.host);
+        std::string got = hex(run.bytes("_out", p.out_bytes));
+        if (got == expected) continue;
+        std::ostringstream diff;
+        int shown = 0;
+        for (std::size_t i = 0; i + 1 < expected.size() && i + 1 < got.size() && shown < 40; i += 2)
+            if (got.compare(i, 2, expected, i, 2) != 0) {
+                diff << "  out+" << i / 2 << ": " << got.substr(i, 2) << " expected " << expected.substr(i, 2) << "  "
+                     << slot_note(p, i / 2) << "\n";
+                ++shown;
+            }
+        ADD_FAILURE() << p.name << "\n" << diff.str();
+        if (const char* d = std::getenv("VY_CORPUS_DUMP")) std::ofstream(std::string(d) + "/" + p.name + ".s") << gen.asm_text;
+    }
+}
+
+}  // namespace
