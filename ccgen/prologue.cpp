@@ -132,7 +132,7 @@ Sequence framed_sequence(Gen& g, int L, int R, int& ofst) {
         if (R == 4)
             e = link ? " pshx; pshd; ldd 2,x; tsx; inx; pshd;" : " pshx; pshd; ldx 2,x; pshx;";
         else
-            e = std::string(link ? " pshx; pshx; tsx; dex; psh" : " pshx; psh") + (R == 1 ? "b;" : "d;");
+            e = std::string(link ? " pshx; tsx; dex; psh" : " pshx; psh") + (R == 1 ? "b;" : "d;");
         if (L == 1) e += " des;";
         if (L == 2) e += " pshx;";
         if (link) return {e + " pshx; tsx;", link_exit(g), link_size(g)};
@@ -171,8 +171,13 @@ Sequence frameless_sequence(Gen& g, int R, int& ofst) {
             if (R == 2) e += " std " + frame + ";";
             if (R == 4) e += " std " + frame + "+2; ldd 2,x; std " + frame + ";";
             if ((f & FRAME_LREG) && R != 4) {
-                e += " ldx #c~lreg-2;";
+                // the long register of a function without a stack is
+                // c_lreg; the caller's X comes back at the exit, with the
+                // high word of a long result in the caller's own slot
+                e += " pshx; ldx #c~lreg-2;";
                 note_runtime_ref(g, "lreg");
+                if (g.result_type >= 6) return {e, " ldy 2,x; pulx; sty 2,x; rts;", 8};
+                return {e, " pulx; rts;", 2};
             }
         }
         return {e, " rts;", 1};
