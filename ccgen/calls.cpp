@@ -46,6 +46,13 @@ std::vector<ExprNode*> argument_list(Gen& g, ExprNode* chain) {
     return args;
 }
 
+// A structure passed by value: the reader made it its address, which
+// keeps the structure's size.
+bool structure_value(const ExprNode* a) {
+    std::uint8_t c = type_class(a->type);
+    return c == 14 || (c == 5 && a->struct_size > 0);
+}
+
 // The class an argument is passed in: chars and shorts as ints, a float
 // as a double, unless the header turned promotion off.
 std::uint16_t passed_type(const Gen& g, std::uint16_t type) {
@@ -58,13 +65,14 @@ std::uint16_t passed_type(const Gen& g, std::uint16_t type) {
 }
 
 int passed_bytes(const Gen& g, const ExprNode* a) {
+    if (structure_value(a)) return static_cast<int>(a->struct_size);
     std::uint8_t c = type_class(passed_type(g, a->type));
-    if (c == 14) return static_cast<int>(a->struct_size);
     return class_bytes(c) ? class_bytes(c) : 2;
 }
 
 // An argument that travels in registers: a scalar of 4 bytes or less.
 bool register_argument(const Gen& g, const ExprNode* a) {
+    if (structure_value(a)) return false;
     std::uint8_t c = type_class(passed_type(g, a->type));
     return c != 14 && c != 10 && c != 0;
 }
@@ -82,8 +90,7 @@ ExprNode* as_passed(Gen& g, ExprNode* a) {
 
 // One argument pushed; returns the bytes pushed or -1.
 int push_argument(Gen& g, ExprNode* a, std::uint16_t regs) {
-    std::uint8_t c = type_class(a->type);
-    if (c == 14) {
+    if (structure_value(a)) {
         // a structure: its bytes from the last to the first
         std::uint32_t n = a->struct_size;
         if (!gen_node(g, a, 0x114 | 0x80, regs)) return -1;
@@ -178,7 +185,7 @@ bool store_args(Gen& g, const std::vector<ExprNode*>& args, const std::string& f
         dest->type = dest->leaf.type;
         dest->place = dest->leaf;
         ExprNode* assign = new_expr(g);
-        assign->code = static_cast<std::uint16_t>(type_class(a->type) == 14 ? 164 : 136);
+        assign->code = static_cast<std::uint16_t>(structure_value(a) ? 164 : 136);
         assign->type = dest->type;
         assign->struct_size = a->struct_size;
         assign->unused = true;
@@ -205,6 +212,14 @@ std::string call_graph_line(const Gen& g, const std::string& caller, const std::
 // The call operand: the function (a symbol, or through Y).
 bool call_operand(Gen& g, Callee& c, std::uint16_t regs, Operand& out) {
     ExprNode* f = c.node;
+    if (!c.name.empty()) {
+        // a function called by name: its symbol, whatever its space bits
+        init_operand(out, 5, 0, REG_NONE, 1);
+        out.name = f->leaf.name;
+        out.offset = f->leaf.offset;
+        out.flags = 0;
+        return true;
+    }
     if (!gen_node(g, f, 0x0B, static_cast<std::uint16_t>(regs & ~RM_D))) return false;
     out = f->place;
     if (out.ind == 0) {

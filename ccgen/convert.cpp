@@ -102,10 +102,12 @@ bool gen_cast(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     ExprNode* l = n->left;
     std::uint8_t to = type_class(n->type);
     std::uint8_t from = type_class(l->code == 0 ? l->leaf.type : l->type);
-    if (to == 0 || to == 14) {
+    if (to == 0 || to == 14 || from == 14) {
+        // a structure's value is its address
         if (!gen_node(g, l, modes, regs)) return false;
         n->place = l->place;
-        return true;
+        if (from == 14 && to != 14 && to != 0) n->place.type = n->type;
+        return settle(g, n, modes, regs);
     }
     // a constant converted at compile time
     if (l->code == 0 && is_const(l->leaf) && kind_of(from) <= K_LONG) {

@@ -46,6 +46,7 @@ std::vector<std::uint8_t> type_bytes(const Ty& t, int space = 0) {
     if (space) b.u16(space);
     if (t.m == 11) b.u16(t.ptr);
     if (t.bit_off >= 0) b.u8(t.bit_off).u8(t.bit_w);
+    if (t.m == 14) b.u32(t.size);
     return b.bytes;
 }
 
@@ -254,15 +255,24 @@ public:
                  std::to_string(last_slot_) + ", &r, sizeof r); }\n";
     }
     void host(const std::string& line) { host_ += "    " + line + "\n"; }
+    void host_decl(const std::string& line) { host_decls_ += line + "\n"; }
 
     // A function: parameters (types, most 2), locals (bytes), then the body.
-    void function(const std::string& name, const std::vector<Ty>& params, int frame, int space = 0) {
+    void function(const std::string& name, const std::vector<Ty>& params, int frame, int space = 0,
+                  int attr = A_FUNCTION) {
         flush_function();
         fn_name_ = name;
         fn_space_ = space;
+        fn_attr_ = attr;
         fn_params_ = params;
         fn_frame_ = frame;
         calls_.push_back(name);
+    }
+
+    // return value; (the value assigned to the return slot)
+    void ret(const Ty& t, const Ex& value) {
+        stmt(bin(136, t, leaf(t, "", 0, 1, 0), value));
+        body_.push_back(146);
     }
 
     OpProgram finish(bool runtime) {
@@ -293,7 +303,7 @@ public:
                  "static void put(int k, const void* v, int n) {\n"
                  "    unsigned char b[8];\n    memcpy(b, v, n);\n"
                  "    for (int i = 0; i < n; ++i) out[k + i] = b[n - 1 - i];\n}\n"
-                 "int main(void) {\n" + host_ +
+                 + host_decls_ + "int main(void) {\n" + host_ +
                  "    for (int i = 0; i < (int)sizeof out; ++i) printf(\"%02x\", out[i]);\n"
                  "    printf(\"\\n\");\n    return 0;\n}\n";
         return p;
@@ -323,6 +333,7 @@ private:
     std::string name_;
     IrBuilder b_;
     std::string host_;
+    std::string host_decls_;
     int out_ = 0;
     int last_slot_ = 0;
     int label_ = 1000;
@@ -343,20 +354,25 @@ private:
     std::vector<std::string> calls_, main_calls_;
     std::string fn_name_;
     int fn_space_ = 0;
+    int fn_attr_ = A_FUNCTION;
     int fn_frame_ = 0;
     std::vector<Ty> fn_params_;
     std::vector<std::uint8_t> body_;
 
     void flush_function() {
         if (fn_name_.empty()) return;
-        b_.line(1).function(fn_name_, A_FUNCTION, fn_space_).body(1, 2);
+        b_.line(1).function(fn_name_, fn_attr_, fn_space_).body(1, 2);
         int size = 0;
         for (const Ty& p : fn_params_) size += p.floating && p.m == 9 ? 8 : (p.size < 2 ? 2 : p.size);
         if (!fn_params_.empty()) {
             const Ty& first = fn_params_[0];
-            int t = first.m == 11 ? (first.size == 4 ? 8 : 5) : (first.size < 2 ? 3 : first.m);
-            if (first.m == 9) t = 10;
-            b_.param_type(t);
+            if (first.m == 14) {
+                b_.u8(217).u8(14).u32(first.size);
+            } else {
+                int t = first.m == 11 ? (first.size == 4 ? 8 : 5) : (first.size < 2 ? 3 : first.m);
+                if (first.m == 9) t = 10;
+                b_.param_type(t);
+            }
         }
         b_.param_size(size);
         if (fn_frame_) b_.frame(fn_frame_);
@@ -688,6 +704,142 @@ void move_and_compare_cases(TypeProgram& tp) {
     }
 }
 
+// ------------------------------------------------------------ calls
+
+const Ty STRUCT3{"struct S3", 14, 3, false, false};  // char a; int b;
+const Ty STRUCT7{"struct S7", 14, 7, false, false};  // char a[3]; long b;
+
+// A call of `name` (attribute `attr`, callee space `space`) with `args`.
+Ex call(const Ty& result, const std::string& name, const std::vector<Ex>& args, int attr = A_FUNCTION,
+        int space = 0) {
+    Ex callee = leaf(INT, name, 0, 0, 1, space, attr);
+    if (args.empty()) return node(105, result, {&callee});
+    Ex chain = args.back();
+    for (std::size_t i = args.size() - 1; i-- > 0;) chain = node(165, INT, {&args[i], &chain});
+    return node(169, result, {&callee, &chain});
+}
+
+// Calls of every kind: with a stack (register and stack arguments of each
+// type), without a stack, far, of an interrupt function, through a
+// pointer, of inline assembly, of the builtins; arguments and results of
+// every size, structures by value both ways.
+OpProgram call_program() {
+    Program p("calls");
+    p.data("gi", Program::bytes_of(INT, 1234));
+    p.data("gl", Program::bytes_of(LONG, 100000));
+    p.data("gc", Program::bytes_of(CHAR, -7));
+    p.data("gd", Program::bytes_of(DOUBLE, 2.5));
+    p.data("gf", Program::bytes_of(FLOAT, -1.25));
+    p.data("gs3", {9, 0x12, 0x34});
+    p.data("gs7", {1, 2, 3, 0, 0, 0x10, 0x20});
+    p.zeros("hs3", 3);
+    p.zeros("hs7", 7);
+    p.zeros("counter", 2);
+    p.ir().declare("gfp").address(192, "add_int", 0, A_FUNCTION).end_data().pub("gfp");
+    const int M_NOSTACK_ = M_NOSTACK;
+
+    // the callees
+    p.function("add_int", {INT, INT}, 0);
+    p.ret(INT, bin(216, INT, param(INT, 0), bin(226, INT, param(INT, 2), constant(INT, 2))));
+    p.function("add_char", {CHAR, CHAR}, 0);
+    p.ret(CHAR, bin(222, CHAR, param(CHAR, 1), param(CHAR, 3)));
+    p.function("add_long", {LONG, LONG}, 0);
+    p.ret(LONG, bin(222, LONG, param(LONG, 0), param(LONG, 4)));
+    p.function("mul_double", {DOUBLE, DOUBLE}, 0, 0, A_FUNCTION_DOUBLE);
+    p.ret(DOUBLE, bin(226, DOUBLE, param(DOUBLE, 0), param(DOUBLE, 8)));
+    p.function("half_float", {FLOAT}, 0);
+    p.ret(FLOAT, cast(FLOAT, bin(133, DOUBLE, param(DOUBLE, 0), p.float_constant(DOUBLE, 2.0))));
+    p.function("make_s3", {INT}, -3, 0, A_FUNCTION_STRUCT);
+    p.store(local(CHAR, -3), constant(CHAR, 5));
+    p.store(local(INT, -2), param(INT, 0));
+    p.ret(STRUCT3, leaf(STRUCT3, "", -3, 32, 1));
+    p.function("sum_s3", {STRUCT3}, 0);
+    p.ret(INT, bin(222, INT, cast(INT, param(CHAR, 0)), param(INT, 1)));
+    p.function("sum_s7", {INT, STRUCT7}, 0);
+    p.ret(LONG, bin(222, LONG, cast(LONG, param(INT, 0)), param(LONG, 5)));
+    p.function("nos", {INT, INT}, 0, M_NOSTACK_);
+    p.ret(INT, bin(216, INT, param(INT, 0), param(INT, 2)));
+    p.function("nosl", {LONG, INT}, 0, M_NOSTACK_);
+    p.ret(LONG, bin(222, LONG, param(LONG, 0), cast(LONG, param(INT, 4))));
+    p.function("farf", {INT, INT}, 0, M_FAR);
+    p.ret(INT, bin(222, INT, param(INT, 0), param(INT, 2)));
+    p.function("tick", {}, 0, M_INTERRUPT);
+    p.store(global(INT, "counter"), bin(222, INT, global(INT, "counter"), constant(INT, 1)));
+    p.function("many", {INT, LONG, CHAR, INT}, 0);
+    p.ret(INT, bin(222, INT, bin(222, INT, param(INT, 0), cast(INT, param(LONG, 2))),
+                   bin(222, INT, cast(INT, param(CHAR, 7)), param(INT, 8))));
+    p.host_decl("static int16_t add_int(int16_t a, int16_t b) { return (int16_t)(a - b * 2); }");
+    p.host_decl("static int8_t add_char(int8_t a, int8_t b) { return (int8_t)(a + b); }");
+    p.host_decl("static int32_t add_long(int32_t a, int32_t b) { return a + b; }");
+
+    // the calls
+    p.function("tests", {}, 0);
+    p.call_from_main({});
+    Ex gi = global(INT, "gi"), gl = global(LONG, "gl"), gc = global(CHAR, "gc"), gd = global(DOUBLE, "gd");
+    p.note("stack function, register and stack argument");
+    p.put(call(INT, "add_int", {gi, constant(INT, 3)}), "add_int(1234, 3)");
+    p.note("calls as arguments");
+    p.put(call(INT, "add_int", {call(INT, "add_int", {gi, constant(INT, 1)}), call(INT, "add_int", {constant(INT, 2), gi})}),
+          "add_int(add_int(1234, 1), add_int(2, 1234))");
+    p.note("two calls in a sum");
+    p.put(bin(222, INT, call(INT, "add_int", {gi, constant(INT, 1)}), call(INT, "add_int", {constant(INT, 2), gi})),
+          "add_int(1234, 1) + add_int(2, 1234)");
+    p.note("char arguments and result");
+    p.put(call(CHAR, "add_char", {cast(INT, gc), constant(INT, 5)}), "add_char(-7, 5)");
+    p.note("long arguments and result");
+    p.put(call(LONG, "add_long", {gl, constant(LONG, -3)}), "add_long(100000, -3)");
+    p.put(bin(222, LONG, call(LONG, "add_long", {gl, gl}), call(LONG, "add_long", {constant(LONG, 7), gl})),
+          "add_long(100000, 100000) + add_long(7, 100000)");
+    p.note("double arguments and result through memory");
+    p.put(call(DOUBLE, "mul_double", {gd, p.float_constant(DOUBLE, 4.0)}, A_FUNCTION_DOUBLE), "2.5 * 4.0");
+    p.put(bin(222, DOUBLE, call(DOUBLE, "mul_double", {gd, gd}, A_FUNCTION_DOUBLE), gd), "2.5 * 2.5 + 2.5");
+    p.note("a float argument passed as a double");
+    p.put(call(FLOAT, "half_float", {cast(DOUBLE, global(FLOAT, "gf"))}), "(float)(-1.25 / 2.0)");
+    p.note("a structure returned and one passed");
+    p.put(deref(INT, bin(222, NEAR_PTR, call(STRUCT3, "make_s3", {constant(INT, 77)}, A_FUNCTION_STRUCT), constant(INT, 1))),
+          "77");
+    p.put(call(INT, "sum_s3", {leaf(STRUCT3, "gs3", 0, 0, 1)}), "9 + 0x1234");
+    p.put(call(LONG, "sum_s7", {constant(INT, 5), leaf(STRUCT7, "gs7", 0, 0, 1)}), "5 + 0x1020");
+    p.note("functions without a stack");
+    p.put(call(INT, "nos", {gi, constant(INT, 5)}, A_FUNCTION, M_NOSTACK_), "1234 - 5");
+    p.put(call(LONG, "nosl", {gl, constant(INT, 7)}, A_FUNCTION, M_NOSTACK_), "100000 + 7");
+    p.note("a far function");
+    p.put(call(INT, "farf", {gi, constant(INT, 9)}, A_FUNCTION, M_FAR), "1234 + 9");
+    p.note("an interrupt function called");
+    p.stmt(call(UCHAR, "tick", {}, A_FUNCTION, M_INTERRUPT));
+    p.put(global(INT, "counter"), "1");
+    p.note("four arguments of three sizes");
+    p.put(call(INT, "many", {constant(INT, 1), constant(LONG, 2), constant(INT, 3), constant(INT, 4)}), "10");
+    p.note("a call through a pointer");
+    {
+        Ex fp = global(NEAR_PTR, "gfp");
+        Ex callee = deref(INT, fp);
+        Ex a1 = gi, a2 = constant(INT, 2);
+        Ex chain = node(165, INT, {&a1, &a2});
+        p.put(node(169, INT, {&callee, &chain}), "add_int(1234, 2)");
+    }
+    p.note("inline assembly as a value");
+    {
+        Ex callee = leaf(INT, "_asm", 0, 0, 1, 0, A_FUNCTION);
+        Ex e = node(113, INT, {&callee});
+        std::string text = "\tldd\t#4321\n";
+        e.ir.push_back(static_cast<std::uint8_t>(text.size() + 1));
+        for (char c : text) e.ir.push_back(static_cast<std::uint8_t>(c));
+        e.ir.push_back(0);
+        p.put(e, "4321");
+    }
+    p.note("the builtins");
+    p.put(call(INT, "abs", {constant(INT, -5)}, A_FUNCTION, M_BUILTIN), "5");
+    p.put(call(INT, "abs", {cast(INT, gc)}, A_FUNCTION, M_BUILTIN), "7");
+    p.put(call(FLOAT, "fabs", {global(FLOAT, "gf")}, A_FUNCTION, M_BUILTIN), "1.25f");
+    p.note("structure copies");
+    p.store(leaf(STRUCT3, "hs3", 0, 0, 1), leaf(STRUCT3, "gs3", 0, 0, 1));
+    p.put(global(INT, "hs3", 1), "0x1234");
+    p.store(leaf(STRUCT7, "hs7", 0, 0, 1), leaf(STRUCT7, "gs7", 0, 0, 1));
+    p.put(global(LONG, "hs7", 3), "0x1020");
+    return p.finish(true);
+}
+
 }  // namespace
 
 std::vector<OpProgram> operator_corpus() {
@@ -709,6 +861,7 @@ std::vector<OpProgram> operator_corpus() {
             corpus.push_back(std::move(p));
         }
     }
+    corpus.push_back(call_program());
     return corpus;
 }
 
