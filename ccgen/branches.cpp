@@ -311,9 +311,11 @@ std::uint32_t branch_on(Gen& g, ExprNode* tree, std::uint32_t label, std::uint32
         if (int code = relation_code(tree->code, when_true)) {
             emit_cond_branch(g, true, code, label, tree->left, tree->right, regs);
         } else {
+            // compared with 0 (an int 0, converted to a floating type)
+            std::uint16_t t = type_class(tree->type) == 9 || type_class(tree->type) == 10 ? 3 : tree->type;
             ExprNode* zero = new_expr(g);
-            zero->type = tree->type;
-            init_operand(zero->leaf, tree->type, 0, REG_NONE, 0);
+            zero->type = t;
+            init_operand(zero->leaf, t, 0, REG_NONE, 0);
             zero->place = zero->leaf;
             emit_cond_branch(g, true, when_true ? JBNE : JBEQ, label, tree, zero, regs);
         }

@@ -44,8 +44,8 @@ bool fold_constant(Gen& g, std::int32_t v, std::uint8_t from, std::uint8_t to, O
     std::uint8_t host[8], target[8];
     std::memcpy(host, &d, 8);
     switch (kind_of(to)) {
-    case K_CHAR:
-    case K_INT:
+    case K_CHAR: out.offset = is_signed_class(to) ? static_cast<std::int8_t>(v) : static_cast<std::uint8_t>(v); return true;
+    case K_INT: out.offset = is_signed_class(to) ? static_cast<std::int16_t>(v) : static_cast<std::uint16_t>(v); return true;
     case K_LONG: out.offset = v; return true;
     case K_FLOAT:
         target_float(host, false, target);

@@ -173,7 +173,13 @@ void normalize_operands(Gen& g, ExprNode* n) {
 
 // The value brought into one of the modes asked.
 bool settle(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
-    if (modes & (MODE_VOID | MODE_DEST)) return true;
+    if (modes & MODE_DEST) {
+        // a destination that needs its address formed first (contents of
+        // contents, a far index) is brought within reach of Y
+        if (n->place.ind >= 1 && (mode_of_operand(g, n->place) & 0x01)) return force_reg(g, n, 0x0A, regs);
+        return true;
+    }
+    if (modes & MODE_VOID) return true;
     if (mode_of_operand(g, n->place) & modes) return true;
     return force_reg(g, n, modes, regs);
 }
@@ -382,7 +388,7 @@ bool reachable(const Gen& g, const ExprNode* n, std::uint16_t modes, std::uint16
     if (cls == 10 || cls == 14) return false;
     if (((modes & 0x80) && (regs & RM_D)) || ((modes & 0x10) && (regs & RM_Y))) return true;
     if (mode & 0x01) return regs & RM_Y;
-    if ((modes & 0x0A) && is_const(p) && cls >= 6 && cls <= 9) return true;
+    if ((modes & 0x0A) && p.reg == REG_NONE && p.name[0] == '\0' && p.ind == 0 && cls >= 6 && cls <= 9) return true;
     if ((modes & 0x0A) && p.ind == 0 && p.reg != REG_NONE) return true;
     return false;
 }
@@ -598,8 +604,49 @@ bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     return settle(g, n, modes, regs);
 }
 
+// The object a far pointer addresses: its second word is the address (the
+// first is the page, which the program's one map of memory ignores).
+bool far_object(Gen& g, ExprNode* n, ExprNode* p, std::uint16_t regs) {
+    if (!gen_node(g, p, 0x0A | 0x80 | 0x04, regs)) return false;
+    Operand o = p->place;
+    if (o.ind >= 1 && o.reg != REG_D) {
+        o.offset = wrap_add(o.offset, 2);
+        o.ind = static_cast<std::uint8_t>(o.ind + 1);
+    } else if (o.ind == 0 && o.reg == REG_NONE && o.name[0] == '\0') {
+        o.offset = static_cast<std::uint16_t>(o.offset);
+        o.type = 5;
+        o.ind = 1;
+    } else if (o.ind == 0 && o.reg == REG_D && (regs & RM_Y)) {
+        emit_code(g, " xgdy;", 2);
+        take_free_reg(g, RM_Y);
+        init_operand(o, 5, 0, REG_Y, 1);
+    } else {
+        return false;
+    }
+    n->place = o;
+    return true;
+}
+
+// The object a tiny pointer (one byte, in the zero page) addresses: the
+// pointer widened into Y.
+bool tiny_object(Gen& g, ExprNode* n, ExprNode* p, std::uint16_t regs) {
+    if (!(regs & RM_Y) || !(regs & RM_D) || !gen_node(g, p, 0x80, regs)) return false;
+    emit_code(g, " clra; xgdy;", 3);
+    take_free_reg(g, RM_Y);
+    init_operand(n->place, 5, 0, REG_Y, 1);
+    return true;
+}
+
 bool gen_indirection(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     ExprNode* p = n->left;
+    std::uint8_t pc = type_class(p->code == 0 ? p->leaf.type : p->type);
+    if (pc == 8 || pc == 2) {
+        if (!(pc == 8 ? far_object(g, n, p, regs) : tiny_object(g, n, p, regs))) return false;
+        n->place.type = n->type;
+        n->place.space = n->space;
+        n->place.flags = static_cast<std::uint16_t>(mode_class(p->space) | 1);
+        return settle(g, n, modes, regs);
+    }
     if (!gen_node(g, p, 0x114, regs)) return false;
     n->place = p->place;
     n->place.ind = static_cast<std::uint8_t>(n->place.ind + 1);

@@ -224,6 +224,7 @@ bool operand_text(Gen& g, const Operand& o, int k, int part, int stem, bool comp
     }
     bool immediate = n == 0 && r == REG_NONE;
     if (r == REG_D && n >= 1) return false;  // memory through D cannot be written
+    if (n >= 2) return false;                // contents of contents: its address comes first
     if (immediate) {
         out += '#';
         if (complement) value = ~value & 0xFF;

@@ -160,21 +160,32 @@ ExprNode* rewrite_plus(Gen& g, ExprNode* n) {
     return n;
 }
 
+// A constant's value in the width of the type it takes.
+std::int32_t narrowed(std::int32_t v, std::uint16_t type) {
+    switch (type & 15) {
+    case 1: return static_cast<std::int8_t>(v);
+    case 2: case 13: return static_cast<std::uint8_t>(v);
+    case 3: return static_cast<std::int16_t>(v);
+    case 4: case 5: case 11: case 12: return static_cast<std::uint16_t>(v);
+    default: return v;
+    }
+}
+
 ExprNode* rewrite(Gen& g, ExprNode* n) {
     switch (n->code) {
     case 102: {
         ExprNode* o = n->left;
         if (g.size_class[o->type & 15] == g.size_class[n->type & 15] && o->space == n->space) return o;
-        if (is_plain_constant(o) && (o->type & 15) < 6) {
+        // an integer constant takes an integer or pointer type; a floating
+        // type is a conversion of its value, done by the generator
+        if (is_plain_constant(o) && (o->type & 15) < 6 && (n->type & 15) < 9) {
             o->type = o->leaf.type = n->type;
+            o->leaf.offset = narrowed(o->leaf.offset, n->type);
             set_place(o);
             return o;
         }
         return n;
     }
-    case 107:
-        if ((n->left->type & 15) == 8) n->left = addrof(g, n->left);
-        return n;
     case 156:
     case 163:
     case 193: {

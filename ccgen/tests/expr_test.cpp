@@ -42,4 +42,11 @@ std::string code_of(const Body& body, int frame = 0, std::vector<std::string> op
 
 IrBuilder& g(IrBuilder& b) { return b.global(T_INT, "g"); }
 
+TEST(Scratch, X) {
+    std::string s = code_of([](IrBuilder& b) { b.expr().node(136, 10).global(10, "o").node(102, 10).constant(T_INT, 5); });
+    std::printf("double const\n%s", s.c_str());
+    s = code_of([](IrBuilder& b) { b.expr().node(136, T_INT).global(T_INT, "o").node(90, T_INT).global(9, "f"); });
+    std::printf("not float\n%s", s.c_str());
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ccgen/tests/opcorpus.h"
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <sstream>
@@ -704,6 +705,70 @@ void move_and_compare_cases(TypeProgram& tp) {
     }
 }
 
+// Conversions to every type, truth values, the conditional operator and
+// stores into EEPROM objects.
+void conversion_cases(TypeProgram& tp) {
+    Program& p = tp.program();
+    const Ty& t = tp.tc().t;
+    const Ty* targets[] = {&CHAR, &UCHAR, &INT, &UINT, &LONG, &ULONG, &FLOAT, &DOUBLE};
+    tp.function("convert");
+    for (int pl : {static_cast<int>(GLOBAL), static_cast<int>(LOCAL), static_cast<int>(POINTER),
+                   static_cast<int>(CONSTANT), static_cast<int>(FIELD)}) {
+        Ex a;
+        std::string ha;
+        if (!tp.operand(static_cast<Place>(pl), 0, a, ha)) continue;
+        for (const Ty* to : targets) {
+            // a floating value converted to an integer type it does not
+            // fit is undefined in C: those pairs are left out
+            double v = pl == FIELD ? static_cast<double>(tp.field_value(tp.value(0))) : tp.value(0);
+            if (t.floating && !to->floating) {
+                double lo = to->is_signed ? -std::ldexp(1.0, 8 * to->size - 1) : 0;
+                double hi = std::ldexp(1.0, 8 * to->size - (to->is_signed ? 1 : 0));
+                if (v <= lo - 1 || v >= hi) continue;
+            }
+            p.note(std::string("(") + to->host + ") " + place_names[pl]);
+            p.put(cast(*to, a), ha);
+        }
+    }
+    // truth values: !, && and ||, the relations as values, ?:
+    tp.function("truth");
+    Ex a, b, z;
+    std::string ha, hb;
+    tp.operand(GLOBAL, 0, a, ha);
+    tp.operand(LOCAL, 1, b, hb);
+    z = t.floating ? p.float_constant(t, 0) : constant(t, 0);
+    p.note("!");
+    p.put(node(90, INT, {&a}), "!(" + ha + ")");
+    p.put(node(90, INT, {&z}), "1");
+    p.note("&& and ||");
+    Ex lt = bin(149, INT, a, b), gt = bin(143, INT, a, b), eq0 = bin(148, INT, a, z);
+    p.put(bin(130, INT, lt, gt), "((" + ha + ") < (" + hb + ")) && ((" + ha + ") > (" + hb + "))");
+    p.put(bin(157, INT, lt, gt), "((" + ha + ") < (" + hb + ")) || ((" + ha + ") > (" + hb + "))");
+    p.put(bin(157, INT, eq0, bin(130, INT, gt, lt)), "0");
+    p.note("?:");
+    {
+        Ex c1 = bin(149, INT, a, b), c2 = bin(143, INT, a, b);
+        p.put(node(159, t, {&c1, &a, &b}), "(" + ha + ") < (" + hb + ") ? (" + ha + ") : (" + hb + ")");
+        p.put(node(159, t, {&c2, &a, &b}), "(" + ha + ") > (" + hb + ") ? (" + ha + ") : (" + hb + ")");
+        Ex one = constant(INT, 1);
+        p.put(node(159, t, {&one, &b, &a}), hb);
+    }
+    // EEPROM: the stores go through the routines
+    tp.function("eeprom");
+    Ex e = global(t, "xe", 0, M_EEPROM);
+    p.note("= into EEPROM");
+    p.store(e, a);
+    p.put(e, ha);
+    p.note("+= into EEPROM");
+    p.stmt(bin(142, t, e, b));
+    p.put(e, host_binary(t, "+", ha, hb));
+    if (!t.floating) {
+        p.note("|= into EEPROM");
+        p.stmt(bin(141, t, e, b));
+        p.put(e, host_binary(t, "|", "(" + std::string(t.host) + ")(" + host_binary(t, "+", ha, hb) + ")", hb));
+    }
+}
+
 // ------------------------------------------------------------ calls
 
 const Ty STRUCT3{"struct S3", 14, 3, false, false};  // char a; int b;
@@ -840,6 +905,61 @@ OpProgram call_program() {
     return p.finish(true);
 }
 
+// Pointers of each size: arithmetic, differences, comparisons, postfix
+// steps, pointers to pointers and to structures, arrays in the frame, and
+// the objects that tiny and far pointers address.
+OpProgram pointer_program() {
+    Program p("pointers");
+    const Ty TINY_PTR{"uint8_t", 11, 1, false, false, 0x1000};
+    p.data("arr", {0, 10, 0, 20, 0, 30, 0, 40});
+    p.data("carr", {1, 2, 3, 4});
+    p.data("ss", {7, 0x01, 0x02, 0, 1, 0, 0});  // char a; int b; long c
+    p.ir().declare("gp").address(192, "arr", 0).end_data().pub("gp");
+    p.ir().declare("gq").address(192, "arr", 6).end_data().pub("gq");
+    p.ir().declare("gpp").address(192, "gp", 0).end_data().pub("gpp");
+    p.ir().declare("sp").address(192, "ss", 0).end_data().pub("sp");
+    p.data("zi", {0x0A, 0xBC}, M_DIR);
+    p.ir().declare("tp").address(197, "zi", 0).end_data().pub("tp");
+    p.data("fi", {0x12, 0x34});
+    p.ir().declare("fp").address(200, "fi", 0).end_data().pub("fp");
+
+    p.function("ptrs", {NEAR_PTR, INT}, -6);
+    p.call_from_main({address(NEAR_PTR, "arr", 2), constant(INT, 1)});
+    Ex gp = global(NEAR_PTR, "gp"), gq = global(NEAR_PTR, "gq"), i = param(INT, 2);
+    p.note("pointer plus a constant, plus a scaled index, a parameter pointer");
+    p.put(deref(INT, bin(222, NEAR_PTR, gp, constant(INT, 4))), "30");
+    p.put(deref(INT, bin(222, NEAR_PTR, gp, bin(226, INT, i, constant(INT, 2)))), "20");
+    p.put(deref(INT, bin(222, NEAR_PTR, param(NEAR_PTR, 0), constant(INT, 2))), "30");
+    p.note("difference and comparison");
+    p.put(bin(133, INT, bin(216, INT, gq, gp), constant(INT, 2)), "3");
+    p.put(cast(INT, bin(149, INT, gp, gq)), "1");
+    p.put(cast(INT, bin(143, INT, gp, gq)), "0");
+    p.note("postfix step of a pointer, a pointer to a pointer");
+    p.put(deref(INT, bin(170, NEAR_PTR, gp, constant(INT, 2))), "10");
+    p.put(deref(INT, gp), "20");
+    p.put(deref(INT, deref(NEAR_PTR, global(NEAR_PTR, "gpp"))), "20");
+    p.stmt(bin(139, NEAR_PTR, gp, constant(INT, 2)));
+    p.note("members through a pointer");
+    p.put(deref(INT, bin(222, NEAR_PTR, global(NEAR_PTR, "sp"), constant(INT, 1))), "0x0102");
+    p.put(deref(LONG, bin(222, NEAR_PTR, global(NEAR_PTR, "sp"), constant(INT, 3))), "0x10000");
+    p.note("an array in the frame");
+    Ex la = leaf(NEAR_PTR, "", -6, 32, 0);
+    p.store(deref(INT, la), constant(INT, 5));
+    p.store(deref(INT, bin(222, NEAR_PTR, la, bin(226, INT, i, constant(INT, 2)))), constant(INT, 7));
+    p.store(deref(INT, bin(222, NEAR_PTR, la, constant(INT, 4))), constant(INT, 9));
+    p.put(deref(INT, bin(222, NEAR_PTR, la, constant(INT, 2))), "7");
+    p.put(bin(222, INT, deref(INT, la), deref(INT, bin(222, NEAR_PTR, la, constant(INT, 4)))), "14");
+    p.note("char pointers");
+    p.put(deref(CHAR, bin(222, NEAR_PTR, address(NEAR_PTR, "carr"), constant(INT, 3))), "4");
+    p.put(deref(CHAR, bin(222, NEAR_PTR, address(NEAR_PTR, "carr"), i)), "2");
+    p.note("tiny and far pointers");
+    p.put(deref(INT, global(TINY_PTR, "tp")), "0x0ABC");
+    p.put(deref(INT, global(FAR_PTR, "fp")), "0x1234");
+    p.store(deref(INT, global(FAR_PTR, "fp")), constant(INT, 0x4321));
+    p.put(global(INT, "fi"), "0x4321");
+    return p.finish(true);
+}
+
 }  // namespace
 
 std::vector<OpProgram> operator_corpus() {
@@ -850,7 +970,8 @@ std::vector<OpProgram> operator_corpus() {
         {"float", FLOAT, 1.5, -2.25, 0},    {"double", DOUBLE, 1234.5, -0.125, 0},
     };
     const std::pair<const char*, void (*)(TypeProgram&)> families[] = {
-        {"bin", binary_cases}, {"set", compound_cases}, {"unary", unary_cases}, {"move", move_and_compare_cases}};
+        {"bin", binary_cases},   {"set", compound_cases},         {"unary", unary_cases},
+        {"move", move_and_compare_cases}, {"convert", conversion_cases}};
     std::vector<OpProgram> corpus;
     for (const TypeCase& tc : types) {
         for (const auto& [family, cases] : families) {
@@ -862,6 +983,7 @@ std::vector<OpProgram> operator_corpus() {
         }
     }
     corpus.push_back(call_program());
+    corpus.push_back(pointer_program());
     return corpus;
 }
 
