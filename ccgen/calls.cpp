@@ -379,12 +379,23 @@ bool emit_call(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     } else if (c.interrupt) {
         Operand f;
         if (!call_operand(g, c, call_regs, f)) genpanic(g, "FNCALL1");
-        std::string label = label_text(new_label_number(g));
-        std::string op;
-        int size = 0;
-        Operand jump = f;
-        if (!operand_text(g, jump, 0, 0, 0, false, op, size)) genpanic(g, "FNCALL1");
-        emit_code(g, " ldy #" + label + "; pshy; pshx; pshx; psha; pshb; tpa; psha; jmp " + op + ";" + label + ":;", 13);
+        // the callee's address in Y, then the file's interrupt entry,
+        // which builds below the return address the frame that the CPU
+        // builds for an interrupt, so that the callee's rti comes back; the
+        // optimiser sees a call that falls through (and keeps the load of
+        // Y, which it cannot see used)
+        if (!g.interrupt_entry) g.interrupt_entry = new_label_number(g);
+        if (f.reg == REG_Y && f.ind == 1 && f.offset == 0) {
+            emit_code(g, "", 0);
+        } else {
+            Operand a = f;
+            a.ind = 0;
+            std::string op;
+            int size = 0;
+            if (!operand_text(g, a, 0, 0, 0x0B, false, op, size)) genpanic(g, "FNCALL1");
+            emit_code(g, " ldy " + op + ";" + (g.opt.no_opt ? "" : "VL:;"), 4);
+        }
+        emit_code(g, " jsr " + label_text(g.interrupt_entry) + ";", 3);
     } else if (c.far) {
         if (!c.name.empty()) {
             std::string d = far_descriptor(g, c.name);

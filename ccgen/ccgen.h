@@ -354,6 +354,7 @@ struct Gen {
     };
     std::deque<DoubleEntry> double_pool;
     std::set<std::string> names;  // texts that operands name, kept for the run
+    std::uint32_t interrupt_entry = 0;  // label of the file's entry for calls of interrupt functions
     std::uint32_t pool_label_high = 0;  // highest label written by a pool
     std::uint32_t switch_table = 0;    // T and F of a 1-byte switch
     std::uint32_t switch_default = 0;

@@ -214,6 +214,13 @@ int emit_asm_v(Gen& g, const char* text, const AsmArg* arg_list, std::size_t cou
 void write_file_head(Gen& g) { emit_asm(g, " include \"macro.h11\";"); }
 
 void write_file_end(Gen& g) {
+    if (g.interrupt_entry) {
+        // entered by jsr with the interrupt function's address in Y: the
+        // rest of the frame an interrupt pushes (Y's place holds X), then
+        // the function; its rti returns behind the jsr
+        select_section(g, OC_TEXT);
+        emit_asm(g, "%n:; pshx; pshx; psha; pshb; tpa; psha; jmp 0,y;", g.interrupt_entry);
+    }
     write_runtime_refs(g);
     write_extern_refs(g);
     emit_asm(g, " end;");

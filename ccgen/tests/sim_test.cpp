@@ -8,7 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <filesystem>
+
 #include "ccgen/tests/gen_harness.h"
+#include "ccopt/opt.h"
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "ccgen/tests/opcorpus.h"
 #include "ccgen/tests/sim_harness.h"
 
@@ -44,11 +48,43 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
 
 
 
-TEST(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
+// The optimiser's text of `asm_text`.
+std::string optimised(const std::string& asm_text, std::string& errors) {
+    vytest::TempDir dir;
+    dir.write("t.gs", asm_text);
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    int status;
+    {
+        vytest::ToolHarness harness("ccopt");
+        vytest::Args argv({"ccopt", "-o", "t.os", "t.gs"});
+        try {
+            status = ccopt::optmain(argv.argc(), argv.argv());
+        } catch (const vy::ToolExit& e) {
+            status = e.status;
+        }
+        errors = harness.errors();
+    }
+    std::filesystem::current_path(previous);
+    if (status != 0) errors += " status " + std::to_string(status);
+    return dir.read("t.os");
+}
+
+// Each program as ccgen writes it without the optimiser, and as the
+// optimiser rewrites what ccgen writes for it.
+class CorpusRun : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
     if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    const bool through_optimiser = GetParam();
     for (const vytest::OpProgram& p : vytest::operator_corpus()) {
-        vytest::GenRun gen = vytest::generate(p.ir, {"-no"});
+        vytest::GenRun gen = vytest::generate(p.ir, through_optimiser ? std::vector<std::string>{} : std::vector<std::string>{"-no"});
         ASSERT_EQ(gen.status, 0) << p.name << "\n" << gen.errors;
+        if (through_optimiser) {
+            std::string errors;
+            gen.asm_text = optimised(gen.asm_text, errors);
+            ASSERT_EQ(errors, "") << p.name;
+        }
         vytest::SimRun run = vytest::simulate(gen.asm_text);
         ASSERT_TRUE(run.ok) << p.name << ": " << run.error;
         vytest::TempDir dir;
@@ -67,5 +103,8 @@ TEST(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
         if (const char* d = std::getenv("VY_CORPUS_DUMP")) std::ofstream(std::string(d) + "/" + p.name + ".s") << gen.asm_text;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, CorpusRun, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "optimised" : "plain"; });
 
 }  // namespace
