@@ -960,6 +960,72 @@ OpProgram pointer_program() {
     return p.finish(true);
 }
 
+// Switches on values of 1, 2 and 4 bytes: a dense run dispatched through
+// a table (c_jctab, c_jtab, c_jltab), pairs compared one by one, the
+// default for the holes and the values outside.
+OpProgram switch_program() {
+    Program p("switches");
+    struct Width {
+        Ty t;
+        int head;  // 190, 149, 189
+        std::int64_t base, pair1, pair2;
+    };
+    const Width widths[] = {{CHAR, 190, -3, 100, -100}, {INT, 149, 1000, -30000, 12345}, {LONG, 189, 100000, -5000000, 70000}};
+    int label = 3000;
+    for (const Width& w : widths) {
+        std::string name = std::string("sw_") + std::to_string(w.t.size);
+        p.function(name, {w.t}, -2);
+        int s_label = label += 2, x_label = label += 2, d_label = label += 2;
+        Ex v = param(w.t, w.t.size == 1 ? 1 : 0), slot = leaf(w.t, "", 0, 2, 0), r = local(INT, -2);
+        p.store(slot, v);
+        p.raw({w.head, s_label & 0xFF, s_label >> 8});
+        std::vector<int> cases;
+        std::vector<std::int64_t> values;
+        for (int i = 0; i < 7; ++i) {
+            if (i == 3) continue;  // a hole
+            cases.push_back(label += 2);
+            values.push_back(w.base + i);
+        }
+        cases.push_back(label += 2);
+        values.push_back(w.pair1);
+        cases.push_back(label += 2);
+        values.push_back(w.pair2);
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            p.raw({130, cases[i] & 0xFF, cases[i] >> 8, 0, 0});
+            p.store(r, constant(INT, static_cast<std::int64_t>(i) + 1));
+            p.raw({139, x_label & 0xFF, x_label >> 8});
+        }
+        p.raw({130, d_label & 0xFF, d_label >> 8, 0, 0});
+        p.store(r, constant(INT, 0));
+        // the table: one run of 7 with the hole, two pairs
+        IrBuilder t = sink();
+        t.u8(185).u8(0).u16(s_label).u16(d_label).u16(static_cast<int>(cases.size())).u16(w.t.size);
+        t.u8(205).u16(7).u32(w.base);
+        for (int i = 0, k = 0; i < 7; ++i) t.u16(i == 3 ? d_label : cases[static_cast<std::size_t>(k++)]);
+        t.u8(206).u16(2).u32(w.pair1).u16(cases[6]).u32(w.pair2).u16(cases[7]).u8(151);
+        p.raw(t.bytes);
+        p.raw({130, x_label & 0xFF, x_label >> 8, 0, 0});
+        p.ret(INT, r);
+    }
+    p.function("tests", {}, 0);
+    p.call_from_main({});
+    for (const Width& w : widths) {
+        std::string name = std::string("sw_") + std::to_string(w.t.size);
+        std::int64_t tries[] = {w.base, w.base + 1, w.base + 2, w.base + 3, w.base + 4, w.base + 6,
+                                w.base - 1, w.base + 7, w.pair1, w.pair2, w.pair2 + 1};
+        std::string host_fn = "static int16_t " + name + "(int64_t v) { int64_t b = " + std::to_string(w.base) +
+                              "; if (v >= b && v < b + 7 && v != b + 3) return (int16_t)(v - b + (v > b + 3 ? 0 : 1)); " +
+                              "if (v == " + std::to_string(w.pair1) + ") return 7; if (v == " + std::to_string(w.pair2) +
+                              ") return 8; return 0; }";
+        p.host_decl(host_fn);
+        for (std::int64_t v : tries) {
+            p.note(name + " of " + std::to_string(v));
+            p.put(call(INT, name, {constant(w.t, v)}), name + "(" + std::to_string(v) + ")");
+        }
+    }
+    return p.finish(true);
+}
+
 }  // namespace
 
 std::vector<OpProgram> operator_corpus() {
@@ -984,6 +1050,7 @@ std::vector<OpProgram> operator_corpus() {
     }
     corpus.push_back(call_program());
     corpus.push_back(pointer_program());
+    corpus.push_back(switch_program());
     return corpus;
 }
 
