@@ -20,9 +20,10 @@ struct Callee {
 Callee callee_of(const ExprNode* call) {
     Callee c;
     c.node = call->left;
+    c.space = c.node->space;
     if (c.node->code == 0 && c.node->leaf.reg == REG_NONE && c.node->text.size() > 1 && c.node->text[0] == '<') {
         c.name = c.node->text;
-        c.space = c.node->leaf.space | c.node->space;
+        c.space |= c.node->leaf.space;
     }
     c.far = c.space & SP_FAR;
     c.interrupt = c.space & SP_INTERRUPT;

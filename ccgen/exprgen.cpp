@@ -546,6 +546,11 @@ bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     if (!gen_node(g, n->left, MODE_DEST, regs)) return false;
     Operand dest = n->left->place;
     restore_gen_state(g, saved);
+    if (n->code == 136 && n->right->code == 0 && same_place(dest, n->right->leaf)) {
+        // x = x: nothing to do
+        n->place = dest;
+        return settle(g, n, modes, regs);
+    }
     bool eeprom = (dest.flags & SP_EEPROM) && !bit_field_class(type_class(dest.type));
     if (!eeprom && find_template(g, n, &dest, regs)) return settle(g, n, modes, regs);
     restore_gen_state(g, saved);
@@ -677,8 +682,95 @@ bool promoted_char_division(Gen& g, ExprNode* n) {
     return true;
 }
 
+// The operand of a widening cast from `from` (a class), or null.
+ExprNode* widened_from(const Gen& g, ExprNode* x, std::uint8_t from) {
+    if (!x || x == &g.empty_node || x->code != 102) return nullptr;
+    ExprNode* inner = x->left;
+    return type_class(inner->code == 0 ? inner->leaf.type : inner->type) == from ? inner : nullptr;
+}
+
+bool byte_constant(const ExprNode* x, std::int32_t lo, std::int32_t hi) {
+    return x && x->code == 0 && is_const(x->leaf) && x->leaf.offset >= lo && x->leaf.offset <= hi;
+}
+
+// Forms of + and * that the rows reach only through the operands'
+// narrower types: an int product of two unsigned chars (or of one and a
+// constant from 3 to 255 other than 4 and 8) by the hardware multiply, an
+// int plus an unsigned char in memory with the carry into A, and a long
+// product of two ints cast to long by the 16 x 16 routines under -alu.
+bool gen_special_form(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs, bool& done) {
+    done = false;
+    std::uint8_t cls = type_class(n->type);
+    if (n->code == 226 && (cls == 3 || cls == 5) && (regs & RM_D)) {
+        ExprNode* a = widened_from(g, n->left, 2);
+        ExprNode* b = widened_from(g, n->right, 2);
+        bool constant = byte_constant(n->right, 3, 255) && n->right->leaf.offset != 4 && n->right->leaf.offset != 8;
+        if (a && (b || constant)) {
+            Operand right = b ? Operand{} : n->right->leaf;
+            if (b) {
+                if (!gen_node(g, b, 0x0E, regs)) return false;
+                right = b->place;
+            }
+            if (!gen_node(g, a, 0x80, static_cast<std::uint16_t>(regs & ~held_mask(right)))) return false;
+            right.type = 2;
+            if (!expand_places(g, a->place, right, "Maa BR; mul", regs)) return false;
+            init_operand(n->place, n->type, 0, REG_D, 0);
+            done = true;
+            return settle(g, n, modes, regs);
+        }
+    }
+    if (n->code == 222 && (cls == 3 || cls == 5)) {
+        ExprNode* b = widened_from(g, n->right, 2);
+        if (b && b->code == 0 && b->leaf.ind == 1) {
+            ExprNode* copy = new_expr(g);
+            *copy = *n;
+            copy->left = converted(g, n->left, 5);
+            copy->right = b;
+            copy->type = 5;
+            if (!find_template(g, copy, nullptr, regs)) return false;
+            n->place = copy->place;
+            n->place.type = n->type;
+            done = true;
+            return settle(g, n, modes, regs);
+        }
+    }
+    if (n->code == 226 && (cls == 6 || cls == 8) && g.opt.alu && (regs & (RM_D | RM_Y)) == (RM_D | RM_Y)) {
+        bool sgn = true;
+        ExprNode* a = widened_from(g, n->left, 3);
+        ExprNode* b = widened_from(g, n->right, 3);
+        if (!a || !b) {
+            a = widened_from(g, n->left, 5);
+            b = widened_from(g, n->right, 5);
+            sgn = false;
+        }
+        if (a && b) {
+            ExprNode* product = new_expr(g);
+            product->code = 226;
+            product->type = 5;
+            product->left = a;
+            product->right = b;
+            // the operands in D and Y, the product in the long register
+            if (!gen_node(g, b, 0x10, regs)) return false;
+            if (!gen_node(g, a, 0x80, static_cast<std::uint16_t>(regs & ~RM_Y))) return false;
+            if (!expand_places(g, a->place, b->place, sgn ? "!Kslmla" : "!Kulmla", regs)) return false;
+            init_operand(n->place, n->type, 0, REG_D, 0);
+            done = true;
+            return settle(g, n, modes, regs);
+        }
+    }
+    return false;
+}
+
 bool gen_binary(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     std::uint8_t cls = type_class(n->type);
+    {
+        GenState saved;
+        save_gen_state(g, saved);
+        bool done;
+        bool ok = gen_special_form(g, n, modes, regs, done);
+        if (done) return ok;
+        restore_gen_state(g, saved);
+    }
     if (cls == 10 && (n->code == 222 || n->code == 216 || n->code == 226 || n->code == 133 || n->code == 108))
         return gen_double_operation(g, n, modes, regs);
     if (promoted_char_division(g, n)) {

@@ -146,7 +146,7 @@ std::vector<const TemplateRow*> select_rows(Gen& g, ExprNode* n, const Operand* 
             if ((flags & 2) && left.reg == REG_NONE && !(left.flags & SP_DIR)) continue;
             bool match = fits(g, lnode, left, row.left, lmodes, lc) &&
                          fits(g, n->right, right, row.right, rmodes, rc) &&
-                         (row.left <= 15 || (row.left >= 0x20 && row.left <= 0x2F) ||
+                         (code == 174 || row.left <= 15 || (row.left >= 0x20 && row.left <= 0x2F) ||
                           class_order(res) <= class_order(row.left & 15));
             if (!match) continue;
             if ((row.flags & 0x80) && (row.first & 0x40)) {
