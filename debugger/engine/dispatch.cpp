@@ -6,9 +6,10 @@
 
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/events.h"
+#include "debugger/engine/frame_moves.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/scan.h"
-#include "debugger/engine/standins.h"
 #include "debugger/engine/statements.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/messages.h"
