@@ -13,6 +13,7 @@
 #include "debugger/engine/location.h"
 #include "debugger/engine/monitors.h"
 #include "debugger/engine/scan.h"
+#include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/services.h"
@@ -68,6 +69,10 @@ static const char* readoptions(const char* p, const char* letters, EventOptions&
     }
     return p;
 }
+
+// A label of the program: a local label (class 18) or a global one (class
+// 19, the labels of assembler files).
+static bool islabel(const ResultRecord* r) { return r->storage == CL_LOCAL18 || r->storage == CL_GLOBAL; }
 
 // An item of a list that names nothing: the end of the text or of the
 // statement, or an empty item before a ','.
@@ -130,7 +135,7 @@ static const char* codeevents(const char* text, int arg, int watch) {
                 std::string symbol = r->text;
                 xfree(r);
                 next = addsymevt(q, symbol.c_str(), m);
-            } else if (r->storage == CL_LOCAL18) {
+            } else if (islabel(r)) {
                 next = addlabevt(q, r, m);
             } else {
                 next = addexpevt(q, r, m);
@@ -184,7 +189,8 @@ static const char* deleteevent(const char* p) {
     LocationSpec where{};
     const char* after = parseloc(p, where);
     std::string item(p, after);
-    if (iscount(where)) {
+    // A number alone names an event; "1+1" is an expression.
+    if (iscount(where) && (noitem(skipblanks(after)) || isblankbyte(*after))) {
         rmevent(static_cast<int>(where.number), 1);
         return after;
     }
@@ -203,7 +209,7 @@ static const char* deleteevent(const char* p) {
         dberror({msgtext(error ? error : MSG_BADBREAKPOINT), ": ", r->text, "\n"});
     } else if (r->storage == ST_SYMBOL) {
         if (!rmsymevts(r->text)) dberror({"Unknown Symbol Event: ", r->text, "\n"});
-    } else if (r->storage == CL_LOCAL18) {
+    } else if (islabel(r)) {
         if (!rmlabevts(r->address)) dberror({"Unknown Label Event: ", r->text, "\n"});
     } else if (!rmexpevts(r->text)) {
         dberror({"Unknown Data Event: ", r->text, "\n"});

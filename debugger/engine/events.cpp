@@ -554,6 +554,9 @@ static bool reached(Event* e, uint16_t pc, DebugEntry* context, FrameNode* frame
     }
 }
 
+// Numbers the per-instruction checks, for the hits they counted.
+static uint32_t instructionchecks = 1;
+
 // The action of an event, run as the user's commands (or the internal ones
 // of an internal event). A watchpoint's action leaves internal events alone.
 static void runaction(const Event* e) {
@@ -577,6 +580,12 @@ Event* chkevents(DebugEntry* context, FrameNode* frame, int quiet) {
         ~Checking() { --checking; }
     } during;
     if (!quiet) StaleStructWindows();
+    // The per-instruction check of a line step counts the hits and finds
+    // the event that triggers; the check at the end of the step reports it.
+    // A hit that the per-instruction check counted at this PC is not
+    // counted again by the check that ends the same step.
+    bool perinstruction = !context && !frame && quiet;
+    uint32_t mark = perinstruction ? ++instructionchecks : instructionchecks++;
 
     if (alarmson())
         if (Event* alarm = chkalarms(quiet)) return alarm;
@@ -591,12 +600,11 @@ Event* chkevents(DebugEntry* context, FrameNode* frame, int quiet) {
     Event* hit = nullptr;
     for (Event* e = events; e && !hit; e = e->next) {
         if (!e->active || e->cls != 'C' || !reached(e, pc, context, frame)) continue;
-        if (e->left == 0 || --e->left == 0) hit = e;
+        bool counted = !perinstruction && e->counted == mark;
+        if (perinstruction) e->counted = mark;
+        if (e->left == 0 || (!counted && --e->left == 0)) hit = e;
     }
-    if (!hit) return nullptr;
-    // The per-instruction check of a line step only finds the event; the
-    // check at the end of the step reports it.
-    if (!context && !frame && quiet) return hit;
+    if (!hit || perinstruction) return hit;
 
     if (RunState) {
         if (hit->kind == 'd') {

@@ -48,6 +48,7 @@ struct Event {
     EventRecord seen;       // 'D': what the memory-access recorder matches
     EventVar place;         // 'D': the variable's address and size
     bool gone;              // deleted, waiting to be freed after the check
+    uint32_t counted;       // the per-instruction check that counted its last hit
 };
 
 // The event list, sorted by number.
