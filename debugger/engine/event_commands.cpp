@@ -249,7 +249,8 @@ const char* dodelete(const char* text, int arg) {
         p = skipblanks(p);
     }
     if (!ofmonitors) EventMarksStale = true;
-    if (*p == '*') {
+    // "*" alone is everything; "*p" is an expression.
+    if (*p == '*' && noitem(skipblanks(p + 1))) {
         if (ofmonitors) rmmonit(-1);
         else rmevent(-1, 1);
         return skipblanks(p + 1);

@@ -287,38 +287,6 @@ TEST_F(Events, AlarmsReportOnceAndStopOnlyWithBreak) {
     EXPECT_FALSE(alarmson());   // reported once, then off
 }
 
-TEST_F(Events, WrittenEventsReadBackToTheSameList) {
-    defsym("tick", 0x8008);
-    std::string made = EngineTest::run(
-        "b @0x8002\n"
-        "w /C:4 @0x8005 {x 1; x 2}\n"
-        "b tick\n"
-        "b _main {x $a}\n"
-        "b p.s:6\n"
-        "w /C:2 p.s:7:8\n"
-        "b *(unsigned char *)0x101\n"
-        "w $b\n"
-        "db cnt\n"
-        "dw /T:r /C:3 wide\n"
-        "db /T:w p.s:cnt {x 3}\n");
-    EXPECT_EQ(made.find("#error"), std::string::npos) << made;
-    std::string before = list();
-    EngineTest::run("write ev.in\ndel *\ninput ev.in\n");
-    EXPECT_EQ(list(), before);
-    EXPECT_EQ(lflines(read("ev.in")),
-              "break @0x8002\n"
-              "watch /C:4 @0x8005 {x 1; x 2}\n"
-              "break tick\n"
-              "break _main {x $a}\n"
-              "break p.s:6\n"
-              "watch /C:2 p.s:7:8\n"
-              "break *(unsigned char *)0x101\n"
-              "watch $b\n"
-              "dbreak cnt\n"
-              "dwatch /T:r /C:3 wide\n"
-              "dbreak /T:w p.s:cnt {x 3}\n");
-}
-
 TEST_F(Events, DeletingByLocation) {
     defsym("tick", 0x8008);
     EngineTest::run("b @0x8002\nb tick\nb _main\nb p.s:6\nb cnt\nb @0x8005\n");
