@@ -1,14 +1,13 @@
 #include "debugger/engine/alarms.h"
 
-#include <optional>
-
 #include "debugger/engine/events.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 
 namespace vy {
 
-static std::optional<RangeAlarm> memory, pc;
+// A range alarm without ranges is none.
+static RangeAlarm memory, pc;
 static StackAlarm stack;
 
 // The pseudo events that the event check returns: count 1, a watchpoint
@@ -26,18 +25,16 @@ static void setpseudo(Event& e, uint8_t brk) {
 
 // The memory-access recorder shows an access to the alarm only while it
 // can still fire.
-static void armrecorder() { services().alarms = memory && memory->enabled && !memory->fired; }
+static void armrecorder() { services().alarms = !memory.ranges.empty() && memory.enabled && !memory.fired; }
 
 void setmemalarm(const RangeAlarm& alarm) {
-    memory.reset();
-    if (!alarm.ranges.empty()) memory = alarm;
+    memory = alarm;
     setpseudo(memevent, alarm.brk);
     armrecorder();
 }
 
 void setpcalarm(const RangeAlarm& alarm) {
-    pc.reset();
-    if (!alarm.ranges.empty()) pc = alarm;
+    pc = alarm;
     setpseudo(pcevent, alarm.brk);
 }
 
@@ -46,8 +43,8 @@ void setstkalarm(const StackAlarm& alarm) {
     setpseudo(stkevent, alarm.brk);
 }
 
-const RangeAlarm* memalarmconfig() { return memory ? &*memory : nullptr; }
-const RangeAlarm* pcalarmconfig() { return pc ? &*pc : nullptr; }
+const RangeAlarm* memalarmconfig() { return memory.ranges.empty() ? nullptr : &memory; }
+const RangeAlarm* pcalarmconfig() { return pc.ranges.empty() ? nullptr : &pc; }
 const StackAlarm& stkalarmconfig() { return stack; }
 
 void clearalarms() {
@@ -68,24 +65,24 @@ static bool inranges(const RangeAlarm& a, uint32_t address) {
 }
 
 void memalarm(uint16_t address, int kind) {
-    if (!memory || !memory->enabled || memory->fired) return;
-    if (inranges(*memory, address)) {
-        memory->fired = static_cast<uint8_t>(kind);
+    if (memory.ranges.empty() || !memory.enabled || memory.fired) return;
+    if (inranges(memory, address)) {
+        memory.fired = static_cast<uint8_t>(kind);
         armrecorder();
     }
 }
 
 int memalarmstate(int quiet) {
-    if (!memory || !memory->enabled || !memory->fired) return 0;
-    if (memory->filter != ALARM_ANY && memory->filter != memory->fired) return 0;
-    if (!quiet) memory->enabled = 0;
+    if (memory.ranges.empty() || !memory.enabled || !memory.fired) return 0;
+    if (memory.filter != ALARM_ANY && memory.filter != memory.fired) return 0;
+    if (!quiet) memory.enabled = 0;
     return 1;
 }
 
 int pcalarm(int quiet) {
-    if (!pc || !pc->enabled || !inranges(*pc, getpc())) return 0;
-    pc->fired = 1;
-    if (!quiet) pc->enabled = 0;
+    if (pc.ranges.empty() || !pc.enabled || !inranges(pc, getpc())) return 0;
+    pc.fired = 1;
+    if (!quiet) pc.enabled = 0;
     return 1;
 }
 
@@ -112,6 +109,8 @@ Event* chkalarms(int quiet) {
     return report(stkalarm(quiet), stkevent, "!!! Stack Alarm !!! \n", quiet);
 }
 
-bool alarmson() { return (memory && memory->enabled) || (pc && pc->enabled) || stack.enabled; }
+bool alarmson() {
+    return (!memory.ranges.empty() && memory.enabled) || (!pc.ranges.empty() && pc.enabled) || stack.enabled;
+}
 
 }  // namespace vy
