@@ -2,6 +2,7 @@
 
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
@@ -12,6 +13,15 @@ namespace vy {
 void EngineServices::error(std::string_view text) { reporterror(text); }
 void EngineServices::output(std::string_view text) { WinOutput(text.data(), static_cast<uint32_t>(text.size())); }
 void EngineServices::cmdoutput(std::string_view text) { CmdOutput(text.data(), static_cast<uint32_t>(text.size())); }
+bool EngineServices::evalexpr(uint32_t* value) {
+    uint32_t errors = coreevalerrors();
+    *value = static_cast<uint32_t>(vy::evalexpr());
+    return coreevalerrors() == errors && !coreabandoned();
+}
+
+void EngineServices::interp(const char* text, int flag) { vy::interp(text, flag); }
+bool EngineServices::hasmacro(const char* name) { return coremacroexists(name); }
+void EngineServices::rmbrk(uint16_t number) { vy::rmbrk(number); }
 void EngineServices::loadprogress(int open, uint32_t total) { LoadProgress(open, total); }
 void EngineServices::fileloadbox(int open, const char* name) { FileLoadBox(open, name); }
 void EngineServices::resetloadprogress() { ResetLoadProgress(); }
@@ -40,12 +50,15 @@ void engineinit() {
     SourcePath.clear();
     QuitRequested = false;
     RunState = false;
+    StopRequest = false;
+    coreinit();
 }
 
 void engineclose() {
     redirclose();
     logopen("");
     readsrcline(nullptr, 0);
+    corefree();
 }
 
 }  // namespace vy

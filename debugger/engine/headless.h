@@ -27,6 +27,9 @@ struct Headless {
     uint32_t gotopclines = 0;
     uint32_t regwinredraws = 0;
 
+    // A stop request after this many message polls (0: never).
+    uint32_t stopafter = 0;
+
     bool running = false;           // last ShowRunState
     bool closed = false;            // CloseFrame was called
     std::string title;

@@ -1,6 +1,7 @@
 // The hooks of hooks.h for a debugger without windows.
 #include "debugger/engine/headless.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/runstate.h"
 
 namespace vy {
 
@@ -8,7 +9,10 @@ Headless headless;
 
 void resetheadless() { headless = Headless{}; }
 
-void PollMessages() { ++headless.polls; }
+void PollMessages() {
+    ++headless.polls;
+    if (headless.stopafter && headless.polls >= headless.stopafter) StopRequest = true;
+}
 void DispatchMessages() { ++headless.dispatches; }
 
 void ErrorBox(std::string_view text) {

@@ -9,6 +9,7 @@
 namespace vy {
 
 bool RunState;
+bool StopRequest;
 
 void SetRunState(int running, int longrun) {
     RunState = running != 0;

@@ -6,6 +6,9 @@ namespace vy {
 
 // Set while the target runs; cleared when the run ends or by a stop request.
 extern bool RunState;
+// The user's stop request (Esc or the Stop command, seen by the message
+// poll): it ends a run, and a loop of the command language.
+extern bool StopRequest;
 
 // Switches menus, buttons and cursor of the frame to running or stopped;
 // the long-run flag of run control changes nothing here.

@@ -2,8 +2,11 @@
 // that it is not built in yet and passes over its statement, so the lines
 // and blocks around it run on. A command leaves this file when it is built.
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
+#include "debugger/engine/core_state.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/standins.h"
+#include "debugger/target/messages.h"
 
 namespace vy {
 
@@ -11,6 +14,15 @@ bool framepresent() { return false; }
 void rmintevents() {}
 void writeevents(std::FILE*) {}
 void writemonits(std::FILE*) {}
+
+// The older core's view of source lines, until the target model has its
+// source-line lookups: no line has code, and nothing is annotated.
+uint32_t corelineaddr(const char* file, uint32_t line, uint32_t column) {
+    coreerror(MSG_NOSOURCELINE);
+    return 0;
+}
+void coreannotate(uint16_t address) {}
+void coreannounce(uint16_t address) {}
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }
