@@ -654,9 +654,9 @@ static void stepcmd() {
         } else break;
     }
     if (!endofarg()) core.stepcount = static_cast<uint32_t>(evalexpr());
-    core.repeat = 's';
     if (coreabandoned()) return;
     startrun(RUN_STEP, core.stepcount);
+    core.repeat = 's';   // after the run, whose register panel runs statements
 }
 
 static void quitcmd() {

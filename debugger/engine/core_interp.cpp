@@ -497,6 +497,7 @@ void corefree() {
 void coreinit() {
     corefree();
     core = CoreSettings{};
+    editorinit();
     nesting = 0;
     enabled = true;
     current = nullptr;

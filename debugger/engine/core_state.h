@@ -25,6 +25,9 @@ void startrun(int mode, uint32_t count);
 // consumed).
 const char* skipstatement(const char* text);
 
+// The line editor's remembered pattern, replacement and page size go.
+void editorinit();
+
 // Source lines for the listing and the run loop (nothing without source-line
 // tables): the lines of the entry at an address before its code, and the
 // announcement of the PC's line while stepping by lines.

@@ -21,7 +21,7 @@ constexpr std::size_t PATTERNMAX = 40;
 constexpr std::size_t LINEBUFFER = 256;
 
 // Kept from one substitution (and one editing session) to the next.
-static struct {
+static struct Editor {
     PatternCode pattern;
     bool havepattern = false;
     std::string replacement;
@@ -30,6 +30,8 @@ static struct {
     int pagesize = 1;
     int pending = 1;
 } editor;
+
+void editorinit() { editor = Editor{}; }
 
 struct Selection {
     int first = 0;
