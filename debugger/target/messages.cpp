@@ -39,6 +39,8 @@ static const MessageText messages[] = {
     {MSG_BADMODE, "uncompatible addressing mode"},
     {MSG_SEEKERROR, "seek error"},
     {MSG_MEMOVERFLOW, "memory file overflow"},
+    {MSG_ENTRYPOINT, "entry point at"},
+    {MSG_BADENTRY, "invalid entry point"},
 };
 
 std::span<const MessageText> messagelist() { return messages; }

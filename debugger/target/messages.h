@@ -45,6 +45,8 @@ enum MessageId : int {
     MSG_BADMODE = 183,         // "uncompatible addressing mode"
     MSG_SEEKERROR = 184,       // "seek error"
     MSG_MEMOVERFLOW = 185,     // "memory file overflow"
+    MSG_ENTRYPOINT = 186,      // "entry point at"
+    MSG_BADENTRY = 187,        // "invalid entry point"
 };
 
 struct MessageText {
