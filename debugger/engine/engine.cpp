@@ -7,6 +7,7 @@
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/sink.h"
+#include "debugger/engine/source_trace.h"
 
 namespace vy {
 
@@ -33,6 +34,7 @@ void EngineServices::gaugeend() { GaugeEnd(); }
 void EngineServices::leftstatus(const char* text) { LeftStatus(text); }
 void EngineServices::rightstatus(const char* text) { RightStatus(text); }
 void EngineServices::regwinrefresh(int code) { RegWinRedraw(code); }
+void EngineServices::trcfree() { vy::trcfree(); }
 
 static EngineServices engineservices;
 
@@ -52,6 +54,9 @@ void engineinit() {
     RunState = false;
     StopRequest = false;
     coreinit();
+    trcstop();
+    trcfree();
+    sourcetrace = SourceTrace{};
 }
 
 void engineclose() {

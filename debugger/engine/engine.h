@@ -30,6 +30,7 @@ public:
     void leftstatus(const char* text) override;
     void rightstatus(const char* text) override;
     void regwinrefresh(int code) override;
+    void trcfree() override;
 };
 
 // Installs the engine's services and brings the engine's state to that of

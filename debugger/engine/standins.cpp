@@ -5,7 +5,9 @@
 #include "debugger/engine/core.h"
 #include "debugger/engine/core_state.h"
 #include "debugger/engine/handlers.h"
+#include "debugger/engine/source_trace.h"
 #include "debugger/engine/standins.h"
+#include "debugger/target/debug_tables.h"
 #include "debugger/target/messages.h"
 
 namespace vy {
@@ -23,6 +25,24 @@ uint32_t corelineaddr(const char* file, uint32_t line, uint32_t column) {
 }
 void coreannotate(uint16_t address) {}
 void coreannounce(uint16_t address) {}
+
+DebugEntry* lineat(uint16_t address) {
+    DebugEntry* found = nullptr;
+    for (DebugEntry* e = debuglist; e && e->addr <= address; e = e->next)
+        if (e->kind == DBG_LINE || e->kind == DBG_FUNCSTART) found = e;
+    return found;
+}
+
+// What the source trace records of the stack window, the call frames, the
+// monitors and the run modes, until those exist: nothing, and neither mode.
+void* copystack() { return nullptr; }
+void* copyframes() { return nullptr; }
+void freestackcopy(void*) {}
+void freeframecopy(void*) {}
+std::vector<LiveMonitor> livemonitors() { return {}; }
+bool monitorvalue(const LiveMonitor&, std::string&) { return false; }
+bool asmmode() { return false; }
+bool instructionstepping() { return false; }
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }

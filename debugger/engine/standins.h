@@ -1,6 +1,7 @@
 // What the dispatcher needs of parts of the engine that are not built in
 // yet; each answers as an engine without that part would.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 
 namespace vy {
@@ -12,5 +13,10 @@ void rmintevents();
 // Write the events and the monitors as commands (there are none yet).
 void writeevents(std::FILE* file);
 void writemonits(std::FILE* file);
+
+struct DebugEntry;
+// The target model's lookup of the last line or function-start entry at or
+// before an address (null when none), until the target model has it.
+DebugEntry* lineat(uint16_t address);
 
 }  // namespace vy
