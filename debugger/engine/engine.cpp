@@ -6,6 +6,7 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/engine/script_files.h"
 #include "debugger/engine/sink.h"
 #include "debugger/engine/source_trace.h"
 
@@ -54,6 +55,7 @@ void engineinit() {
     RunState = false;
     StopRequest = false;
     coreinit();
+    closechannels();
     trcstop();
     trcfree();
     sourcetrace = SourceTrace{};
@@ -64,6 +66,8 @@ void engineclose() {
     logopen("");
     readsrcline(nullptr, 0);
     corefree();
+    closechannels();
+    trcfree();
 }
 
 }  // namespace vy

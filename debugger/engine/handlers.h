@@ -15,6 +15,14 @@ const char* dowrite(const char* text, int arg);
 const char* doquit(const char* text, int arg);
 const char* dorem(const char* text, int arg);
 
+// script_files.cpp: script file channels.
+const char* dofopen(const char* text, int arg);
+const char* dofclose(const char* text, int arg);
+const char* dofread(const char* text, int arg);
+const char* dofwrite(const char* text, int arg);
+const char* dorewind(const char* text, int arg);
+const char* doremove(const char* text, int arg);
+
 // standins.cpp: commands whose work is not built in yet.
 const char* doactiv(const char* text, int arg);
 const char* dodeact(const char* text, int arg);
@@ -53,12 +61,6 @@ const char* dodump(const char* text, int arg);
 const char* dofill(const char* text, int arg);
 const char* dofinish(const char* text, int arg);
 const char* domm(const char* text, int arg);
-const char* dofopen(const char* text, int arg);
-const char* dofclose(const char* text, int arg);
-const char* dofread(const char* text, int arg);
-const char* dofwrite(const char* text, int arg);
-const char* dorewind(const char* text, int arg);
-const char* doremove(const char* text, int arg);
 const char* dopause(const char* text, int arg);
 const char* doreset(const char* text, int arg);
 const char* dosession(const char* text, int arg);

@@ -5,10 +5,12 @@
 #include "debugger/engine/core.h"
 #include "debugger/engine/core_state.h"
 #include "debugger/engine/handlers.h"
+#include "debugger/engine/script_files.h"
 #include "debugger/engine/source_trace.h"
 #include "debugger/engine/standins.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/messages.h"
+#include "debugger/target/services.h"
 
 namespace vy {
 
@@ -43,6 +45,19 @@ std::vector<LiveMonitor> livemonitors() { return {}; }
 bool monitorvalue(const LiveMonitor&, std::string&) { return false; }
 bool asmmode() { return false; }
 bool instructionstepping() { return false; }
+
+// The arguments of fwrite, until the expression evaluator is built: the
+// older core's integer expressions.
+bool evalargument(const char*& position, ScriptValue& value) {
+    const char* saved = reader.pos;
+    uint32_t errors = coreevalerrors();
+    reader.pos = position;
+    value = ScriptValue{};
+    value.integer = evalexpr();
+    position = reader.pos;
+    reader.pos = saved;
+    return coreevalerrors() == errors;
+}
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }
@@ -81,12 +96,6 @@ const char* dodump(const char* text, int)      { return notbuilt("dump",      te
 const char* dofill(const char* text, int)      { return notbuilt("fill",      text); }
 const char* dofinish(const char* text, int)    { return notbuilt("finish",    text); }
 const char* domm(const char* text, int)        { return notbuilt("mm",        text); }
-const char* dofopen(const char* text, int)     { return notbuilt("fopen",     text); }
-const char* dofclose(const char* text, int)    { return notbuilt("fclose",    text); }
-const char* dofread(const char* text, int)     { return notbuilt("fread",     text); }
-const char* dofwrite(const char* text, int)    { return notbuilt("fwrite",    text); }
-const char* dorewind(const char* text, int)    { return notbuilt("rewind",    text); }
-const char* doremove(const char* text, int)    { return notbuilt("remove",    text); }
 const char* dopause(const char* text, int)     { return notbuilt("pause",     text); }
 const char* doreset(const char* text, int)     { return notbuilt("reset",     text); }
 const char* dosession(const char* text, int)   { return notbuilt("session",   text); }
