@@ -87,7 +87,8 @@ void setbreak(uint16_t flags, uint16_t low, uint16_t high, const std::vector<std
     // One with the same range and an overlapping kind takes the new action;
     // a further such duplicate goes.
     MemEvent* reused = nullptr;
-    for (MemEvent* e = memevents; e; e = e->next) {
+    for (MemEvent *e = memevents, *next; e; e = next) {
+        next = e->next;
         if ((e->flags & MEV_DELETED) || e->low != low || e->high != high) continue;
         if (!(e->flags & flags & (MEV_READ | MEV_WRITE))) continue;
         if (!reused) {
