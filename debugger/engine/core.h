@@ -155,8 +155,6 @@ void corerun(int mode, uint32_t count);
 // Removes a breakpoint; while breakpoints are being checked it is only
 // marked deleted.
 void rmbrk(uint16_t number);
-// Frees every breakpoint (marks them while breakpoints are being checked).
-void clrbreaks();
 // The action lines of a breakpoint.
 std::vector<std::string> actionlines(const MemEvent* e);
 // Frees the action blocks replaced while they might be running.

@@ -14,6 +14,7 @@
 #include "debugger/engine/runstate.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/output.h"
+#include "debugger/target/queries.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "support/line_read.h"
@@ -488,6 +489,7 @@ void corebanner() {
 
 void corefree() {
     clrbreaks();
+    flushactions();
     coremacros.clear();
     coreclosecmd();
     corejournal("");

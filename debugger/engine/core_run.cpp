@@ -159,17 +159,6 @@ void rmbrk(uint16_t number) {
     }
 }
 
-void clrbreaks() {
-    if (checking()) {
-        for (MemEvent* e = memevents; e; e = e->next) e->flags |= MEV_DELETED;
-        return;
-    }
-    while (memevents) rmbrk(memevents->number);
-    flushactions();
-    undefsym(".abrk");
-    undefsym(".nbrk");
-}
-
 // ---------------------------------------------------------------------------
 // The run loop
 

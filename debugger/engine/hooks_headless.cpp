@@ -37,6 +37,31 @@ void CmdWindowOutput(const char* text) {
 void GotoPCLine() { ++headless.gotopclines; }
 void RegWinRedraw(int code) { ++headless.regwinredraws; }
 
+void RegsChanged(int pcchanged) {
+    RegWinRedraw(0);
+    if (pcchanged) ++headless.regschanged;
+}
+
+void UpdateMemWindows(int full) { ++headless.memupdates; }
+
+void BrowseStruct(ResultRecord* r, const char* name, char letter) {
+    headless.browsed.push_back(std::string("struct ") + name + " /" + (letter ? letter : '-'));
+}
+
+void BrowseArray(ResultRecord* r, const char* name, char letter) {
+    headless.browsed.push_back(std::string("array ") + name + " /" + (letter ? letter : '-'));
+}
+
+bool CmdWindowBusy() { return headless.cmdwindowbusy; }
+
+bool ReadUserLine(const char* prompt, std::string& line) {
+    headless.prompts.emplace_back(prompt);
+    if (headless.answers.empty()) return false;
+    line = headless.answers.front();
+    headless.answers.erase(headless.answers.begin());
+    return true;
+}
+
 void ShowRunState(bool running) { headless.running = running; }
 void SetFrameTitle(const char* title) { headless.title = title; }
 

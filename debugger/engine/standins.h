@@ -13,6 +13,8 @@ void rmintevents();
 // Write the events and the monitors as commands (there are none yet).
 void writeevents(std::FILE* file);
 void writemonits(std::FILE* file);
+// Refreshes the views that follow the target (the monitors among them).
+void refreshfollowers();
 
 struct DebugEntry;
 // The target model's lookup of the last line or function-start entry at or
