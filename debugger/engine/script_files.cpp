@@ -8,8 +8,10 @@
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
 #include "debugger/engine/core.h"
+#include "debugger/engine/evaluator.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/scan.h"
+#include "debugger/engine/typecode.h"
 #include "debugger/target/output.h"
 #include "debugger/target/services.h"
 #include "support/double_text.h"
@@ -125,6 +127,22 @@ std::string formatvalue(const PrintConversion& c, const ScriptValue& v) {
     return std::string(fill, ' ') + sign + prefix + body;
 }
 
+bool evalargument(const char*& position, ScriptValue& value) {
+    int error = 0;
+    ResultRecord* r = xexpr(&position, &error, 1);
+    value = ScriptValue{};
+    if (error) {
+        dberror({msgtext(error), ": ", r->text, "\n"});
+    } else if (isfloating(r->type)) {
+        value.real = true;
+        value.floating = r->value.real;
+    } else {
+        value.integer = intvalue(r);
+    }
+    xfree(r);
+    return error == 0;
+}
+
 // The next argument's value; a ',' after it is stepped over. A value that
 // cannot be evaluated (already reported) counts as 0.
 static ScriptValue nextargument(const char*& arguments) {
@@ -222,22 +240,28 @@ int chanprintf(std::FILE* file, const char*& format, const char*& arguments) {
 namespace {
 
 // Characters of the file, or of console lines, one at a time with one
-// character of push-back, counted for "%n".
+// character of push-back, counted for "%n". A file takes the character
+// back itself, so that the next fread on the channel reads it again.
 class Input {
 public:
     explicit Input(std::FILE* file) : file_(file) {}
 
     int get() {
-        int c = pushed_;
-        pushed_ = NONE;
-        if (c == NONE) c = file_ ? std::getc(file_) : consolechar();
+        int c;
+        if (file_) {
+            c = std::getc(file_);
+        } else {
+            c = pushed_ != NONE ? pushed_ : consolechar();
+            pushed_ = NONE;
+        }
         if (c != EOF) ++taken_;
         else ended_ = true;
         return c;
     }
     void unget(int c) {
         if (c == EOF) return;
-        pushed_ = c;
+        if (file_) std::ungetc(c, file_);
+        else pushed_ = c;
         --taken_;
     }
     int peek() {
@@ -563,7 +587,7 @@ const char* dofopen(const char* text, int arg) {
         dberror({"Can't Open:", name, "\n"});
         return CMD_END;
     }
-    channels = new ChannelRecord{channels, file, o.number, name};
+    channels = new ChannelRecord{channels, file, o.number, name, false};
     return CMD_END;
 }
 
@@ -604,7 +628,10 @@ const char* dofclose(const char* text, int arg) {
 
 const char* dorewind(const char* text, int arg) {
     const char* p = text;
-    if (ChannelRecord* c = channelarg(p)) std::rewind(c->file);
+    if (ChannelRecord* c = channelarg(p)) {
+        std::rewind(c->file);
+        c->lastread = false;
+    }
     return p;
 }
 
@@ -665,7 +692,9 @@ const char* dofwrite(const char* text, int arg) {
     if (!readtransfer(text, t)) return CMD_END;
     const char* format = t.format.c_str();
     const char* arguments = t.arguments;
-    std::fseek(t.channel->file, 0, SEEK_CUR);   // a read may come before
+    // Between reading and writing a stream needs a seek.
+    if (t.channel->lastread) std::fseek(t.channel->file, 0, SEEK_CUR);
+    t.channel->lastread = false;
     chanprintf(t.channel->file, format, arguments);
     std::fflush(t.channel->file);
     return finishtransfer(format, arguments);
@@ -676,7 +705,8 @@ const char* dofread(const char* text, int arg) {
     if (!readtransfer(text, t)) return CMD_END;
     const char* format = t.format.c_str();
     const char* arguments = t.arguments;
-    std::fseek(t.channel->file, 0, SEEK_CUR);   // a write may come before
+    if (!t.channel->lastread) std::fseek(t.channel->file, 0, SEEK_CUR);
+    t.channel->lastread = true;
     // The update commands of the stored values stay out of the command log.
     std::FILE* log = logfile;
     logfile = nullptr;

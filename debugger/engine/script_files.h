@@ -17,6 +17,7 @@ struct ChannelRecord {
     std::FILE* file;
     uint32_t number;
     std::string name;
+    bool lastread;   // the last transfer read (a write after it needs a seek)
 };
 extern ChannelRecord* channels;
 

@@ -5,7 +5,6 @@
 #include "debugger/engine/core.h"
 #include "debugger/engine/core_state.h"
 #include "debugger/engine/handlers.h"
-#include "debugger/engine/script_files.h"
 #include "debugger/engine/source_trace.h"
 #include "debugger/engine/standins.h"
 #include "debugger/target/debug_tables.h"
@@ -46,19 +45,6 @@ std::vector<LiveMonitor> livemonitors() { return {}; }
 bool monitorvalue(const LiveMonitor&, std::string&) { return false; }
 bool asmmode() { return false; }
 bool instructionstepping() { return false; }
-
-// The arguments of fwrite, until the expression evaluator is built: the
-// older core's integer expressions.
-bool evalargument(const char*& position, ScriptValue& value) {
-    const char* saved = reader.pos;
-    uint32_t errors = coreevalerrors();
-    reader.pos = position;
-    value = ScriptValue{};
-    value.integer = evalexpr();
-    position = reader.pos;
-    reader.pos = saved;
-    return coreevalerrors() == errors;
-}
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }

@@ -290,6 +290,16 @@ TEST_F(Driver, ScriptFileChannels) {
          {{"t.in", "fopen /a/c:2 f.txt\nfwrite /c:2 \"[%5d|%-4d|%#o|%#x|%+d|%c|%%]\\n\", 42, 7, 8, 255, 3, 65\nfclose 2\n"}},
          "fopen /a/c:2 f.txt\nfwrite /c:2 \"[%5d|%-4d|%#o|%#x|%+d|%c|%%]\\n\", 42, 7, 8, 255, 3, 65\nfclose 2\n",
          {{"f.txt", "[   42|7   |010|0xff|+3|A|%]\n"}}},
+        {"read a number into a debugger variable",
+         {{"n.txt", "42"}, {"t.in", "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\nfclose 1\nx .v\n"}},
+         "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\n    .v = 0 => 42\nfclose 1\nx .v\n    .v = 42\n"},
+        {"read on where the last read ended, then write",
+         {{"n.txt", "1 -2 ab\n"},
+          {"t.in", "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
+                   "fwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n"}},
+         "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\n    .a = 0 => 1\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
+         "    .b = 0 => -2\n    .c = 0 => 97\n    .d = 0 => 98\nfwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n",
+         {{"n.txt", "1 -2 ab| 2.50|96"}}},
         {"remove", {{"t.in", "remove f.txt\nremove f.txt\n"}},
          "remove f.txt\nremove f.txt\n#error: Can't remove file: f.txt\n"},
     };
