@@ -293,8 +293,14 @@ TEST_F(Driver, ScriptFileChannels) {
         {"read a number into a debugger variable",
          {{"n.txt", "42"}, {"t.in", "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\nfclose 1\nx .v\n"}},
          "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\n    .v = 0 => 42\nfclose 1\nx .v\n    .v = 42\n"},
+        // A text file of the platform: the Windows C library finds the
+        // position of a text stream wrong after an LF-only line end.
         {"read on where the last read ended, then write",
+#ifdef _WIN32
+         {{"n.txt", "1 -2 ab\r\n"},
+#else
          {{"n.txt", "1 -2 ab\n"},
+#endif
           {"t.in", "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
                    "fwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n"}},
          "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\n    .a = 0 => 1\nfread /c:1 \" %d %2c\", .b, .c, .d\n"

@@ -111,8 +111,11 @@ public:
         c = PrintConversion{};
         c.letter = "diuoxXceEf"[pick(10)];
         c.left = pick(4) == 0;
-        c.plus = pick(4) == 0;
-        c.space = pick(4) == 0;
+        // '+' and ' ' only where they mean something (the Windows C library
+        // does not ignore them on unsigned conversions as C says).
+        bool sign = std::strchr("dieEf", c.letter) != nullptr;
+        c.plus = sign && pick(4) == 0;
+        c.space = sign && pick(4) == 0;
         c.alternate = pick(4) == 0;
         c.zero = !c.left && pick(3) == 0;
         c.width = pick(2) ? static_cast<int>(pick(16)) : 0;
