@@ -298,6 +298,29 @@ TEST_F(Core, AssembleAndExecuteOneInstruction) {
                                                    "#error: illegal instruction\n");
 }
 
+TEST_F(Core, TheLineAssemblerReadsTheCoresExpressions) {
+    defsym("table", 0x10);
+    EXPECT_EQ(type({"a 0x9100", "ldx #table+2*3", "ldaa #'A'", "ldab #1|2+4", "."}).find("#error"), std::string::npos);
+    EXPECT_EQ(rdword(0x9100), 0xCE00);
+    EXPECT_EQ(rdword(0x9102), 0x1686);
+    EXPECT_EQ(rdword(0x9104), 0x41C6);
+    EXPECT_EQ(rdbyte(0x9106), 0x07);
+    EXPECT_EQ(type({"a 0x9200", "ldaa #nosuch", "."}),
+              typed("a 0x9200") + "0x9200     test               ldaa #nosuch\n#error: symbol not found\n" +
+                  "0x9200     test               .\n");
+}
+
+TEST_F(Core, TheTimeBreakRunsTheMacroFtime) {
+    poke(0x8000, {0x01, 0x01, 0x01, 0x01, 0x41});
+    setpc(0x8000);
+    *timeptr = 0;
+    defsym(".btime", 4);
+    setmacro(".ftime", {"x 99"});
+    std::string shown = type({"g"});
+    EXPECT_EQ(shown, typed("g") + "99\n" + registers() + " (nop   )\n\n***** breakpoint (65535) 0x8002\n");
+    undefsym(".btime");
+}
+
 TEST_F(Core, BreakpointsAreSetListedReusedAndDeleted) {
     defsym("sub", 0x8020);
     EXPECT_EQ(type({"b 0x8000; br 0x100, 0x10f ? [0x100] == 3; bw sub+2 {x 1; g}; b ? $a == 9; b"}),
