@@ -281,14 +281,7 @@ private:
     std::mt19937 random_;
 };
 
-int cases() {
-    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
-#ifdef _WIN32
-    return 500;
-#else
-    return 3000;
-#endif
-}
+int cases() { return generatedcases(3000); }
 
 std::string zerodivides(int n) {
     std::string text;

@@ -22,14 +22,7 @@ namespace {
 
 using Fuzz = EngineTest;
 
-int linecount() {
-    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
-#ifdef _WIN32
-    return 1000;
-#else
-    return 4000;
-#endif
-}
+int linecount() { return generatedcases(4000); }
 
 TEST_F(Fuzz, RandomLinesEndInMessages) {
     // Words of the language and the characters that matter to it; no path

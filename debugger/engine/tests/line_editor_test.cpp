@@ -18,6 +18,17 @@ protected:
         editlines(lines);
         return shown();
     }
+
+    // Each case on its own list: what is shown and the list afterwards.
+    template <class Cases>
+    void check(const Cases& cases) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            std::vector<std::string> lines = c.before;
+            EXPECT_EQ(edit(lines, c.commands), c.shown);
+            EXPECT_EQ(lines, c.after);
+        }
+    }
 };
 
 struct Case {
@@ -37,12 +48,7 @@ TEST_F(LineEditor, CommandsOfTheDesign) {
          "[2]\n>1\n1 \txax\n>s/x/&&/g\n1 \txxaxx\n>q\n"},
         {"no line 3", {"a", "b"}, {"3d"}, {"a", "b"}, "[2]\n>3d\n?\n>q\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> lines = c.before;
-        EXPECT_EQ(edit(lines, c.commands), c.shown);
-        EXPECT_EQ(lines, c.after);
-    }
+    check(cases);
 }
 
 TEST_F(LineEditor, AddressesAndCommands) {
@@ -66,12 +72,7 @@ TEST_F(LineEditor, AddressesAndCommands) {
         {"delete the last line", {"a", "b"}, {"2d", "p"}, {"a"}, "[2]\n>2d\n>p\n1 \ta\n>q\n"},
         {"unknown command", {"a"}, {"1z"}, {"a"}, "[1]\n>1z\n?\n>q\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> lines = c.before;
-        EXPECT_EQ(edit(lines, c.commands), c.shown);
-        EXPECT_EQ(lines, c.after);
-    }
+    check(cases);
 }
 
 TEST_F(LineEditor, Substitutions) {
@@ -93,12 +94,7 @@ TEST_F(LineEditor, Substitutions) {
         {"no closing delimiter", {"a"}, {"s/a"}, {"a"}, "[1]\n>s/a\n?\n>q\n"},
         {"a malformed pattern", {"a"}, {"s/[a/b/"}, {"a"}, "[1]\n>s/[a/b/\n?\n>q\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> lines = c.before;
-        EXPECT_EQ(edit(lines, c.commands), c.shown);
-        EXPECT_EQ(lines, c.after);
-    }
+    check(cases);
 }
 
 TEST_F(LineEditor, MacrosAreEditedWithIt) {

@@ -18,14 +18,7 @@ namespace {
 
 using ScriptFiles = EngineTest;
 
-int cases() {
-    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
-#ifdef _WIN32
-    return 1000;
-#else
-    return 5000;
-#endif
-}
+int cases() { return generatedcases(5000); }
 
 // ---------------------------------------------------------------------------
 // The commands
