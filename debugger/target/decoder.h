@@ -3,6 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "debugger/target/memory.h"
+#include "debugger/target/opcode_table.h"
+#include "debugger/target/semantics.h"
+#include "debugger/target/services.h"
+
 namespace vy {
 
 enum : int { DEC_TEXT = 1, DEC_EXEC = 2 };
@@ -12,7 +17,27 @@ constexpr uint16_t NOINSTR = 0xFFFF;
 // written into text; with DEC_EXEC the instruction is executed (cycles added
 // to ".time", PC advanced, handler run). Returns the length in bytes, or
 // NOINSTR when the bytes are no instruction (nothing is executed then).
-uint16_t decinstr(uint16_t address, int flags, std::string* text);
+inline uint16_t decinstr(uint16_t address, int flags, std::string* text);
+
+// decinstr for everything but plain execution: disassembly, and execution
+// with text for traces.
+uint16_t decodetext(uint16_t address, int flags, std::string* text);
+
+// Plain execution, the simulator's path, goes straight to the row's
+// executor once the opcode is fetched.
+inline uint16_t decinstr(uint16_t address, int flags, std::string* text) {
+    if (flags != DEC_EXEC && !(flags == (DEC_TEXT | DEC_EXEC) && !text)) [[unlikely]]
+        return decodetext(address, flags, text);
+    uint16_t pc = address;
+    uint8_t prefix = 0, opcode = rdbyte(pc++);
+    runflags.lasthit = 0;
+    if (isprefix(opcode)) [[unlikely]] {
+        prefix = opcode;
+        opcode = rdbyte(pc++);
+    }
+    Executor run = executors[prefixslotof(prefix) * 256 + opcode];
+    return run ? run(address, pc) : NOINSTR;
+}
 
 // Appends the source annotation of an address (" [L12(3)]") when a line or
 // function start lies exactly there.

@@ -42,6 +42,7 @@ static std::unique_ptr<uint8_t[]> keptpage[NPAGES];
 void meminit() {
     if (!slots) slots = static_cast<MemPage*>(newnode(sizeof(MemPage) * NSLOTS, nullptr));
     initswap();
+    reindexevents();
     byteorder = 0;
     defsym(".irq", 0);
     defsym(".time", 0);

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "debugger/target/services.h"
+#include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
 
 namespace vy {
 
@@ -47,16 +49,34 @@ inline MemPage* getpage(uint16_t address) {
     return p;
 }
 
-uint32_t chkmemevt(uint16_t address, int kind);
+// The memory-event check in full: walks the event list (mem_events.cpp).
+uint32_t scanmemevt(uint16_t address, int kind);
 
-extern uint32_t* btimeptr;
-// Whether an access can match anything: a memory event or a time break.
-inline bool eventspossible() { return memevents || btimeptr; }
+// Whether an access of this kind at this address can match a memory event:
+// its bit in the watch index, and for the execution check a due time break.
+inline bool memevtpossible(uint16_t address, int kind) {
+    switch (kind) {
+    case 1: return watched(watch.memread, address);
+    case 2: return watched(watch.memwrite, address);
+    case 5:
+        return watched(watch.memexec, address) ||
+               (btimeptr && timeptr && *btimeptr <= *timeptr);
+    default: return true;
+    }
+}
+
+// The memory-event check: kind 1 read, 2 write, 5 the execution check at
+// the PC. Returns the number of the event that fired last, or 0. Where no
+// event can match, the walk could find nothing and is skipped.
+inline uint32_t chkmemevt(uint16_t address, int kind) {
+    if (!memevtpossible(address, kind)) return runflags.lasthit;
+    return scanmemevt(address, kind);
+}
 
 inline uint8_t rdbyte(uint16_t address) {
-    if (runflags.skipone | runflags.armed) [[unlikely]] {
+    if (runflags.skipone | runflags.armed) {
         if (runflags.skipone) runflags.skipone = 0;
-        else if (eventspossible()) chkmemevt(address, 1);
+        else chkmemevt(address, 1);
     }
     return getpage(address)->data[address & (PAGESIZE - 1)];
 }
@@ -65,7 +85,7 @@ inline void wrbyte(uint16_t address, uint8_t value) {
     MemPage* p = getpage(address);
     p->data[address & (PAGESIZE - 1)] = value;
     p->state |= PAGE_DIRTY;
-    if (runflags.armed && eventspossible()) chkmemevt(address, 2);
+    if (runflags.armed) chkmemevt(address, 2);
 }
 
 inline uint16_t rdword(uint16_t address) {

@@ -1,5 +1,9 @@
 #include "debugger/target/semantics.h"
 
+#include <utility>
+
+#include "debugger/target/decode.h"
+#include "debugger/target/decoder.h"
 #include "debugger/target/interrupts.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/opcode_table.h"
@@ -414,5 +418,29 @@ int takeint(uint32_t* mask) {
 int intpending() {
     return irqptr && (*irqptr & takeable(regs.cc)) != 0;
 }
+
+// The executors: every row of the opcode table with the decoder's body and
+// its handler compiled together, the row's constants folded in. Flattening
+// inlines the handler and what it calls in this file, so that the tests of
+// the opcode and the mode inside the handler fold away too.
+template <int Row>
+[[gnu::flatten]] static uint16_t execute(uint16_t address, uint16_t pc) {
+    if constexpr (optable[Row].handler == nullptr) return NOINSTR;
+    else return decodeafter<false, Row>(address, pc, nullptr, true, nullptr);
+}
+
+template <int... Rows>
+static constexpr std::array<Executor, optablesize> rowexecutors(std::integer_sequence<int, Rows...>) {
+    return {{&execute<Rows>...}};
+}
+
+static constexpr std::array<Executor, 4 * 256> buildexecutors() {
+    constexpr std::array<Executor, optablesize> rows =
+        rowexecutors(std::make_integer_sequence<int, optablesize>{});
+    std::array<Executor, 4 * 256> table{};
+    for (int i = 0; i < 4 * 256; ++i) table[i] = opindex.row[i] < 0 ? nullptr : rows[opindex.row[i]];
+    return table;
+}
+constexpr std::array<Executor, 4 * 256> executors = buildexecutors();
 
 }  // namespace vy

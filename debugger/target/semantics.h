@@ -1,6 +1,7 @@
 // What each 68HC11 instruction does to the registers and to target memory,
 // the stacking of registers, and interrupt entry.
 #pragma once
+#include <array>
 #include <cstdint>
 
 namespace vy {
@@ -19,6 +20,13 @@ void arith16(uint8_t opcode, uint8_t mode, uint16_t operand);
 void compare16(uint8_t opcode, uint8_t mode, uint16_t operand);
 void stack(uint8_t opcode, uint8_t mode, uint16_t operand);
 void divide(uint8_t opcode, uint8_t mode, uint16_t operand);
+
+// The simulator's executor of each prefix slot and opcode (slot * 256 +
+// opcode; null where there is no instruction): the decoder's body compiled
+// for one opcode-table row, called with the instruction's address and the
+// pc behind its opcode. It executes the instruction and returns its length.
+using Executor = uint16_t (*)(uint16_t address, uint16_t pc);
+extern const std::array<Executor, 4 * 256> executors;
 
 // Result of the bit test or bit change of the last bit instruction decoded.
 extern uint8_t bitresult;

@@ -9,13 +9,28 @@
 //   asm=ADDR:TEXT    assemble one instruction at ADDR
 //   dis=FROM[,TO]    disassemble from FROM up to TO (default 8 instructions)
 //   step=N           execute N instructions
-//   until=ADDR       execute until the PC reaches ADDR (at most 100 million)
+//   until=ADDR[,N]   execute until the PC reaches ADDR, at most N instructions
+//                    (100 million when N is not given; says so when reached)
+//   run[=N]          execute until a memory event fires or no instruction
+//                    follows (at most N instructions when N is given), then
+//                    print the number of instructions executed
+//   event=KIND:LOW[,HIGH]  define a memory event on LOW..HIGH (or on any
+//                    address for a range of *): KIND is r, w or rw; it is
+//                    numbered 1 upwards
+//   break=ADDR       define a breakpoint: a read event on ADDR, which the
+//                    execution check before each instruction meets
+//   delete=N         delete memory event N
 //   regs             print the registers and the cycle count
 //   cycles           print the cycle count .time
 //   mem=FROM[,N]     dump N bytes of memory (default 16)
 //
 // Options before the file: -raw BASE loads the file as a raw image at BASE.
 // A file name of "-" loads nothing. Numbers take 0x for hexadecimal.
+//
+// Memory events are checked while instructions execute, as the debugger's
+// run control checks them: the execution check at the PC before each
+// instruction but the first of a command, then the instruction's accesses.
+// A run stops when one fires, printing "event N at ADDR" and the access.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,29 +44,99 @@
 #include "debugger/target/services.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
+#include "support/list_node.h"
 
 using namespace vy;
+
+static uint64_t executed;  // instructions executed by all commands
 
 static uint32_t number(const char* text) { return static_cast<uint32_t>(std::strtoul(text, nullptr, 0)); }
 
 static void usage() {
     std::fprintf(stderr,
                  "usage: vyrsim [-raw BASE] FILE|- [pc=ADDR] [reg=NAME:VALUE] [irq=MASK] [reset]\n"
-                 "              [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N] [until=ADDR] [regs]\n"
-                 "              [cycles] [mem=FROM[,N]]\n");
+                 "              [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N] [until=ADDR[,N]] [regs]\n"
+                 "              [cycles] [mem=FROM[,N]]\n"
+                 "              [run[=N]] [event=r|w|rw:LOW[,HIGH]|*] [break=ADDR] [delete=N]\n");
 }
 
 static uint32_t cycles() { return timeptr ? *timeptr : 0; }
 
-// One simulated step: an interrupt when one is taken, else one instruction.
-// False when the PC holds no instruction.
-static bool step() {
-    if (irqptr && *irqptr && takeint(irqptr)) return true;
-    uint16_t pc = getpc();
-    if (decinstr(pc, DEC_EXEC, nullptr) == NOINSTR) {
-        std::printf("no instruction at 0x%04X\n", pc);
-        return false;
+enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
+
+// Simulated steps, as the run control makes them: the execution check at
+// the PC (not before the first step), then an interrupt when one is taken,
+// else one instruction with its accesses checked. Ends when `limit` steps
+// are done (0: no limit), the PC reaches `until` (when nonnegative), an
+// event fires or the PC holds no instruction. `executed` counts the
+// instructions.
+static Stop simulate(uint64_t limit, int32_t until, uint64_t& executed) {
+    bool first = true;
+    for (uint64_t n = 0; limit == 0 || n < limit; ++n, first = false) {
+        uint16_t pc = getpc();
+        if (pc == until) return STOP_UNTIL;
+        runflags.lasthit = 0;
+        if (!first && chkmemevt(pc, 5)) {
+            std::printf("event %lu at 0x%04X (execution)\n",
+                        static_cast<unsigned long>(runflags.lasthit), pc);
+            return STOP_EVENT;
+        }
+        if (irqptr && *irqptr && takeint(irqptr)) continue;
+        runflags.skipone = 1;
+        runflags.armed = 1;
+        uint16_t length = decinstr(pc, DEC_EXEC, nullptr);
+        runflags.armed = 0;
+        runflags.skipone = 0;
+        if (length == NOINSTR) {
+            std::printf("no instruction at 0x%04X\n", pc);
+            return STOP_NOINSTR;
+        }
+        ++executed;
+        if (runflags.lasthit) {
+            SymRec* kind = rensym(".tbrk");
+            std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit),
+                        runflags.lasthitaddr, kind && kind->value == 2 ? "write" : "read");
+            return STOP_EVENT;
+        }
     }
+    return STOP_COUNT;
+}
+
+// A memory event with the smallest number not in use, kept in number order
+// as the older command core keeps its breakpoints.
+static void addevent(uint16_t flags, uint16_t low, uint16_t high) {
+    uint16_t number = 1;
+    MemEvent** link = &memevents;
+    while (*link && (*link)->number == number) {
+        link = &(*link)->next;
+        ++number;
+    }
+    auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), *link));
+    e->flags = flags;
+    e->number = number;
+    e->low = low;
+    e->high = high;
+    *link = e;
+    reindexevents();
+}
+
+// event=KIND:LOW[,HIGH] or event=KIND:*
+static bool eventcommand(const char* value) {
+    const char* colon = std::strchr(value, ':');
+    if (!colon) return false;
+    std::string kind(value, colon);
+    uint16_t flags = kind == "r" ? MEV_READ : kind == "w" ? MEV_WRITE : kind == "rw" ? MEV_READ | MEV_WRITE : 0;
+    if (!flags) return false;
+    const char* range = colon + 1;
+    if (std::strcmp(range, "*") == 0) {
+        addevent(flags | MEV_ANY, 0xFFFF, 0);
+        return true;
+    }
+    const char* comma = std::strchr(range, ',');
+    uint32_t low = number(range), high = comma ? number(comma + 1) : low;
+    if (low > 0xFFFF || high > 0xFFFF || high < low) return false;
+    addevent(flags, static_cast<uint16_t>(low), static_cast<uint16_t>(high));
     return true;
 }
 
@@ -98,12 +183,27 @@ static bool command(const char* arg) {
         disassemble(static_cast<uint16_t>(number(value)),
                     static_cast<uint16_t>(comma ? number(comma + 1) : 0), !comma);
     } else if (key == "step") {
-        for (uint32_t n = number(value); n > 0; --n)
-            if (!step()) break;
+        if (uint32_t n = number(value)) simulate(n, -1, executed);
     } else if (key == "until") {
+        const char* comma = std::strchr(value, ',');
         uint16_t stop = static_cast<uint16_t>(number(value));
-        for (uint32_t n = 0; n < 100000000 && getpc() != stop; ++n)
-            if (!step()) break;
+        uint64_t limit = comma ? number(comma + 1) : 100000000;
+        if (limit && simulate(limit, stop, executed) == STOP_COUNT)
+            std::printf("until: 0x%04X not reached after %llu steps\n", stop,
+                        static_cast<unsigned long long>(limit));
+    } else if (key == "run") {
+        uint64_t limit = eq ? number(value) : 0;
+        uint64_t before = executed;
+        if (simulate(limit, -1, executed) == STOP_COUNT)
+            std::printf("stopped after %llu steps\n", static_cast<unsigned long long>(limit));
+        std::printf("%llu instructions\n", static_cast<unsigned long long>(executed - before));
+    } else if (key == "event") {
+        if (!eventcommand(value)) return false;
+    } else if (key == "break") {
+        uint16_t at = static_cast<uint16_t>(number(value));
+        addevent(MEV_READ, at, at);
+    } else if (key == "delete") {
+        services().rmbrk(static_cast<uint16_t>(number(value)));
     } else if (key == "regs") {
         char line[512];
         regline(line);
