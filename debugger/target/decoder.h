@@ -28,15 +28,9 @@ uint16_t decodetext(uint16_t address, int flags, std::string* text);
 inline uint16_t decinstr(uint16_t address, int flags, std::string* text) {
     if (flags != DEC_EXEC && !(flags == (DEC_TEXT | DEC_EXEC) && !text)) [[unlikely]]
         return decodetext(address, flags, text);
-    uint16_t pc = address;
-    uint8_t prefix = 0, opcode = rdbyte(pc++);
+    uint8_t opcode = rdbyte(address);
     runflags.lasthit = 0;
-    if (isprefix(opcode)) [[unlikely]] {
-        prefix = opcode;
-        opcode = rdbyte(pc++);
-    }
-    Executor run = executors[prefixslotof(prefix) * 256 + opcode];
-    return run ? run(address, pc) : NOINSTR;
+    return executors[opcode](address, static_cast<uint16_t>(address + 1));
 }
 
 // Appends the source annotation of an address (" [L12(3)]") when a line or

@@ -25,8 +25,7 @@ namespace vy {
 
 MemPage* resident[NPAGES];
 uint16_t usestamp;
-static MemPage nopage;
-MemPage* lastused = &nopage;
+RecentPages recent = {{-1, -1}, {nullptr, nullptr}, 0};
 
 static MemPage* slots;
 static std::FILE* swapfile;
@@ -58,7 +57,7 @@ void initswap() {
     }
     swapcount = 0;
     usestamp = 0;
-    lastused = &nopage;
+    recent = {{-1, -1}, {nullptr, nullptr}, 0};
     if (swapfile) {
         std::fclose(swapfile);
         std::remove(swapfilename.c_str());
@@ -100,6 +99,25 @@ void restamp() {
                      [](const MemPage* a, const MemPage* b) { return a->stamp < b->stamp; });
     for (int i = 0; i < n; ++i) order[i]->stamp = static_cast<uint16_t>(i);
     usestamp = static_cast<uint16_t>(n);
+}
+
+static void stamp(MemPage* p) {
+    p->stamp = usestamp;
+    if (++usestamp == 0) restamp();
+}
+
+MemPage* getotherpage(uint16_t address) {
+    int older = recent.newest ^ 1;
+    if (recent.slot[older]) stamp(recent.slot[older]);
+    if (recent.slot[recent.newest]) stamp(recent.slot[recent.newest]);
+    int32_t page = address >> 9;
+    MemPage* p = resident[page];
+    if (p) stamp(p);
+    else p = pagein(address);
+    recent.page[older] = page;
+    recent.slot[older] = p;
+    recent.newest = static_cast<uint8_t>(older);
+    return p;
 }
 
 static void keep(const MemPage* p) {
@@ -164,6 +182,8 @@ MemPage* pagein(uint16_t address) {
             if (slots[i].stamp < victim->stamp) victim = &slots[i];
         if (victim->state & PAGE_DIRTY) writeback(victim);
         resident[victim->pageaddr >> 9] = nullptr;
+        for (int i = 0; i < 2; ++i)
+            if (recent.slot[i] == victim) recent = {{-1, -1}, {nullptr, nullptr}, 0};
     }
     int index = swapindex[page];
     if (index < 0) {
@@ -177,10 +197,8 @@ MemPage* pagein(uint16_t address) {
     }
     victim->pageaddr = pageaddr;
     victim->swapoffset = static_cast<uint32_t>(index) * PAGESIZE;
-    victim->stamp = usestamp;
-    if (++usestamp == 0) restamp();
+    stamp(victim);
     resident[page] = victim;
-    lastused = victim;
     return victim;
 }
 

@@ -25,11 +25,22 @@ struct MemPage {
     uint8_t data[PAGESIZE];
 };
 
-// The slot that holds each page, or null: the fast path of getpage.
+// The slot that holds each page, or null.
 extern MemPage* resident[NPAGES];
 extern uint16_t usestamp;
-// The page used last: already the newest, so a repeated use needs no stamp.
-extern MemPage* lastused;
+
+// The two pages used last (page number, or -1 for none, and slot), and
+// which of them was used last. An access to one of them is the fast path of
+// getpage: it takes no stamp, since neither can be the least recently used
+// page while both are newer than every other. When another page is used,
+// the two get their stamps first, the older one first, so that the stamps
+// order every page by its last use before a victim is chosen.
+struct RecentPages {
+    int32_t page[2];
+    MemPage* slot[2];
+    uint8_t newest;
+};
+extern RecentPages recent;
 
 void meminit();
 void initswap();
@@ -38,18 +49,22 @@ void memclose();
 
 MemPage* pagein(uint16_t address);
 void restamp();
+// getpage for a page that is neither of the two recent ones.
+MemPage* getotherpage(uint16_t address);
 
 inline MemPage* getpage(uint16_t address) {
-    MemPage* p = resident[address >> 9];
-    if (p == lastused) return p;
-    if (!p) return pagein(address);
-    p->stamp = usestamp;
-    if (++usestamp == 0) restamp();
-    lastused = p;
-    return p;
+    int32_t page = address >> 9;
+    if (page == recent.page[0]) {
+        recent.newest = 0;
+        return recent.slot[0];
+    }
+    if (page == recent.page[1]) {
+        recent.newest = 1;
+        return recent.slot[1];
+    }
+    return getotherpage(address);
 }
 
-// The memory-event check in full: walks the event list (mem_events.cpp).
 uint32_t scanmemevt(uint16_t address, int kind);
 
 // Whether an access of this kind at this address can match a memory event:

@@ -429,6 +429,17 @@ template <int Row>
     else return decodeafter<false, Row>(address, pc, nullptr, true, nullptr);
 }
 
+// No instruction: nothing is executed.
+static uint16_t noinstr(uint16_t address, uint16_t pc) { return NOINSTR; }
+
+// A prefix byte in slot 0: the opcode follows, and the executor of the
+// prefix's slot runs.
+template <int Slot>
+static uint16_t prefixed(uint16_t address, uint16_t pc) {
+    uint8_t opcode = rdbyte(pc++);
+    return executors[Slot * 256 + opcode](address, pc);
+}
+
 template <int... Rows>
 static constexpr std::array<Executor, optablesize> rowexecutors(std::integer_sequence<int, Rows...>) {
     return {{&execute<Rows>...}};
@@ -438,7 +449,10 @@ static constexpr std::array<Executor, 4 * 256> buildexecutors() {
     constexpr std::array<Executor, optablesize> rows =
         rowexecutors(std::make_integer_sequence<int, optablesize>{});
     std::array<Executor, 4 * 256> table{};
-    for (int i = 0; i < 4 * 256; ++i) table[i] = opindex.row[i] < 0 ? nullptr : rows[opindex.row[i]];
+    for (int i = 0; i < 4 * 256; ++i) table[i] = opindex.row[i] < 0 ? noinstr : rows[opindex.row[i]];
+    table[0x18] = prefixed<prefixslotof(0x18)>;
+    table[0x1A] = prefixed<prefixslotof(0x1A)>;
+    table[0xCD] = prefixed<prefixslotof(0xCD)>;
     return table;
 }
 constexpr std::array<Executor, 4 * 256> executors = buildexecutors();

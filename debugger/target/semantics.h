@@ -22,9 +22,11 @@ void stack(uint8_t opcode, uint8_t mode, uint16_t operand);
 void divide(uint8_t opcode, uint8_t mode, uint16_t operand);
 
 // The simulator's executor of each prefix slot and opcode (slot * 256 +
-// opcode; null where there is no instruction): the decoder's body compiled
-// for one opcode-table row, called with the instruction's address and the
-// pc behind its opcode. It executes the instruction and returns its length.
+// opcode): the decoder's body compiled for one opcode-table row, called with
+// the instruction's address and the pc behind its opcode byte. It executes
+// the instruction and returns its length, or NOINSTR where there is none.
+// In slot 0 the prefix bytes have executors that fetch the opcode and run
+// the executor of their slot.
 using Executor = uint16_t (*)(uint16_t address, uint16_t pc);
 extern const std::array<Executor, 4 * 256> executors;
 

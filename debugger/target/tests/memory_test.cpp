@@ -5,6 +5,7 @@
 #include "debugger/target/exports.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
 #include "support/list_node.h"
 #include "target_fixture.h"
 
@@ -78,7 +79,8 @@ TEST_F(MemoryTest, WordsAndLongsAreBigEndianAndWrap) {
     EXPECT_EQ(block[1], 0xCD);
 }
 
-// A memory event owned by the test (the older core makes them with newnode).
+// A memory event owned by the test (the older core makes them with newnode),
+// appended to the list, which is then indexed again.
 static MemEvent* addevent(uint16_t number, uint16_t flags, uint16_t low, uint16_t high,
                           const char* command = nullptr) {
     auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
@@ -94,6 +96,7 @@ static MemEvent* addevent(uint16_t number, uint16_t flags, uint16_t low, uint16_
     MemEvent** link = &memevents;
     while (*link) link = &(*link)->next;
     *link = e;
+    reindexevents();
     return e;
 }
 

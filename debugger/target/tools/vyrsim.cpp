@@ -71,7 +71,7 @@ enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
 // are done (0: no limit), the PC reaches `until` (when nonnegative), an
 // event fires or the PC holds no instruction. `executed` counts the
 // instructions.
-static Stop simulate(uint64_t limit, int32_t until, uint64_t& executed) {
+static Stop runsteps(uint64_t limit, int32_t until, uint64_t& executed) {
     bool first = true;
     for (uint64_t n = 0; limit == 0 || n < limit; ++n, first = false) {
         uint16_t pc = getpc();
@@ -101,6 +101,13 @@ static Stop simulate(uint64_t limit, int32_t until, uint64_t& executed) {
         }
     }
     return STOP_COUNT;
+}
+
+static Stop simulate(uint64_t limit, int32_t until) {
+    uint64_t n = 0;
+    Stop stop = runsteps(limit, until, n);
+    executed += n;
+    return stop;
 }
 
 // A memory event with the smallest number not in use, kept in number order
@@ -183,18 +190,18 @@ static bool command(const char* arg) {
         disassemble(static_cast<uint16_t>(number(value)),
                     static_cast<uint16_t>(comma ? number(comma + 1) : 0), !comma);
     } else if (key == "step") {
-        if (uint32_t n = number(value)) simulate(n, -1, executed);
+        if (uint32_t n = number(value)) simulate(n, -1);
     } else if (key == "until") {
         const char* comma = std::strchr(value, ',');
         uint16_t stop = static_cast<uint16_t>(number(value));
         uint64_t limit = comma ? number(comma + 1) : 100000000;
-        if (limit && simulate(limit, stop, executed) == STOP_COUNT)
+        if (limit && simulate(limit, stop) == STOP_COUNT)
             std::printf("until: 0x%04X not reached after %llu steps\n", stop,
                         static_cast<unsigned long long>(limit));
     } else if (key == "run") {
         uint64_t limit = eq ? number(value) : 0;
         uint64_t before = executed;
-        if (simulate(limit, -1, executed) == STOP_COUNT)
+        if (simulate(limit, -1) == STOP_COUNT)
             std::printf("stopped after %llu steps\n", static_cast<unsigned long long>(limit));
         std::printf("%llu instructions\n", static_cast<unsigned long long>(executed - before));
     } else if (key == "event") {
