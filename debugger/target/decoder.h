@@ -30,7 +30,7 @@ inline uint16_t decinstr(uint16_t address, int flags, std::string* text) {
         return decodetext(address, flags, text);
     uint8_t opcode = rdbyte(address);
     runflags.lasthit = 0;
-    return executors[opcode](address, static_cast<uint16_t>(address + 1));
+    return executors[opcode](address);
 }
 
 // Appends the source annotation of an address (" [L12(3)]") when a line or

@@ -88,10 +88,13 @@ inline uint32_t chkmemevt(uint16_t address, int kind) {
     return scanmemevt(address, kind);
 }
 
+// Unless the one-shot skip flag is set (it is cleared instead), a read is
+// checked while events are armed. The watch bit comes first: where it is
+// clear the check could find nothing, and only the skip flag matters.
 inline uint8_t rdbyte(uint16_t address) {
-    if (runflags.skipone | runflags.armed) {
+    if (watched(watch.memread, address) ? runflags.skipone | runflags.armed : runflags.skipone) {
         if (runflags.skipone) runflags.skipone = 0;
-        else chkmemevt(address, 1);
+        else scanmemevt(address, 1);
     }
     return getpage(address)->data[address & (PAGESIZE - 1)];
 }
@@ -100,7 +103,7 @@ inline void wrbyte(uint16_t address, uint8_t value) {
     MemPage* p = getpage(address);
     p->data[address & (PAGESIZE - 1)] = value;
     p->state |= PAGE_DIRTY;
-    if (runflags.armed) chkmemevt(address, 2);
+    if (watched(watch.memwrite, address) && runflags.armed) scanmemevt(address, 2);
 }
 
 inline uint16_t rdword(uint16_t address) {

@@ -391,17 +391,22 @@ constexpr int prefixslotof(uint8_t prefix) { return prefix == 0 ? 0 : ((prefix >
 // the table, or -1. A prefixed row must stand in an unbroken run of rows of
 // its opcode: a row of the same opcode further on (an alias) is no prefixed
 // instruction.
+// Prefix slot of the row at index i: how many rows directly before it carry
+// its opcode.
+constexpr int rowslot(int i) {
+    int slot = 0;
+    while (slot < i && optable[i - slot - 1].opcode == optable[i].opcode) ++slot;
+    return slot;
+}
+
 struct OpIndex {
     int16_t row[4 * 256];
 };
 constexpr OpIndex buildopindex() {
     OpIndex index{};
     for (int16_t& r : index.row) r = -1;
-    for (int i = optablesize - 1; i >= 0; --i) {
-        int slot = 0;
-        while (slot < i && optable[i - slot - 1].opcode == optable[i].opcode) ++slot;
-        index.row[slot * 256 + optable[i].opcode] = static_cast<int16_t>(optable[i].mnemonic ? i : -1);
-    }
+    for (int i = optablesize - 1; i >= 0; --i)
+        index.row[rowslot(i) * 256 + optable[i].opcode] = static_cast<int16_t>(optable[i].mnemonic ? i : -1);
     return index;
 }
 inline constexpr OpIndex opindex = buildopindex();

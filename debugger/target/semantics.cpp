@@ -240,25 +240,25 @@ void arith8(uint8_t opcode, uint8_t mode, uint16_t operand) {
     unsigned acc = *accp, r = acc;
     uint8_t cc = regs.cc;
     int op = opcode & 0x0F;
+    // The flags come from the result bits: C from bit 8 (inverted for a
+    // borrow), V from bit 7 of the sign test, H from the carry into bit 4.
     switch (op) {
     case 0x0:  // sub
     case 0x1:  // cmp
     case 0x2: {  // sbc
-        unsigned carryin = op == 0x2 ? ((cc & CC_C) ? 0 : 1) : 1;
-        cc &= ~(CC_V | CC_C);
+        unsigned carryin = op == 0x2 ? (~cc & CC_C) : 1;
         r = (~m & 0xFF) + carryin + acc;
-        if ((m ^ acc) & (r ^ acc) & 0x80) cc |= CC_V;
-        if (!(r & 0x100)) cc |= CC_C;
+        cc = static_cast<uint8_t>((cc & ~(CC_V | CC_C)) | (((m ^ acc) & (r ^ acc) & 0x80) >> 6) |
+                                  ((~r >> 8) & CC_C));
         break;
     }
     case 0x9:  // adc
     case 0xB: {  // add
         unsigned carryin = op == 0x9 ? (cc & CC_C) : 0;
-        cc &= ~(CC_H | CC_V | CC_C);
-        if ((acc & 0x0F) + (m & 0x0F) + carryin > 0x0F) cc |= CC_H;
+        unsigned half = (acc & 0x0F) + (m & 0x0F) + carryin;
         r = acc + m + carryin;
-        if (~(m ^ acc) & (r ^ acc) & 0x80) cc |= CC_V;
-        if (r & 0x100) cc |= CC_C;
+        cc = static_cast<uint8_t>((cc & ~(CC_H | CC_V | CC_C)) | ((half << 1) & CC_H) |
+                                  ((~(m ^ acc) & (r ^ acc) & 0x80) >> 6) | ((r >> 8) & CC_C));
         break;
     }
     case 0x4:  // and
@@ -287,12 +287,10 @@ static void arith16op(uint8_t opcode, uint8_t mode, uint16_t operand, bool keep)
     uint8_t cc = regs.cc & ~(CC_V | CC_C);
     if (opcode & 0x40) {
         r = acc + m;
-        if (r & 0x10000) cc |= CC_C;
-        if (~(m ^ acc) & (r ^ acc) & 0x8000) cc |= CC_V;
+        cc |= ((r >> 16) & CC_C) | ((~(m ^ acc) & (r ^ acc) & 0x8000) >> 14);
     } else {
         r = (~m & 0xFFFF) + acc + 1;
-        if (!(r & 0x10000)) cc |= CC_C;
-        if ((m ^ acc) & (r ^ acc) & 0x8000) cc |= CC_V;
+        cc |= ((~r >> 16) & CC_C) | (((m ^ acc) & (r ^ acc) & 0x8000) >> 14);
     }
     regs.cc = setnz(cc, r, true, CC_N | CC_Z);
     if (keep) setreg(reg, r & 0xFFFF);
@@ -423,21 +421,27 @@ int intpending() {
 // its handler compiled together, the row's constants folded in. Flattening
 // inlines the handler and what it calls in this file, so that the tests of
 // the opcode and the mode inside the handler fold away too.
+// The operand bytes start behind the opcode and its prefix, so the length
+// is a constant too.
 template <int Row>
-[[gnu::flatten]] static uint16_t execute(uint16_t address, uint16_t pc) {
-    if constexpr (optable[Row].handler == nullptr) return NOINSTR;
-    else return decodeafter<false, Row>(address, pc, nullptr, true, nullptr);
+[[gnu::flatten]] static uint16_t execute(uint16_t address) {
+    if constexpr (optable[Row].handler == nullptr) {
+        return NOINSTR;
+    } else {
+        uint16_t pc = static_cast<uint16_t>(address + (rowslot(Row) ? 2 : 1));
+        return decodeafter<false, Row>(address, pc, nullptr, true, nullptr);
+    }
 }
 
 // No instruction: nothing is executed.
-static uint16_t noinstr(uint16_t address, uint16_t pc) { return NOINSTR; }
+static uint16_t noinstr(uint16_t address) { return NOINSTR; }
 
 // A prefix byte in slot 0: the opcode follows, and the executor of the
 // prefix's slot runs.
 template <int Slot>
-static uint16_t prefixed(uint16_t address, uint16_t pc) {
-    uint8_t opcode = rdbyte(pc++);
-    return executors[Slot * 256 + opcode](address, pc);
+static uint16_t prefixed(uint16_t address) {
+    uint8_t opcode = rdbyte(static_cast<uint16_t>(address + 1));
+    return executors[Slot * 256 + opcode](address);
 }
 
 template <int... Rows>

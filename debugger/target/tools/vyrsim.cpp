@@ -67,20 +67,26 @@ enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
 
 // Simulated steps, as the run control makes them: the execution check at
 // the PC (not before the first step), then an interrupt when one is taken,
-// else one instruction with its accesses checked. Ends when `limit` steps
-// are done (0: no limit), the PC reaches `until` (when nonnegative), an
-// event fires or the PC holds no instruction. `executed` counts the
-// instructions.
-static Stop runsteps(uint64_t limit, int32_t until, uint64_t& executed) {
-    bool first = true;
-    for (uint64_t n = 0; limit == 0 || n < limit; ++n, first = false) {
+// else one instruction with its accesses checked. Ends when an event fires
+// or the PC holds no instruction, and when Bounded, after `limit` steps or
+// when the PC reaches `until` (when nonnegative). `count` counts the
+// instructions executed.
+template <bool Bounded>
+static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
+    uint64_t executed = 0;
+    Stop stop = STOP_COUNT;
+    for (uint64_t n = 0; !Bounded || n < limit; ++n) {
         uint16_t pc = getpc();
-        if (pc == until) return STOP_UNTIL;
+        if (Bounded && pc == until) {
+            stop = STOP_UNTIL;
+            break;
+        }
         runflags.lasthit = 0;
-        if (!first && chkmemevt(pc, 5)) {
+        if (n > 0 && chkmemevt(pc, 5)) {
             std::printf("event %lu at 0x%04X (execution)\n",
                         static_cast<unsigned long>(runflags.lasthit), pc);
-            return STOP_EVENT;
+            stop = STOP_EVENT;
+            break;
         }
         if (irqptr && *irqptr && takeint(irqptr)) continue;
         runflags.skipone = 1;
@@ -90,24 +96,27 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& executed) {
         runflags.skipone = 0;
         if (length == NOINSTR) {
             std::printf("no instruction at 0x%04X\n", pc);
-            return STOP_NOINSTR;
+            stop = STOP_NOINSTR;
+            break;
         }
         ++executed;
         if (runflags.lasthit) {
             SymRec* kind = rensym(".tbrk");
             std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit),
                         runflags.lasthitaddr, kind && kind->value == 2 ? "write" : "read");
-            return STOP_EVENT;
+            stop = STOP_EVENT;
+            break;
         }
     }
-    return STOP_COUNT;
+    count += executed;
+    return stop;
 }
 
+// Steps for step=, until= and run=: without a limit and an address to stop
+// at, the loop tests neither.
 static Stop simulate(uint64_t limit, int32_t until) {
-    uint64_t n = 0;
-    Stop stop = runsteps(limit, until, n);
-    executed += n;
-    return stop;
+    if (limit == 0 && until < 0) return runsteps<false>(0, -1, executed);
+    return runsteps<true>(limit ? limit : UINT64_MAX, until, executed);
 }
 
 // A memory event with the smallest number not in use, kept in number order
