@@ -51,14 +51,14 @@ inline uint16_t decodeafter(uint16_t address, uint16_t pc, const OpcodeRow* foun
     }
     switch (addrmode(mode)) {
     case DIR:
-        operand = rdbyte(pc++);
+        operand = rdcode(pc++);
         if constexpr (WithText) {
             *text += '<';
             addrtext(*text, operand, 2);
         }
         break;
     case EXT:
-        operand = rdword(pc);
+        operand = rdcodeword(pc);
         pc += 2;
         if constexpr (WithText) {
             if (!addrtext(*text, operand, 4)) addrannot(*text, static_cast<uint16_t>(operand));
@@ -66,21 +66,21 @@ inline uint16_t decodeafter(uint16_t address, uint16_t pc, const OpcodeRow* foun
         break;
     case INDX:
     case INDY: {
-        uint8_t offset = rdbyte(pc++);
+        uint8_t offset = rdcode(pc++);
         operand = (addrmode(mode) == INDX ? regs.x : regs.y) + offset;
         if constexpr (WithText) puttext(*text, addrmode(mode) == INDX ? "%l,x" : "%l,y", offset);
         break;
     }
     case IMM:
         if (wide(mode)) {
-            operand = rdword(pc);
+            operand = rdcodeword(pc);
             pc += 2;
             if constexpr (WithText) {
                 *text += '#';
                 addrtext(*text, operand, 4);
             }
         } else {
-            operand = rdbyte(pc++);
+            operand = rdcode(pc++);
             if constexpr (WithText) puttext(*text, "#0x%+0nhl", 2, operand);
         }
         break;
@@ -88,7 +88,7 @@ inline uint16_t decodeafter(uint16_t address, uint16_t pc, const OpcodeRow* foun
         break;
     }
     if (regnibble(mode) == 10) {
-        uint8_t mask = rdbyte(pc++);
+        uint8_t mask = rdcode(pc++);
         if constexpr (WithText) puttext(*text, ",0x%+02hi", mask);
         if (exec) {
             uint8_t b = rdbyte(static_cast<uint16_t>(operand));
@@ -101,7 +101,7 @@ inline uint16_t decodeafter(uint16_t address, uint16_t pc, const OpcodeRow* foun
         }
     }
     if (mode & REL) {
-        int8_t offset = static_cast<int8_t>(rdbyte(pc++));
+        int8_t offset = static_cast<int8_t>(rdcode(pc++));
         operand = static_cast<uint16_t>(pc + offset);
         if constexpr (WithText) {
             if (addrmode(mode)) *text += ',';

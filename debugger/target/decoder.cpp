@@ -41,11 +41,11 @@ uint16_t decodetext(uint16_t address, int flags, std::string* text) {
     bool exec = flags & DEC_EXEC;
     bool withtext = (flags & DEC_TEXT) && text;
     uint16_t pc = address;
-    uint8_t prefix = 0, opcode = rdbyte(pc++);
+    uint8_t prefix = 0, opcode = rdcode(pc++);
     if (exec) runflags.lasthit = 0;
     if (isprefix(opcode)) {
         prefix = opcode;
-        opcode = rdbyte(pc++);
+        opcode = rdcode(pc++);
     }
     const OpcodeRow* row = oprow(prefix, opcode);
     if (!row) {

@@ -25,7 +25,7 @@ namespace vy {
 
 MemPage* resident[NPAGES];
 uint16_t usestamp;
-RecentPages recent = {{-1, -1}, {nullptr, nullptr}, 0};
+RecentPages recent = {-1, -1, nullptr, nullptr};
 
 static MemPage* slots;
 static std::FILE* swapfile;
@@ -57,7 +57,7 @@ void initswap() {
     }
     swapcount = 0;
     usestamp = 0;
-    recent = {{-1, -1}, {nullptr, nullptr}, 0};
+    recent = {-1, -1, nullptr, nullptr};
     if (swapfile) {
         std::fclose(swapfile);
         std::remove(swapfilename.c_str());
@@ -106,17 +106,20 @@ static void stamp(MemPage* p) {
     if (++usestamp == 0) restamp();
 }
 
-MemPage* getotherpage(uint16_t address) {
-    int older = recent.newest ^ 1;
-    if (recent.slot[older]) stamp(recent.slot[older]);
-    if (recent.slot[recent.newest]) stamp(recent.slot[recent.newest]);
+MemPage* getotherpage(uint16_t address, bool code) {
+    if (recent.code) stamp(recent.code);
+    if (recent.data) stamp(recent.data);
     int32_t page = address >> 9;
     MemPage* p = resident[page];
     if (p) stamp(p);
     else p = pagein(address);
-    recent.page[older] = page;
-    recent.slot[older] = p;
-    recent.newest = static_cast<uint8_t>(older);
+    if (code) {
+        recent.codepage = page;
+        recent.code = p;
+    } else {
+        recent.datapage = page;
+        recent.data = p;
+    }
     return p;
 }
 
@@ -182,8 +185,7 @@ MemPage* pagein(uint16_t address) {
             if (slots[i].stamp < victim->stamp) victim = &slots[i];
         if (victim->state & PAGE_DIRTY) writeback(victim);
         resident[victim->pageaddr >> 9] = nullptr;
-        for (int i = 0; i < 2; ++i)
-            if (recent.slot[i] == victim) recent = {{-1, -1}, {nullptr, nullptr}, 0};
+        if (recent.code == victim || recent.data == victim) recent = {-1, -1, nullptr, nullptr};
     }
     int index = swapindex[page];
     if (index < 0) {

@@ -29,16 +29,16 @@ struct MemPage {
 extern MemPage* resident[NPAGES];
 extern uint16_t usestamp;
 
-// The two pages used last (page number, or -1 for none, and slot), and
-// which of them was used last. An access to one of them is the fast path of
-// getpage: it takes no stamp, since neither can be the least recently used
-// page while both are newer than every other. When another page is used,
-// the two get their stamps first, the older one first, so that the stamps
-// order every page by its last use before a victim is chosen.
+// The page used last for instruction bytes and the page used last for
+// data, each with its slot (page number -1 for none). Using one of them
+// takes no stamp: both are newer than every other page, so neither can be
+// the least recently used one. When another page is used, both get their
+// stamps first, so that the stamps order every page by its last use before
+// a victim is chosen.
 struct RecentPages {
-    int32_t page[2];
-    MemPage* slot[2];
-    uint8_t newest;
+    int32_t codepage, datapage;
+    MemPage* code;
+    MemPage* data;
 };
 extern RecentPages recent;
 
@@ -49,20 +49,18 @@ void memclose();
 
 MemPage* pagein(uint16_t address);
 void restamp();
-// getpage for a page that is neither of the two recent ones.
-MemPage* getotherpage(uint16_t address);
+// getpage for a page other than the recent one of its kind.
+MemPage* getotherpage(uint16_t address, bool code);
 
 inline MemPage* getpage(uint16_t address) {
-    int32_t page = address >> 9;
-    if (page == recent.page[0]) {
-        recent.newest = 0;
-        return recent.slot[0];
-    }
-    if (page == recent.page[1]) {
-        recent.newest = 1;
-        return recent.slot[1];
-    }
-    return getotherpage(address);
+    if (address >> 9 == recent.datapage) return recent.data;
+    return getotherpage(address, false);
+}
+
+// getpage for the bytes of instructions.
+inline MemPage* getcodepage(uint16_t address) {
+    if (address >> 9 == recent.codepage) return recent.code;
+    return getotherpage(address, true);
 }
 
 uint32_t scanmemevt(uint16_t address, int kind);
@@ -88,15 +86,31 @@ inline uint32_t chkmemevt(uint16_t address, int kind) {
     return scanmemevt(address, kind);
 }
 
-// Unless the one-shot skip flag is set (it is cleared instead), a read is
-// checked while events are armed. The watch bit comes first: where it is
-// clear the check could find nothing, and only the skip flag matters.
-inline uint8_t rdbyte(uint16_t address) {
+// The event check of a read: unless the one-shot skip flag is set (it is
+// cleared instead), a read is checked while events are armed. The watch bit
+// comes first: where it is clear the check could find nothing, and only the
+// skip flag matters.
+inline void rdcheck(uint16_t address) {
     if (watched(watch.memread, address) ? runflags.skipone | runflags.armed : runflags.skipone) {
         if (runflags.skipone) runflags.skipone = 0;
         else scanmemevt(address, 1);
     }
+}
+
+inline uint8_t rdbyte(uint16_t address) {
+    rdcheck(address);
     return getpage(address)->data[address & (PAGESIZE - 1)];
+}
+
+// rdbyte for the bytes of an instruction.
+inline uint8_t rdcode(uint16_t address) {
+    rdcheck(address);
+    return getcodepage(address)->data[address & (PAGESIZE - 1)];
+}
+
+inline uint16_t rdcodeword(uint16_t address) {
+    uint16_t high = rdcode(address);
+    return static_cast<uint16_t>(high << 8 | rdcode(static_cast<uint16_t>(address + 1)));
 }
 
 inline void wrbyte(uint16_t address, uint8_t value) {

@@ -440,7 +440,7 @@ static uint16_t noinstr(uint16_t address) { return NOINSTR; }
 // prefix's slot runs.
 template <int Slot>
 static uint16_t prefixed(uint16_t address) {
-    uint8_t opcode = rdbyte(static_cast<uint16_t>(address + 1));
+    uint8_t opcode = rdcode(static_cast<uint16_t>(address + 1));
     return executors[Slot * 256 + opcode](address);
 }
 
