@@ -87,14 +87,13 @@ inline uint32_t chkmemevt(uint16_t address, int kind) {
 }
 
 // The event check of a read: unless the one-shot skip flag is set (it is
-// cleared instead), a read is checked while events are armed. The watch bit
-// comes first: where it is clear the check could find nothing, and only the
-// skip flag matters.
+// cleared instead), a read is checked while events are armed, where its
+// watch bit says that an event can match.
 inline void rdcheck(uint16_t address) {
-    if (watched(watch.memread, address) ? runflags.skipone | runflags.armed : runflags.skipone) {
-        if (runflags.skipone) runflags.skipone = 0;
-        else scanmemevt(address, 1);
-    }
+    if (runflags.skipone) [[unlikely]]
+        runflags.skipone = 0;
+    else if (watched(watch.memread, address) && runflags.armed) [[unlikely]]
+        scanmemevt(address, 1);
 }
 
 inline uint8_t rdbyte(uint16_t address) {
