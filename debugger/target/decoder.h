@@ -28,7 +28,9 @@ uint16_t decodetext(uint16_t address, int flags, std::string* text);
 inline uint16_t decinstr(uint16_t address, int flags, std::string* text) {
     if (flags != DEC_EXEC && !(flags == (DEC_TEXT | DEC_EXEC) && !text)) [[unlikely]]
         return decodetext(address, flags, text);
-    uint8_t opcode = rdcode(address);
+    // rdcode written out: the run control sets the skip flag just before.
+    rdcheck(address);
+    uint8_t opcode = getcodepage(address)->data[address & (PAGESIZE - 1)];
     runflags.lasthit = 0;
     return executors[opcode](address);
 }

@@ -123,6 +123,23 @@ MemPage* getotherpage(uint16_t address, bool code) {
     return p;
 }
 
+uint8_t rdbyteslow(uint16_t address) {
+    rdcheck(address);
+    return getpage(address)->data[address & (PAGESIZE - 1)];
+}
+
+uint8_t rdcodeslow(uint16_t address) {
+    rdcheck(address);
+    return getcodepage(address)->data[address & (PAGESIZE - 1)];
+}
+
+void wrbyteslow(uint16_t address, uint8_t value) {
+    MemPage* p = getpage(address);
+    p->data[address & (PAGESIZE - 1)] = value;
+    p->state |= PAGE_DIRTY;
+    if (watched(watch.memwrite, address) && runflags.armed) scanmemevt(address, 2);
+}
+
 static void keep(const MemPage* p) {
     int index = p->swapoffset / PAGESIZE;
     if (!keptpage[index]) keptpage[index] = std::make_unique<uint8_t[]>(PAGESIZE);

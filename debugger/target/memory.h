@@ -96,15 +96,22 @@ inline void rdcheck(uint16_t address) {
         scanmemevt(address, 1);
 }
 
+// rdbyte and rdcode out of line, for all but their common case: no skip
+// pending, no watch bit, and the recent page.
+uint8_t rdbyteslow(uint16_t address);
+uint8_t rdcodeslow(uint16_t address);
+
 inline uint8_t rdbyte(uint16_t address) {
-    rdcheck(address);
-    return getpage(address)->data[address & (PAGESIZE - 1)];
+    if (!runflags.skipone && !watched(watch.memread, address) && address >> 9 == recent.datapage)
+        return recent.data->data[address & (PAGESIZE - 1)];
+    return rdbyteslow(address);
 }
 
 // rdbyte for the bytes of an instruction.
 inline uint8_t rdcode(uint16_t address) {
-    rdcheck(address);
-    return getcodepage(address)->data[address & (PAGESIZE - 1)];
+    if (!runflags.skipone && !watched(watch.memread, address) && address >> 9 == recent.codepage)
+        return recent.code->data[address & (PAGESIZE - 1)];
+    return rdcodeslow(address);
 }
 
 inline uint16_t rdcodeword(uint16_t address) {
@@ -112,11 +119,18 @@ inline uint16_t rdcodeword(uint16_t address) {
     return static_cast<uint16_t>(high << 8 | rdcode(static_cast<uint16_t>(address + 1)));
 }
 
+// wrbyte out of line, for all but its common case: no watch bit and the
+// recent page.
+void wrbyteslow(uint16_t address, uint8_t value);
+
+// The store comes first, then the event check while events are armed.
 inline void wrbyte(uint16_t address, uint8_t value) {
-    MemPage* p = getpage(address);
-    p->data[address & (PAGESIZE - 1)] = value;
-    p->state |= PAGE_DIRTY;
-    if (watched(watch.memwrite, address) && runflags.armed) scanmemevt(address, 2);
+    if (!watched(watch.memwrite, address) && address >> 9 == recent.datapage) {
+        recent.data->data[address & (PAGESIZE - 1)] = value;
+        recent.data->state |= PAGE_DIRTY;
+        return;
+    }
+    wrbyteslow(address, value);
 }
 
 inline uint16_t rdword(uint16_t address) {

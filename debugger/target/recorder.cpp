@@ -18,4 +18,16 @@ void recordaccess(uint16_t address, int kind) {
     }
 }
 
+uint8_t recrdbyteslow(uint16_t address) {
+    RecordMemoryAccess(address, ACC_READ);
+    return getpage(address)->data[address & (PAGESIZE - 1)];
+}
+
+void recwrbyteslow(uint16_t address, uint8_t value) {
+    RecordMemoryAccess(address, ACC_WRITE);
+    MemPage* p = getpage(address);
+    p->data[address & (PAGESIZE - 1)] = value;
+    p->state |= PAGE_DIRTY;
+}
+
 }  // namespace vy

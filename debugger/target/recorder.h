@@ -24,16 +24,28 @@ inline void RecordMemoryAccess(uint16_t address, int kind) {
     else datahit = nullptr;
 }
 
+// recrdbyte and recwrbyte out of line, for all but their common case: no
+// alarms, no watch bit and the recent page.
+uint8_t recrdbyteslow(uint16_t address);
+void recwrbyteslow(uint16_t address, uint8_t value);
+
+// A recorded byte goes to its page directly, without the memory-event check.
 inline uint8_t recrdbyte(uint16_t address) {
-    RecordMemoryAccess(address, ACC_READ);
-    return getpage(address)->data[address & (PAGESIZE - 1)];
+    if (!services().alarms && !watched(watch.dataread, address) && address >> 9 == recent.datapage) {
+        datahit = nullptr;
+        return recent.data->data[address & (PAGESIZE - 1)];
+    }
+    return recrdbyteslow(address);
 }
 
 inline void recwrbyte(uint16_t address, uint8_t value) {
-    RecordMemoryAccess(address, ACC_WRITE);
-    MemPage* p = getpage(address);
-    p->data[address & (PAGESIZE - 1)] = value;
-    p->state |= PAGE_DIRTY;
+    if (!services().alarms && !watched(watch.datawrite, address) && address >> 9 == recent.datapage) {
+        datahit = nullptr;
+        recent.data->data[address & (PAGESIZE - 1)] = value;
+        recent.data->state |= PAGE_DIRTY;
+        return;
+    }
+    recwrbyteslow(address, value);
 }
 
 inline uint16_t recrdword(uint16_t address) {
