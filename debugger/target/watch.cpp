@@ -47,14 +47,18 @@ static void indexmemevents() {
     }
 }
 
-// A data event covers its variable: address <= a < address + size.
+// A data event covers its variable: address <= a < address + size, the end
+// computed in 32 bits as the recorder computes it (an end that wraps past
+// 32 bits covers nothing).
 static void indexdataevents() {
     std::memset(watch.dataread, 0, sizeof watch.dataread);
     std::memset(watch.datawrite, 0, sizeof watch.datawrite);
     for (const EventRecord* e = eventlist; e; e = e->next) {
         if (e->cls != 'D' || !e->var || e->var->size == 0) continue;
         uint32_t low = e->var->address;
-        uint32_t high = e->var->size - 1 > 0xFFFFu - low ? 0xFFFFu : low + e->var->size - 1;
+        uint32_t end = low + e->var->size;
+        if (end < low) continue;
+        uint32_t high = end - 1 > 0xFFFFu ? 0xFFFFu : end - 1;
         if (e->access == 'A' || e->access == 'R') mark(watch.dataread, low, high);
         if (e->access == 'A' || e->access == 'W') mark(watch.datawrite, low, high);
     }
