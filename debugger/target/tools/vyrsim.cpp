@@ -212,7 +212,8 @@ static bool command(const char* arg) {
         uint64_t before = executed;
         if (simulate(limit, -1) == STOP_COUNT)
             std::printf("stopped after %llu steps\n", static_cast<unsigned long long>(limit));
-        std::printf("%llu instructions\n", static_cast<unsigned long long>(executed - before));
+        uint64_t n = executed - before;
+        std::printf("%llu instruction%s\n", static_cast<unsigned long long>(n), n == 1 ? "" : "s");
     } else if (key == "event") {
         if (!eventcommand(value)) return false;
     } else if (key == "break") {
