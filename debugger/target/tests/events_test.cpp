@@ -187,8 +187,10 @@ TEST_P(EventsTest, RunStopsWhereTheEventsSay) {
     }
     got.pc = regs.pc;
     got.commands = core.commands;
-    for (MemEvent* e = memevents; e; e = e->next)
-        got.events += (got.events.empty() ? "" : " ") + std::to_string(e->number);
+    for (MemEvent* e = memevents; e; e = e->next) {
+        if (!got.events.empty()) got.events += ' ';
+        got.events += std::to_string(e->number);
+    }
     const Stop& want = c.expected;
     EXPECT_EQ(got.number, want.number);
     EXPECT_EQ(got.address, want.address);
