@@ -27,7 +27,7 @@ void setservices(TargetServices* s) { currentservices = s ? s : &console; }
 const char* TargetServices::msgtext(int id) {
     static char missing[32];
     if (const char* text = messagelookup(id)) return text;
-    std::snprintf(missing, sizeof missing, " **** Err %d", id);
+    std::snprintf(missing, sizeof missing, " **** Err %d ****", id);
     return missing;
 }
 

@@ -133,7 +133,7 @@ void setservices(TargetServices* s);
 void dberror(std::initializer_list<std::string_view> texts);
 // Writes the texts on the current output.
 void dbputs(std::initializer_list<std::string_view> texts);
-// The text of a message number, or " **** Err " and the number.
+// The text of a message number, or " **** Err ", the number and " ****".
 const char* msgtext(int id);
 // Reports a message through dberror.
 void msgout(int id);

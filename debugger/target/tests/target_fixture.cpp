@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
+#include <string>
 
 #include "debugger/target/memory.h"
 #include "debugger/target/registers.h"
@@ -37,7 +39,9 @@ void TargetTest::poke(uint16_t address, std::initializer_list<uint8_t> bytes) {
 }
 
 std::string TargetTest::tempfile(const std::string& name, const std::string& contents) {
-    auto dir = std::filesystem::temp_directory_path() / "vyr-target-tests";
+    // One folder per process, so that test runs side by side never share a file.
+    static const auto dir = std::filesystem::temp_directory_path() /
+        ("vyr-target-tests-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     auto path = (dir / (std::string(info->test_suite_name()) + "." + info->name() + "." + name)).string();
