@@ -420,9 +420,9 @@ int intpending() {
 // The executors: every row of the opcode table with the decoder's body and
 // its handler compiled together, the row's constants folded in. Flattening
 // inlines the handler and what it calls in this file, so that the tests of
-// the opcode and the mode inside the handler fold away too.
-// The operand bytes start behind the opcode and its prefix, so the length
-// is a constant too.
+// the opcode and the mode inside the handler fold away too. The operand
+// bytes start behind the opcode and its prefix, so the length is a
+// constant as well.
 template <int Row>
 [[gnu::flatten]] static uint16_t execute(uint16_t address) {
     if constexpr (optable[Row].handler == nullptr) {
