@@ -79,7 +79,7 @@ event 1 at 0x8001 (read)
 check "until says when it stops short" 'T: 0x8000
 until: 0x9000 not reached after 4 steps' \
   "$sim" run.s19 pc=0x8000 until=0x9000,4
-for bad in event=x:1 event=r:0x30,0x20 event=r event=rw:0x10000; do
+for bad in event=x:1 event=r:0x30,0x20 event=r event=rw:0x10000 break=0x10000; do
   status=0
   "$sim" run.s19 "$bad" >/dev/null 2>&1 || status=$?
   if [ "$status" -eq 2 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED $bad: status $status"; fi

@@ -8,12 +8,12 @@
 //   reset            reset the CPU (PC from the word at 0xFFFE)
 //   asm=ADDR:TEXT    assemble one instruction at ADDR
 //   dis=FROM[,TO]    disassemble from FROM up to TO (default 8 instructions)
-//   step=N           execute N instructions
-//   until=ADDR[,N]   execute until the PC reaches ADDR, at most N instructions
+//   step=N           execute N steps (an instruction, or an interrupt taken)
+//   until=ADDR[,N]   execute until the PC reaches ADDR, at most N steps
 //                    (100 million when N is not given; says so when reached)
 //   run[=N]          execute until a memory event fires or no instruction
-//                    follows (at most N instructions when N is given), then
-//                    print the number of instructions executed
+//                    follows, at most N steps when N is given (and not 0),
+//                    then print the number of instructions executed
 //   event=KIND:LOW[,HIGH]  define a memory event on LOW..HIGH (or on any
 //                    address for a range of *): KIND is r, w or rw; it is
 //                    numbered 1 upwards
@@ -73,7 +73,7 @@ enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
 // instructions executed.
 template <bool Bounded>
 static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
-    uint64_t executed = 0;
+    uint64_t instructions = 0;
     Stop stop = STOP_COUNT;
     for (uint64_t n = 0; !Bounded || n < limit; ++n) {
         uint16_t pc = getpc();
@@ -99,7 +99,7 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
             stop = STOP_NOINSTR;
             break;
         }
-        ++executed;
+        ++instructions;
         if (runflags.lasthit) {
             SymRec* kind = rensym(".tbrk");
             std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit),
@@ -108,7 +108,7 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
             break;
         }
     }
-    count += executed;
+    count += instructions;
     return stop;
 }
 
@@ -217,8 +217,9 @@ static bool command(const char* arg) {
     } else if (key == "event") {
         if (!eventcommand(value)) return false;
     } else if (key == "break") {
-        uint16_t at = static_cast<uint16_t>(number(value));
-        addevent(MEV_READ, at, at);
+        uint32_t at = number(value);
+        if (at > 0xFFFF) return false;
+        addevent(MEV_READ, static_cast<uint16_t>(at), static_cast<uint16_t>(at));
     } else if (key == "delete") {
         services().rmbrk(static_cast<uint16_t>(number(value)));
     } else if (key == "regs") {
