@@ -24,7 +24,6 @@
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/watch.h"
-#include "support/list_node.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -101,33 +100,6 @@ const Case cases[] = {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-// Services whose commands act as the older core's: "{go}" lets the run go
-// on, "{stop}" does not, "{del}" marks the running event deleted and
-// "{add}" adds a read event behind the address hit; each keeps the lists
-// indexed, as the engine does.
-class CoreServices : public ConsoleServices {
-public:
-    void interp(const char* text, int flag) override {
-        ++commands;
-        std::string t = text;
-        reader.cont = t != "{stop}";
-        if (t == "{del}") {
-            reader.event->flags |= MEV_DELETED;
-            reindexevents();
-        } else if (t == "{add}") {
-            auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
-            e->flags = MEV_READ;
-            e->number = 2;
-            e->low = e->high = static_cast<uint16_t>(rensym(".abrk")->value + 1);
-            MemEvent** link = &memevents;
-            while (*link) link = &(*link)->next;
-            *link = e;
-            reindexevents();
-        }
-    }
-    int commands = 0;
-};
-
 class EventsTest : public TargetTest, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(EventsTest, RunStopsWhereTheEventsSay) {
@@ -139,21 +111,7 @@ TEST_P(EventsTest, RunStopsWhereTheEventsSay) {
     regs.sp = 0x0100;
     regs.pc = 0x01FB;
     uint16_t number = 0;
-    MemEvent** link = &memevents;
-    for (const Event& spec : c.events) {
-        auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
-        e->flags = spec.flags;
-        e->number = ++number;
-        e->low = spec.low;
-        e->high = spec.high;
-        if (spec.command) {
-            std::string text = spec.command;
-            e->block = static_cast<char*>(newnode(text.size() + 5, nullptr));
-            text.copy(e->block + 4, text.size());
-        }
-        *link = e;
-        link = &e->next;
-    }
+    for (const Event& spec : c.events) addmemevent(++number, spec.flags, spec.low, spec.high, spec.command);
     std::vector<EventVar> vars;
     std::vector<EventRecord> records;
     vars.reserve(c.data.size());
@@ -186,7 +144,7 @@ TEST_P(EventsTest, RunStopsWhereTheEventsSay) {
         EXPECT_EQ(runflags.lasthitaddr, got.address);
     }
     got.pc = regs.pc;
-    got.commands = core.commands;
+    got.commands = core.commandsrun;
     for (MemEvent* e = memevents; e; e = e->next) {
         if (!got.events.empty()) got.events += ' ';
         got.events += std::to_string(e->number);
@@ -204,7 +162,7 @@ TEST_P(EventsTest, RunStopsWhereTheEventsSay) {
     }
     EXPECT_EQ(core.errors, "");
 
-    while (memevents) core.rmbrk(memevents->number);
+    freememevents();
     eventlist = nullptr;
     datahit = nullptr;
     setservices(&console);
@@ -216,17 +174,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, EventsTest, ::testing::ValuesIn(cases),
 // Events deleted and added between runs, through rmbrk and the index.
 TEST_F(TargetTest, EventsAddedAndDeletedBetweenInstructions) {
     poke(0x8000, {0x96, 0x40, 0x97, 0x41, 0x20, 0xFA});   // ldaa <0x40, staa <0x41, bra
-    auto add = [](uint16_t number, uint16_t flags, uint16_t at) {
-        auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
-        e->flags = flags;
-        e->number = number;
-        e->low = e->high = at;
-        MemEvent** link = &memevents;
-        while (*link && (*link)->number < number) link = &(*link)->next;
-        e->next = *link;
-        *link = e;
-        reindexevents();
-    };
     auto step = [](uint16_t pc) {
         runflags.lasthit = 0;
         runflags.skipone = 1;
@@ -237,15 +184,15 @@ TEST_F(TargetTest, EventsAddedAndDeletedBetweenInstructions) {
     };
     // ldaa reads its operand byte 0x8001 through rdbyte; a read event there
     // fires, and once deleted, no longer does.
-    add(1, MEV_READ, 0x8001);
+    addmemevent(1, MEV_READ, 0x8001, 0x8001);
     EXPECT_EQ(step(0x8000), 1u);
     services().rmbrk(1);
     EXPECT_EQ(step(0x8000), 0u);
     // Added again under another number, it fires again; a second event on
     // the same byte with a lower number fires first.
-    add(5, MEV_READ, 0x8001);
+    addmemevent(5, MEV_READ, 0x8001, 0x8001);
     EXPECT_EQ(step(0x8000), 5u);
-    add(2, MEV_READ | MEV_WRITE, 0x8001);
+    addmemevent(2, MEV_READ | MEV_WRITE, 0x8001, 0x8001);
     EXPECT_EQ(step(0x8000), 2u);
     services().rmbrk(2);
     services().rmbrk(5);

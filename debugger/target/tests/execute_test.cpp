@@ -20,7 +20,6 @@
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/watch.h"
-#include "support/list_node.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -54,30 +53,14 @@ struct Case {
 };
 
 // Services that keep a log of every event command (with the hit symbols it
-// sees) and every alarm report. "{go}" lets the run go on, "{stop}" does
-// not; "{del}" marks the running event deleted and "{add}" adds a read event
-// on the next address, as the older core's commands do during a check.
-class LoggingServices : public ConsoleServices {
+// sees), every condition and every alarm report, and act on the commands as
+// the older core's.
+class LoggingServices : public CoreServices {
 public:
     void interp(const char* text, int flag) override {
         log << "cmd " << text << " abrk=" << value(".abrk") << " nbrk=" << value(".nbrk")
             << " tbrk=" << value(".tbrk") << "\n";
-        std::string t = text;
-        reader.cont = t != "{stop}";
-        if (t == "{del}") {
-            reader.event->flags |= MEV_DELETED;
-            reindexevents();
-        } else if (t == "{add}") {
-            uint16_t at = static_cast<uint16_t>(value(".abrk") + 1);
-            auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
-            e->flags = MEV_READ;
-            e->number = ++lastnumber;
-            e->low = e->high = at;
-            MemEvent** link = &memevents;
-            while (*link) link = &(*link)->next;
-            *link = e;
-            reindexevents();
-        }
+        CoreServices::interp(text, flag);
     }
     bool evalexpr(uint32_t* value) override {
         log << "cond " << reader.pos << "\n";
@@ -91,7 +74,6 @@ public:
         return s ? s->value : 0xDEAD;
     }
     std::ostringstream log;
-    uint16_t lastnumber = 0;
 };
 
 const char* const commands[] = {nullptr, "{go}", "{stop}", "0", "1", "{del}", "{add}", "1 {go}"};
@@ -179,22 +161,8 @@ Outcome execute(const Case& c, bool fast, LoggingServices& services) {
     bitresult = 0;
     for (const char* name : {".abrk", ".nbrk", ".tbrk"}) undefsym(name);
     uint16_t number = 0;
-    MemEvent** link = &memevents;
-    for (const EventSpec& spec : c.events) {
-        auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
-        e->flags = spec.flags;
-        e->number = ++number;
-        e->low = spec.low;
-        e->high = spec.high;
-        if (spec.command) {
-            std::size_t n = std::strlen(spec.command);
-            e->block = static_cast<char*>(newnode(n + 5, nullptr));
-            std::memcpy(e->block + 4, spec.command, n + 1);
-        }
-        *link = e;
-        link = &e->next;
-    }
-    services.lastnumber = number;
+    for (const EventSpec& spec : c.events)
+        addmemevent(++number, spec.flags, spec.low, spec.high, spec.command);
     EventVar var = c.var;
     EventRecord data = {nullptr, 'D', c.access, &var};
     eventlist = c.dataevent ? &data : nullptr;
@@ -225,7 +193,7 @@ Outcome execute(const Case& c, bool fast, LoggingServices& services) {
         events << e->number << ":" << e->flags << ":" << e->low << "-" << e->high << " ";
     o.events = events.str();
     o.log = services.log.str();
-    while (memevents) services.rmbrk(memevents->number);
+    freememevents();
     eventlist = nullptr;
     datahit = nullptr;
     services.alarms = false;
