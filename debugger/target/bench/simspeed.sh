@@ -61,7 +61,7 @@ if [ ! -x "$gdbrun" ]; then
 fi
 
 echo "== building vyrsim (Release) in build/bench"
-cmake -S "$top" -B "$top/build/bench" -DCMAKE_BUILD_TYPE=Release -DVY_TESTS=OFF >/dev/null
+cmake -S "$top" -B "$top/build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$top/build/bench" --target vyrsim -j4 >/dev/null
 vyrsim=$top/build/bench/bin/vyrsim
 
