@@ -17,6 +17,7 @@ static const MessageText messages[] = {
     {MSG_LOGOPEN, "log file already opened"},
     {MSG_CANTCREATE, "cannot create file"},
     {MSG_LINEPREFIX, "L"},
+    {MSG_NOSOURCELINE, "source line not found"},
     {MSG_NOSOURCE, "no C source defined"},
     {MSG_NOFRAME, "no frame defined"},
     {MSG_MISSING, "missing "},
@@ -27,6 +28,8 @@ static const MessageText messages[] = {
     {MSG_BADMODE, "uncompatible addressing mode"},
     {MSG_SEEKERROR, "seek error"},
     {MSG_MEMOVERFLOW, "memory file overflow"},
+    {MSG_ENTRYPOINT, "entry point at"},
+    {MSG_BADENTRY, "invalid entry point"},
 };
 
 std::span<const MessageText> messagelist() { return messages; }

@@ -23,6 +23,7 @@ enum MessageId : int {
     MSG_LOGOPEN = 36,          // "log file already opened"
     MSG_CANTCREATE = 37,       // "cannot create file"
     MSG_LINEPREFIX = 39,       // "L"
+    MSG_NOSOURCELINE = 41,     // "source line not found"
     MSG_NOSOURCE = 45,         // "no C source defined"
     MSG_NOFRAME = 46,          // "no frame defined"
     MSG_MISSING = 68,          // "missing "
@@ -33,6 +34,8 @@ enum MessageId : int {
     MSG_BADMODE = 183,         // "uncompatible addressing mode"
     MSG_SEEKERROR = 184,       // "seek error"
     MSG_MEMOVERFLOW = 185,     // "memory file overflow"
+    MSG_ENTRYPOINT = 186,      // "entry point at"
+    MSG_BADENTRY = 187,        // "invalid entry point"
 };
 
 struct MessageText {

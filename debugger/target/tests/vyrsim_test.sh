@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The test driver end to end: load an S-record file, run to an address,
 # show registers, memory and disassembly; a damaged file gives status 1.
-# Then runs with memory events and breakpoints, and the limits of a run.
+# Runs with memory events and breakpoints, and the limits of a run.
+# With the assembler: an absolute program with its symbols, lines and
+# variables; a mistyped start symbol and a damaged object are refused.
 set -euo pipefail
 sim=$1
+asm=${2:-}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
@@ -84,5 +87,44 @@ for bad in event=x:1 event=r:0x30,0x20 event=r event=rw:0x10000 break=0x10000; d
   "$sim" run.s19 "$bad" >/dev/null 2>&1 || status=$?
   if [ "$status" -eq 2 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED $bad: status $status"; fi
 done
+
+refused() {   # name, status, error, command...
+  local name=$1 want=$2 error=$3 status=0 err
+  shift 3
+  err=$("$@" 2>&1 >/dev/null) || status=$?
+  if [ "$status" -eq "$want" ] && [ "$err" = "$error" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)); echo "FAILED $name: status $status, $err"
+  fi
+}
+
+if [ -n "$asm" ]; then
+  printf '\torg\t$C000\nentry:\tldaa\t#1\n\tjsr\tsub\n\tbra\tentry\nsub:\trts\ntab:\tdc.b\t1,2\n\tswitch\t.data\n\torg\t$0040\nvar:\tds.b\t4\n' > t.s
+  "$asm" -a -xx -pl t.s
+  check "object with symbols, lines and variables" '    T: 0xc000 (10)  D: 0x40 (4)
+entry point at 0xc000 
+0x40    var
+0xc000  entry
+0xc007  sub
+0xc008  tab
+t.s  lines 1-9
+0xc000  t.s:2  
+0xc002  t.s:3  
+0xc005  t.s:4  
+0xc007  t.s:5  
+t.s (file)
+  static unsigned long  var  value 0x40 size 4
+  static unsigned short  tab  value 0xC008 size 2
+  local   entry  value 0xC000 size 0
+  local   sub  value 0xC007 size 0
+C000  86 01           ldaa  #0x01
+C002  BD C0 07        jsr   sub
+C005  20 F9           bra   entry' \
+    "$sim" t.o syms files lines vars dis=0xC000,0xC006
+  refused "mistyped start" 1 "#error: invalid entry point: nosuch" "$sim" -start nosuch t.o regs
+  head -c 40 t.o > cut.o
+  refused "damaged object" 1 "#error: read error object file: short section record 1" "$sim" cut.o regs
+fi
 echo "vyrsim: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
