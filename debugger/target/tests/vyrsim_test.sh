@@ -24,6 +24,17 @@ check() {   # name, expected output, command...
   fi
 }
 
+refused() {   # name, status, error, command...
+  local name=$1 want=$2 error=$3 status=0 err
+  shift 3
+  err=$("$@" 2>&1 >/dev/null) || status=$?
+  if [ "$status" -eq "$want" ] && [ "$err" = "$error" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)); echo "FAILED $name: status $status, $err"
+  fi
+}
+
 printf 'S10A800086054A26FD9720C6\r\nS90380007C\r\n' > prog.s19
 check "until, regs, mem and dis" 'T: 0x8000
 cc:.X.I.Z.. a:00 b:00 x:0000 y:0000 s:0000 pc:8007 cycles:30
@@ -41,6 +52,20 @@ if [ "$status" -eq 1 ] && [ "$err" = "#error: read error S-record/Hex, line 1" ]
   passed=$((passed + 1))
 else
   failed=$((failed + 1)); echo "FAILED damaged file: status $status, $err"
+fi
+# An endless raw image is refused at once instead of wrapping for ever.
+if [ -r /dev/zero ]; then
+  refused "endless raw image" 1 '#error: ***** absolute *****
+#error: read error absolu: file too large' timeout 60 "$sim" -raw 0 /dev/zero regs
+fi
+# Control bytes of a command stay inside its one error line.
+status=0
+err=$("$sim" - "$(printf 'bad\033[2J\rcmd')" 2>&1 >/dev/null) || status=$?
+first=$(printf '%s\n' "$err" | head -1)
+if [ "$status" -eq 2 ] && [ "$first" = 'vyrsim: bad command: bad\x1B[2J\x0Dcmd' ]; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); echo "FAILED control bytes in a command: status $status, $first"
 fi
 
 # 8000 ldaa #5; 8002 deca; 8003 bne 8002; 8005 staa <0x20; 8007 std <0x22;
@@ -87,17 +112,6 @@ for bad in event=x:1 event=r:0x30,0x20 event=r event=rw:0x10000 break=0x10000; d
   "$sim" run.s19 "$bad" >/dev/null 2>&1 || status=$?
   if [ "$status" -eq 2 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED $bad: status $status"; fi
 done
-
-refused() {   # name, status, error, command...
-  local name=$1 want=$2 error=$3 status=0 err
-  shift 3
-  err=$("$@" 2>&1 >/dev/null) || status=$?
-  if [ "$status" -eq "$want" ] && [ "$err" = "$error" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1)); echo "FAILED $name: status $status, $err"
-  fi
-}
 
 if [ -n "$asm" ]; then
   printf '\torg\t$C000\nentry:\tldaa\t#1\n\tjsr\tsub\n\tbra\tentry\nsub:\trts\ntab:\tdc.b\t1,2\n\tswitch\t.data\n\torg\t$0040\nvar:\tds.b\t4\n' > t.s
