@@ -17,6 +17,7 @@
 #include "debugger/target/queries.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
 #include "support/line_read.h"
 
 namespace vy {
@@ -489,6 +490,7 @@ void corebanner() {
 
 void corefree() {
     clrbreaks();
+    reindexevents();
     flushactions();
     coremacros.clear();
     coreclosecmd();

@@ -1,8 +1,9 @@
 // The older core's machine breakpoints and its instruction-level run loop.
 //
 // The breakpoints are the target model's memory events: the model checks
-// them on every access while they are armed and runs their actions through
-// the interpreter. While it does (reader.event is set), a deleted breakpoint
+// them on every access while they are armed (where its watch index, rebuilt
+// after each change of the list, says one can match) and runs their actions
+// through the interpreter. While it does (reader.event is set), a deleted breakpoint
 // is only marked and a replaced action block is kept until the outermost
 // interpreter call is done, because the action being run may be reading it.
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "debugger/target/semantics.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
 #include "support/list_node.h"
 
 namespace vy {
@@ -98,7 +100,10 @@ void setbreak(uint16_t flags, uint16_t low, uint16_t high, const std::vector<std
             rmbrk(e->number);
         }
     }
-    if (reused) return;
+    if (reused) {
+        reindexevents();
+        return;
+    }
 
     // The smallest free number; the list stays in number order.
     uint16_t number = 1;
@@ -116,6 +121,7 @@ void setbreak(uint16_t flags, uint16_t low, uint16_t high, const std::vector<std
     e->high = high;
     e->block = makeblock(action);
     *link = e;
+    reindexevents();
     defsym(".lbrk", number);
 }
 
@@ -155,6 +161,7 @@ void rmbrk(uint16_t number) {
         *link = e->next;
         dropblock(e->block);
         freenode(e, nullptr);
+        reindexevents();
         return;
     }
 }
