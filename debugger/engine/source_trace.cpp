@@ -3,6 +3,7 @@
 #include <new>
 
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/runstate.h"
 #include "debugger/engine/standins.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/interrupts.h"
@@ -101,7 +102,7 @@ void trcrecord(int atline, DebugEntry* entry) {
         e->frames = copyframes();
         t.snapnext = false;
     }
-    e->cycles = getcycles();
+    e->cycles = getcycles() - RunStartCycles;   // of the current run
     regsave(&e->registers);
     if (!snapshotmonitors(e)) {
         freeentry(e);
