@@ -121,13 +121,8 @@ int32_t evalexpr();
 uint32_t coreevalerrors();
 // After blanks: NUL, ';', ',', '}' or a line end.
 bool endofarg();
-// After blanks: whether the current character is one of the set (the
-// position is left on it).
-bool isop(const char* set);
 // Digits as a 16-bit number.
 uint16_t rddecimal();
-// Characters up to NUL, blank or ';'; false after "name too long".
-bool readword(std::string& word, std::size_t limit);
 
 // The code address of a source line (file null: the current one); reports
 // and gives 0 when the line has no code.

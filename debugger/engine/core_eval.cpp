@@ -42,28 +42,10 @@ bool endofarg() {
     return c == '\0' || c == ';' || c == ',' || c == '}' || c == '\n';
 }
 
-bool isop(const char* set) {
-    skip();
-    return at() != '\0' && std::strchr(set, at()) != nullptr;
-}
-
 uint16_t rddecimal() {
     uint16_t value = 0;
     while (std::isdigit(static_cast<unsigned char>(at()))) value = static_cast<uint16_t>(value * 10 + (*reader.pos++ - '0'));
     return value;
-}
-
-bool readword(std::string& word, std::size_t limit) {
-    const char* p = reader.pos;
-    std::size_t n = std::strcspn(p, " ;\t\n");
-    reader.pos = p + n;
-    if (n > limit) {
-        coreerror(MSG_NAMETOOLONG);
-        word.clear();
-        return false;
-    }
-    word.assign(p, n);
-    return true;
 }
 
 static int32_t logical();
