@@ -6,6 +6,7 @@
 #include "ccparse/constexpr.h"
 #include "ccparse/diag.h"
 #include "ccparse/function.h"
+#include "ccparse/init.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
 #include "ccparse/nesting.h"
@@ -568,11 +569,24 @@ TypeNode* parameter_list();
 struct DeclaratorParser {
     std::vector<TypeNode*> pointers;  // pointer nodes made here: their targets take the defaults
     std::vector<TypeNode*> functions;  // function nodes made here (not taken from a typedef)
+    int derivations = 0;
+
+    // Every pass over a type follows its chain: a chain longer than the
+    // nesting bound is reported once and cut there.
+    bool one_more_derivation() {
+        if (++derivations <= nesting_limit) return true;
+        if (derivations == nesting_limit + 1) puterr("nesting too deep");
+        return false;
+    }
 
     // Parses a declarator over `base`, whose object has the attributes `attr`.
     TypeNode* parse(TypeNode* base, std::uint16_t attr, Declarator& out) {
         TypeNode* type = base;
         while (nexttoken().kind == K_STAR) {
+            if (!one_more_derivation()) {
+                pointer_qualifiers();
+                continue;
+            }
             TypeNode* p = newtype(T_POINTER, type);
             p->attr = attr;
             pointers.push_back(p);
@@ -624,7 +638,8 @@ struct DeclaratorParser {
         for (;;) {
             const Token& t = nexttoken();
             if (t.kind == K_LPAREN) {
-                list.push_back(parameter_list());
+                TypeNode* fn = parameter_list();
+                if (one_more_derivation()) list.push_back(fn);
             } else if (t.kind == K_LBRACKET) {
                 TypeNode* array = newtype(T_ARRAY, nullptr);
                 if (nexttoken().kind != K_RBRACKET) {
@@ -638,7 +653,7 @@ struct DeclaratorParser {
                     }
                     expect(K_RBRACKET);
                 }
-                list.push_back(array);
+                if (one_more_derivation()) list.push_back(array);
             } else {
                 ungettoken();
                 break;
@@ -837,6 +852,14 @@ Symbol* declare_global(const Declarator& d, std::uint8_t kind) {
         append(state.scopes.front(), sym);
         return sym;
     }
+    if (old->undefined) {
+        // A name used before its declaration takes the declaration.
+        old->undefined = false;
+        old->kind = kind;
+        old->type = d.type;
+        old->attr = attr;
+        return old;
+    }
     if (old->kind == KIND_TYPEDEF || kind == KIND_TYPEDEF) {
         puterr("redeclared typedef %.*s", 0, d.name->str());
         return old;
@@ -889,6 +912,52 @@ Symbol* global_symbol(const Name* name) {
 
 Symbol* global_symbols() { return state.scopes.front().head; }
 Symbol* file_tags() { return state.scopes.front().tags; }
+
+Symbol* find_visible(const Name* name) { return name ? find_symbol(name) : nullptr; }
+
+Symbol* declare_implicit_function(const Name* name) {
+    TypeNode* fn = newtype(T_FUNCTION, type_int());
+    Symbol* sym = alloc_symbol();
+    sym->name = name;
+    sym->kind = KIND_EXTERN;
+    sym->type = fn;
+    sym->attr = defspace(0, 0, fn);
+    sym->flags = SYM_DECLARED | SYM_FILE_LEVEL;
+    append(state.scopes.front(), sym);
+    return sym;
+}
+
+Symbol* declare_undefined(const Name* name, const TokenPos& where) {
+    Symbol* sym = alloc_symbol();
+    sym->name = name;
+    sym->kind = state.scopes.size() == 1 ? KIND_NONE : KIND_AUTO;
+    sym->type = type_int();
+    sym->undefined = true;
+    sym->first_use = where;
+    if (state.scopes.size() == 1) sym->flags |= SYM_FILE_LEVEL;
+    append(current_scope(), sym);
+    return sym;
+}
+
+Symbol* unnamed_static(TypeNode* type) {
+    Symbol* sym = alloc_symbol();
+    sym->kind = KIND_STATIC;
+    sym->type = type;
+    sym->label = nextlabel();
+    sym->attr = defspace(ATTR_CONST, 1, type);
+    sym->flags = SYM_DECLARED;
+    sym->defined = true;
+    return sym;
+}
+
+void report_undefined(const Symbol* sym) {
+    const TokenPos* saved = current_token();
+    TokenPos at = sym->first_use;
+    at.kind = K_IDENT;
+    set_current_token(&at);
+    puterr("%.*s undefined", 0, sym->name->str());
+    set_current_token(saved);
+}
 
 bool enum_constant_value(std::string_view name, std::int32_t* value) {
     Symbol* sym = find_symbol(intern(name));
@@ -970,12 +1039,7 @@ void extdecl() {
                     if (sym->kind == KIND_NONE && !sym->defined) sym->kind = KIND_EXTERN;
                 } else {
                     ungettoken();
-                    if (sym->kind != KIND_EXTERN) state.any_object = true;
-                    if (nexttoken().kind == K_ASSIGN) {
-                        init_global(sym);
-                    } else {
-                        ungettoken();
-                    }
+                    if (init_global(sym)) state.any_object = true;
                 }
             }
         }
@@ -992,6 +1056,10 @@ void extdecl() {
 
 void endscope(bool final) {
     for (Symbol* sym = global_symbols(); sym; sym = sym->link) {
+        if (sym->undefined) {
+            if (final) report_undefined(sym);
+            continue;
+        }
         if (!(sym->flags & SYM_DECLARED)) continue;
         bool is_function = sym->type && sym->type->code == T_FUNCTION;
         if ((sym->kind == KIND_NONE || sym->kind == KIND_STATIC) && !(sym->flags & SYM_WRITTEN)) {
