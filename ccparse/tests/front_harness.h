@@ -67,6 +67,26 @@ struct LexRun {
 };
 LexRun lex(const std::string& source, std::vector<std::string> options = {});
 
+// Compiles `source` as t.c in process like ccparse does, except that a
+// file-level line "MODE: expression;" parses one expression, narrows it and
+// writes it as an expression record: MODE is "expr" (the whole value),
+// "expr8", "expr8u", "expr16", "expr16u", "expr32" (a consumer of that width
+// and signedness), "discard" (a value nobody uses) or "test" (a test).
+// `trees` holds the expression records' trees as irdump shows them.
+struct TreeRun {
+    int status = -1;
+    std::string errors;
+    std::vector<std::string> ir;     // every decoded record
+    std::vector<std::string> trees;  // the trees of the expression records
+};
+TreeRun trees(const std::string& source, std::vector<std::string> options = {});
+
+// A tree as irdump shows it in a compact form: "(+:int x:int 1:int)";
+// leaves are "name:type", "&name:type" for an address, "name+4:type" with
+// an offset, "L12:type" for a literal, "local(-2):type" and "param(0):type"
+// for frame objects, "ret:type", and the value for a constant.
+std::string compact(const std::string& tree);
+
 // A text file's lines with LF ends (text files have CRLF on Windows).
 std::string lf_lines(std::string text);
 

@@ -105,10 +105,30 @@ std::string type(Reader& r) {
     return out;
 }
 
+// The C operator of a tree node code, as the record layouts pair them.
+const char* node_name(std::uint8_t code) {
+    struct Row {
+        std::uint8_t code;
+        const char* name;
+    };
+    static const Row rows[] = {
+        {0, ""},      {222, "+"},   {216, "-"},    {226, "*"},    {133, "/"},   {153, "%"},   {151, "<<"},
+        {160, ">>"},  {193, "&"},   {163, "^"},    {156, "|"},    {149, "<"},   {144, ">="},  {143, ">"},
+        {150, "<="},  {148, "=="},  {155, "!="},   {130, "&&"},   {157, "||"},  {136, "="},   {142, "+="},
+        {139, "-="},  {145, "*="},  {135, "/="},   {140, "%="},   {137, "<<="}, {138, ">>="}, {134, "&="},
+        {146, "^="},  {141, "|="},  {170, "post++"}, {167, "post--"}, {168, ","}, {159, "?:"}, {108, "neg"},
+        {67, "~"},    {90, "!"},    {107, "ind"},  {100, "addr"}, {102, "cast"}, {114, "neg-in-place"},
+        {115, "not-in-place"}, {169, "call"}, {105, "call"}, {165, "arg"}, {113, "asm"}, {180, "asm"},
+    };
+    for (const Row& row : rows)
+        if (row.code == code) return row.name;
+    return "?";
+}
+
 std::string tree(Reader& r, int depth) {
     if (depth > 10000 || r.failed()) return "?";
     std::uint8_t code = r.u8();
-    std::string out = std::string("(") + std::to_string(code) + std::string(" ") + type(r);
+    std::string out = std::string("(") + std::to_string(code) + (code ? ":" : "") + node_name(code) + " " + type(r);
     if (code == 0) {
         out += std::string(" ") + name(r);
         std::uint32_t value = r.u32();
