@@ -320,6 +320,7 @@ Expr* drop_postfix(Expr* e) {
         e->op = e->op == OP_POST_INC ? K_ADD_ASSIGN : K_SUB_ASSIGN;
     } else if (e->op == OP_COMMA) {
         e->left = drop_postfix(e->left);
+        e->right = drop_postfix(e->right);
     }
     return e;
 }
@@ -621,8 +622,8 @@ Expr* parse_conditional() {
         ungettoken();
         yes = parse_expression(false);
     }
-    need(K_COLON);
-    Expr* no = parse_conditional();
+    // Without the ':' the value if false is not read: the recovery skips it.
+    Expr* no = need(K_COLON) ? parse_conditional() : makeconst(0);
     return make_conditional(test, yes, no);
 }
 

@@ -351,18 +351,21 @@ bool narrow_additive(Expr*& e, std::uint8_t demand) {
     if (lp || code_of(e) == T_POINTER) {
         // The integer added to a pointer wraps with the pointer's own size.
         narrow(e->left, 0);
-        std::uint8_t index = 0;
-        const Expr* n = e->right;
+        Expr* n = e->right;
         while (n->op == OP_CAST && (n->node_flags & NODE_IMPLICIT)) n = n->left;
         switch (pointer_size(e->left->type->attr)) {
-        case 1: index = T_UCHAR; break;
+        case 1: narrow(e->right, T_UCHAR); break;
         case 2:
-            if (code_of(n) == T_UCHAR) index = T_UCHAR;
-            else if (value_width(e->right->type) == 4) index = T_UINT;
+            if (code_of(n) == T_UCHAR) {
+                // An unsigned char is added as it is: zero-extended.
+                e->right = n;
+                narrow(e->right, 0);
+            } else {
+                narrow(e->right, value_width(e->right->type) == 4 ? T_UINT : 0);
+            }
             break;
-        default: break;
+        default: narrow(e->right, 0); break;
         }
-        narrow(e->right, index);
         set_depth(e);
         return !demand_width(demand);
     }

@@ -658,13 +658,15 @@ Expr* make_assign(Expr* node) {
         experr("illegal void usage");
     } else {
         bool real = is_real_code(dc) || is_real_code(vc);
-        if (real && op != K_ASSIGN && base != K_PLUS && base != K_MINUS && base != K_STAR && base != K_SLASH)
-            experr("invalid floating point operation");
         if (base == K_SHL || base == K_SHR) {
             if (is_real_code(vc))
                 experr("invalid shift count type");
+            else if (is_real_code(dc))
+                experr("invalid floating point operation");
             else
                 value = shift_count(value);
+        } else if (real && op != K_ASSIGN && base != K_PLUS && base != K_MINUS && base != K_STAR && base != K_SLASH) {
+            experr("invalid floating point operation");
         }
         if (op == K_ASSIGN) {
             if (Expr* compound = as_compound(dest, value)) return compound;

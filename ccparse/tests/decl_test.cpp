@@ -23,19 +23,7 @@ const TypeNode* tag_type(const char* name) {
 }
 
 // "#error ccparse t.c:L(C) message" lines -> "L:message|..." (the column left out).
-std::string messages(const FrontRun& run) {
-    std::string out;
-    for (std::size_t at = 0; at < run.errors.size();) {
-        std::size_t end = run.errors.find('\n', at);
-        std::string line = run.errors.substr(at, end - at);
-        std::size_t colon = line.find(':');
-        std::size_t number_end = line.find_first_not_of("0123456789", colon + 1);
-        std::size_t text = line.find(' ', colon);
-        out += (out.empty() ? "" : "|") + line.substr(colon + 1, number_end - colon - 1) + ":" + line.substr(text + 1);
-        at = end + 1;
-    }
-    return out;
-}
+std::string messages(const FrontRun& run) { return vytest::messages(run.errors); }
 
 // A layout as "size; member@offset[position:width] ...".
 std::string layout(const TypeNode* t) {

@@ -351,6 +351,21 @@ std::string compact(const std::string& tree) {
     return text.node();
 }
 
+std::string messages(const std::string& errors) {
+    std::string out;
+    for (std::size_t at = 0; at < errors.size();) {
+        std::size_t end = errors.find('\n', at);
+        std::string line = errors.substr(at, end - at);
+        std::size_t colon = line.find(':');
+        std::size_t number_end = line.find_first_not_of("0123456789", colon + 1);
+        std::size_t text = line.find(' ', colon);
+        out += (out.empty() ? "" : "|") + line.substr(colon + 1, number_end - colon - 1) + ":" + line.substr(text + 1);
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    return out;
+}
+
 std::string lf_lines(std::string text) {
     for (std::size_t p; (p = text.find("\r\n")) != std::string::npos;) text.erase(p, 1);
     return text;

@@ -87,6 +87,10 @@ TreeRun trees(const std::string& source, std::vector<std::string> options = {});
 // for frame objects, "ret:type", and the value for a constant.
 std::string compact(const std::string& tree);
 
+// The diagnostics of an error stream as "line:message|line:message" (the
+// column left out).
+std::string messages(const std::string& errors);
+
 // A text file's lines with LF ends (text files have CRLF on Windows).
 std::string lf_lines(std::string text);
 

@@ -19,6 +19,7 @@ public:
     std::size_t pos() const { return pos_; }
     bool failed() const { return failed_; }
 
+    std::uint8_t peek() const { return pos_ < bytes_.size() ? bytes_[pos_] : 0; }
     std::uint8_t u8() {
         if (pos_ >= bytes_.size()) {
             failed_ = true;
@@ -128,11 +129,15 @@ const char* node_name(std::uint8_t code) {
 std::string tree(Reader& r, int depth) {
     if (depth > 10000 || r.failed()) return "?";
     std::uint8_t code = r.u8();
+    std::uint8_t machine = r.peek() & 0x7F;
     std::string out = std::string("(") + std::to_string(code) + (code ? ":" : "") + node_name(code) + " " + type(r);
     if (code == 0) {
         out += std::string(" ") + name(r);
         std::uint32_t value = r.u32();
-        out += std::string(" value=") + std::to_string(static_cast<std::int32_t>(value));
+        // Values of unsigned types (uchar, uint, ulong, pointers) read unsigned.
+        bool is_unsigned = machine == 2 || machine == 5 || machine == 8 || machine == 11;
+        out += std::string(" value=") +
+               (is_unsigned ? std::to_string(value) : std::to_string(static_cast<std::int32_t>(value)));
         out += std::string(" storage=") + std::to_string(r.u8());
         out += std::string(" mem=") + std::to_string(r.u8());
     } else if (code == 159) {
