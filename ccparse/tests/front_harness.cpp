@@ -4,6 +4,7 @@
 #include "ccparse/diag.h"
 #include "ccparse/driver.h"
 #include "ccparse/expr.h"
+#include "ccparse/init.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
 #include "ccparse/narrow.h"
@@ -202,6 +203,7 @@ const TreeMode tree_modes[] = {
 // The file-level loop of the driver, with the expression lines.
 void compile_with_trees() {
     using namespace vy::cc;
+    Symbol* locals = nullptr;
     write_ir_header();
     for (;;) {
         const Token& t = nexttoken();
@@ -225,6 +227,29 @@ void compile_with_trees() {
             continue;
         }
         if (mode) ungettoken();
+        if (t.kind == K_IDENT && t.name->text == "local") {
+            int kind = nexttoken().kind;
+            const Token& name = nexttoken();
+            Symbol* global = name.kind == K_IDENT ? global_symbol(name.name) : nullptr;
+            if (!global) {
+                puterr("no such global");
+                continue;
+            }
+            std::uint8_t k = kind == K_STATIC ? KIND_STATIC : kind == K_EXTERN ? KIND_EXTERN
+                             : kind == K_TYPEDEF ? KIND_TYPEDEF : kind == K_REGISTER ? KIND_REGISTER : KIND_AUTO;
+            Symbol* local = newsym(&locals, intern("l_" + name.name->text), k, global->type);
+            local->attr = global->attr;
+            if (k == KIND_STATIC) local->label = nextlabel();
+            Expr* tree = init_local(local);
+            expect(K_SEMI);
+            if (tree) {
+                narrow(tree, 0);
+                ir_line(t.line);
+                ir_expression();
+                write_ir_tree(tree);
+            }
+            continue;
+        }
         ungettoken();
         extdecl();
     }
