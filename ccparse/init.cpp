@@ -17,6 +17,7 @@
 #include "ccparse/treewrite.h"
 #include "ccparse/types.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace vy::cc {
@@ -573,57 +574,63 @@ Expr* init_local(Symbol* sym) {
 
 namespace {
 
+Expr* value_of(const InitEntry& e, TypeNode* type) {
+    if (e.kind == InitEntry::INTEGER) return castto(makeconst(e.value, e.type), type);
+    if (e.kind == InitEntry::REAL) return castto(real_leaf(e.real, e.type), type);
+    Expr* a = new_expr(OP_LEAF, e.type);
+    a->sym = e.sym;
+    a->literal = e.literal;
+    a->value = static_cast<std::int32_t>(e.value);
+    a->leaf_flags = e.sym ? LEAF_SYMBOL : e.literal ? LEAF_LITERAL : 0;
+    a->node_flags = NODE_NOT_LVALUE;
+    return castto(a, type);
+}
+
+// The kept value a read of `type` at `offset` finds. The entries lie in
+// the order of their offsets and do not overlap (the bit-fields of one unit
+// share its offset; a union is one entry): the entry that holds the offset
+// is found by a binary search.
 Expr* kept_value(const InitList* list, std::uint32_t offset, TypeNode* type) {
     std::uint8_t code = effective_code(type);
     bool field = is_bitfield_code(code);
     std::uint32_t size = field ? type_size_quiet(type) : static_cast<std::uint32_t>(value_width(type));
     if (!size) return nullptr;
-    bool unit_seen = false;
-    for (const InitEntry& e : list->entries) {
-        bool inside = offset >= e.offset && offset < e.offset + e.size;
-        switch (e.kind) {
-        case InitEntry::UNION:
-            if (inside) return nullptr;
-            break;
-        case InitEntry::FIELD:
-            if (field && e.offset == offset) {
-                unit_seen = true;
-                if (e.bit_offset == type->bit_offset && e.bit_width == type->bit_width)
-                    return castto(makeconst(e.value, type_int()), promote(type, false));
-            }
-            break;
-        case InitEntry::STRING:
-            if (inside) {
-                if (field || size != 1) return nullptr;
-                std::uint32_t at = offset - e.offset;
-                unsigned char c = at < e.bytes.size() ? static_cast<unsigned char>(e.bytes[at]) : 0;
-                return castto(makeconst(c, type_int()), type);
-            }
-            break;
-        case InitEntry::INTEGER:
-        case InitEntry::REAL:
-        case InitEntry::ADDRESS:
-            if (inside) {
-                if (field || e.offset != offset || e.size != size) return nullptr;
-                if (e.kind == InitEntry::INTEGER) return castto(makeconst(e.value, e.type), type);
-                if (e.kind == InitEntry::REAL) return castto(real_leaf(e.real, e.type), type);
-                Expr* a = new_expr(OP_LEAF, e.type);
-                a->sym = e.sym;
-                a->literal = e.literal;
-                a->value = static_cast<std::int32_t>(e.value);
-                a->leaf_flags = e.sym ? LEAF_SYMBOL : e.literal ? LEAF_LITERAL : 0;
-                a->node_flags = NODE_NOT_LVALUE;
-                return castto(a, type);
-            }
-            break;
-        case InitEntry::ZERO: break;
+    const std::vector<InitEntry>& entries = list->entries;
+    auto after = std::upper_bound(entries.begin(), entries.end(), offset,
+                                  [](std::uint32_t o, const InitEntry& e) { return o < e.offset; });
+    // A value that begins inside the read, after its first byte: the read
+    // is of part of it.
+    if (after != entries.end() && after->offset < offset + size) return nullptr;
+    if (after == entries.begin()) return castto(makeconst(0), field ? promote(type, false) : type);
+    auto it = after - 1;
+    if (it->kind == InitEntry::FIELD && it->offset == offset) {
+        if (!field) return nullptr;
+        // The fields of the unit: the one with the read's position and width.
+        for (;; --it) {
+            if (it->bit_offset == type->bit_offset && it->bit_width == type->bit_width)
+                return castto(makeconst(it->value, type_int()), promote(type, false));
+            if (it == entries.begin() || (it - 1)->offset != offset || (it - 1)->kind != InitEntry::FIELD) break;
         }
+        return castto(makeconst(0), promote(type, false));
     }
-    // Bytes no value covers were written as zeros (also past the values).
-    if (!unit_seen)
-        for (const InitEntry& e : list->entries)
-            if (offset < e.offset + e.size && offset + size > e.offset) return nullptr;
-    return castto(makeconst(0), field ? promote(type, false) : type);
+    if (offset >= it->offset + it->size) {
+        // Bytes no value covers were written as zeros (also past the values).
+        return castto(makeconst(0), field ? promote(type, false) : type);
+    }
+    switch (it->kind) {
+    case InitEntry::STRING: {
+        if (field || size != 1) return nullptr;
+        std::uint32_t at = offset - it->offset;
+        unsigned char c = at < it->bytes.size() ? static_cast<unsigned char>(it->bytes[at]) : 0;
+        return castto(makeconst(c, type_int()), type);
+    }
+    case InitEntry::INTEGER:
+    case InitEntry::REAL:
+    case InitEntry::ADDRESS:
+        if (field || it->offset != offset || it->size != size) return nullptr;
+        return value_of(*it, type);
+    default: return nullptr;  // a union, or part of a unit of bit-fields
+    }
 }
 
 }  // namespace

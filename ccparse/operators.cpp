@@ -650,6 +650,8 @@ Expr* make_assign(Expr* node) {
         } else {
             experr("incompatible pointer operation");
         }
+    } else if ((base == K_SHL || base == K_SHR) && (vc == T_POINTER || is_real_code(vc))) {
+        experr("invalid shift count type");
     } else if (vc == T_POINTER) {
         experr("incompatible pointer assignment");
     } else if (is_struct_code(vc)) {
@@ -659,9 +661,7 @@ Expr* make_assign(Expr* node) {
     } else {
         bool real = is_real_code(dc) || is_real_code(vc);
         if (base == K_SHL || base == K_SHR) {
-            if (is_real_code(vc))
-                experr("invalid shift count type");
-            else if (is_real_code(dc))
+            if (is_real_code(dc))
                 experr("invalid floating point operation");
             else
                 value = shift_count(value);

@@ -312,6 +312,8 @@ TEST(Expressions, TypeErrors) {
         {"expr: x = fv();", "5:illegal void usage"},
         {"expr: f %= 2;", "5:invalid floating point operation"},
         {"expr: x <<= f;", "5:invalid shift count type"},
+        {"expr: x >>= p;", "5:invalid shift count type"},
+        {"expr: f <<= 1;", "5:invalid floating point operation"},
         {"expr: fv() + 1;", "5:illegal void operation"},
         {"expr: s + 1;", "5:incompatible struct/union operation"},
         {"expr: f % 2;", "5:invalid floating point operation"},

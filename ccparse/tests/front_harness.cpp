@@ -384,7 +384,10 @@ std::string messages(const std::string& errors) {
         std::size_t colon = line.find(':');
         std::size_t number_end = line.find_first_not_of("0123456789", colon + 1);
         std::size_t text = line.find(' ', colon);
-        out += (out.empty() ? "" : "|") + line.substr(colon + 1, number_end - colon - 1) + ":" + line.substr(text + 1);
+        if (!out.empty()) out += '|';
+        out += line.substr(colon + 1, number_end - colon - 1);
+        out += ':';
+        out += line.substr(text + 1);
         if (end == std::string::npos) break;
         at = end + 1;
     }

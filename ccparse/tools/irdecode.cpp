@@ -18,6 +18,12 @@ public:
     bool at_end() const { return pos_ >= bytes_.size(); }
     std::size_t pos() const { return pos_; }
     bool failed() const { return failed_; }
+    // A tree nested deeper than any the front end writes.
+    void too_deep() {
+        failed_ = true;
+        deep_ = true;
+    }
+    bool deep() const { return deep_; }
 
     std::uint8_t peek() const { return pos_ < bytes_.size() ? bytes_[pos_] : 0; }
     std::uint8_t u8() {
@@ -46,6 +52,7 @@ private:
     const std::vector<std::uint8_t>& bytes_;
     std::size_t pos_ = 0;
     bool failed_ = false;
+    bool deep_ = false;
 };
 
 std::string hex(std::uint32_t v, int digits) {
@@ -126,20 +133,31 @@ const char* node_name(std::uint8_t code) {
     return "?";
 }
 
+// The front end bounds the depth of its trees (about a thousand levels);
+// deeper nesting is a malformed file, read no further.
+constexpr int tree_depth_limit = 2000;
+
 std::string tree(Reader& r, int depth) {
-    if (depth > 10000 || r.failed()) return "?";
+    if (r.failed()) return "?";
+    if (depth > tree_depth_limit) {
+        r.too_deep();
+        return "?";
+    }
     std::uint8_t code = r.u8();
     std::uint8_t machine = r.peek() & 0x7F;
     std::string out = std::string("(") + std::to_string(code) + (code ? ":" : "") + node_name(code) + " " + type(r);
     if (code == 0) {
-        out += std::string(" ") + name(r);
+        std::string leaf_name = name(r);
         std::uint32_t value = r.u32();
-        // Values of unsigned types (uchar, uint, ulong, pointers) read unsigned.
-        bool is_unsigned = machine == 2 || machine == 5 || machine == 8 || machine == 11;
-        out += std::string(" value=") +
+        std::uint8_t storage = r.u8();
+        std::uint8_t memory = r.u8();
+        // Constants of unsigned types (uchar, uint, ulong) read unsigned;
+        // offsets of objects signed.
+        bool constant = leaf_name == "name=- num=0" && storage == 0;
+        bool is_unsigned = constant && (machine == 2 || machine == 5 || machine == 8);
+        out += " " + leaf_name + " value=" +
                (is_unsigned ? std::to_string(value) : std::to_string(static_cast<std::int32_t>(value)));
-        out += std::string(" storage=") + std::to_string(r.u8());
-        out += std::string(" mem=") + std::to_string(r.u8());
+        out += " storage=" + std::to_string(storage) + " mem=" + std::to_string(memory);
     } else if (code == 159) {
         for (int i = 0; i < 3; ++i) out += std::string(" ") + tree(r, depth + 1);
     } else if (code == 113 || code == 180) {
@@ -356,7 +374,8 @@ Decoded decode(const std::vector<std::uint8_t>& bytes, bool with_offsets) {
         }
         if (r.failed()) {
             result.ok = false;
-            result.error = std::string("truncated record ") + std::to_string(code) + std::string(" at offset ") + std::to_string(at);
+            result.error = std::string(r.deep() ? "tree nested too deep in record " : "truncated record ") +
+                           std::to_string(code) + std::string(" at offset ") + std::to_string(at);
             return result;
         }
         result.lines.push_back(line);
