@@ -23,6 +23,7 @@ namespace {
 
 // A list of symbols with an index by name; symbols keep their order.
 struct Scope {
+    bool parameters = false;  // a prototype's or identifier list's own scope
     Symbol* head = nullptr;
     Symbol* tail = nullptr;
     std::unordered_map<const Name*, Symbol*> index;  // latest symbol of a name
@@ -726,7 +727,7 @@ TypeNode* adjust_parameter(TypeNode* type, std::uint16_t attr) {
 // Parses a parameter list after '(' up to its ')'; returns the function node.
 TypeNode* parameter_list() {
     TypeNode* fn = newtype(T_FUNCTION, nullptr);
-    state.scopes.emplace_back();
+    state.scopes.emplace_back().parameters = true;
     Scope& scope = state.scopes.back();
     const Token& first = nexttoken();
     if (first.kind == K_RPAREN) {
@@ -928,14 +929,17 @@ Symbol* declare_implicit_function(const Name* name) {
 }
 
 Symbol* declare_undefined(const Name* name, const TokenPos& where) {
+    // Not in a parameter list, whose scope lists the parameters.
+    std::size_t level = state.scopes.size() - 1;
+    while (level > 0 && state.scopes[level].parameters) --level;
     Symbol* sym = alloc_symbol();
     sym->name = name;
-    sym->kind = state.scopes.size() == 1 ? KIND_NONE : KIND_AUTO;
+    sym->kind = level == 0 ? KIND_NONE : KIND_AUTO;
     sym->type = type_int();
     sym->undefined = true;
     sym->first_use = where;
-    if (state.scopes.size() == 1) sym->flags |= SYM_FILE_LEVEL;
-    append(current_scope(), sym);
+    if (level == 0) sym->flags |= SYM_FILE_LEVEL;
+    append(state.scopes[level], sym);
     return sym;
 }
 

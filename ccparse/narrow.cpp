@@ -297,6 +297,31 @@ bool narrow_call(Expr* e) {
     return false;
 }
 
+// Whether a node's value has the same bits in either signedness of its
+// class, so that a cast between the two may be folded into it: a read of a
+// leaf, the operators that work on bits alike, and truth values. Not an
+// indirection, a division or a right shift (their signedness matters), nor
+// an assignment, a step or a call (their type is their destination's or
+// their function's).
+bool takes_signedness(const Expr* x) {
+    switch (x->op) {
+    case OP_LEAF:
+    case K_PLUS:
+    case K_MINUS:
+    case K_STAR:
+    case K_AMP:
+    case K_PIPE:
+    case K_CARET:
+    case K_SHL:
+    case OP_NEG:
+    case OP_COMPL:
+    case OP_NOT:
+    case K_ANDAND:
+    case K_OROR: return true;
+    default: return is_relation(x->op);
+    }
+}
+
 bool narrow_cast(Expr*& e, std::uint8_t demand) {
     int want = demand_width(demand);
     std::uint8_t from = code_of(e->left);
@@ -310,8 +335,7 @@ bool narrow_cast(Expr*& e, std::uint8_t demand) {
     narrow(e->left, inner <= T_ULONG ? inner : 0);
     Expr* x = e->left;
     bool same_class = (code_of(x) >> 4) == (inner >> 4) && is_plain_integer(x->type);
-    bool keeps = x->op == OP_DEREF || x->op == K_SHR || x->op == K_SLASH || x->op == K_PERCENT;
-    if (same_class && !isconst(x) && !keeps) {
+    if (same_class && !isconst(x) && takes_signedness(x)) {
         Expr* folded = copy_of(x);
         folded->type = e->type;
         e = folded;

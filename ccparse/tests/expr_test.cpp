@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <random>
+#include <regex>
+#include <sstream>
+
 namespace {
 
 struct TreeCase {
@@ -356,6 +361,7 @@ TEST(Expressions, TypeErrors) {
         {"expr: (x ? 1 2);", "5:missing :|5:missing )"},
         {"expr: (x + 1;", "5:missing )|5:missing ;"},
         {"expr: zz + 1;", "5:zz undefined"},
+        {"int g(int a[N], int b);\nexpr: g(0, 1);", "5:invalid constant expression|5:N undefined"},
         {"expr: x / 0;", "5:zero divide"},
         {"expr: x % (1 - 1);", "5:zero modulus"},
         {"expr: x / 0.0;", "5:zero divide"},
@@ -437,6 +443,136 @@ TEST(Expressions, DeepNestingIsBounded) {
     vytest::TreeRun run = vytest::trees(std::string(decls) + "expr: 1" + repeat(" + 1\n", depth) + ";\n");
     ASSERT_EQ(run.status, 0) << run.errors.substr(0, 300);
     EXPECT_EQ(vytest::compact(run.trees[0]), "-31071:int");
+}
+
+}  // namespace
+
+namespace {
+
+// Random expressions over objects of every kind, valid and not, through
+// the whole chain: parse, check, fold, narrow at every demand, write. The
+// run ends with status 0 or 1, every error line is a diagnostic, and a
+// file that was kept decodes record by record.
+class ExpressionFuzzer {
+public:
+    explicit ExpressionFuzzer(unsigned seed) : random_(seed) {}
+
+    // With `valid`, only what type-checks: integer objects and operators.
+    std::string expression(int depth, bool valid) {
+        if (depth <= 0 || pick(5) == 0) return leaf(valid);
+        switch (pick(12)) {
+        case 0: {
+            std::string op = pick_of(valid ? int_unary_ops : unary_ops);
+            if (valid && (op == "++" || op == "--")) return op + pick_of(int_lvalues);
+            return op + " " + expression(depth - 1, valid);
+        }
+        case 1: return "(" + pick_of(valid ? int_types : types) + ")" + expression(depth - 1, valid);
+        case 2:
+            return expression(depth - 1, valid) + " ? " + expression(depth - 1, valid) + " : " +
+                   expression(depth - 1, valid);
+        case 3: return "(" + expression(depth - 1, valid) + ", " + expression(depth - 1, valid) + ")";
+        case 4:
+            return "(" + pick_of(valid ? int_lvalues : lvalues) + " " + pick_of(valid ? int_assign_ops : assign_ops) +
+                   " " + expression(depth - 1, valid) + ")";
+        case 5:
+            return pick_of(valid ? int_functions : functions) + "(" + expression(depth - 1, valid) + ", " +
+                   expression(depth - 1, valid) + ")";
+        case 6: return pick_of(valid ? int_lvalues : lvalues) + pick_of(valid ? int_postfix_ops : postfix_ops);
+        case 7: return valid ? "sizeof(" + pick_of(int_types) + ")" : "sizeof " + expression(depth - 1, valid);
+        default: {
+            std::string op = pick_of(binary_ops);
+            // A divisor that is never 0 where the expression must be valid.
+            std::string right = expression(depth - 1, valid);
+            if (valid && (op == "/" || op == "%")) right = "((" + right + ") | 1)";
+            return "(" + expression(depth - 1, valid) + " " + op + " " + right + ")";
+        }
+        }
+    }
+
+    std::string line(bool valid) {
+        static const char* const modes[] = {"expr", "expr8", "expr8u", "expr16", "expr16u", "expr32", "discard", "test"};
+        std::string text =
+            std::string(modes[pick(8)]) + ": " + expression(1 + static_cast<int>(pick(5)), valid) + ";";
+        // Now and then a token dropped, doubled or replaced.
+        if (!valid && pick(8) == 0 && text.size() > 8) {
+            std::size_t at = 6 + pick(static_cast<unsigned>(text.size() - 7));
+            switch (pick(3)) {
+            case 0: text.erase(at, 1); break;
+            case 1: text.insert(at, text.substr(at, 1)); break;
+            default: text[at] = "()[]{}+-*/,;?:~!&|^<>=.'\"0x@"[pick(29)]; break;
+            }
+        }
+        return text;
+    }
+
+private:
+    std::mt19937 random_;
+    unsigned pick(unsigned n) { return static_cast<unsigned>(random_() % n); }
+    std::string pick_of(const std::vector<std::string>& list) { return list[pick(static_cast<unsigned>(list.size()))]; }
+
+    std::string leaf(bool valid) {
+        switch (pick(4)) {
+        case 0: return std::to_string(random_() % 70000);
+        case 1: return pick_of(valid ? int_constants : constants);
+        default: return pick_of(valid ? int_lvalues : lvalues);
+        }
+    }
+
+    const std::vector<std::string> unary_ops = {"-", "~", "!", "+", "*", "&", "++", "--"};
+    const std::vector<std::string> int_unary_ops = {"-", "~", "!", "+", "++", "--"};
+    const std::vector<std::string> postfix_ops = {"++", "--", "[1]", "[x]", ".a", "->m", "(1)"};
+    const std::vector<std::string> int_postfix_ops = {"++", "--"};
+    const std::vector<std::string> binary_ops = {"+", "-", "*", "/", "%", "<<", ">>", "<", "<=", ">", ">=",
+                                                 "==", "!=", "&", "^", "|", "&&", "||"};
+    const std::vector<std::string> assign_ops = {"=", "+=", "-=", "*=", "/=", "%=", "<<=", ">>=", "&=", "^=", "|="};
+    const std::vector<std::string> int_assign_ops = {"=", "+=", "-=", "*=", "<<=", ">>=", "&=", "^=", "|="};
+    const std::vector<std::string> types = {"char", "unsigned char", "int", "unsigned", "long", "unsigned long",
+                                            "float", "double", "char *", "int *", "long @far *", "void", "struct S",
+                                            "short", "void *"};
+    const std::vector<std::string> int_types = {"char", "unsigned char", "int", "unsigned", "long",
+                                                "unsigned long", "short", "unsigned short"};
+    const std::vector<std::string> functions = {"fn", "fk", "fe", "fv", "_asm", "(*fp)", "x", "undeclared"};
+    const std::vector<std::string> int_functions = {"fn", "fk", "fe"};
+    const std::vector<std::string> constants = {"0", "1", "-1", "0x8000", "32768", "2147483648", "1.5", "0.0",
+                                                "'a'", "\"str\"", "k", "ck[1]", "1L", "255u", "0 / 0", "1 % 0"};
+    const std::vector<std::string> int_constants = {"0", "1", "-1", "0x8000", "32768", "2147483648", "'a'", "k",
+                                                    "ck[1]", "1L", "255u", "0xFFFFFFFF", "sizeof(long)"};
+    const std::vector<std::string> lvalues = {"x", "y", "c", "u", "w", "l", "ul", "f", "d", "sh", "p", "cp",
+                                              "pl", "a[2]", "a[x]", "s.a", "s.b", "s.m", "s.f3", "s.g5", "s.b1",
+                                              "ps->m", "ps->b1", "*p", "vi", "vl", "*fp", "s", "a", "fn"};
+    const std::vector<std::string> int_lvalues = {"x", "y", "c", "u", "w", "l", "ul", "sh", "a[2]", "a[x]",
+                                                  "a[l]", "cp[u]", "s.a", "s.b", "s.m", "s.f3", "s.g5", "s.b1",
+                                                  "ps->m", "ps->b1", "*p", "vi", "vl", "*fp", "pl[c]"};
+};
+
+TEST(Expressions, RandomExpressionsEndWithDiagnosticsAndDecodableFiles) {
+    const char* env = std::getenv("VY_EXPR_FUZZ_CASES");
+#ifdef _WIN32
+    int files = env ? std::atoi(env) : 20;
+#else
+    int files = env ? std::atoi(env) : 150;
+#endif
+    ExpressionFuzzer fuzzer(static_cast<unsigned>(std::getenv("VY_EXPR_FUZZ_SEED") ? std::atoi(std::getenv("VY_EXPR_FUZZ_SEED")) : 11));
+    const std::regex error_line(R"(#error ccparse [^\n]*:[0-9]+( |\([0-9]+\) |\([0-9]+\+[0-9]+\) )[^\n]*)");
+    std::string prelude = std::string(decls) + "const int k = 3; const int ck[2] = {1, 2}; int fa[] = {1, 2};\n";
+    int kept = 0;
+    for (int i = 0; i < files; ++i) {
+        std::string source = prelude;
+        bool valid = i % 2 == 0;
+        for (int n = 0; n < 40; ++n) source += fuzzer.line(valid) + "\n";
+        vytest::TreeRun run = vytest::trees(source);
+        SCOPED_TRACE(source);
+        ASSERT_TRUE(run.status == 0 || run.status == 1) << run.status;
+        std::istringstream errors(run.errors);
+        for (std::string l; std::getline(errors, l);) ASSERT_TRUE(std::regex_match(l, error_line)) << l;
+        if (valid) EXPECT_EQ(run.status, 0) << run.errors.substr(0, 500);
+        if (run.status == 0) {
+            ++kept;
+            ASSERT_TRUE(run.ir_ok);
+            EXPECT_EQ(run.trees.size(), 40u);
+        }
+    }
+    std::printf("%d of %d files without errors\n", kept, files);
 }
 
 }  // namespace

@@ -291,6 +291,7 @@ TreeRun trees(const std::string& source, std::vector<std::string> options) {
     // The file is removed after errors: the trees are then not available.
     vy::irdump::Decoded decoded = vy::irdump::decode(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     run.ir = decoded.lines;
+    run.ir_ok = decoded.ok;
     for (const std::string& line : run.ir)
         if (line.rfind("150 expr ", 0) == 0) run.trees.push_back(line.substr(9));
     return run;

@@ -78,6 +78,7 @@ struct TreeRun {
     std::string errors;
     std::vector<std::string> ir;     // every decoded record
     std::vector<std::string> trees;  // the trees of the expression records
+    bool ir_ok = false;              // the file decoded without fault
 };
 TreeRun trees(const std::string& source, std::vector<std::string> options = {});
 
