@@ -158,7 +158,7 @@ bool decode_relocations(const std::vector<uint8_t>& stream, std::vector<Relocati
     return true;
 }
 
-bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error) {
+bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error, bool relocations) {
     obj = Object();
     Reader r{image};
     obj.magic = r.u8();
@@ -175,7 +175,7 @@ bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error) {
         error = "short header";
         return false;
     }
-    if (obj.magic != 0xCC) {
+    if (obj.magic != 0xCC && obj.magic != 0xCD) {
         error = "not an object file (first byte 0x" + hex(obj.magic, 2) + ")";
         return false;
     }
@@ -196,7 +196,8 @@ bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error) {
             return false;
         }
         if (!(s.attr & 0x01)) {
-            if (!slice(image, s.data_offset, s.size, s.data) || !slice(image, s.reloc_offset, s.reloc_size, s.reloc)) {
+            if (!slice(image, s.data_offset, s.size, s.data) ||
+                (relocations && !slice(image, s.reloc_offset, s.reloc_size, s.reloc))) {
                 error = "section " + s.name + ": data or relocations outside the file";
                 return false;
             }
@@ -255,6 +256,7 @@ bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error) {
         error = "debug bytes do not match the debug count";
         return false;
     }
+    if (!relocations) return true;
     // One index space: sections from 1, then the numbered (public) symbols,
     // which come first among the symbol records.
     size_t numbered = 0;

@@ -50,8 +50,9 @@ struct Object {
 };
 
 // Parses an object image; false with a message when a count or length does
-// not fit the file.
-bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error);
+// not fit the file. A reader that does not relocate (the debugger's loader)
+// passes relocations = false: the streams are then neither read nor checked.
+bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error, bool relocations = true);
 bool read_file(const std::string& path, Object& obj, std::string& error);
 
 // Decodes a relocation stream into items.

@@ -1,0 +1,38 @@
+// Start-up and shut-down of the command engine, and the services it gives
+// the target model.
+#pragma once
+#include <string_view>
+
+#include "debugger/target/console_services.h"
+
+namespace vy {
+
+// The target model's channels run into the engine's: errors through the
+// error channel, output through the sink, status and progress through the
+// hooks. The older command core's evaluator and interpreter are still the
+// console stand-ins.
+class EngineServices : public ConsoleServices {
+public:
+    void error(std::string_view text) override;
+    void output(std::string_view text) override;
+    void cmdoutput(std::string_view text) override;
+    void loadprogress(int open, uint32_t total) override;
+    void fileloadbox(int open, const char* name) override;
+    void resetloadprogress() override;
+    void showloadfile(const char* name) override;
+    void showloadfunction(const char* name) override;
+    void gaugestart(const char* title, uint32_t start, uint32_t total) override;
+    void gaugestep(uint32_t n) override;
+    void gaugeend() override;
+    void leftstatus(const char* text) override;
+    void rightstatus(const char* text) override;
+    void regwinrefresh(int code) override;
+};
+
+// Installs the engine's services and brings the engine's state to that of
+// a fresh start (the target model is started separately, with meminit).
+void engineinit();
+// Closes the redirection file, the command log and the source-line reader.
+void engineclose();
+
+}  // namespace vy

@@ -1,0 +1,40 @@
+// The hooks without windows: what the frame and the views would have shown,
+// kept for the tests and handed to the headless driver.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vy {
+
+struct Headless {
+    // The command window; while `echo` is set, its output goes there as it
+    // arrives instead of into `cmdwindow`.
+    bool cmdwindowopen = true;
+    std::string cmdwindow;
+    void (*echo)(std::string_view text) = nullptr;
+    int cmdwindowopened = 0;        // times OpenCmdWindow was called
+
+    // Error boxes, in order; `boxecho` shows them as they come.
+    std::vector<std::string> boxes;
+    void (*boxecho)(std::string_view text) = nullptr;
+
+    // Counters of the calls that have no other visible effect.
+    uint32_t polls = 0;
+    uint32_t dispatches = 0;
+    uint32_t beeps = 0;
+    uint32_t gotopclines = 0;
+    uint32_t regwinredraws = 0;
+
+    bool running = false;           // last ShowRunState
+    bool closed = false;            // CloseFrame was called
+    std::string title;
+    std::string leftstatus, middlestatus, rightstatus;
+};
+extern Headless headless;
+
+// Back to the state of a fresh start.
+void resetheadless();
+
+}  // namespace vy

@@ -1,0 +1,61 @@
+// What the command engine calls in the frame and the views: the window
+// thread's message pump, message boxes, the command window, the status bar,
+// the windows that follow the target and the load progress boxes.
+//
+// Plain functions, not virtual calls: the run loop calls some of them on
+// every instruction. The Windows debugger implements them with its windows;
+// hooks_headless.cpp implements them without any window for the native
+// programs and the tests (headless.h shows what it recorded).
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+namespace vy {
+
+// Message pump. PollMessages takes at most one pending window message (a
+// stop request sets the run loop's break flag); DispatchMessages handles all
+// that are pending, except that a close request for the frame is dropped.
+void PollMessages();
+void DispatchMessages();
+
+// Message boxes and the beep of a refused action. The text is the joined
+// report; the box is titled "Error".
+void ErrorBox(std::string_view text);
+void ErrorBeep();
+
+// The command window: whether it is open, opening it (the frame's menu
+// command 300), and appending output to it (at most 255 bytes a call,
+// NUL-ended).
+bool CmdWindowOpen();
+void OpenCmdWindow();
+void CmdWindowOutput(const char* text);
+
+// Views that follow the target: the PC's source line with the code memory
+// and stack windows, and the register window (nothing when it is closed).
+void GotoPCLine();
+void RegWinRedraw(int code);
+
+// Frame: menus, ribbon and cursor of a running or stopped target, the
+// title, and closing the frame (false when the frame refuses to close).
+void ShowRunState(bool running);
+void SetFrameTitle(const char* title);
+bool CloseFrame();
+
+// Status bar panes.
+void LeftStatus(const char* text);
+void MiddleStatus(const char* text);
+void RightStatus(const char* text);
+
+// Load progress: the progress box with its gauge and the file-load box.
+// GaugeStep lets pending messages run, so that Cancel can set the target
+// model's LoadAbortFlag.
+void LoadProgress(int open, uint32_t total);
+void FileLoadBox(int open, const char* name);
+void ResetLoadProgress();
+void ShowLoadFile(const char* name);
+void ShowLoadFunction(const char* name);
+void GaugeStart(const char* title, uint32_t start, uint32_t total);
+void GaugeStep(uint32_t n);
+void GaugeEnd();
+
+}  // namespace vy

@@ -1,0 +1,57 @@
+// The hooks of hooks.h for a debugger without windows.
+#include "debugger/engine/headless.h"
+#include "debugger/engine/hooks.h"
+
+namespace vy {
+
+Headless headless;
+
+void resetheadless() { headless = Headless{}; }
+
+void PollMessages() { ++headless.polls; }
+void DispatchMessages() { ++headless.dispatches; }
+
+void ErrorBox(std::string_view text) {
+    headless.boxes.emplace_back(text);
+    if (headless.boxecho) headless.boxecho(text);
+}
+
+void ErrorBeep() { ++headless.beeps; }
+
+bool CmdWindowOpen() { return headless.cmdwindowopen; }
+
+void OpenCmdWindow() {
+    ++headless.cmdwindowopened;
+    headless.cmdwindowopen = true;
+}
+
+void CmdWindowOutput(const char* text) {
+    if (headless.echo) headless.echo(text);
+    else headless.cmdwindow += text;
+}
+
+void GotoPCLine() { ++headless.gotopclines; }
+void RegWinRedraw(int code) { ++headless.regwinredraws; }
+
+void ShowRunState(bool running) { headless.running = running; }
+void SetFrameTitle(const char* title) { headless.title = title; }
+
+bool CloseFrame() {
+    headless.closed = true;
+    return true;
+}
+
+void LeftStatus(const char* text) { headless.leftstatus = text ? text : ""; }
+void MiddleStatus(const char* text) { headless.middlestatus = text ? text : ""; }
+void RightStatus(const char* text) { headless.rightstatus = text ? text : ""; }
+
+void LoadProgress(int open, uint32_t total) {}
+void FileLoadBox(int open, const char* name) {}
+void ResetLoadProgress() {}
+void ShowLoadFile(const char* name) {}
+void ShowLoadFunction(const char* name) {}
+void GaugeStart(const char* title, uint32_t start, uint32_t total) {}
+void GaugeStep(uint32_t n) {}
+void GaugeEnd() {}
+
+}  // namespace vy

@@ -1,0 +1,238 @@
+// The headless driver vyrcmd, started as a process: tables of command files
+// with what the command window shows and the files they leave.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+std::string program() {
+#ifdef _WIN32
+    std::string path = std::string("Z:") + VY_BIN_DIR + "/vyrcmd.exe";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+#else
+    return std::string(VY_BIN_DIR) + "/vyrcmd";
+#endif
+}
+
+std::string lf(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
+class Driver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::temp_directory_path() / ("vyr-vyrcmd-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    void write(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories((dir / name).parent_path());
+        std::ofstream(dir / name, std::ios::binary) << text;
+    }
+    std::string read(const std::string& name) {
+        std::ifstream in(dir / name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    bool exists(const std::string& name) { return std::filesystem::exists(dir / name); }
+
+    // Runs the driver in the test's directory with the arguments (and, when
+    // given, standard input from a file); keeps standard output and error.
+    int run(const std::string& args, const std::string& input = "") {
+        std::string o = (dir / "stdout.txt").string(), e = (dir / "stderr.txt").string();
+        std::string in = input.empty() ? "" : " <" + input;
+#ifdef _WIN32
+        std::string command = "cd /d \"" + dir.string() + "\" && \"" + program() + "\" " + args + in + " >\"" + o +
+                              "\" 2>\"" + e + "\"";
+        int status = std::system(command.c_str());
+#else
+        std::string command = "cd '" + dir.string() + "' && '" + program() + "' " + args + in + " >'" + o + "' 2>'" +
+                              e + "'";
+        int status = std::system(command.c_str());
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+        out = lf(read("stdout.txt"));
+        err = lf(read("stderr.txt"));
+        return status;
+    }
+
+    struct Case {
+        const char* name;
+        Files files;          // written first; "t.in" is the command file
+        std::string shown;    // standard output
+        Files after = {};     // files expected afterwards (LF line ends)
+    };
+
+    // Runs the cases one after the other in the same directory.
+    void check(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            for (const auto& [name, text] : c.files) write(name, text);
+            EXPECT_EQ(run("t.in"), 0) << err;
+            EXPECT_EQ(out, c.shown);
+            EXPECT_EQ(err, "");
+            for (const auto& [name, text] : c.after) {
+                EXPECT_TRUE(exists(name)) << name;
+                EXPECT_EQ(lf(read(name)), text) << name;
+            }
+        }
+    }
+
+    std::filesystem::path dir;
+    std::string out, err;
+};
+
+
+TEST_F(Driver, CommandLinesAndTheirReports) {
+    const std::vector<Driver::Case> cases = {
+        {"unknown command", {{"t.in", "gox\n"}}, "gox\n#error: unknown command: gox\n"},
+        {"comment", {{"t.in", ";go\n"}}, ";go\n"},
+        {"blank before the semicolon", {{"t.in", " ;go\n"}}, " ;go\n#error: unknown command: ;go\n"},
+        {"upper case", {{"t.in", "GO\n"}}, "GO\n#error: go: not built into this debugger yet\n"},
+        {"abbreviation that is no row", {{"t.in", "ac\n"}}, "ac\n#error: unknown command: ac\n"},
+        {"source needed before the frame",
+         {{"t.in", "frame\nmove up\n"}},
+         "frame\n#error: no C source defined\nmove up\n#error: no C source defined\n"},
+        {"every statement of a line", {{"t.in", "go; s\n"}},
+         "go; s\n#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
+        {"return ends the line", {{"t.in", "go; return; s\n"}},
+         "go; return; s\n#error: go: not built into this debugger yet\n"},
+        {"block", {{"t.in", "{ go; s }\n"}},
+         "{ go; s }\n#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
+        {"open block", {{"t.in", "{ rem\n"}}, "{ rem\n#error: {}: syntax error\n"},
+        {"blank lines and a last line without a line end", {{"t.in", "\n  \nrem a\ngox"}},
+         "\n  \nrem a\ngox\n#error: unknown command: gox\n"},
+        {"quit ends the run", {{"t.in", "rem a\nquit\ngox\n"}}, "rem a\nquit\n"},
+        {"control bytes in a report", {{"t.in", "q\x01q\n"}}, "q\x01q\n#error: unknown command: q\\x01q\n"},
+    };
+    check(cases);
+}
+
+TEST_F(Driver, OutputRedirection) {
+    const std::vector<Driver::Case> cases = {
+        {"unknown option", {{"t.in", "output /x f\n"}}, "output /x f\n#error: Unknown Option x f\n"},
+        {"redirected lines",
+         {{"t.in", "rem a\noutput o.out\ngox\noutput\nrem b\n"}},
+         "rem a\noutput o.out\ngox\n#error: unknown command: gox\noutput\nrem b\n",
+         {{"o.out", "gox\n#error: unknown command: gox\noutput\n"}}},
+        {"append",
+         {{"t.in", "output /a o.out\nrem more\noutput\n"}},
+         "output /a o.out\nrem more\noutput\n",
+         {{"o.out", "gox\n#error: unknown command: gox\noutput\nrem more\noutput\n"}}},
+        {"name ends at the statement",
+         {{"t.in", "output  p.out  ; rem x\noutput\n"}},
+         "output  p.out  ; rem x\noutput\n",
+         {{"p.out", "output\n"}}},
+        {"cannot open",
+         {{"t.in", "output nodir/x.out\n"}},
+         "output nodir/x.out\n#error: Can't Open nodir/x.out for output redirection\n"},
+    };
+    check(cases);
+}
+
+TEST_F(Driver, CommandFilesAndTheLog) {
+    const std::vector<Driver::Case> cases = {
+        {"missing file", {{"t.in", "input nosuch.in\n"}}, "input nosuch.in\n#error: nosuch.in: cannot redirect\n"},
+        {"CRLF lines", {{"t.in", "input sub.in\r\nrem back\r\n"}, {"sub.in", "gox\r\n;c\r\n"}},
+         "input sub.in\ngox\n#error: unknown command: gox\n;c\nrem back\n"},
+        {"a lone CR ending the last line", {{"t.in", "input sub.in\r"}}, "input sub.in\ngox\n#error: unknown command: gox\n;c\n"},
+        {"blank inside the name", {{"t.in", "input a b.cmd\n"}, {"a b.cmd", "rem in a b\n"}}, "input a b.cmd\nrem in a b\n"},
+        {"errors after a nested file are still lines",
+         {{"t.in", "input sub2.in; gox\n"}, {"sub2.in", "rem\n"}},
+         "input sub2.in; gox\nrem\n#error: unknown command: gox\n"},
+        {"record",
+         {{"t.in", "record log.txt\nrem a\nrecord\nrem b\n"}},
+         "record log.txt\nrem a\nrecord\nrem b\n",
+         {{"log.txt", "rem a\nrecord\n"}}},
+        {"record keeps what was given once",
+         {{"t.in", "record log2.txt\nrem a; rem b\ninput sub2.in\nrecord log3.txt\nrecord\n"}},
+         "record log2.txt\nrem a; rem b\ninput sub2.in\nrem\nrecord log3.txt\n#error: log file already opened\nrecord\n",
+         {{"log2.txt", "rem a; rem b\ninput sub2.in\nrecord log3.txt\nrecord\n"}}},
+        {"record cannot create", {{"t.in", "record nodir/l.txt\n"}}, "record nodir/l.txt\n#error: cannot create file\n"},
+        {"write", {{"t.in", "write st.in\nwrite /E /mf st3.in\nwrite /q st2.in\n"}},
+         "write st.in\nwrite /E /mf st3.in\nwrite /q st2.in\n#error: Unknown Option q st2.in\n",
+         {{"st.in", ""}, {"st3.in", ""}}},
+        {"quit in a nested file ends every file", {{"t.in", "input q.in\nrem not run\n"}, {"q.in", "quit\nrem not run\n"}},
+         "input q.in\nquit\n"},
+    };
+    check(cases);
+    EXPECT_FALSE(exists("st2.in"));
+}
+
+TEST_F(Driver, NestingEndsInAMessage) {
+    // Sixteen files deep is allowed; the seventeenth is refused and the nest
+    // is given up back to the outermost file, which goes on.
+    write("t.in", "input n1.in\nrem outer goes on\n");
+    std::string expect = "input n1.in\n";
+    for (int k = 1; k <= 16; ++k) {
+        write("n" + std::to_string(k) + ".in", "input n" + std::to_string(k + 1) + ".in\nrem after " + std::to_string(k) + "\n");
+        if (k < 16) expect += "input n" + std::to_string(k + 1) + ".in\n";
+    }
+    expect += "#error: input nested too deeply\nrem outer goes on\n";
+    EXPECT_EQ(run("t.in"), 0);
+    EXPECT_EQ(out, expect);
+
+    // A file that inputs itself twice ends as soon, not after 2^16 files.
+    write("t.in", "input self.in\nrem end\n");
+    write("self.in", "input self.in\ninput self.in\n");
+    expect = "input self.in\n";
+    for (int k = 0; k < 15; ++k) expect += "input self.in\n";
+    expect += "#error: input nested too deeply\nrem end\n";
+    EXPECT_EQ(run("t.in"), 0);
+    EXPECT_EQ(out, expect);
+}
+
+TEST_F(Driver, LongLinesRunWhole) {
+    std::string rem = "rem " + std::string(100000, 'r');
+    std::string word(100000, 'w');
+    write("t.in", rem + "\n" + word + "\n" + "{{{" + std::string(100000, '{') + "\n");
+    EXPECT_EQ(run("t.in"), 0);
+    EXPECT_EQ(out, rem + "\n" + word + "\n#error: unknown command: " + word + "\n{{{" + std::string(100000, '{') +
+                       "\n#error: {}: syntax error\n");
+}
+
+TEST_F(Driver, CommandLine) {
+    write("t.in", "gox\nquit\n");
+    EXPECT_EQ(run("-", "t.in"), 0);
+    EXPECT_EQ(out, "gox\n#error: unknown command: gox\nquit\n");
+    EXPECT_EQ(run("", "t.in"), 0);
+    EXPECT_EQ(out, "gox\n#error: unknown command: gox\nquit\n");
+    EXPECT_EQ(run("nosuch.in"), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "Error: nosuch.in: cannot redirect\n");
+    EXPECT_EQ(run("t.in noprogram.s19"), 1);
+    EXPECT_NE(err, "");
+    EXPECT_EQ(run("a b c"), 2);
+    EXPECT_EQ(err, "usage: vyrcmd [CMDFILE|-] [PROGRAM]\n");
+    write("p.s19", "S10580008601F3\nS9030000FC\n");
+    EXPECT_EQ(run("t.in p.s19"), 0) << err;
+    EXPECT_EQ(out, "T: 0x0\ngox\n#error: unknown command: gox\nquit\n");
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include "engine_fixture.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "debugger/engine/channels.h"
+#include "debugger/engine/engine.h"
+#include "debugger/engine/headless.h"
+#include "debugger/target/services.h"
+#include "debugger/target/memory.h"
+
+namespace vy {
+
+void EngineTest::SetUp() {
+    home_ = std::filesystem::current_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() /
+           ("vyr-engine-" + std::string(info->test_suite_name()) + "." + info->name() + "-" +
+            std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+    meminit();
+    engineinit();
+    resetheadless();
+}
+
+void EngineTest::TearDown() {
+    engineclose();
+    memclose();
+    setservices(nullptr);
+    std::filesystem::current_path(home_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+void EngineTest::write(const std::string& name, const std::string& contents) {
+    std::ofstream(name, std::ios::binary) << contents;
+}
+
+std::string EngineTest::read(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool EngineTest::exists(const std::string& name) { return std::filesystem::exists(name); }
+
+std::string EngineTest::run(const std::string& lines) {
+    write("run.in", lines);
+    shown();
+    docmdfile("run.in");
+    return shown();
+}
+
+std::string EngineTest::shown() {
+    std::string text = headless.cmdwindow;
+    headless.cmdwindow.clear();
+    return text;
+}
+
+std::string lflines(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
+}  // namespace vy

@@ -1,0 +1,35 @@
+// A fresh engine for each test, without windows, in a directory of its own:
+// what the command window shows is in headless.cmdwindow, error boxes in
+// headless.boxes.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace vy {
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A file in the test's directory (the current directory).
+    void write(const std::string& name, const std::string& contents);
+    std::string read(const std::string& name);
+    bool exists(const std::string& name);
+
+    // Runs lines as a command file and returns what the command window
+    // showed meanwhile.
+    std::string run(const std::string& lines);
+    // What the command window showed since the last call.
+    std::string shown();
+
+private:
+    std::filesystem::path dir_, home_;
+};
+
+// Text with LF line ends (text files have CRLF on Windows).
+std::string lflines(std::string text);
+
+}  // namespace vy

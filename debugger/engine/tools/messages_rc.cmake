@@ -1,0 +1,32 @@
+# Writes the Windows string table of the debugger's messages (OUT) from the
+# one list of message texts: the numbers of messages.h (HEADER) and the
+# rows {MSG_NAME, "text"} of messages.cpp (LIST).
+file(READ ${HEADER} header)
+file(READ ${LIST} list)
+string(REGEX MATCHALL "MSG_[A-Z0-9_]+ = [0-9]+" numbers "${header}")
+foreach(pair ${numbers})
+  string(REGEX REPLACE "(MSG_[A-Z0-9_]+) = ([0-9]+)" "\\1;\\2" parts "${pair}")
+  list(GET parts 0 name)
+  list(GET parts 1 number)
+  set(number_${name} ${number})
+endforeach()
+
+set(rc "// Made from debugger/target/messages.cpp; do not edit.\nSTRINGTABLE\nBEGIN\n")
+string(REGEX MATCHALL "\\{MSG_[A-Z0-9_]+, \"([^\"\\\\]|\\\\.)*\"\\}" rows "${list}")
+set(count 0)
+foreach(row ${rows})
+  string(REGEX REPLACE "^\\{(MSG_[A-Z0-9_]+), \"(.*)\"\\}$" "\\1" name "${row}")
+  string(REGEX REPLACE "^\\{(MSG_[A-Z0-9_]+), \"(.*)\"\\}$" "\\2" text "${row}")
+  if(NOT DEFINED number_${name})
+    message(FATAL_ERROR "${name} has no number in ${HEADER}")
+  endif()
+  # A C escaped quote is a doubled quote in a resource string.
+  string(REPLACE "\\\"" "\"\"" text "${text}")
+  string(APPEND rc "    ${number_${name}}, \"${text}\"\n")
+  math(EXPR count "${count} + 1")
+endforeach()
+if(count EQUAL 0)
+  message(FATAL_ERROR "no message rows found in ${LIST}")
+endif()
+string(APPEND rc "END\n")
+file(WRITE ${OUT} "${rc}")

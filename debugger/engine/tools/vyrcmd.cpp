@@ -1,0 +1,62 @@
+// vyrcmd: the command engine without windows, a test tool.
+//
+//   vyrcmd [CMDFILE|-] [PROGRAM]
+//
+// Loads PROGRAM (S-records, Intel hex or an object file) when given, then
+// runs CMDFILE as a command file (standard input when it is "-" or absent)
+// and prints on standard output what the command window would show: each
+// line of the file as it runs, what its commands print, and errors as
+// "#error: " lines. `output` writes its files as usual. The run ends at
+// `quit` or at the end of the file. Message boxes that a debugger with
+// windows would show go to standard error as "Error: " lines.
+//
+// Exit status: 0, or 1 when the command file cannot be opened or the program
+// cannot be loaded, 2 for a wrong command line.
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "debugger/engine/channels.h"
+#include "debugger/engine/engine.h"
+#include "debugger/engine/headless.h"
+#include "debugger/target/loader.h"
+#include "debugger/target/memory.h"
+#include "debugger/target/services.h"
+
+using namespace vy;
+
+static void toscreen(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+static void tobox(std::string_view text) {
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    std::fflush(stdout);
+    std::fprintf(stderr, "Error: %.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+int main(int argc, char** argv) {
+    if (argc > 3 || (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
+        std::fprintf(stderr, "usage: vyrcmd [CMDFILE|-] [PROGRAM]\n");
+        return 2;
+    }
+    const char* cmdfile = argc > 1 ? argv[1] : "-";
+    const char* program = argc > 2 ? argv[2] : nullptr;
+
+    meminit();
+    engineinit();
+    headless.echo = toscreen;
+    headless.boxecho = tobox;
+
+    int status = 0;
+    if (program) {
+        ldprog(program, 0, 0, 0, 0);
+        if (LoadFailed) status = 1;
+    }
+    if (status == 0) {
+        if (std::strcmp(cmdfile, "-") == 0) runcmdfile(stdin);
+        else if (!docmdfile(cmdfile)) status = 1;
+    }
+    std::fflush(stdout);
+    engineclose();
+    memclose();
+    return status;
+}
