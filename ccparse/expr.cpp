@@ -393,8 +393,6 @@ void fix_chain_depth(Expr* e) {
 void set_loop_depth(int depth) { state.loop_depth = depth; }
 int loop_depth() { return state.loop_depth; }
 
-Nesting& expr_nesting() { return state.nesting; }
-
 void experr(std::string_view format, std::int32_t number, std::string_view text) {
     state.failed = true;
     if (!state.quiet) puterr(format, number, text);

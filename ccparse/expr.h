@@ -177,10 +177,6 @@ bool ends_expression(int kind);
 // A leaf naming a symbol, counted as one use of it.
 Expr* symbol_use(Symbol* sym);
 
-// The nesting of the expression being parsed (for nesting guards).
-struct Nesting;
-Nesting& expr_nesting();
-
 // A node's depth from its operands.
 void set_depth(Expr* e);
 // The node, or the constant 0 after "nesting too deep" when the tree grew

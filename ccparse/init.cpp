@@ -317,6 +317,12 @@ void init_string(TypeNode* type, bool braced) {
 
 void init_array(TypeNode* type, bool braces_required) {
     TypeNode* element = type->base;
+    if (type->count == 0 && state.nesting.depth > 1) {
+        // Only the object itself may take its size from its values; an
+        // element or member of unknown size was reported with its type.
+        skip_value();
+        return;
+    }
     std::uint8_t ec = effective_code(element);
     bool braced = false;
     if ((ec == T_CHAR || ec == T_UCHAR) && string_follows(&braced)) {

@@ -54,8 +54,12 @@ TEST(Initialisers, ScalarsWithConversionsAndTruncation) {
         {"enum e { A = 3 } e1 = A + 1;", {decl("e1"), item(1, "0x00000004"), end}},
         {"int i = sizeof(long) << 2;", {decl("i"), item(2, "0x00000010"), end}},
     });
-    // With -f a double is a float.
+    // With -f a double is a float; with -u a plain char is unsigned.
     check({{"double d = 2.5;", {decl("d"), "133 real size=4 value=2.5", end}}}, {"-f"});
+    check({{"char c = 200, d = '\\377', s[] = \"\\377\";",
+            {decl("c"), item(1, "0x000000c8"), end, decl("d"), item(1, "0x000000ff"), end, decl("s"),
+             "148 string n=1 \"\\xff\"", end}}},
+          {"-u"});
 }
 
 TEST(Initialisers, StringsIntoArraysOfEverySize) {
@@ -211,6 +215,7 @@ TEST(Initialisers, Errors) {
         {"int z = 1 % 0;", "1:zero modulus"},
         {"struct { int a:3; } s = {x};", "1:invalid constant expression|1:x undefined"},
         {"int @far v; int *p = &v;", "1:invalid pointer initializer"},
+        {"struct { int n; int a[]; } s = {1, {2, 3}};", "1:array size unknown"},
         {"char c = 300;", "1:value out of range", {"-ck"}},
         {"int i; local typedef i = 1;", "1:invalid local initialization"},
         {"int j; local extern j = 2;", "1:invalid external initialization"},
