@@ -299,12 +299,14 @@ bool narrow_call(Expr* e) {
 
 // Whether a node's value has the same bits in either signedness of its
 // class, so that a cast between the two may be folded into it: a read of a
-// leaf, the operators that work on bits alike, and truth values. Not an
+// leaf, another conversion, the operators that work on bits alike, and
+// truth values. Not an
 // indirection, a division or a right shift (their signedness matters), nor
 // an assignment, a step or a call (their type is their destination's or
 // their function's).
 bool takes_signedness(const Expr* x) {
     switch (x->op) {
+    case OP_CAST: return is_integer_code(code_of(x->left));  // not of a floating value or a pointer
     case OP_LEAF:
     case K_PLUS:
     case K_MINUS:
