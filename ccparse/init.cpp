@@ -232,18 +232,24 @@ void write_scalar(TypeNode* type, const Expr* v) {
     zero_item(size);
 }
 
-void init_scalar(TypeNode* type) {
-    std::uint32_t end = state.data.pos + ctypesize(type);
+// A scalar's value, in optional braces; `missing` is reported when there is
+// none, and the value is then 0.
+Expr* scalar_value(const char* missing) {
     bool braced = take(K_LBRACE);
-    Expr* v;
+    Expr* value;
     if (ends_expression(peek_kind())) {
-        experr("missing initializer");
-        v = makeconst(0);
+        experr(missing);
+        value = makeconst(0);
     } else {
-        v = parse_assignment();
+        value = parse_assignment();
     }
     if (braced) close_brace();
-    v = rvalue(v);
+    return value;
+}
+
+void init_scalar(TypeNode* type) {
+    std::uint32_t end = state.data.pos + ctypesize(type);
+    Expr* v = rvalue(scalar_value("missing initializer"));
     if (opt.ck) rangecheck(type, v);
     narrow(v, 0);
     while (v->op == OP_CAST) v = v->left;
@@ -564,16 +570,7 @@ Expr* init_local(Symbol* sym) {
         }
         return assign(K_ASSIGN, dest, source);
     }
-    bool braced = take(K_LBRACE);
-    Expr* value;
-    if (ends_expression(peek_kind())) {
-        puterr("missing initialization expression");
-        value = makeconst(0);
-    } else {
-        value = parse_assignment();
-    }
-    if (braced) close_brace();
-    return assign(K_ASSIGN, symbol_use(sym), value);
+    return assign(K_ASSIGN, symbol_use(sym), scalar_value("missing initialization expression"));
 }
 
 // ------------------------------------------------- const replacement

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #ifdef _WIN32
@@ -148,15 +149,13 @@ FrontRun preprocess_out(const std::string& source, std::vector<std::string> opti
     return run_front(dir, options);
 }
 
-LexRun lex(const std::string& source, std::vector<std::string> options) {
-    TempDir dir;
-    dir.write("t.c", source);
+InProcessRun run_in_process(const TempDir& dir, std::vector<std::string> options, const std::function<void()>& body) {
     options.insert(options.begin(), "ccparse");
     options.push_back("-o");
     options.push_back("t.ir");
     options.push_back("t.c");
     Args argv(options);
-    LexRun run;
+    InProcessRun run;
     fs::path previous = fs::current_path();
     fs::current_path(dir.path());
     {
@@ -164,28 +163,40 @@ LexRun lex(const std::string& source, std::vector<std::string> options) {
         try {
             int status = 0;
             if (vy::cc::front_end_begin(argv.argc(), argv.argv(), &status)) {
-                for (int guard = 0; guard < 100000; ++guard) {
-                    const vy::cc::Token& t = vy::cc::nexttoken();
-                    if (t.kind == vy::cc::K_EOF) break;
-                    LexedToken out{t.kind, t.value, {}};
-                    if (t.name) out.text = t.name->text;
-                    if (t.constant) {
-                        out.text = t.constant->bytes;
-                        out.real = t.constant->real;
-                    }
-                    if (t.text) out.text = *t.text;
-                    out.line = t.line;
-                    out.column = t.column;
-                    out.span = t.span;
-                    run.tokens.push_back(out);
-                }
-                vy::cc::front_end_end();
+                body();
+                status = vy::cc::front_end_end();
             }
-        } catch (const vy::ToolExit&) {
+            run.status = status;
+        } catch (const vy::ToolExit& exit) {
+            run.status = exit.status;
         }
         run.errors = harness.errors();
     }
     fs::current_path(previous);
+    return run;
+}
+
+LexRun lex(const std::string& source, std::vector<std::string> options) {
+    TempDir dir;
+    dir.write("t.c", source);
+    LexRun run;
+    run.errors = run_in_process(dir, options, [&] {
+        for (int guard = 0; guard < 100000; ++guard) {
+            const vy::cc::Token& t = vy::cc::nexttoken();
+            if (t.kind == vy::cc::K_EOF) break;
+            LexedToken out{t.kind, t.value, {}};
+            if (t.name) out.text = t.name->text;
+            if (t.constant) {
+                out.text = t.constant->bytes;
+                out.real = t.constant->real;
+            }
+            if (t.text) out.text = *t.text;
+            out.line = t.line;
+            out.column = t.column;
+            out.span = t.span;
+            run.tokens.push_back(out);
+        }
+    }).errors;
     return run;
 }
 
@@ -264,29 +275,10 @@ void compile_with_trees() {
 TreeRun trees(const std::string& source, std::vector<std::string> options) {
     TempDir dir;
     dir.write("t.c", source);
-    options.insert(options.begin(), "ccparse");
-    options.push_back("-o");
-    options.push_back("t.ir");
-    options.push_back("t.c");
-    Args argv(options);
     TreeRun run;
-    fs::path previous = fs::current_path();
-    fs::current_path(dir.path());
-    {
-        ToolHarness harness("ccparse");
-        try {
-            int status = 0;
-            if (vy::cc::front_end_begin(argv.argc(), argv.argv(), &status)) {
-                compile_with_trees();
-                status = vy::cc::front_end_end();
-            }
-            run.status = status;
-        } catch (const vy::ToolExit& exit) {
-            run.status = exit.status;
-        }
-        run.errors = harness.errors();
-    }
-    fs::current_path(previous);
+    InProcessRun result = run_in_process(dir, options, compile_with_trees);
+    run.status = result.status;
+    run.errors = result.errors;
     std::string bytes = dir.read("t.ir");
     // The file is removed after errors: the trees are then not available.
     vy::irdump::Decoded decoded = vy::irdump::decode(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));

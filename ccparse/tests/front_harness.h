@@ -6,6 +6,7 @@
 #include "ccparse/toolkit/tests/tool_harness.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,6 +53,15 @@ FrontRun preprocess(const std::string& source, std::vector<std::string> options 
 // Preprocesses `source` as t.c to standard output (kept also after errors).
 FrontRun preprocess_out(const std::string& source, std::vector<std::string> options = {},
                         const std::map<std::string, std::string>& more_files = {});
+
+// Runs ccparse in process on t.c of `dir` with `options` (-o t.ir added):
+// `body` does what the run does between the start and the end of the
+// front end. The status and the error stream.
+struct InProcessRun {
+    int status = -1;
+    std::string errors;
+};
+InProcessRun run_in_process(const TempDir& dir, std::vector<std::string> options, const std::function<void()>& body);
 
 // The tokens the lexer gives for `source` (t.c, with `options`).
 struct LexedToken {

@@ -244,65 +244,60 @@ TEST(Narrowing, ValuesAndStoresAgreeBeforeAndAfter) {
     }
     vytest::TempDir dir;
     dir.write("t.c", source);
-    vytest::Args argv({"ccparse", "-o", "t.ir", "t.c"});
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    vytest::ToolHarness harness("ccparse");
-    int status = 0;
-    ASSERT_TRUE(front_end_begin(argv.argc(), argv.argv(), &status));
     Machine machine;
     std::uint32_t next = 0x100;
     std::size_t line = 0;
     int checked = 0;
-    for (;;) {
-        const Token& t = nexttoken();
-        if (t.kind == K_EOF) break;
-        if (!(t.kind == K_IDENT && t.name->text == "expr")) {
-            ungettoken();
-            extdecl();
-            continue;
-        }
-        expect(K_COLON);
-        if (machine.address.empty()) {
-            for (Symbol* sym = global_symbols(); sym; sym = sym->link) {
-                machine.address[sym] = next;
-                next += type_size_quiet(sym->type) + 2;
+    vytest::InProcessRun run = vytest::run_in_process(dir, {}, [&] {
+        for (;;) {
+            const Token& t = nexttoken();
+            if (t.kind == K_EOF) break;
+            if (!(t.kind == K_IDENT && t.name->text == "expr")) {
+                ungettoken();
+                extdecl();
+                continue;
             }
-        }
-        std::size_t mark = expr_mark();
-        Expr* tree = parse_expression(false);
-        expect(K_SEMI);
-        Expr* narrowed = deep_copy(tree);
-        std::uint8_t demand = line_demand[line];
-        narrow(narrowed, demand);
-        for (int run = 0; run < 4; ++run) {
-            for (auto& byte : machine.memory) byte = static_cast<std::uint8_t>(random());
-            // The pointers point into the objects.
-            for (const char* name : {"p", "cp", "pl", "ps"}) {
-                const Symbol* sym = global_symbol(intern(name));
-                machine.write(machine.address.at(sym), 2, machine.address.at(global_symbol(intern(name[1] == 's' ? "s" : "a"))) + (random() % 4));
+            expect(K_COLON);
+            if (machine.address.empty()) {
+                for (Symbol* sym = global_symbols(); sym; sym = sym->link) {
+                    machine.address[sym] = next;
+                    next += type_size_quiet(sym->type) + 2;
+                }
             }
-            Machine before = machine, after = machine;
-            std::int64_t v1 = Evaluator(before).value(tree);
-            std::int64_t v2 = Evaluator(after).value(narrowed);
-            int width = demand == 0 ? 8 : demand < T_SHORT ? 1 : demand < T_LONG ? 2 : 4;
-            std::uint64_t mask = width == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * width)) - 1;
-            if (demand == 0) {
-                v1 = as_type(v1, tree->type);
-                v2 = as_type(v2, tree->type);
+            std::size_t mark = expr_mark();
+            Expr* tree = parse_expression(false);
+            expect(K_SEMI);
+            Expr* narrowed = deep_copy(tree);
+            std::uint8_t demand = line_demand[line];
+            narrow(narrowed, demand);
+            for (int run = 0; run < 4; ++run) {
+                for (auto& byte : machine.memory) byte = static_cast<std::uint8_t>(random());
+                // The pointers point into the objects.
+                for (const char* name : {"p", "cp", "pl", "ps"}) {
+                    const Symbol* sym = global_symbol(intern(name));
+                    const Symbol* target = global_symbol(intern(name[1] == 's' ? "s" : "a"));
+                    machine.write(machine.address.at(sym), 2, machine.address.at(target) + (random() % 4));
+                }
+                Machine before = machine, after = machine;
+                std::int64_t v1 = Evaluator(before).value(tree);
+                std::int64_t v2 = Evaluator(after).value(narrowed);
+                int width = demand == 0 ? 8 : demand < T_SHORT ? 1 : demand < T_LONG ? 2 : 4;
+                std::uint64_t mask = width == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * width)) - 1;
+                if (demand == 0) {
+                    v1 = as_type(v1, tree->type);
+                    v2 = as_type(v2, tree->type);
+                }
+                ASSERT_EQ(static_cast<std::uint64_t>(v1) & mask, static_cast<std::uint64_t>(v2) & mask)
+                    << lines[line] << " (demand " << int(demand) << ")";
+                ASSERT_TRUE(before.memory == after.memory) << lines[line];
             }
-            ASSERT_EQ(static_cast<std::uint64_t>(v1) & mask, static_cast<std::uint64_t>(v2) & mask)
-                << lines[line] << " (demand " << int(demand) << ")";
-            ASSERT_TRUE(before.memory == after.memory) << lines[line];
+            ++checked;
+            expr_release(mark);
+            ++line;
         }
-        ++checked;
-        expr_release(mark);
-        ++line;
-    }
-    front_end_end();
-    std::filesystem::current_path(previous);
+    });
     // Constant divisors 0 now and then: the only diagnostics.
-    std::istringstream lines_out(harness.errors());
+    std::istringstream lines_out(run.errors);
     std::string others;
     for (std::string l; std::getline(lines_out, l);)
         if (l.find(") zero divide") == std::string::npos && l.find(") zero modulus") == std::string::npos) others += l + "\n";
