@@ -563,7 +563,11 @@ Expr* parse_unary() {
     case K_STAR: return unary(OP_DEREF, parse_unary());
     case K_AMP: return unary(OP_ADDR, parse_unary());
     case K_INC:
-    case K_DEC: return assign(t.kind == K_INC ? K_ADD_ASSIGN : K_SUB_ASSIGN, parse_unary(), nullptr);
+    case K_DEC: {
+        // The token is read before the operand's tokens take its place.
+        int op = t.kind == K_INC ? K_ADD_ASSIGN : K_SUB_ASSIGN;
+        return assign(op, parse_unary(), nullptr);
+    }
     case K_SIZEOF: return parse_sizeof();
     case K_LPAREN: {
         const Token& next = nexttoken();
