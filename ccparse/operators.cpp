@@ -43,15 +43,6 @@ TypeNode* pointer_to(TypeNode* target, std::uint16_t attr) {
 // of one size, long over int, floating over integer, double over float.
 TypeNode* larger(TypeNode* a, TypeNode* b) { return effective_code(a) >= effective_code(b) ? a : b; }
 
-// The rank of an addressing class: tiny 1, near (or none) 2, far 3.
-int class_rank(std::uint16_t attr) {
-    switch (attr & SPACE_CLASS) {
-    case SPACE_TINY: return 1;
-    case SPACE_FAR: return 3;
-    default: return 2;
-    }
-}
-
 // Whether *(&x) may fold back to the leaf x: the pointer word has bit 0x800,
 // or none of 0xC0FF and not the far pair.
 bool deref_folds(std::uint16_t word) {
@@ -334,10 +325,7 @@ Expr* convert_argument(Expr* a, const Symbol* param) {
     if (!param) return opt.nw ? a : castto(a, promote(a->type, true));
     TypeNode* ptype = param->type;
     if (ptype->code == T_POINTER && isconstint(a) && const_value(a) == 0) return castto(a, ptype);
-    if (!assigncompat(ptype, a) ||
-        (ptype->code == T_POINTER && code_of(a) != T_POINTER) ||
-        (!is_struct_code(effective_code(ptype)) && is_struct_code(code_of(a))) ||
-        code_of(a) == T_VOID) {
+    if (!assigncompat(ptype, a) || code_of(a) == T_VOID) {
         experr("incompatible argument type");
         return a;
     }

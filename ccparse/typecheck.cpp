@@ -10,14 +10,6 @@ namespace vy::cc {
 
 namespace {
 
-int class_rank(std::uint16_t attr) {
-    switch (attr & SPACE_CLASS) {
-    case SPACE_TINY: return 1;
-    case SPACE_FAR: return 3;
-    default: return 2;
-    }
-}
-
 // Pointed-to types agree level by level; void on either side matches anything.
 bool pointees_agree(const TypeNode* a, const TypeNode* b) {
     for (;;) {

@@ -42,7 +42,6 @@ struct Machine {
     }
 };
 
-std::uint8_t code_of(const Expr* e) { return effective_code(e->type); }
 
 int unit_bytes(const TypeNode* t) { return static_cast<int>(type_size_quiet(t)); }
 
