@@ -363,11 +363,40 @@ Expr* new_expr(int op, TypeNode* type, Expr* left, Expr* right) {
     return e;
 }
 
+namespace {
+
+// The effects of the node itself, its operands aside.
+bool own_effects(const Expr* e) {
+    switch (e->op) {
+    case OP_LEAF:
+        // A read of a volatile object, and a division by a constant zero,
+        // are never dropped.
+        return ((e->leaf_flags & LEAF_MEMORY) && (e->attr & ATTR_VOLATILE)) ||
+               (e->node_flags & (NODE_ZERO_DIVIDE | NODE_ZERO_MODULUS));
+    case OP_CALL:
+    case OP_POST_INC:
+    case OP_POST_DEC: return true;
+    case OP_DEREF: return (e->attr & ATTR_VOLATILE) != 0;
+    default: return is_assignment_op(e->op);
+    }
+}
+
+}  // namespace
+
 void set_depth(Expr* e) {
     int depth = 0;
+    bool effects = false;
     if (e->op != OP_LEAF) {
-        for (const Expr* c : {e->left, e->right, e->third})
-            if (c && c->depth > depth) depth = c->depth;
+        for (const Expr* c : {e->left, e->right, e->third}) {
+            if (!c) continue;
+            if (c->depth > depth) depth = c->depth;
+            effects = effects || side_effects(c);
+        }
+        effects = effects || own_effects(e);
+        // Kept with the node, so that asking costs nothing however deep the
+        // tree: every change of a node's operands or attributes sets it anew.
+        e->node_flags = static_cast<std::uint8_t>(effects ? e->node_flags | NODE_EFFECTS
+                                                          : e->node_flags & ~NODE_EFFECTS);
     }
     e->depth = static_cast<std::uint16_t>(depth + 1 > 0xFFFF ? 0xFFFF : depth + 1);
 }
@@ -494,7 +523,7 @@ Expr* negatecond(Expr* test) {
     if (isconst(test)) return makeconst(is_zero(test) ? 1 : 0);
     if (test->op == OP_NOT) return test->left;
     Expr* e = new_expr(OP_NOT, type_int(), test);
-    e->node_flags = NODE_NOT_LVALUE;
+    e->node_flags |= NODE_NOT_LVALUE;
     return e;
 }
 
@@ -510,23 +539,7 @@ bool sametree(const Expr* a, const Expr* b) {
 
 bool side_effects(const Expr* e) {
     if (!e) return false;
-    switch (e->op) {
-    case OP_LEAF:
-        // A read of a volatile object, and a division by a constant zero,
-        // are never dropped.
-        return ((e->leaf_flags & LEAF_MEMORY) && (e->attr & ATTR_VOLATILE)) ||
-               (e->node_flags & (NODE_ZERO_DIVIDE | NODE_ZERO_MODULUS));
-    case OP_CALL:
-    case OP_POST_INC:
-    case OP_POST_DEC: return true;
-    case OP_DEREF:
-        if (e->attr & ATTR_VOLATILE) return true;
-        break;
-    default:
-        if (is_assignment_op(e->op)) return true;
-        break;
-    }
-    return side_effects(e->left) || side_effects(e->right) || side_effects(e->third);
+    return e->is_leaf() ? own_effects(e) : (e->node_flags & NODE_EFFECTS) != 0;
 }
 
 bool is_lvalue(const Expr* e) {

@@ -49,6 +49,7 @@ enum NodeFlags : std::uint8_t {
     NODE_IMPLICIT = 0x08,      // a conversion the rules inserted, not one the source wrote
     NODE_ZERO_DIVIDE = 0x10,   // a constant divisor 0 of a /
     NODE_ZERO_MODULUS = 0x20,  // a constant divisor 0 of a %
+    NODE_EFFECTS = 0x40,       // an operator node with side effects in it (set with its depth)
 };
 
 struct Expr {

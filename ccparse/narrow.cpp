@@ -210,7 +210,7 @@ std::uint8_t count_demand(const Expr* count, const Expr* shifted) {
 
 Expr* finish_shift(Expr* value, std::int64_t count, int op) {
     Expr* e = new_expr(op, value->type, value, makeconst(count, type_int()));
-    e->node_flags = NODE_NOT_LVALUE;
+    e->node_flags |= NODE_NOT_LVALUE;
     return e;
 }
 

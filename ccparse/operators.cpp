@@ -379,7 +379,7 @@ Expr* castto(Expr* node, TypeNode* type) {
         return moved;
     }
     Expr* e = new_expr(OP_CAST, type, node);
-    e->node_flags = NODE_NOT_LVALUE | NODE_IMPLICIT;
+    e->node_flags |= NODE_NOT_LVALUE | NODE_IMPLICIT;
     return bound_depth(e);
 }
 
