@@ -414,6 +414,9 @@ TEST(Expressions, DeepNestingIsBounded) {
         "expr: x" + repeat(" + x\n", depth) + ";",
         "expr: fk()" + repeat(", fk()\n", depth) + ";",
         "expr: fe(1" + repeat(", x\n", depth) + ");",
+        // Types as long: every pass over a type follows its chain.
+        "char v" + repeat("[1]\n", depth) + ";",
+        "int " + repeat("*\n", depth) + "v;",
     };
     for (const std::string& source : deep) {
         vytest::TreeRun run = vytest::trees(std::string(decls) + source + "\nint after;\n");
