@@ -664,7 +664,7 @@ Expr* make_assign(Expr* node) {
             value = castto(value, dtype);
         }
     }
-    if (op == K_ASSIGN && dc == T_POINTER) {
+    if (op == K_ASSIGN && dc == T_POINTER && code_of(value) == T_POINTER) {
         if (Expr* compound = as_compound(dest, value)) return compound;
     }
     node->right = value;
