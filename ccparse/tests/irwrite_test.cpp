@@ -401,19 +401,3 @@ TEST(IrWriter, TreeCodesOfOperators) {
 
 }  // namespace
 
-namespace {
-
-// A tree nested deeper than the front end ever writes is a malformed file
-// for the decoder, not a stack overflow.
-TEST(IrWriter, DecoderStopsAtTreesNestedTooDeep) {
-    std::vector<std::uint8_t> bytes = {0xCB, 0, 0, 0, 150};
-    for (int i = 0; i < 100000; ++i) {
-        bytes.push_back(108);  // unary minus
-        bytes.push_back(3);    // of type int
-    }
-    vy::irdump::Decoded decoded = vy::irdump::decode(bytes);
-    EXPECT_FALSE(decoded.ok);
-    EXPECT_EQ(decoded.error, "tree nested too deep in record 150 at offset 4");
-}
-
-}  // namespace

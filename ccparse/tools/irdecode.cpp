@@ -4,6 +4,9 @@
 // extra bytes of pointers, bit-fields and structures.
 #include "ccparse/tools/irdecode.h"
 
+#include "support/file_read.h"
+#include "support/one_line.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -18,14 +21,8 @@ public:
     bool at_end() const { return pos_ >= bytes_.size(); }
     std::size_t pos() const { return pos_; }
     bool failed() const { return failed_; }
-    // A tree nested deeper than any the front end writes.
-    void too_deep() {
-        failed_ = true;
-        deep_ = true;
-    }
-    bool deep() const { return deep_; }
-
     std::uint8_t peek() const { return pos_ < bytes_.size() ? bytes_[pos_] : 0; }
+
     std::uint8_t u8() {
         if (pos_ >= bytes_.size()) {
             failed_ = true;
@@ -52,7 +49,6 @@ private:
     const std::vector<std::uint8_t>& bytes_;
     std::size_t pos_ = 0;
     bool failed_ = false;
-    bool deep_ = false;
 };
 
 std::string hex(std::uint32_t v, int digits) {
@@ -113,40 +109,56 @@ std::string type(Reader& r) {
     return out;
 }
 
-// The C operator of a tree node code, as the record layouts pair them.
+// The C operator of a tree node code, as the record layouts pair them
+// (null for a code that has none).
 const char* node_name(std::uint8_t code) {
     struct Row {
         std::uint8_t code;
         const char* name;
     };
     static const Row rows[] = {
-        {0, ""},      {222, "+"},   {216, "-"},    {226, "*"},    {133, "/"},   {153, "%"},   {151, "<<"},
-        {160, ">>"},  {193, "&"},   {163, "^"},    {156, "|"},    {149, "<"},   {144, ">="},  {143, ">"},
-        {150, "<="},  {148, "=="},  {155, "!="},   {130, "&&"},   {157, "||"},  {136, "="},   {142, "+="},
-        {139, "-="},  {145, "*="},  {135, "/="},   {140, "%="},   {137, "<<="}, {138, ">>="}, {134, "&="},
-        {146, "^="},  {141, "|="},  {170, "post++"}, {167, "post--"}, {168, ","}, {159, "?:"}, {108, "neg"},
-        {67, "~"},    {90, "!"},    {107, "ind"},  {100, "addr"}, {102, "cast"}, {114, "neg-in-place"},
-        {115, "not-in-place"}, {169, "call"}, {105, "call"}, {165, "arg"}, {113, "asm"}, {180, "asm"},
+        {222, "+"},   {216, "-"},    {226, "*"},    {133, "/"},      {153, "%"},      {151, "<<"}, {160, ">>"},
+        {193, "&"},   {163, "^"},    {156, "|"},    {149, "<"},      {144, ">="},     {143, ">"},  {150, "<="},
+        {148, "=="},  {155, "!="},   {130, "&&"},   {157, "||"},     {136, "="},      {142, "+="}, {139, "-="},
+        {145, "*="},  {135, "/="},   {140, "%="},   {137, "<<="},    {138, ">>="},    {134, "&="}, {146, "^="},
+        {141, "|="},  {170, "post++"}, {167, "post--"}, {168, ","}, {159, "?:"},     {108, "neg"}, {67, "~"},
+        {90, "!"},    {107, "ind"},  {100, "addr"}, {102, "cast"},   {114, "neg-in-place"}, {115, "not-in-place"},
+        {169, "call"}, {105, "call"}, {165, "arg"}, {113, "asm"},   {180, "asm"},
     };
     for (const Row& row : rows)
         if (row.code == code) return row.name;
-    return "?";
+    return nullptr;
 }
 
-// The front end bounds the depth of its trees (about a thousand levels);
-// deeper nesting is a malformed file, read no further.
-constexpr int tree_depth_limit = 2000;
+// The subtrees of a node: none for a leaf (code 0), three for the
+// conditional, one for unary codes (below 128) and 113, else two.
+int subtrees(std::uint8_t code) {
+    if (code == 0) return 0;
+    if (code == 159) return 3;
+    if (code == 113) return 1;
+    return code < 128 ? 1 : 2;
+}
 
-std::string tree(Reader& r, int depth) {
-    if (r.failed()) return "?";
-    if (depth > tree_depth_limit) {
-        r.too_deep();
-        return "?";
-    }
-    std::uint8_t code = r.u8();
-    std::uint8_t machine = r.peek() & 0x7F;
-    std::string out = std::string("(") + std::to_string(code) + (code ? ":" : "") + node_name(code) + " " + type(r);
-    if (code == 0) {
+// A tree in prefix form: "(code type fields subtrees...)"; 113 and 180 carry
+// a text after their first subtree. Read with a stack of open nodes instead
+// of recursion, so that a tree of any depth fits.
+std::string tree(Reader& r) {
+    struct Open {
+        std::uint8_t code;
+        int done;  // subtrees written
+    };
+    std::vector<Open> open;
+    std::string out;
+    while (!r.failed()) {
+        std::uint8_t code = r.u8();
+        std::uint8_t machine = r.peek() & 0x7F;
+        const char* op = node_name(code);
+        out += std::string("(") + std::to_string(code) + (op ? std::string(":") + op : std::string()) + " " + type(r);
+        if (code != 0) {
+            open.push_back({code, 0});
+            out += ' ';
+            continue;
+        }
         std::string leaf_name = name(r);
         std::uint32_t value = r.u32();
         std::uint8_t storage = r.u8();
@@ -157,23 +169,27 @@ std::string tree(Reader& r, int depth) {
         bool is_unsigned = constant && (machine == 2 || machine == 5 || machine == 8);
         out += " " + leaf_name + " value=" +
                (is_unsigned ? std::to_string(value) : std::to_string(static_cast<std::int32_t>(value)));
-        out += " storage=" + std::to_string(storage) + " mem=" + std::to_string(memory);
-    } else if (code == 159) {
-        for (int i = 0; i < 3; ++i) out += std::string(" ") + tree(r, depth + 1);
-    } else if (code == 113 || code == 180) {
-        out += std::string(" ") + tree(r, depth + 1);
-        std::uint8_t n = r.u8();
-        std::string text = r.bytes(n ? n - 1u : 0);
-        r.u8();  // the terminator
-        out += std::string(" text=") + quoted(text);
-        if (code == 180) out += std::string(" ") + tree(r, depth + 1);
-    } else if (code < 128) {
-        out += std::string(" ") + tree(r, depth + 1);
-    } else {
-        out += std::string(" ") + tree(r, depth + 1);
-        out += std::string(" ") + tree(r, depth + 1);
+        out += " storage=" + std::to_string(storage) + " mem=" + std::to_string(memory) + ")";
+        // Close the nodes whose last subtree this was.
+        while (!open.empty()) {
+            Open& node = open.back();
+            ++node.done;
+            if ((node.code == 113 || node.code == 180) && node.done == 1) {
+                std::uint8_t n = r.u8();
+                std::string text = r.bytes(n ? n - 1u : 0);
+                r.u8();  // the terminator
+                out += std::string(" text=") + quoted(text);
+            }
+            if (node.done < subtrees(node.code)) {
+                out += ' ';
+                break;
+            }
+            out += ')';
+            open.pop_back();
+        }
+        if (open.empty()) break;
     }
-    return out + ")";
+    return out;
 }
 
 // One record after its code; false when the code is not a record.
@@ -284,7 +300,7 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
         break;
     }
     case 139: out += std::string("jump ") + std::to_string(r.u16()); break;
-    case 150: out += std::string("expr ") + tree(r, 0); break;
+    case 150: out += std::string("expr ") + tree(r); break;
     case 135:
     case 136:
     case 138:
@@ -293,8 +309,8 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
     case 143: {
         const char* rel = code == 141 ? "<" : code == 135 ? ">=" : code == 136 ? ">" : code == 142 ? "<=" : code == 138 ? "==" : "!=";
         out += std::string("jump-if ") + rel + std::string(" ") + std::to_string(r.u16());
-        field(tree(r, 0));
-        field(tree(r, 0));
+        field(tree(r));
+        field(tree(r));
         break;
     }
     case 146: out += "return"; break;
@@ -341,6 +357,28 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
 
 }  // namespace
 
+int irdump(const std::string& path, bool with_offsets, std::string& out, std::string& errors) {
+    std::FILE* file = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "rb") : nullptr;
+    if (!file) {
+        errors += "irdump: can't open " + one_line(path) + "\n";
+        return 1;
+    }
+    std::vector<std::uint8_t> bytes;
+    FileRead read = read_whole(file, bytes);
+    std::fclose(file);
+    if (read != FileRead::ok) {
+        errors += "irdump: " + one_line(path) + ": " + file_read_message(read) + "\n";
+        return 1;
+    }
+    Decoded decoded = decode(bytes, with_offsets);
+    for (const std::string& line : decoded.lines) out += line + "\n";
+    if (!decoded.ok) {
+        errors += "irdump: " + one_line(decoded.error) + "\n";
+        return 1;
+    }
+    return 0;
+}
+
 Decoded decode(const std::vector<std::uint8_t>& bytes, bool with_offsets) {
     Decoded result;
     Reader r(bytes);
@@ -374,8 +412,7 @@ Decoded decode(const std::vector<std::uint8_t>& bytes, bool with_offsets) {
         }
         if (r.failed()) {
             result.ok = false;
-            result.error = std::string(r.deep() ? "tree nested too deep in record " : "truncated record ") +
-                           std::to_string(code) + std::string(" at offset ") + std::to_string(at);
+            result.error = std::string("truncated record ") + std::to_string(code) + std::string(" at offset ") + std::to_string(at);
             return result;
         }
         result.lines.push_back(line);

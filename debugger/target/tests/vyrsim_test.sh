@@ -26,7 +26,21 @@ status=0
 err=$("$sim" bad.s19 regs 2>&1) || status=$?
 [ "$status" -eq 1 ] || { echo "damaged file gave status $status"; exit 1; }
 [ "$err" = "#error: read error S-record/Hex, line 1" ] || { echo "unexpected error: $err"; exit 1; }
-if [ -z "$asm" ]; then echo "vyrsim: 2 passed, 0 failed"; exit 0; fi
+# An endless raw image is refused at once instead of wrapping for ever.
+if [ -r /dev/zero ]; then
+  status=0
+  err=$(timeout 60 "$sim" -raw 0 /dev/zero regs 2>&1) || status=$?
+  [ "$status" -eq 1 ] || { echo "/dev/zero gave status $status"; exit 1; }
+  [ "$err" = "#error: ***** absolute *****
+#error: read error absolu: file too large" ] || { echo "unexpected error: $err"; exit 1; }
+fi
+# Control bytes of a command stay inside its one error line.
+status=0
+err=$("$sim" - "$(printf 'bad\033[2J\rcmd')" 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] || { echo "bad command gave status $status"; exit 1; }
+first=$(printf '%s\n' "$err" | head -1)
+[ "$first" = 'vyrsim: bad command: bad\x1B[2J\x0Dcmd' ] || { echo "unexpected error: $first"; exit 1; }
+if [ -z "$asm" ]; then echo "vyrsim: 4 passed, 0 failed"; exit 0; fi
 
 printf '\torg\t$C000\nentry:\tldaa\t#1\n\tjsr\tsub\n\tbra\tentry\nsub:\trts\ntab:\tdc.b\t1,2\n\tswitch\t.data\n\torg\t$0040\nvar:\tds.b\t4\n' > t.s
 "$asm" -a -xx -pl t.s
@@ -62,4 +76,4 @@ status=0
 err=$("$sim" cut.o regs 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 1 ] || { echo "a damaged object gave status $status"; exit 1; }
 [ "$err" = "#error: read error object file: short section record 1" ] || { echo "unexpected error: $err"; exit 1; }
-echo "vyrsim: 5 passed, 0 failed"
+echo "vyrsim: 7 passed, 0 failed"

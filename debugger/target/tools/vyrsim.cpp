@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
     }
     for (; i < argc && status == 0; ++i) {
         if (!command(argv[i])) {
-            std::fprintf(stderr, "vyrsim: bad command: %s\n", argv[i]);
+            std::fprintf(stderr, "vyrsim: bad command: %s\n", printable(argv[i]).c_str());
             usage();
             status = 2;
         }
