@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace uidriver {
@@ -191,6 +192,7 @@ std::vector<WindowInfo> sendanswering(const Program& program, HWND window, UINT 
         SetEvent(done);
     });
     std::vector<HWND> seen;
+    if (std::getenv("UIDRIVER_TRACE")) std::fprintf(stderr, "%lu send\n", GetTickCount());
     while (WaitForSingleObject(done, 20) == WAIT_TIMEOUT) {
         if (!program.running()) break;
         for (const WindowInfo& d : program.dialogs()) {
@@ -198,11 +200,13 @@ std::vector<WindowInfo> sendanswering(const Program& program, HWND window, UINT 
             // Let the box finish drawing its texts before they are read.
             Sleep(50);
             WindowInfo info{d.window, d.classname, textof(d.window), boxmessage(d.window)};
+            if (std::getenv("UIDRIVER_TRACE")) std::fprintf(stderr, "%lu box %p\n", GetTickCount(), (void*)d.window);
             seen.push_back(d.window);
             answered.push_back(info);
             answer(d.window);
         }
     }
+    if (std::getenv("UIDRIVER_TRACE")) std::fprintf(stderr, "%lu done\n", GetTickCount());
     sender.join();
     CloseHandle(done);
     return answered;

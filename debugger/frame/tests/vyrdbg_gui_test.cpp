@@ -199,6 +199,7 @@ TEST_F(Vyrdbg, IllegalOptionShowsAnErrorBoxAndLoadsNothing) {
     EXPECT_EQ(boxmessage(box), "Illegal Option: -x prog.s19");
     screenshot(box, artefacts + "\\illegal_option.png");
     answer(box);
+    EXPECT_TRUE(waituntil([&] { return !IsWindow(box); }, 5000));
     HWND frame = program.waittoplevel("VYR", 30000);
     ASSERT_NE(frame, nullptr);
     // Nothing was loaded: no further box comes.
@@ -214,7 +215,7 @@ TEST_F(Vyrdbg, StartFileRunsAndOutputFileHoldsWhatItPrinted) {
     std::string out = work + "\\out.txt";
     startfile("output " + out + "\nrem the echo path\nnosuch 1\nquit\n");
     EXPECT_EQ(runtoend(), 0u);
-    EXPECT_EQ(readfile(out), "rem the echo path\n#error: unknown command: nosuch 1\nquit\n");
+    EXPECT_EQ(readfile(out), "rem the echo path\nnosuch 1\n#error: unknown command: nosuch 1\nquit\n");
 
     // The output file is written whether or not the command window opens.
     DeleteFileA(out.c_str());
@@ -354,17 +355,20 @@ TEST_F(Vyrdbg, LoadingAProgramLeaksNoWindowsOrHandlesAndQuitEndsCleanly) {
     Program program;
     HWND frame = start(program, work + "\\prog.s19");
     ASSERT_NE(frame, nullptr);
-    HWND edit = program.running() ? findchild(frame, "WINCMD") : nullptr;
+    HWND edit = nullptr;
+    waituntil([&] { return (edit = findchild(frame, "WINCMD")) != nullptr; }, 20000);
     ASSERT_NE(edit, nullptr) << "the saved layout opens the command window";
 
     // Characters posted behind the load that the command line asked for:
     // once they have run, so has the load. Its boxes are answered.
     for (char c : std::string("rem loaded\r")) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
     std::vector<std::string> answered;
+    std::set<HWND> seen;
     EXPECT_TRUE(waituntil(
         [&] {
             for (const WindowInfo& d : program.dialogs()) {
-                answered.push_back(d.title + ": " + boxmessage(d.window));
+                if (!seen.insert(d.window).second) continue;
+                answered.push_back(d.title + ": " + d.message);
                 answer(d.window);
             }
             return lf(textof(edit)).find("rem loaded\nVyr>") != std::string::npos;
@@ -424,7 +428,7 @@ TEST_F(Vyrdbg, EveryMenuCommandIsAnswered) {
         if ((id >= 13001 && id <= 13003) || id == 117) continue;
         std::vector<WindowInfo> answered = sendanswering(program, frame, WM_COMMAND, id, 0);
         ASSERT_TRUE(program.running()) << "command " << id << " ended the debugger";
-        EXPECT_LE(answered.size(), 1u) << "command " << id;
+        EXPECT_LE(answered.size(), id == 208 ? 2u : 1u) << "command " << id;   // 208 runs two commands
         log << id;
         for (const WindowInfo& a : answered) log << "  [" << a.title << "] " << a.message;
         log << "\n";
@@ -436,7 +440,9 @@ TEST_F(Vyrdbg, EveryMenuCommandIsAnswered) {
     EXPECT_EQ(answer(1301), "Error: Utilities: not built into this debugger yet");
     EXPECT_EQ(answer(111), "none");
     EXPECT_EQ(answers[113].size(), 1u);
-    if (!answers[113].empty()) EXPECT_EQ(answers[113][0].title, "About Vyr");
+    if (!answers[113].empty()) {
+        EXPECT_EQ(answers[113][0].title, "About Vyr");
+    }
     EXPECT_EQ(answers[401].size(), 1u) << "the font dialog";
     EXPECT_EQ(answers[411].size(), 1u) << "the colour dialog";
 

@@ -1,5 +1,6 @@
 // vyrpoke: pokes at the windows of a running Windows program, a test tool.
 //
+//   vyrpoke find CLASS             top-level windows of a class: handle, process id
 //   vyrpoke windows PID            its windows: handle, class, title
 //   vyrpoke boxes PID [answer]     its boxes and dialogs (and answers them)
 //   vyrpoke text HWND              a window's text
@@ -22,6 +23,15 @@ using namespace uidriver;
 
 static HWND handle(const char* text) { return reinterpret_cast<HWND>(std::strtoull(text, nullptr, 16)); }
 
+static BOOL CALLBACK printclass(HWND window, LPARAM classname) {
+    if (classof(window) == reinterpret_cast<const char*>(classname)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        std::printf("%llx %lu \"%s\"\n", reinterpret_cast<unsigned long long>(window), pid, textof(window).c_str());
+    }
+    return TRUE;
+}
+
 static void show(const std::vector<WindowInfo>& answered) {
     for (const WindowInfo& a : answered) std::printf("answered [%s] %s\n", a.title.c_str(), a.message.c_str());
 }
@@ -42,6 +52,10 @@ static std::string unescaped(const std::string& text) {
 int main(int argc, char** argv) {
     std::string verb = argc > 1 ? argv[1] : "";
     Program program;
+    if (verb == "find" && argc == 3) {
+        EnumWindows(printclass, reinterpret_cast<LPARAM>(argv[2]));
+        return 0;
+    }
     if (verb == "windows" && argc == 3 && program.attach(std::strtoul(argv[2], nullptr, 10))) {
         for (HWND w : program.allwindows())
             std::printf("%llx %s \"%s\"\n", reinterpret_cast<unsigned long long>(w), classof(w).c_str(),
@@ -72,6 +86,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (verb == "shot" && (argc == 3 || argc == 4)) return screenshot(argc == 4 ? handle(argv[3]) : nullptr, argv[2]) ? 0 : 1;
-    std::fprintf(stderr, "usage: vyrpoke windows|boxes|text|settext|command|type|shot ... (see the source's head)\n");
+    std::fprintf(stderr, "usage: vyrpoke find|windows|boxes|text|settext|command|type|shot ... (see the source's head)\n");
     return 2;
 }

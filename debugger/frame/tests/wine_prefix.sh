@@ -43,6 +43,10 @@ template)
   trap stopserver EXIT
   timeout -k 10 180 "$wine" wineboot -i >"$dir.log" 2>&1
   rc=$?
+  # Windows not managed by a window manager: Xvfb has none, and Wine would
+  # wait two seconds for one each time a window is hidden.
+  [ $rc -eq 0 ] && timeout -k 10 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    >>"$dir.log" 2>&1
   # Let the server write the registry before it is stopped.
   sleep 1
   stopserver
