@@ -179,6 +179,22 @@ TEST_F(Vyrdbg, SettingsFileAsTheFrameWritesIt) {
     EXPECT_EQ(sectionlines("Colors"), before);
     EXPECT_EQ(sectionlines("Fonts"), fonts);
 
+    // A command window saved minimised opens minimised.
+    setsetting("LayOut", "Command", "ICONIC");
+    setsetting("OPTIONS", "STARTFILE", nullptr);
+    {
+        Program program;
+        HWND frame = start(program);
+        ASSERT_NE(frame, nullptr);
+        HWND host = nullptr;
+        waituntil([&] { return (host = findchild(frame, "CMDHOST")) != nullptr; }, 20000);
+        ASSERT_NE(host, nullptr);
+        EXPECT_TRUE(waituntil([&] { return IsIconic(host) != 0; }, 5000));
+        exit(program, frame);
+        EXPECT_TRUE(hasline("LayOut", "Command=ICONIC"));
+    }
+    startfile("quit\n");
+
     // Tiling modes by their first letter.
     for (auto [value, written] : {std::pair{"vx", "VERTICAL"}, std::pair{"Horizontal", "HORIZONTAL"},
                                   std::pair{"free", "FREE"}, std::pair{"zz", "CASCADE"}, std::pair{"", "CASCADE"}}) {
@@ -454,6 +470,23 @@ TEST_F(Vyrdbg, EveryMenuCommandIsAnswered) {
         EXPECT_EQ(findchild(frame, classname) != nullptr, !shown) << classname;
         sendanswering(program, frame, WM_COMMAND, id, 0);
         EXPECT_EQ(findchild(frame, classname) != nullptr, shown) << classname;
+    }
+
+    // The help line of the status bar follows the menu selection.
+    if (!findchild(frame, "msctls_statusbar32")) sendanswering(program, frame, WM_COMMAND, 390, 0);
+    HWND status = findchild(frame, "msctls_statusbar32");
+    ASSERT_NE(status, nullptr);
+    struct Selection {
+        WPARAM wparam;
+        LPARAM menu;
+        const char* help;
+    };
+    for (const Selection& s : {Selection{MAKEWPARAM(201, MF_STRING), 1, " Go. Resume Execution "},
+                               Selection{MAKEWPARAM(180, MF_STRING), 1, " Command "},
+                               Selection{MAKEWPARAM(117, MF_STRING), 1, " Exit Vyr "},
+                               Selection{MAKEWPARAM(0, 0xFFFF), 0, " Command "}}) {
+        sendanswering(program, frame, WM_MENUSELECT, s.wparam, s.menu);
+        EXPECT_EQ(textof(status), s.help);
     }
 
     // A command id with a notification code in its high word is not the

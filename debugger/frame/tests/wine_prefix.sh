@@ -19,13 +19,31 @@ if [ -z "${DISPLAY:-}" ] || [ ! -x "$wine" ]; then
 fi
 export WINEDEBUG=-all
 
+# The processes of this prefix: its own, found by their environment.
+prefixpids() {
+  local p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "${p#/proc/}"
+  done
+}
+
+# Stops the prefix's wineserver by its process id: SIGINT makes it end its
+# client processes and write the registry. Whatever of the prefix is left
+# after ten seconds is killed by id.
 server=
 stopserver() {
-  if [ -n "$server" ]; then
-    kill "$server" 2>/dev/null
-    wait "$server" 2>/dev/null
-    server=
-  fi
+  [ -n "$server" ] || return 0
+  kill -INT "$server" 2>/dev/null
+  local i left
+  for i in $(seq 100); do
+    left=$(prefixpids)
+    kill -0 "$server" 2>/dev/null || [ -n "$left" ] || break
+    sleep 0.1
+  done
+  left=$(prefixpids)
+  [ -n "$left" ] && kill -KILL $left 2>/dev/null
+  wait "$server" 2>/dev/null
+  server=
 }
 
 case ${1:-} in
@@ -38,19 +56,17 @@ template)
   rm -rf "$dir"
   mkdir -p "$dir"
   export WINEPREFIX=$dir
-  "$wineserver" -f -p &
+  "$wineserver" -f -p 9>&- &
   server=$!
   trap stopserver EXIT
-  timeout -k 10 180 "$wine" wineboot -i >"$dir.log" 2>&1
+  timeout -k 10 180 "$wine" wineboot -i >"$dir.log" 2>&1 9>&-
   rc=$?
   # Windows not managed by a window manager: Xvfb has none, and Wine would
   # wait two seconds for one each time a window is hidden.
   [ $rc -eq 0 ] && timeout -k 10 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    >>"$dir.log" 2>&1
-  # Let the server write the registry before it is stopped.
-  sleep 1
+    >>"$dir.log" 2>&1 9>&-
   stopserver
-  [ $rc -eq 0 ] && [ -f "$dir/system.reg" ] || { echo "wineboot failed ($rc)"; cat "$dir.log"; exit 1; }
+  [ $rc -eq 0 ] && grep -q '"Managed"="N"' "$dir/user.reg" || { echo "wineboot failed ($rc)"; cat "$dir.log"; exit 1; }
   touch "$dir/.complete"
   ;;
 run)
