@@ -40,6 +40,21 @@ uint32_t intvector(uint32_t mask) {
     return 0;
 }
 
+void resettriggers() {
+    for (IntDesc* d = inttable; d->name; ++d) {
+        d->timeactive = d->timetriggered = 0;
+        d->nexttime = d->firstat = d->period = 0;
+        d->locactive = d->loctriggered = 0;
+        d->staysactive = 0;
+        d->hitcount = 1;
+        d->hits = 0;
+        d->file = nullptr;
+        d->func = nullptr;
+        d->firstline = d->lastline = 0;
+        d->address = 0;
+    }
+}
+
 uint32_t getcycles() { return timeptr ? *timeptr : 0; }
 
 int raiseint(uint32_t vector, const char* name, int byname) {

@@ -33,6 +33,9 @@ IntDesc* builtininttable();
 uint32_t intvector(uint32_t mask);
 // The cycle counter .time, or 0 while it is undefined.
 uint32_t getcycles();
+// Resets the trigger fields of every source of the table in use: no timed
+// or location trigger armed, hit count 1.
+void resettriggers();
 // Raises a source found by name (byname set) or by vector: 1 when found.
 int raiseint(uint32_t vector, const char* name, int byname);
 

@@ -40,6 +40,7 @@ static int16_t swapindex[NPAGES];
 static std::unique_ptr<uint8_t[]> keptpage[NPAGES];
 
 void meminit() {
+    kvolmode = startedas("kvol");
     if (!slots) slots = static_cast<MemPage*>(newnode(sizeof(MemPage) * NSLOTS, nullptr));
     initswap();
     byteorder = 0;

@@ -2,6 +2,7 @@
 // the current output or forced to the command window.
 #pragma once
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "debugger/target/services.h"
@@ -23,5 +24,12 @@ void cmdprintf(const char* format, const A&... args) {
     std::array<FormatArg, sizeof...(A)> list{FormatArg(args)...};
     fmtout(writecommand, nullptr, format, std::span<const FormatArg>(list.data(), list.size()));
 }
+
+// Text taken from a file, fit for a one-line message: bytes below 0x20
+// other than TAB, 0x7F and bytes above it are written as \xNN.
+std::string printable(std::string_view text);
+
+// "0x" and lower-case hexadecimal digits, blank-padded to 7 characters.
+std::string hexaddr(uint32_t value);
 
 }  // namespace vy

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "debugger/target/console_services.h"
@@ -17,6 +18,24 @@ EventRecord* eventlist;
 EventRecord* datahit;
 uint8_t LoadAbortFlag;
 uint8_t LoadFailed;
+std::string startname;
+uint8_t kvolmode;
+
+void setstartname(const char* argv0) {
+    std::string_view path = argv0 ? argv0 : "";
+    std::size_t slash = path.find_last_of("/\\");
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    startname = std::string(path.substr(0, path.find('.')));
+}
+
+bool startedas(const char* name) {
+    std::size_t n = std::strlen(name);
+    if (startname.size() != n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(startname[i])) != std::tolower(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
 
 static ConsoleServices console;
 TargetServices* currentservices = &console;

@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace vy {
@@ -70,6 +71,15 @@ struct EventRecord {
 extern EventRecord* eventlist;
 extern EventRecord* datahit;   // data event matched by the last recorded access
 
+// The name the program was started under: the part of argv[0] after the
+// last '/' or '\', up to the first '.'. Started as "kvol", the debugger
+// switches the older command core's mode on at start-up (kvolmode).
+extern std::string startname;
+void setstartname(const char* argv0);
+// Whether the start name is the name given, in any case.
+bool startedas(const char* name);
+extern uint8_t kvolmode;
+
 // Set by the progress dialog's cancel button; loaders stop between records.
 extern uint8_t LoadAbortFlag;
 // Set when a load failed so that the program cannot be used; the load
@@ -120,6 +130,19 @@ public:
 
     // Register window refresh after a traced instruction or a run.
     virtual void regwinrefresh(int code) {}
+
+    // Around and after a program load: the wait cursor, the menus that need
+    // a program, the disassembly window, the current-line marker, message
+    // boxes titled "Address of" (information) and "Warning", and the source
+    // trace that the debug tables free with themselves.
+    virtual void beginwait() {}
+    virtual void endwait() {}
+    virtual void enableprogrammenus(int loaded) {}
+    virtual void repaintasmwindow() {}
+    virtual void clearlinemarker() {}
+    virtual void infobox(const char* title, std::string_view text) { output(text), output("\n"); }
+    virtual void warningbox(std::string_view text) { error(text); }
+    virtual void trcfree() {}
 };
 
 // The services in use; set once at start-up (the console stand-in when none).

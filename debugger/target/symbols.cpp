@@ -1,7 +1,11 @@
 #include "debugger/target/symbols.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "support/list_node.h"
 
@@ -73,6 +77,46 @@ void dropsyms() {
             SymRec* gone = *link;
             *link = static_cast<SymRec*>(freenode(gone, gone->next));
         }
+    }
+}
+
+void defsymbols(const std::vector<SymDef>& defs) {
+    // The last definition of each name counts, at the place it was made.
+    std::unordered_map<std::string_view, std::size_t> last;
+    for (std::size_t i = 0; i < defs.size(); ++i) last[defs[i].name] = i;
+    std::vector<const SymDef*> fresh;
+    for (std::size_t i = 0; i < defs.size(); ++i)
+        if (last[defs[i].name] == i && defs[i].name[0] != '.') fresh.push_back(&defs[i]);
+    std::unordered_set<std::string_view> names;
+    for (const SymDef* d : fresh) names.insert(d->name);
+    for (SymRec** link = &symlist; *link;) {
+        if (names.count((*link)->name())) {
+            SymRec* gone = *link;
+            *link = static_cast<SymRec*>(freenode(gone, gone->next));
+        } else {
+            link = &(*link)->next;
+        }
+    }
+    std::stable_sort(fresh.begin(), fresh.end(),
+                     [](const SymDef* a, const SymDef* b) { return a->value < b->value; });
+    // Each goes where defsym puts it; values only grow, so the search goes on
+    // from the symbol placed last.
+    SymRec** link = &symlist;
+    for (const SymDef* d : fresh) {
+        while (*link && ((*link)->name()[0] == '.' || (*link)->value <= d->value)) link = &(*link)->next;
+        auto* s = static_cast<SymRec*>(newnode(sizeof(SymRec) + d->name.size() + 1, *link));
+        std::memcpy(s->name(), d->name.c_str(), d->name.size() + 1);
+        s->value = d->value;
+        s->section = d->section;
+        s->type = d->type;
+        *link = s;
+        link = &s->next;
+    }
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        if (last[defs[i].name] != i || defs[i].name[0] != '.') continue;
+        SymRec* s = defsym(defs[i].name.c_str(), defs[i].value);
+        s->section = defs[i].section;
+        s->type = defs[i].type;
     }
 }
 

@@ -2,6 +2,8 @@
 // and the special symbols whose names begin with '.' (simulator state).
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace vy {
 
@@ -28,5 +30,16 @@ SymRec* rensym(const char* name);
 SymRec* nearsym(uint32_t address);
 // Removes every symbol whose name does not begin with '.'.
 void dropsyms();
+
+// A symbol for defsymbols.
+struct SymDef {
+    std::string name;
+    uint32_t value;
+    uint8_t section;
+    uint8_t type;
+};
+// Defines the symbols as defsym would one after another (a later definition
+// of a name replaces an earlier one), in one sort and one merge.
+void defsymbols(const std::vector<SymDef>& defs);
 
 }  // namespace vy

@@ -1,6 +1,6 @@
 // vyrsim: headless test driver of the target model. Loads a program file
-// (S-records, Intel hex, or a raw image) and runs the commands given after
-// it, in order:
+// (an object file with its debug information, S-records, Intel hex, or a
+// raw image) and runs the commands given after it, in order:
 //
 //   pc=ADDR          set the PC
 //   reg=NAME:VALUE   set a register (a b cc d x y s pc)
@@ -13,17 +13,29 @@
 //   regs             print the registers and the cycle count
 //   cycles           print the cycle count .time
 //   mem=FROM[,N]     dump N bytes of memory (default 16)
+//   syms             list the program's symbols with their values
+//   files            list the source files with their lines
+//   funcs[=FILE]     list the functions (of one file) with their declarations
+//   lines[=FILE]     list the line entries (of one file) with their addresses
+//   vars[=FUNC]      list the variables of every function and file (or of
+//                    one function) with their declaration texts
 //
-// Options before the file: -raw BASE loads the file as a raw image at BASE.
+// Options before the file: -raw BASE loads the file as a raw image at BASE;
+// -start TEXT chooses the start point (a function, an address or "reset");
+// -nocode loads symbols and debug information without the memory image.
 // A file name of "-" loads nothing. Numbers take 0x for hexadecimal.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/decl_text.h"
 #include "debugger/target/decoder.h"
 #include "debugger/target/line_asm.h"
+#include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
+#include "debugger/target/output.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
@@ -36,9 +48,69 @@ static uint32_t number(const char* text) { return static_cast<uint32_t>(std::str
 
 static void usage() {
     std::fprintf(stderr,
-                 "usage: vyrsim [-raw BASE] FILE|- [pc=ADDR] [reg=NAME:VALUE] [irq=MASK] [reset]\n"
-                 "              [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N] [until=ADDR] [regs]\n"
-                 "              [cycles] [mem=FROM[,N]]\n");
+                 "usage: vyrsim [-raw BASE] [-start TEXT] [-nocode] FILE|- [pc=ADDR] [reg=NAME:VALUE]\n"
+                 "              [irq=MASK] [reset] [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N] [until=ADDR]\n"
+                 "              [regs] [cycles] [mem=FROM[,N]] [syms] [files] [funcs[=FILE]]\n"
+                 "              [lines[=FILE]] [vars[=FUNC]]\n");
+}
+
+static void listsyms() {
+    for (SymRec* s = symlist; s; s = s->next)
+        if (s->name()[0] != '.') std::printf("%s %s\n", hexaddr(s->value).c_str(), s->name());
+}
+
+static void listfiles() {
+    for (FileRec* f = filelist; morefiles(f); f = f->next)
+        std::printf("%s  lines %u-%u%s\n", f->name, static_cast<unsigned>(f->firstline),
+                    static_cast<unsigned>(f->lastline), f->flags & FILE_NOTUNIQUE ? "  (not unique)" : "");
+}
+
+static bool wanted(const char* value, const char* name) { return !*value || std::strcmp(value, name) == 0; }
+
+// A function's declaration and where it starts; the file-scope record (the
+// last of each file) holds variables only.
+static void listfuncs(const char* file) {
+    for (FileRec* f = filelist; morefiles(f); f = f->next) {
+        if (!wanted(file, f->name)) continue;
+        for (FuncRec* fn = f->funcs; fn && fn->next; fn = fn->next) {
+            if (fn->name[0] == '.') continue;
+            std::string where = fn->start ? hexaddr(fn->start->addr) : std::string("-------");
+            std::printf("%s %s%s(%s)  %s:%u-%u\n", where.c_str(), fn->signature ? fn->signature : "", fn->name,
+                        fn->argtext ? fn->argtext : "", f->name, static_cast<unsigned>(fn->firstline),
+                        static_cast<unsigned>(fn->lastline));
+        }
+    }
+}
+
+static void listlines(const char* file) {
+    for (DebugEntry* e = debuglist; e; e = e->next) {
+        if (e->kind != DBG_LINE || !wanted(file, e->text())) continue;
+        std::string at = std::to_string(e->line);
+        if (e->col) at += '.', at += std::to_string(e->col);
+        if (e->endline != e->line || e->endcol != e->col) {
+            at += '-', at += std::to_string(e->endline);
+            if (e->endcol) at += '.', at += std::to_string(e->endcol);
+        }
+        std::printf("%s %s:%s  %s\n", hexaddr(e->addr).c_str(), e->text(), at.c_str(), e->name ? e->name : "");
+    }
+}
+
+static void listvariables(const LocalRec* from, const LocalRec* to) {
+    for (const LocalRec* l = from; l < to; ++l)
+        std::printf("  %s  value 0x%X size %u\n", descresult(l).c_str(), l->value, static_cast<unsigned>(l->size));
+}
+
+static void listvars(const char* func) {
+    for (FileRec* f = filelist; morefiles(f); f = f->next) {
+        for (FuncRec* fn = f->funcs; fn; fn = fn->next) {
+            bool filescope = !fn->next;
+            if (fn->name[0] == '.' || !fn->locals || !wanted(func, fn->name)) continue;
+            if (filescope && *func) continue;
+            std::printf("%s%s\n", filescope ? f->name : fn->name, filescope ? " (file)" : "");
+            listvariables(fn->locals, fn->localsend);
+            listvariables(fn->members18, fn->members18 ? fn->members18 + fn->nclass18 : nullptr);
+        }
+    }
 }
 
 static uint32_t cycles() { return timeptr ? *timeptr : 0; }
@@ -119,6 +191,16 @@ static bool command(const char* arg) {
             std::printf(" %02X", rdbyte(static_cast<uint16_t>(from + i)));
         }
         std::printf("\n");
+    } else if (key == "syms") {
+        listsyms();
+    } else if (key == "files") {
+        listfiles();
+    } else if (key == "funcs") {
+        listfuncs(value);
+    } else if (key == "lines") {
+        listlines(value);
+    } else if (key == "vars") {
+        listvars(value);
     } else {
         return false;
     }
@@ -129,25 +211,38 @@ int main(int argc, char** argv) {
     int i = 1;
     bool raw = false;
     uint32_t base = 0;
-    if (i + 1 < argc && std::strcmp(argv[i], "-raw") == 0) {
-        raw = true;
-        base = number(argv[i + 1]);
-        i += 2;
+    const char* start = nullptr;
+    for (;;) {
+        if (i + 1 < argc && std::strcmp(argv[i], "-raw") == 0) {
+            raw = true;
+            base = number(argv[i + 1]);
+            i += 2;
+        } else if (i + 1 < argc && std::strcmp(argv[i], "-start") == 0) {
+            start = argv[i + 1];
+            i += 2;
+        } else if (i < argc && std::strcmp(argv[i], "-nocode") == 0) {
+            loadimage = 0;
+            ++i;
+        } else {
+            break;
+        }
     }
     if (i >= argc) {
         usage();
         return 2;
     }
+    setstartname(argv[0]);
     meminit();
     const char* file = argv[i++];
     int status = 0;
     if (std::strcmp(file, "-") != 0) {
-        ldprog(file, raw, 0, base, 0);
+        if (raw) ldprog(file, 1, 0, base, 0);
+        else dbload(file, start);
         if (LoadFailed) status = 1;
     }
     for (; i < argc && status == 0; ++i) {
         if (!command(argv[i])) {
-            std::fprintf(stderr, "vyrsim: bad command: %s\n", argv[i]);
+            std::fprintf(stderr, "vyrsim: bad command: %s\n", printable(argv[i]).c_str());
             usage();
             status = 2;
         }
