@@ -94,7 +94,7 @@ static LRESULT nothing(int, LPARAM, const char*) { return 0; }
 
 static LRESULT stop(int, LPARAM, const char*) {
     SetFocus(hwndFrame);
-    RunState = false;
+    StopRequest = true;
     return 0;
 }
 

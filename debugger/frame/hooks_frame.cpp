@@ -21,6 +21,24 @@ void OpenCmdWindow() { SendFrameCommand(300); }
 void GotoPCLine() {}
 void RegWinRedraw(int code) {}
 
+void RegsChanged(int pcchanged) {
+    RegWinRedraw(0);
+    if (pcchanged) GotoPCLine();
+}
+
+// Memory windows and the I/O-register plug-in come later.
+void UpdateMemWindows(int full) {}
+
+// The structure and array browsers come with the views; until then the
+// engine's request for one says so.
+void BrowseStruct(ResultRecord* r, const char* name, char letter) {
+    dberror({"Structure browser: not built into this debugger yet\n"});
+}
+
+void BrowseArray(ResultRecord* r, const char* name, char letter) {
+    dberror({"Array browser: not built into this debugger yet\n"});
+}
+
 void SetFrameTitle(const char* title) { SetFrameTitleText(title); }
 
 bool CloseFrame() {

@@ -130,6 +130,7 @@ void PollMessages() {
         return;
     }
     if (stoprequest(msg)) {
+        StopRequest = true;
         RunState = false;
         if (hwndFrame) SetFocus(hwndFrame);
         return;

@@ -13,6 +13,7 @@
 #include "debugger/engine/commands.h"
 #include "debugger/engine/engine.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/runstate.h"
 #include "debugger/engine/sink.h"
 #include "debugger/frame/frame.h"
 #include "debugger/frame/host_windows.h"
@@ -290,6 +291,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandline, int show) {
             break;
         }
         WinSetFakeIo();
+        // No run or loop of the language is in progress between messages:
+        // a stop asked for while idle must not end the next one.
+        StopRequest = false;
         if (TranslateMDISysAccel(hwndClient, &msg)) continue;
         if (hwndFrame && accelerators && TranslateAcceleratorA(hwndFrame, accelerators, &msg)) continue;
         TranslateMessage(&msg);

@@ -10,6 +10,7 @@
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/runstate.h"
 #include "debugger/frame/frame.h"
 #include "debugger/frame/host_windows.h"
 #include "debugger/views/command_history.h"
@@ -25,6 +26,12 @@ static HWND cmdhost;
 static int column;          // where the typed line begins is column 4
 static uint32_t charcount;  // characters appended since the control was emptied
 static bool busy;           // a typed command is running
+// A command asks the user for a line: the next Enter hands the typed line
+// to it instead of running it.
+static struct {
+    bool waiting, given;
+    std::string line;
+} userline;
 static CommandHistory history;
 
 constexpr int CMDID = 1100;
@@ -114,6 +121,10 @@ static void enter(bool typed) {
     caretatend();
     base(WM_CHAR, '\r', 0);
     if (!typed) return;
+    if (userline.waiting) {
+        userline = {false, true, line};
+        return;
+    }
     if (!line.empty()) {
         busy = true;
         doblock(line.c_str(), 1);
@@ -370,5 +381,31 @@ void SetCmdWindowFont() {
 }
 
 void CmdWindowCommand(WPARAM, LPARAM) {}
+
+bool CmdWindowBusy() { return busy; }
+
+// The line is typed into the command window (opened when it is closed);
+// the window's messages and the rest of the program's run meanwhile. Esc
+// or the end of the frame gives up.
+bool ReadUserLine(const char* prompt, std::string& line) {
+    if (!hwndCmdEdit) OpenCmdWindow();
+    if (!hwndCmdEdit) return false;
+    SetFocus(hwndCmdEdit);
+    userline = {true, false, ""};
+    MSG msg;
+    while (userline.waiting && hwndFrame && hwndCmdEdit) {
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (msg.message == WM_CHAR && msg.wParam == VK_ESCAPE) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    bool given = userline.given;
+    line = userline.line;
+    userline = {false, false, ""};
+    return given;
+}
 
 }  // namespace vy
