@@ -242,8 +242,7 @@ TEST_F(Vyrdbg, StartFileRunsAndOutputFileHoldsWhatItPrinted) {
     EXPECT_TRUE(hasline("LayOut", "Command=NO"));
 }
 
-// Enabled when the expression evaluator joins the command engine.
-TEST_F(Vyrdbg, DISABLED_EvalFromTheStartFileWritesTheEchoAndTheResult) {
+TEST_F(Vyrdbg, EvalFromTheStartFileWritesTheEchoAndTheResult) {
     std::string out = work + "\\out.txt";
     startfile("output " + out + "\neval 1+2\nquit\n");
     EXPECT_EQ(runtoend(), 0u);
@@ -307,10 +306,17 @@ TEST_F(CommandWindow, TypedLinesRunAndThePromptFollows) {
     screenshot(frame, artefacts + "\\frame_with_command_window.png");
 }
 
-// Enabled when the expression evaluator joins the command engine.
-TEST_F(CommandWindow, DISABLED_EvalTypedShowsTheResultAndThePrompt) {
+TEST_F(CommandWindow, EvalTypedShowsTheResultAndThePrompt) {
     type(program, edit, "eval 1+2\r");
     EXPECT_TRUE(endswith("Vyr>eval 1+2\n    1+2 = 3\nVyr>")) << text();
+}
+
+TEST_F(CommandWindow, ACommandAsksForALineTypedInTheWindow) {
+    // The first Enter waits for the answer, so the keys are posted.
+    for (char c : std::string("u $a = ?\r5\r")) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    EXPECT_TRUE(waituntil([&] { return endswith("=> 5\nVyr>"); }, 20000)) << text();
+    type(program, edit, "x $a\r");
+    EXPECT_TRUE(endswith("    $a = 0x5\nVyr>")) << text();
 }
 
 TEST_F(CommandWindow, BackspaceAndLeftStopAtThePrompt) {
