@@ -20,6 +20,7 @@
 #include "debugger/target/output.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
 
 namespace vy {
 
@@ -28,8 +29,9 @@ static uint16_t lastnumber;
 
 // ---------------------------------------------------------------------------
 // The target model's view of the data events: the memory-access recorder
-// walks `eventlist` and leaves the event an access matched in `datahit`.
-// Everything the engine does with either is in this section.
+// walks `eventlist` where the watch index says an access can match, and
+// leaves the event an access matched in `datahit`. Everything the engine
+// does with either is in this section.
 
 // The active data events in number order, as the recorder's list.
 static void publishdata() {
@@ -40,6 +42,7 @@ static void publishdata() {
         link = &e->seen.next;
     }
     *link = nullptr;
+    reindexevents();
 }
 
 // The data event that the last recorded access matched, or null.

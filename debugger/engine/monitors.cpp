@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 #include "debugger/engine/commands.h"
 #include "debugger/engine/evaluator.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/scan.h"
+#include "debugger/engine/sink.h"
+#include "debugger/engine/source_trace.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/services.h"
 
@@ -148,6 +151,30 @@ void writemonits(std::FILE* file) {
         line += m->text + "\n";
         std::fputs(line.c_str(), file);
     }
+}
+
+std::vector<LiveMonitor> livemonitors() {
+    std::vector<LiveMonitor> live;
+    for (MonitorRecord* m = monitors; m; m = m->next) live.push_back({m->number, m->on != 0, m->format, m->text});
+    return live;
+}
+
+bool monitorvalue(const LiveMonitor& monitor, std::string& value) {
+    const char* p = monitor.text.c_str();
+    int error = 0;
+    ResultRecord* r = xexpr(&p, &error, 1);
+    if (error) {
+        xfree(r);
+        return false;
+    }
+    // Printed into the monitors' capture, which is given back as it was.
+    auto saved = std::make_unique<CaptureBuffer>(capture2);
+    const char* out = WinStartFakeIo2();
+    putresult(r, monitor.letter);
+    value = out;
+    capture2 = *saved;
+    xfree(r);
+    return true;
 }
 
 void clearmonitors() {

@@ -49,6 +49,9 @@ void writemonits(std::FILE* file);
 // Deletes every monitor without a message.
 void clearmonitors();
 
+// The monitors as the source trace records them: livemonitors and
+// monitorvalue of source_trace.h.
+
 // The views that follow the target, in order: the I/O-register plug-in, the
 // data memory windows, the variables windows, the monitors window (when
 // there are monitors or it is shown) and the kernel-awareness library.

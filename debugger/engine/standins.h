@@ -14,4 +14,9 @@ struct LocalRec;
 uint16_t varaddr(const LocalRec* rec, const FrameNode* frame);
 void showvars(FrameNode* frame, const char* letters);
 
+struct DebugEntry;
+// The target model's lookup of the last line or function-start entry at or
+// before an address (null when none), until the target model has it.
+DebugEntry* lineat(uint16_t address);
+
 }  // namespace vy

@@ -3,6 +3,8 @@
 namespace vy {
 
 static const MessageText messages[] = {
+    {MSG_BANNER, "SOURCE DEBUGGER FOR"},
+    {MSG_AREYOUSURE, "are you sure ?"},
     {MSG_NODEBUG, "no debug symbol table"},
     {MSG_CANTOPEN, "can't open: "},
     {MSG_ABSOLUTE, "***** absolute *****"},
@@ -14,11 +16,18 @@ static const MessageText messages[] = {
     {MSG_SYMBOLNOTFOUND, "symbol not found"},
     {MSG_UNKNOWNREG, "unknown register"},
     {MSG_ILLEGALINSTR, "illegal instruction"},
+    {MSG_BREAKPOINT, "***** breakpoint"},
+    {MSG_UNCOMPLETE, "uncomplete instruction"},
     {MSG_CANTREDIRECT, "cannot redirect"},
+    {MSG_BADSIZE, "incorrect size modifier"},
+    {MSG_STACKOVERFLOW, "stack overflow"},
     {MSG_BADARG, "incorrect argument"},
+    {MSG_TOOMANYARGS, "too many arguments"},
+    {MSG_STRINGTOOLONG, "string too long"},
     {MSG_LOGOPEN, "log file already opened"},
     {MSG_CANTCREATE, "cannot create file"},
     {MSG_LINEPREFIX, "L"},
+    {MSG_SOURCEDISPLAY, "C source display /on/off/not avalaible/"},
     {MSG_NOSOURCELINE, "source line not found"},
     {MSG_NOINPUTFILE, "missing input file name "},
     {MSG_NOSOURCE, "no C source defined"},

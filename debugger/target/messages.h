@@ -9,6 +9,8 @@
 namespace vy {
 
 enum MessageId : int {
+    MSG_BANNER = 1,            // "SOURCE DEBUGGER FOR"
+    MSG_AREYOUSURE = 2,        // "are you sure ?"
     MSG_NODEBUG = 3,           // "no debug symbol table"
     MSG_CANTOPEN = 5,          // "can't open: "
     MSG_ABSOLUTE = 6,          // "***** absolute *****"
@@ -20,11 +22,18 @@ enum MessageId : int {
     MSG_SYMBOLNOTFOUND = 15,   // "symbol not found"
     MSG_UNKNOWNREG = 16,       // "unknown register"
     MSG_ILLEGALINSTR = 17,     // "illegal instruction"
+    MSG_BREAKPOINT = 18,       // "***** breakpoint"
+    MSG_UNCOMPLETE = 21,       // "uncomplete instruction"
     MSG_CANTREDIRECT = 22,     // "cannot redirect"
+    MSG_BADSIZE = 29,          // "incorrect size modifier"
+    MSG_STACKOVERFLOW = 30,    // "stack overflow"
     MSG_BADARG = 32,           // "incorrect argument"
+    MSG_TOOMANYARGS = 33,      // "too many arguments"
+    MSG_STRINGTOOLONG = 34,    // "string too long"
     MSG_LOGOPEN = 36,          // "log file already opened"
     MSG_CANTCREATE = 37,       // "cannot create file"
     MSG_LINEPREFIX = 39,       // "L"
+    MSG_SOURCEDISPLAY = 40,    // "C source display /on/off/not avalaible/"
     MSG_NOSOURCELINE = 41,     // "source line not found"
     MSG_NOINPUTFILE = 44,      // "missing input file name "
     MSG_NOSOURCE = 45,         // "no C source defined"

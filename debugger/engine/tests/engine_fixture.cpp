@@ -97,6 +97,15 @@ bool EngineTest::assemble(const std::string& name, const std::string& source) {
     return !LoadFailed;
 }
 
+int generatedcases(int native) {
+    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
+#ifdef _WIN32
+    return native / 4;
+#else
+    return native;
+#endif
+}
+
 std::string lflines(std::string text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i)
