@@ -175,7 +175,6 @@ TEST_F(AsmTest, RandomSourcesEndWithOneLineDiagnostics) {
         opt.listing = random() % 4 == 0;
         opt.line_debug = random() % 4 == 0;
         opt.old_syntax = random() % 8 == 0;
-        auto start = std::chrono::steady_clock::now();
         AsmRun r;
 #ifndef _WIN32
         if (random() % 300 == 0) {
@@ -184,7 +183,6 @@ TEST_F(AsmTest, RandomSourcesEndWithOneLineDiagnostics) {
         } else
 #endif
             r = assemble(source, opt);
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         SCOPED_TRACE("case " + std::to_string(i) + ":\n" + vy::one_line(source.substr(0, 2000)));
         EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status;
         EXPECT_EQ(vytest::stray_lines(r.diagnostics, error_line), "");
@@ -192,7 +190,6 @@ TEST_F(AsmTest, RandomSourcesEndWithOneLineDiagnostics) {
             EXPECT_FALSE(r.has_object);
             ++failed;
         }
-        EXPECT_LT(seconds, 20.0);
         if (HasFailure()) break;
     }
     // The generator must reach both outcomes, or the test proves little.

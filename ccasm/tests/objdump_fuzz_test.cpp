@@ -81,7 +81,6 @@ TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
     const int cases = setting("VY_FUZZ_CASES", 1500);
 #endif
     int refused = 0;
-    auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < cases; ++i) {
         std::string file = objects[random() % objects.size()];
         int mutations = static_cast<int>(random() % 5);
@@ -114,7 +113,6 @@ TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
     }
     EXPECT_GT(refused, cases / 10);
     EXPECT_LT(refused, cases);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.05 * cases + 60.0);
 }
 
 }  // namespace

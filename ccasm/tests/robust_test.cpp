@@ -27,12 +27,10 @@ TEST_F(AsmTest, ExpressionsNestedBeyondTheBoundAreNestingTooDeep) {
         {"100000 parentheses in a condition", "\tif\t" + repeat("(", 100000) + "\n\tendif\n"},
     };
     for (const Case& c : cases) {
-        auto start = std::chrono::steady_clock::now();
         AsmRun r = assemble(c.source);
         EXPECT_EQ(r.status, 1) << c.name;
         EXPECT_FALSE(r.has_object) << c.name;
         EXPECT_EQ(r.diagnostics, "#error ccasm t.s:1\tnesting too deep\n") << c.name;
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0) << c.name;
     }
     // Nesting within the bound is assembled.
     AsmRun ok = assemble("\tldaa\t#" + repeat("(-", 100) + "1" + repeat(")", 100) + "\n");
@@ -59,12 +57,10 @@ TEST_F(AsmTest, DiagnosticsQuotingInputStayOneLine) {
 #ifndef _WIN32
 TEST_F(AsmTest, EndlessIncludeFilesAreTooLarge) {
     if (vytest::has_dev_zero()) {
-        auto start = std::chrono::steady_clock::now();
         AsmRun r = assemble("\tinclude\t\"/dev/zero\"\n\tnop\n");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.diagnostics, "#error ccasm t.s:1\tfile too large: /dev/zero\n");
         EXPECT_FALSE(r.has_object);
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
 
         ccasm::Options opt;
         opt.object_name = "zero.o";

@@ -292,7 +292,6 @@ constexpr int default_cases = 1200;
 
 TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
     std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20260)));
-    auto start = std::chrono::steady_clock::now();
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"},
     };
@@ -306,7 +305,6 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
                 std::fclose(file);
             }
         }
-        auto one = std::chrono::steady_clock::now();
         FrontRun run;
 #ifndef _WIN32
         if (random() % 300 == 0) {
@@ -322,18 +320,14 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
         } else
 #endif
             run = vytest::compile(source, options);
-        auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - one).count();
         SCOPED_TRACE("case " + std::to_string(i) + ":\n" + source);
         EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status;
         EXPECT_EQ(vytest::stray_lines(run.errors, error_line), "") << vy::one_line(run.errors);
         if (run.status == 1) {
             EXPECT_FALSE(run.output_exists);
         }
-        EXPECT_LT(seconds, 20.0);
         if (HasFailure()) break;
     }
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 120.0 * setting("VY_FUZZ_CASES", default_cases) / default_cases);
 }
 
 }  // namespace

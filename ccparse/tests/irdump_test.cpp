@@ -107,7 +107,6 @@ TEST(Irdump, MutatedFilesEndCleanly) {
     const int cases = setting("VY_FUZZ_CASES", 2000);
 #endif
     int refused = 0;
-    auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < cases; ++i) {
         Bytes file = files[random() % files.size()];
         int mutations = static_cast<int>(random() % 5);
@@ -140,7 +139,6 @@ TEST(Irdump, MutatedFilesEndCleanly) {
     }
     EXPECT_GT(refused, cases / 10);
     EXPECT_LT(refused, cases);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.05 * cases + 60.0);
 }
 
 }  // namespace
