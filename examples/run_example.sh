@@ -105,7 +105,7 @@ if [ -z "$halt" ] || [ -z "$output" ] || [ -z "$length" ]; then
     exit 1
 fi
 echo "== vyrsim $name.h11: from reset to __halt"
-"$bin/vyrsim" "$name.h11" "until=$halt" regs "mem=$length,2" "mem=$output,4096" >run.txt 2>/dev/null
+"$bin/vyrsim" -start reset "$name.h11" "until=$halt" regs "mem=$length,2" "mem=$output,4096" >run.txt 2>/dev/null
 awk -v halt="$(printf '%04x' $((halt)))" '
     /pc:/ {
         for (i = 1; i <= NF; i++) { split($i, kv, ":"); reg[kv[1]] = tolower(kv[2]) }

@@ -135,6 +135,9 @@ tool() {  # tool NAME ARGS...: runs a program of the chain
     "${wrapper[@]}" "$bin/$name$exe" "$@"
 }
 
+# Windows programs end their lines with CR LF.
+unix_lines() { sed -i 's/\r$//' "$@"; }
+
 # The value of a public symbol in the program's symbol list, or nothing.
 symbol() { awk -v name="$2" '$2 == name { print $1; exit }' "$1"; }
 
@@ -146,13 +149,19 @@ target_run() {
     case $variant in *-nodebug) ;; *-debug) cc_opts+=(-x) ;; esac
     [ "${src##*.}" = s ] && sources+=(report.s)
 
-    if ! tool cc11 "${cc_opts[@]}" -link -o "$name.h11" "${sources[@]}" >cc.log 2>&1; then
-        echo "cc11 ${cc_opts[*]} failed:"; cat cc.log; return 1
+    local status=0
+    tool cc11 "${cc_opts[@]}" -link -o "$name.h11" "${sources[@]}" >cc.log 2>&1 || status=$?
+    unix_lines cc.log
+    if [ $status -ne 0 ]; then
+        echo "cc11 ${cc_opts[*]} failed (status $status):"; cat cc.log; return 1
     fi
     if grep -q 'PANIC\|#error' cc.log; then
         echo "cc11 ${cc_opts[*]} reported:"; cat cc.log; return 1
     fi
-    if ! tool vyrsim "$name.h11" syms >syms.txt 2>syms.err; then
+    status=0
+    tool vyrsim "$name.h11" syms >syms.txt 2>syms.err || status=$?
+    unix_lines syms.txt syms.err
+    if [ $status -ne 0 ]; then
         echo "vyrsim cannot load $name.h11:"; cat syms.err; return 1
     fi
     local halt results count irq_point
@@ -180,10 +189,13 @@ target_run() {
     local n=$want
     [ "$n" -gt "$max_results" ] && n=$max_results
     commands+=("until=$halt" regs "mem=$count,2" "mem=$results,$((4 * n))")
-    if ! timeout "$timeout_s" "${wrapper[@]}" "$bin/vyrsim$exe" "$name.h11" "${commands[@]}" >run.txt 2>run.err; then
-        echo "vyrsim failed or took more than $timeout_s s:"; cat run.err; return 1
+    status=0
+    timeout "$timeout_s" "${wrapper[@]}" "$bin/vyrsim$exe" -start reset "$name.h11" "${commands[@]}" >run.txt 2>run.err || status=$?
+    unix_lines run.txt run.err
+    if [ $status -ne 0 ]; then
+        echo "vyrsim failed (status $status$([ $status -eq 124 ] && echo ": more than $timeout_s s")):"; cat run.err; return 1
     fi
-    say "vyrsim $name.h11 ${commands[*]}"
+    say "vyrsim -start reset $name.h11 ${commands[*]}"
     # Without debug information the loader says so; with it, it says nothing.
     if grep -v '^#error: no debug symbol table' run.err | grep -q . || { [ "${variant#*-}" = debug ] && [ -s run.err ]; }; then
         echo "vyrsim reported:"; cat run.err; return 1
@@ -215,10 +227,16 @@ target_run() {
             if (!regs) { print "no register line: the run did not end"; exit 1 }
             if (reg["pc"] != halt) { printf "stopped at pc %s, not at __halt (%s)\n", reg["pc"], halt; exit 1 }
             got = bytes[0] bytes[1]
+            reported = 0
+            for (i = 1; i <= 4; i++) reported = reported * 16 + index("0123456789abcdef", substr(got, i, 1)) - 1
             bad = 0
-            if (got != want_hex) { printf "reported 0x%s values, the host %d\n", got, want; bad = 1 }
-            if (reg["a"] reg["b"] != got) { printf "main returned 0x%s%s, not the count 0x%s\n", reg["a"], reg["b"], got; bad = 1 }
-            for (k = 1; k <= n && 4 * k + 1 < nb && bad < 10; k++) {
+            if (got != want_hex) { printf "reported %d values, the host %d\n", reported, want; bad = 1 }
+            if (reg["a"] reg["b"] != got) { printf "main returned 0x%s%s, not the count %d\n", reg["a"], reg["b"], reported; bad = 1 }
+            for (k = 1; k <= n && bad < 10; k++) {
+                if (k > reported || 4 * k + 1 >= nb) {
+                    printf "result %d (line %s): expected 0x%s, not reported\n", k, where[k], value[k]; bad++
+                    continue
+                }
                 v = bytes[4 * k - 2] bytes[4 * k - 1] bytes[4 * k] bytes[4 * k + 1]
                 if (v != value[k]) {
                     printf "result %d (line %s): expected 0x%s, got 0x%s\n", k, where[k], value[k], v; bad++
@@ -228,7 +246,9 @@ target_run() {
         }' run.txt || return 1
 
     if [ "${variant#*-}" = debug ] && [ "${src##*.}" = c ]; then
-        if ! tool vyrsim "$name.h11" funcs >funcs.txt 2>funcs.err || ! grep -q ' main(' funcs.txt; then
+        tool vyrsim "$name.h11" funcs >funcs.txt 2>funcs.err
+        unix_lines funcs.txt funcs.err
+        if ! grep -q ' main(' funcs.txt; then
             echo "the debug information does not list main:"; cat funcs.txt funcs.err; return 1
         fi
     fi
@@ -242,11 +262,16 @@ fault_run() {
     local cc_opts=()
     case $variant in noopt-*) cc_opts+=(-no) ;; esac
     case $variant in *-debug) cc_opts+=(-x) ;; esac
-    if ! tool cc11 "${cc_opts[@]}" -link -o "$name.h11" "$(basename "$src")" >cc.log 2>&1; then
-        echo "cc11 ${cc_opts[*]} failed:"; cat cc.log; return 1
+    local status=0
+    tool cc11 "${cc_opts[@]}" -link -o "$name.h11" "$(basename "$src")" >cc.log 2>&1 || status=$?
+    unix_lines cc.log
+    if [ $status -ne 0 ]; then
+        echo "cc11 ${cc_opts[*]} failed (status $status):"; cat cc.log; return 1
     fi
-    if ! timeout "$timeout_s" "${wrapper[@]}" "$bin/vyrsim$exe" "$name.h11" step=3000000 regs >run.txt 2>run.err; then
-        echo "vyrsim failed or took more than $timeout_s s:"; cat run.txt run.err; return 1
+    timeout "$timeout_s" "${wrapper[@]}" "$bin/vyrsim$exe" -start reset "$name.h11" step=3000000 regs >run.txt 2>run.err || status=$?
+    unix_lines run.txt run.err
+    if [ $status -ne 0 ]; then
+        echo "vyrsim failed (status $status$([ $status -eq 124 ] && echo ": more than $timeout_s s")):"; cat run.txt run.err; return 1
     fi
     grep -q 'pc:' run.txt || { echo "vyrsim printed no registers:"; cat run.txt run.err; return 1; }
     say "stopped: $(grep 'pc:' run.txt)"
