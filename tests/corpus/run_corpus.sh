@@ -30,6 +30,7 @@
 #   --skip-missing     end with status 77 (skipped) when the chain cannot
 #                      compile C yet: no ccgen, or no runtime library rt11.lib
 #   --timeout SECONDS  bound of each simulator run (default 120)
+#   -j, --jobs N       programs run side by side (default 2)
 #   --work DIR         keep the work files in DIR (default: a temporary
 #                      folder, removed at the end)
 #   -v                 show the commands
@@ -46,6 +47,7 @@ wrapper=()
 variants="opt-debug,opt-nodebug,noopt-debug,noopt-nodebug"
 skip_missing=0
 timeout_s=120
+jobs=2
 work=
 verbose=0
 programs=()
@@ -61,6 +63,7 @@ while [ $# -gt 0 ]; do
         --variants) variants=$2; shift ;;
         --skip-missing) skip_missing=1 ;;
         --timeout) timeout_s=$2; shift ;;
+        -j|--jobs) jobs=$2; shift ;;
         --work) work=$2; shift ;;
         -v) verbose=1 ;;
         -h|--help) sed -n '2,/^set -uo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
@@ -301,31 +304,29 @@ if [ $host_only -eq 0 ]; then
     fi
 fi
 
-passed=0
-failed=0
-failures=()
 IFS=, read -r -a variant_list <<<"$variants"
 [ "$set_kind" = asm ] && variant_list=($(printf '%s\n' "${variant_list[@]}" | sed 's/^noopt-/opt-/' | sort -u))
 
-for src in "${sources[@]}"; do
+# One program: its host half, then each variant; what happened goes to
+# $dir/summary.txt, one "ok" or "FAIL" line per build with its log.
+run_program() {
+    local src=$1 name dir log variant vdir status
     name=$(basename "${src%.*}")
     dir=$work/$name
     rm -rf "$dir"
     mkdir -p "$dir"
     log=$dir/log.txt
+    exec >"$dir/summary.txt" 2>&1
     if [ "$set_kind" = faults ]; then
         if ! "$host_cc" -std=c99 -DVY_HOST -I"$here" -fsyntax-only "$src" >"$log" 2>&1; then
-            echo "FAIL $name (host): not plain C:"; cat "$log"; failed=$((failed + 1)); failures+=("$name"); continue
+            echo "FAIL $name (host): not plain C:"; sed 's/^/    /' "$log"; return
         fi
     elif ! host_run "$src" "$dir/$name" >"$log" 2>&1; then
-        echo "FAIL $name (host):"; sed 's/^/    /' "$log"
-        failed=$((failed + 1)); failures+=("$name")
-        continue
+        echo "FAIL $name (host):"; sed 's/^/    /' "$log"; return
     fi
     if [ $host_only -eq 1 ]; then
-        passed=$((passed + 1))
         echo "ok   $name (host: $(sed -n 's/^count //p' "$dir/$name.expected" 2>/dev/null || echo 0) values)"
-        continue
+        return
     fi
     for variant in "${variant_list[@]}"; do
         vdir=$dir/$variant
@@ -337,17 +338,41 @@ for src in "${sources[@]}"; do
         else
             ( cd "$vdir" && target_run "$src" "$name" "$variant" "$dir/$name.expected" ) >"$vdir/log.txt" 2>&1
         fi
-        if [ $? -eq 0 ]; then
-            passed=$((passed + 1))
+        status=$?
+        if [ $status -eq 0 ]; then
             echo "ok   $name $variant"
             [ $verbose -eq 1 ] && sed 's/^/    /' "$vdir/log.txt"
         else
-            failed=$((failed + 1))
-            failures+=("$name $variant")
             echo "FAIL $name $variant:"
             sed 's/^/    /' "$vdir/log.txt"
         fi
     done
+}
+
+# The programs run side by side, their summaries are printed in order.
+running=0
+for src in "${sources[@]}"; do
+    run_program "$src" &
+    running=$((running + 1))
+    if [ $running -ge "$jobs" ]; then
+        wait -n
+        running=$((running - 1))
+    fi
+done
+wait
+
+passed=0
+failed=0
+failures=()
+for src in "${sources[@]}"; do
+    summary=$work/$(basename "${src%.*}")/summary.txt
+    cat "$summary"
+    passed=$((passed + $(grep -c '^ok ' "$summary")))
+    failed=$((failed + $(grep -c '^FAIL ' "$summary")))
+    while IFS= read -r line; do
+        line=${line#FAIL }
+        failures+=("${line%:}")
+    done < <(grep '^FAIL ' "$summary")
 done
 
 echo "corpus ($set_kind$([ $host_only -eq 1 ] && echo ', host only')): $passed passed, $failed failed"
