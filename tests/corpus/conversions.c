@@ -9,12 +9,6 @@ u32 patterns[] = {0UL, 1UL, 0x7FUL, 0x80UL, 0xFFUL, 0x100UL, 0x7FFFUL, 0x8000UL,
 
 #define NP (sizeof patterns / sizeof patterns[0])
 
-u32 mix32(u32 acc, u32 v)
-{
-    u32 rotated = (acc << 5) | (acc >> 27);
-    return rotated ^ v;
-}
-
 /* Each pattern through every narrowing, and each narrow value back to
  * both 32-bit types. */
 void through_every_width(void)

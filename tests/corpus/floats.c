@@ -16,12 +16,6 @@ f64 dv[] = {0.0, 1.0, -1.0, 0.5, 3.0, -2.25, 1048576.0, 1e10, -0.125, 9007199254
 #define NF (sizeof fv / sizeof fv[0])
 #define ND (sizeof dv / sizeof dv[0])
 
-u32 mix32(u32 acc, u32 v)
-{
-    u32 rotated = (acc << 7) | (acc >> 25);
-    return rotated ^ v;
-}
-
 u32 bits32(f32 x)
 {
     union {
@@ -50,7 +44,7 @@ void float_operations(void)
             f32 s = a + b;
             f32 d = a - b;
             f32 p = a * b;
-            u16 flags = (u16)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 | (a == b) << 4 | (a != b) << 5);
+            u16 flags = COMPARISONS(a, b);
             add = mix32(add, bits32(s));
             sub = mix32(sub, bits32(d));
             mul = mix32(mul, bits32(p));
@@ -75,7 +69,7 @@ void double_operations(void)
     for (i = 0; i < ND; i++) {
         for (j = 0; j < ND; j++) {
             f64 a = dv[i], b = dv[j];
-            u16 flags = (u16)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 | (a == b) << 4 | (a != b) << 5);
+            u16 flags = COMPARISONS(a, b);
             add = mix32(add, bits64(a + b));
             sub = mix32(sub, bits64(a - b));
             mul = mix32(mul, bits64(a * b));

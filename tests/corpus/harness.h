@@ -23,6 +23,9 @@
  * to it made from the address on the target and from the object on the
  * host, so that a program can check that the object lies there.
  *
+ * mix() and mix32() fold values into a checksum, COMPARISONS(a, b) packs
+ * the six comparisons into one value.
+ *
  * vy_f64_words() gives the high and the low word of a double's bits.
  *
  * VY_END() ends main: on the target main's result is the count of
@@ -183,6 +186,25 @@ int vy_end(void)
 }
 
 #endif
+
+/* Checksums that fold a walk over a table of cases into one value: the
+ * accumulator rotates left by one and takes the value in. */
+u16 mix(u16 acc, u16 v)
+{
+    u16 rotated = (u16)((acc << 1) | (acc >> 15));
+    return (u16)(rotated ^ v);
+}
+
+u32 mix32(u32 acc, u32 v)
+{
+    u32 rotated = (acc << 1) | (acc >> 31);
+    return rotated ^ v;
+}
+
+/* The six comparisons of two values of one type, one bit each. */
+#define COMPARISONS(a, b) \
+    ((u16)(((a) < (b)) | ((a) <= (b)) << 1 | ((a) > (b)) << 2 | ((a) >= (b)) << 3 | ((a) == (b)) << 4 | \
+           ((a) != (b)) << 5))
 
 /* u16 times u16, modulo 65536, without the host's signed overflow. */
 #define MUL16U(a, b) ((u16)((u16)(a) * 1u * (u16)(b)))

@@ -14,13 +14,6 @@ u8 bv[] = {0, 1, 2, 100, 127, 128, 200, 255};
 #define NC (sizeof cv / sizeof cv[0])
 #define NB (sizeof bv / sizeof bv[0])
 
-/* Rotates the checksum left by one and adds the value in. */
-u16 mix(u16 acc, u16 v)
-{
-    u16 rotated = (u16)((acc << 1) | (acc >> 15));
-    return (u16)(rotated ^ v);
-}
-
 i16 fits16(i32 v)
 {
     return v >= -32768L && v <= 32767L;
@@ -55,7 +48,7 @@ void signed_ops(void)
                 div = mix(div, (u16)q);
                 mod = mix(mod, (u16)r);
             }
-            flags = (u16)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 | (a == b) << 4 | (a != b) << 5);
+            flags = COMPARISONS(a, b);
             cmp = mix(cmp, flags);
         }
     }
@@ -91,7 +84,7 @@ void unsigned_ops(void)
             bits = mix(bits, x);
             bits = mix(bits, o);
             bits = mix(bits, n);
-            flags = (u16)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 | (a == b) << 4 | (a != b) << 5);
+            flags = COMPARISONS(a, b);
             cmp = mix(cmp, flags);
         }
     }

@@ -15,12 +15,6 @@ u32 ul[] = {0UL, 1UL, 2UL, 0xFFUL, 0xFFFFUL, 0x10000UL, 0x12345678UL, 0x7FFFFFFF
 #define I32_MAX 2147483647L
 #define I32_MIN (-2147483647L - 1L)
 
-u32 mix32(u32 acc, u32 v)
-{
-    u32 rotated = (acc << 3) | (acc >> 29);
-    return rotated ^ v;
-}
-
 i16 add_fits(i32 a, i32 b)
 {
     if (b > 0)
@@ -65,7 +59,7 @@ void signed_longs(void)
                 div = mix32(div, (u32)(a / b));
                 mod = mix32(mod, (u32)(a % b));
             }
-            flags = (u16)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 | (a == b) << 4 | (a != b) << 5);
+            flags = COMPARISONS(a, b);
             cmp = mix32(cmp, flags);
         }
     }
@@ -95,7 +89,7 @@ void unsigned_longs(void)
             bits = mix32(bits, a & b);
             bits = mix32(bits, a | b);
             bits = mix32(bits, a ^ b);
-            flags = (u16)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 | (a == b) << 4 | (a != b) << 5);
+            flags = COMPARISONS(a, b);
             cmp = mix32(cmp, flags);
         }
     }

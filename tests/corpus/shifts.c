@@ -5,18 +5,6 @@
  * two shifts. */
 #include "harness.h"
 
-u16 mix(u16 acc, u16 v)
-{
-    u16 rotated = (u16)((acc << 1) | (acc >> 15));
-    return (u16)(rotated ^ v);
-}
-
-u32 mix32(u32 acc, u32 v)
-{
-    u32 rotated = (acc << 3) | (acc >> 29);
-    return rotated ^ v;
-}
-
 void constant_counts(void)
 {
     u8 b = 0xA5;

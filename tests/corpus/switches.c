@@ -6,12 +6,6 @@
  * switch is run over a range of values around its cases. */
 #include "harness.h"
 
-u16 mix(u16 acc, u16 v)
-{
-    u16 rotated = (u16)((acc << 1) | (acc >> 15));
-    return (u16)(rotated ^ v);
-}
-
 i16 dense(i16 v)
 {
     switch (v) {
