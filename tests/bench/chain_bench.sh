@@ -79,8 +79,10 @@ if [ -x "$bin/ccgen" ] && [ -n "$t_parse" ]; then
     if [ -n "$t_gen" ]; then
         row "ccasm ($asm_in)" "$(best_time "$bin/ccasm" -i"$bin" -o gen.o "$asm_in")"
     fi
+elif [ -z "$t_parse" ]; then
+    echo "the later passes are not measured: ccparse cannot read the file yet"
 else
-    echo "ccgen                  not built yet: the chain stops at ccparse"
+    echo "no ccgen in $bin: the chain stops at ccparse"
 fi
 t_chain=$(best_time "$bin/cc11" -o chain.o gen.c)
 row "cc11 (whole chain)" "$t_chain"
