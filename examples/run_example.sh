@@ -75,8 +75,14 @@ if [ -z "$bin" ]; then
     if [ $missing -eq 1 ]; then
         echo "== building the programs (build/native)"
         bash "$top/tools/setup.sh" || exit 1
-        cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Release -DVY_TESTS=OFF >/dev/null || exit 1
-        cmake --build "$top/build/native" -j "${VY_JOBS:-$(nproc)}" --target "${tools[@]}" >/dev/null || exit 1
+        log=$(mktemp)
+        if ! { cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Release -DVY_TESTS=OFF &&
+               cmake --build "$top/build/native" -j "${VY_JOBS:-$(nproc)}" --target "${tools[@]}"; } >"$log" 2>&1; then
+            cat "$log"
+            rm -f "$log"
+            exit 1
+        fi
+        rm -f "$log"
     fi
 fi
 bin=$(cd "$bin" && pwd)
