@@ -15,6 +15,14 @@ const char* dowrite(const char* text, int arg);
 const char* doquit(const char* text, int arg);
 const char* dorem(const char* text, int arg);
 
+// script_files.cpp: script file channels.
+const char* dofopen(const char* text, int arg);
+const char* dofclose(const char* text, int arg);
+const char* dofread(const char* text, int arg);
+const char* dofwrite(const char* text, int arg);
+const char* dorewind(const char* text, int arg);
+const char* doremove(const char* text, int arg);
+
 // value_commands.cpp: printing and assigning values.
 const char* doeval(const char* text, int arg);
 const char* doupdate(const char* text, int arg);
@@ -57,12 +65,6 @@ const char* dozero(const char* text, int arg);
 const char* doperf(const char* text, int arg);
 const char* dosys(const char* text, int arg);
 const char* dofinish(const char* text, int arg);
-const char* dofopen(const char* text, int arg);
-const char* dofclose(const char* text, int arg);
-const char* dofread(const char* text, int arg);
-const char* dofwrite(const char* text, int arg);
-const char* dorewind(const char* text, int arg);
-const char* doremove(const char* text, int arg);
 const char* dopause(const char* text, int arg);
 const char* doreset(const char* text, int arg);
 const char* dosession(const char* text, int arg);

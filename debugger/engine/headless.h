@@ -43,6 +43,7 @@ struct Headless {
 
     bool running = false;           // last ShowRunState
     bool closed = false;            // CloseFrame was called
+    std::vector<std::string> shelllines;   // ShellCommand lines, in order
     std::string title;
     std::string leftstatus, middlestatus, rightstatus;
 };

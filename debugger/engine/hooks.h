@@ -59,6 +59,10 @@ void ShowRunState(bool running);
 void SetFrameTitle(const char* title);
 bool CloseFrame();
 
+// The shell escape of `sys`: starts the command interpreter with the line
+// (alone for an empty line) without waiting; a failure is reported.
+void ShellCommand(const char* line);
+
 // Status bar panes.
 void LeftStatus(const char* text);
 void MiddleStatus(const char* text);

@@ -70,6 +70,8 @@ bool CloseFrame() {
     return true;
 }
 
+void ShellCommand(const char* line) { headless.shelllines.emplace_back(line); }
+
 void LeftStatus(const char* text) { headless.leftstatus = text ? text : ""; }
 void MiddleStatus(const char* text) { headless.middlestatus = text ? text : ""; }
 void RightStatus(const char* text) { headless.rightstatus = text ? text : ""; }

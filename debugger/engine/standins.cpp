@@ -2,8 +2,14 @@
 // that it is not built in yet and passes over its statement, so the lines
 // and blocks around it run on. A command leaves this file when it is built.
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
+#include "debugger/engine/core_state.h"
 #include "debugger/engine/handlers.h"
+#include "debugger/engine/source_trace.h"
 #include "debugger/engine/standins.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/messages.h"
+#include "debugger/target/services.h"
 
 namespace vy {
 
@@ -12,6 +18,33 @@ void rmintevents() {}
 void writeevents(std::FILE*) {}
 void writemonits(std::FILE*) {}
 void refreshfollowers() {}
+
+// The older core's view of source lines, until the target model has its
+// source-line lookups: no line has code, and nothing is annotated.
+uint32_t corelineaddr(const char* file, uint32_t line, uint32_t column) {
+    coreerror(MSG_NOSOURCELINE);
+    return 0;
+}
+void coreannotate(uint16_t address) {}
+void coreannounce(uint16_t address) {}
+
+DebugEntry* lineat(uint16_t address) {
+    DebugEntry* found = nullptr;
+    for (DebugEntry* e = debuglist; e && e->addr <= address; e = e->next)
+        if (e->kind == DBG_LINE || e->kind == DBG_FUNCSTART) found = e;
+    return found;
+}
+
+// What the source trace records of the stack window, the call frames, the
+// monitors and the run modes, until those exist: nothing, and neither mode.
+void* copystack() { return nullptr; }
+void* copyframes() { return nullptr; }
+void freestackcopy(void*) {}
+void freeframecopy(void*) {}
+std::vector<LiveMonitor> livemonitors() { return {}; }
+bool monitorvalue(const LiveMonitor&, std::string&) { return false; }
+bool asmmode() { return false; }
+bool instructionstepping() { return false; }
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }
@@ -44,12 +77,6 @@ const char* dozero(const char* text, int)      { return notbuilt("zero",      te
 const char* doperf(const char* text, int)      { return notbuilt("perf",      text); }
 const char* dosys(const char* text, int)       { return notbuilt("sys",       text); }
 const char* dofinish(const char* text, int)    { return notbuilt("finish",    text); }
-const char* dofopen(const char* text, int)     { return notbuilt("fopen",     text); }
-const char* dofclose(const char* text, int)    { return notbuilt("fclose",    text); }
-const char* dofread(const char* text, int)     { return notbuilt("fread",     text); }
-const char* dofwrite(const char* text, int)    { return notbuilt("fwrite",    text); }
-const char* dorewind(const char* text, int)    { return notbuilt("rewind",    text); }
-const char* doremove(const char* text, int)    { return notbuilt("remove",    text); }
 const char* dopause(const char* text, int)     { return notbuilt("pause",     text); }
 const char* doreset(const char* text, int)     { return notbuilt("reset",     text); }
 const char* dosession(const char* text, int)   { return notbuilt("session",   text); }

@@ -1,6 +1,7 @@
 // What the dispatcher needs of parts of the engine that are not built in
 // yet; each answers as an engine without that part would.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 
 namespace vy {
@@ -14,5 +15,10 @@ void writeevents(std::FILE* file);
 void writemonits(std::FILE* file);
 // Refreshes the views that follow the target (the monitors among them).
 void refreshfollowers();
+
+struct DebugEntry;
+// The target model's lookup of the last line or function-start entry at or
+// before an address (null when none), until the target model has it.
+DebugEntry* lineat(uint16_t address);
 
 }  // namespace vy

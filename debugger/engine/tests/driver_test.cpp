@@ -89,12 +89,13 @@ protected:
         Files after = {};     // files expected afterwards (LF line ends)
     };
 
-    // Runs the cases one after the other in the same directory.
-    void check(const std::vector<Case>& cases) {
+    // Runs the cases one after the other in the same directory (with -k, at
+    // the older core's console).
+    void check(const std::vector<Case>& cases, const std::string& options = "") {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name);
             for (const auto& [name, text] : c.files) write(name, text);
-            EXPECT_EQ(run("t.in"), 0) << err;
+            EXPECT_EQ(run(options + "t.in"), 0) << err;
             EXPECT_EQ(out, c.shown);
             EXPECT_EQ(err, "");
             for (const auto& [name, text] : c.after) {
@@ -269,10 +270,74 @@ TEST_F(Driver, CommandLine) {
     EXPECT_EQ(run("t.in noprogram.s19"), 1);
     EXPECT_NE(err, "");
     EXPECT_EQ(run("a b c"), 2);
-    EXPECT_EQ(err, "usage: vyrcmd [CMDFILE|-] [PROGRAM]\n");
+    EXPECT_EQ(err, "usage: vyrcmd [-k] [CMDFILE|-] [PROGRAM]\n");
     write("p.s19", "S10580008601F3\nS9030000FC\n");
     EXPECT_EQ(run("t.in p.s19"), 0) << err;
     EXPECT_EQ(out, "T: 0x0\ngox\n#error: unknown command: gox\nquit\n");
+}
+
+TEST_F(Driver, ScriptFileChannels) {
+    const std::vector<Driver::Case> cases = {
+        {"write, close and the file's text",
+         {{"t.in", "fopen /C:1 o.txt\nfwrite /C:1 \"%d %x\\n\", 10, 255\nfclose 1\n"}},
+         "fopen /C:1 o.txt\nfwrite /C:1 \"%d %x\\n\", 10, 255\nfclose 1\n",
+         {{"o.txt", "10 ff\n"}}},
+        {"a channel used twice",
+         {{"t.in", "fopen /C:1 x\nfopen /C:1 x\nfclose 1\n"}},
+         "fopen /C:1 x\nfopen /C:1 x\n#error: Channel 1 already used\nfclose 1\n"},
+        {"an unknown channel", {{"t.in", "fclose 7\n"}}, "fclose 7\n#error: Unknown Channel:7\n"},
+        {"formats of C",
+         {{"t.in", "fopen /a/c:2 f.txt\nfwrite /c:2 \"[%5d|%-4d|%#o|%#x|%+d|%c|%%]\\n\", 42, 7, 8, 255, 3, 65\nfclose 2\n"}},
+         "fopen /a/c:2 f.txt\nfwrite /c:2 \"[%5d|%-4d|%#o|%#x|%+d|%c|%%]\\n\", 42, 7, 8, 255, 3, 65\nfclose 2\n",
+         {{"f.txt", "[   42|7   |010|0xff|+3|A|%]\n"}}},
+        {"read a number into a debugger variable",
+         {{"n.txt", "42"}, {"t.in", "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\nfclose 1\nx .v\n"}},
+         "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\n    .v = 0 => 42\nfclose 1\nx .v\n    .v = 42\n"},
+        // A text file of the platform: the Windows C library finds the
+        // position of a text stream wrong after an LF-only line end.
+        {"read on where the last read ended, then write",
+#ifdef _WIN32
+         {{"n.txt", "1 -2 ab\r\n"},
+#else
+         {{"n.txt", "1 -2 ab\n"},
+#endif
+          {"t.in", "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
+                   "fwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n"}},
+         "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\n    .a = 0 => 1\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
+         "    .b = 0 => -2\n    .c = 0 => 97\n    .d = 0 => 98\nfwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n",
+         {{"n.txt", "1 -2 ab| 2.50|96"}}},
+        {"remove", {{"t.in", "remove f.txt\nremove f.txt\n"}},
+         "remove f.txt\nremove f.txt\n#error: Can't remove file: f.txt\n"},
+    };
+    check(cases);
+    EXPECT_FALSE(exists("f.txt"));
+}
+
+TEST_F(Driver, TheOlderCoreAtItsConsole) {
+    const std::vector<Driver::Case> cases = {
+        {"expressions", {{"t.in", "x 1|2+4; x 6&3<<1; x 3>2>1; x 5/0\n"}},
+         "-> x 1|2+4; x 6&3<<1; x 3>2>1; x 5/0\n7\n4\n0\n#error: zero divide\n5\n"},
+        {"a macro edited with the line editor",
+         {{"t.in", "v f twice\na\nx \\1 x\n.\ns/1/1*2/\ns/x/&h/\ns/ x/&&/g\nq\ntwice 21\n"}},
+         "-> v f twice\n[0]\n>a\n1 \tx \\1 x\n2 \t.\n>s/1/1*2/\n1 \tx \\1*2 x\n>s/x/&h/\n1 \txh \\1*2 x\n"
+         ">s/ x/&&/g\n1 \txh \\1*2 x x\n>q\n"
+         "-> twice 21\n0x2a\n"},
+        {"a dump and its repetition",
+         {{"t.in", "m 0x100 = 0x41, 0x42; d 0x100, #1\n\nq\ny\nx 1\n"}},
+         "-> m 0x100 = 0x41, 0x42; d 0x100, #1\n"
+         "0x0100   41 42 00 00 00 00 00 00 00 00 00 00 00 00 00 00   AB..............\n"
+         "-> \n"
+         "0x0110   00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00   ................\n"
+         "-> q\nare you sure ?y\n"},
+        {"nothing ends the process",
+         {{"t.in", "x " + std::string(100000, '(') + "\nrec = 1; v f rec\na rec\nq\nrec\nshift\nm\n"}},
+         "-> x " + std::string(100000, '(') + "\n#error: stack overflow\n"
+         "-> rec = 1; v f rec\n[0]\n>a rec\n>q\n"
+         "-> rec\n#error: stack overflow\n"
+         "-> shift\n#error: incorrect argument\n"
+         "-> m\n0x0000: 0x00 = #error: no more input\n"},
+    };
+    check(cases, "-k ");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "engine_fixture.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -75,6 +76,15 @@ std::string EngineTest::shown() {
     std::string text = headless.cmdwindow;
     headless.cmdwindow.clear();
     return text;
+}
+
+int generatedcases(int native) {
+    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
+#ifdef _WIN32
+    return native / 4;
+#else
+    return native;
+#endif
 }
 
 std::string lflines(std::string text) {

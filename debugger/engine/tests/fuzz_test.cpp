@@ -8,10 +8,12 @@
 
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
 #include "debugger/engine/evaluator.h"
 #include "debugger/engine/headless.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/engine/script_files.h"
 #include "engine_fixture.h"
 #include "sample_program.h"
 
@@ -20,14 +22,7 @@ namespace {
 
 using Fuzz = EngineTest;
 
-int linecount() {
-    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
-#ifdef _WIN32
-    return 1000;
-#else
-    return 4000;
-#endif
-}
+int linecount() { return generatedcases(4000); }
 
 TEST_F(Fuzz, RandomLinesEndInMessages) {
     // Words of the language and the characters that matter to it; no path
@@ -36,6 +31,8 @@ TEST_F(Fuzz, RandomLinesEndInMessages) {
         "input ", "output ", "output /a ", "record ", "write /e ", "rem ", "* ", "go", "s", "frame", "b",
         "if (1) ", "while (0) ", "do ", "return", "{", "}", ";", " ", "\t", "x", "f", "q", "sub", "\x01", "\x80",
         "\r", "GO", "/", "/x", "/a", "do x; while (0);",
+        "fopen /c:1 ch", "fopen /a/c:2 ch2", "fwrite /c:1 \"%d %5.2f %*x %s\\n\", 1, 2, ", "fread /c:1 \"%d %s %[ab]\", ",
+        "fclose 1", "fclose /c:2", "rewind 1", "remove ch", "\"%", "%*", ", ",
     };
     write("sub", "rem sub\ninput sub\n{ go; s }\n");
     std::mt19937 random(12345);
@@ -62,6 +59,60 @@ TEST_F(Fuzz, RandomLinesEndInMessages) {
         headless.boxes.clear();
     }
     EXPECT_GT(headless.polls, static_cast<uint32_t>(lines));   // commands did run
+    closechannels();
+}
+
+// The older core's console: random lines of its language, with runs that a
+// stop request ends and commands that read more lines than there are.
+TEST_F(Fuzz, RandomCoreLinesEndInMessages) {
+    const std::vector<std::string> words = {
+        "d", "db", "dw 0x100", "m", "mw 0x40,", "ms 0x50, \"ab\", ?", "e", "x", "xH", "$a", "$pc = 0x10", "/ nop",
+        "a", "l", "lf2 *", "k", "> core.out", ">", "\"%d %s %b %l\", ", "r", "ri", "b", "br", "bk 0", "b ? 1",
+        "b {g}", "v f mac", "v b 1", "p", "g", "t", "s", "so 2", "s@", "q", "quit", "*", "if", "else", "while",
+        "return", "shift", "mac", "mac 1,2", "{", "}", ";", " ", "\\1", "\\(", "?", "(", ")", "[", "].w", "'", "@",
+        "1", "0x8000", "+", "-", "*", "/", "%", "&&", "||", "<<", "==", "!", "~", "=", ",", "\t", "\x80", ".panel",
+    };
+    std::mt19937 random(25);
+    // Every line is typed at the console; a command that asks for more
+    // gets the end of the input.
+    static std::string typed;
+    static bool given;
+    conread = [](std::string& line) {
+        if (given) return false;
+        given = true;
+        line = typed;
+        return true;
+    };
+    CmdFileRunning = true;
+    const int lines = linecount();
+    for (int i = 0; i < lines; ++i) {
+        std::string line;
+        int n = 1 + static_cast<int>(random() % 10);
+        for (int k = 0; k < n; ++k) {
+            if (random() % 5 == 0) line += static_cast<char>(1 + random() % 255);
+            else line += words[random() % words.size()];
+            if (random() % 2) line += ' ';
+        }
+        if (random() % 100 == 0) line += std::string(random() % 20000, "({[!~"[random() % 5]);
+        for (char& c : line)
+            if (c == '\\' || c == ':' || c == '\0') c = 'z';
+        // No path characters in what '>' takes as a file name.
+        for (std::size_t at = line.find('>'); at != std::string::npos; at = line.find('>', at + 1))
+            for (std::size_t k = at + 1; k < line.size() && line[k] != ';'; ++k)
+                if (line[k] == '/') line[k] = 'z';
+        SCOPED_TRACE(line.substr(0, 200));
+        headless.stopafter = headless.polls + 2000;
+        typed = line;
+        given = false;
+        if (i % 4 == 0) interp(line.c_str(), 1);
+        else interp(nullptr, 1);
+        core.quit = false;
+        headless.cmdwindow.clear();
+        headless.boxes.clear();
+    }
+    headless.stopafter = 0;
+    CmdFileRunning = false;
+    conread = nullptr;
 }
 
 // Pieces of expressions and of the commands that take them.
