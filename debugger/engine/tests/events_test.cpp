@@ -219,7 +219,7 @@ TEST_F(Events, InternalEventsLastOneCommandOrOneHit) {
     EXPECT_EQ(events, nullptr);   // it triggered once
 }
 
-// E11: what an action deletes or loads is freed only after the check; the
+// What an action deletes or loads is freed only after the check; the
 // sanitizers see any use after that.
 TEST_F(Events, AnActionMayDeleteEventsAndLoadAProgram) {
     const char* actions[] = {
