@@ -7,6 +7,7 @@
 
 #include "debugger/target/console_services.h"
 #include "debugger/target/messages.h"
+#include "debugger/target/watch.h"
 #include "support/list_node.h"
 
 namespace vy {
@@ -57,6 +58,7 @@ void TargetServices::rmbrk(uint16_t number) {
             *link = gone->next;
             freenode(gone->block, nullptr);
             freenode(gone, nullptr);
+            reindexevents();
             return;
         }
         link = &(*link)->next;
