@@ -431,6 +431,7 @@ public:
         p_.zeros("xa", t.size);
         p_.zeros("xz", t.size, M_DIR);
         p_.zeros("xe", t.size, M_EEPROM);
+        p_.zeros("xef", t.size, M_EEPROM);
         // pointers to ga, gb and xa
         p_.ir().declare("pa").address(192, "ga", 0).end_data().pub("pa");
         p_.ir().declare("pb").address(192, "gb", 0).end_data().pub("pb");
@@ -766,6 +767,22 @@ void conversion_cases(TypeProgram& tp) {
         p.note("|= into EEPROM");
         p.stmt(bin(141, t, e, b));
         p.put(e, host_binary(t, "|", "(" + std::string(t.host) + ")(" + host_binary(t, "+", ha, hb) + ")", hb));
+        // a bit-field of a unit in EEPROM: a value, a constant, the unit's
+        // other bits kept
+        int w = tp.tc().field_width;
+        std::int64_t mask = (1ll << w) - 1;
+        Ty f = bit_field(t, 2, w);
+        Ex ef = global(f, "xef", 0, M_EEPROM);
+        p.note("a bit-field in EEPROM");
+        p.store(global(t, "xef", 0, M_EEPROM), constant(t, -1));
+        p.store(ef, cast(f, b));
+        p.put(cast(t, ef), tp.host_field(hb));
+        p.store(ef, constant(f, 1));
+        p.put(cast(t, ef), "1");
+        std::int64_t unit_mask = t.size == 4 ? 0xFFFFFFFFll : (1ll << (8 * t.size)) - 1;
+        std::int64_t rest = unit_mask & ~(mask << 2);
+        p.put(bin(193, t, global(t, "xef", 0, M_EEPROM), constant(t, rest)),
+              "(" + std::string(t.host) + ")" + std::to_string(rest) + (t.size == 4 ? "u" : ""));
     }
 }
 
@@ -826,6 +843,15 @@ OpProgram call_program() {
     p.ret(INT, bin(216, INT, param(INT, 0), param(INT, 2)));
     p.function("nosl", {LONG, INT}, 0, M_NOSTACK_);
     p.ret(LONG, bin(222, LONG, param(LONG, 0), cast(LONG, param(INT, 4))));
+    p.function("nosy", {INT}, -4, M_NOSTACK_);  // the long register is c_lreg
+    p.store(local(LONG, -4), bin(226, LONG, cast(LONG, param(INT, 0)), constant(LONG, 1000)));
+    p.ret(INT, cast(INT, bin(133, LONG, local(LONG, -4), constant(LONG, 7))));
+    p.function("nosx", {LONG}, -4, M_NOSTACK_);  // in its caller's slot
+    p.store(local(LONG, -4), bin(226, LONG, param(LONG, 0), constant(LONG, 3)));
+    p.ret(LONG, bin(222, LONG, local(LONG, -4), constant(LONG, 1)));
+    p.function("nosz", {INT}, 0, M_NOSTACK_);  // calls another
+    p.ret(INT, bin(222, INT, call(INT, "nos", {param(INT, 0), constant(INT, 1)}, A_FUNCTION, M_NOSTACK_),
+                   call(INT, "nosy", {param(INT, 0)}, A_FUNCTION, M_NOSTACK_)));
     p.function("farf", {INT, INT}, 0, M_FAR);
     p.ret(INT, bin(222, INT, param(INT, 0), param(INT, 2)));
     p.function("tick", {}, 0, M_INTERRUPT);
@@ -868,6 +894,9 @@ OpProgram call_program() {
     p.note("functions without a stack");
     p.put(call(INT, "nos", {gi, constant(INT, 5)}, A_FUNCTION, M_NOSTACK_), "1234 - 5");
     p.put(call(LONG, "nosl", {gl, constant(INT, 7)}, A_FUNCTION, M_NOSTACK_), "100000 + 7");
+    p.put(call(INT, "nosy", {gi}, A_FUNCTION, M_NOSTACK_), "(int16_t)(1234L * 1000 / 7)");
+    p.put(call(LONG, "nosx", {gl}, A_FUNCTION, M_NOSTACK_), "100000L * 3 + 1");
+    p.put(call(INT, "nosz", {gi}, A_FUNCTION, M_NOSTACK_), "(int16_t)(1234 - 1 + (int16_t)(1234L * 1000 / 7))");
     p.note("a far function");
     p.put(call(INT, "farf", {gi, constant(INT, 9)}, A_FUNCTION, M_FAR), "1234 + 9");
     p.note("an interrupt function called");

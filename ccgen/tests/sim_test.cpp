@@ -70,15 +70,24 @@ std::string optimised(const std::string& asm_text, std::string& errors) {
     return dir.read("t.os");
 }
 
-// Each program as ccgen writes it without the optimiser, and as the
-// optimiser rewrites what ccgen writes for it.
-class CorpusRun : public ::testing::TestWithParam<bool> {};
+// Each program as ccgen writes it without the optimiser, as the optimiser
+// rewrites what ccgen writes for it, with the arithmetic unit's routines,
+// and with the static frames in the zero page.
+struct Mode {
+    const char* name;
+    bool through_optimiser;
+    std::vector<std::string> options;
+};
+
+class CorpusRun : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
     if (!have_cc()) GTEST_SKIP() << "no host C compiler";
-    const bool through_optimiser = GetParam();
+    const bool through_optimiser = GetParam().through_optimiser;
     for (const vytest::OpProgram& p : vytest::operator_corpus()) {
-        vytest::GenRun gen = vytest::generate(p.ir, through_optimiser ? std::vector<std::string>{} : std::vector<std::string>{"-no"});
+        std::vector<std::string> options = GetParam().options;
+        if (!through_optimiser) options.push_back("-no");
+        vytest::GenRun gen = vytest::generate(p.ir, options);
         ASSERT_EQ(gen.status, 0) << p.name << "\n" << gen.errors;
         if (through_optimiser) {
             std::string errors;
@@ -104,7 +113,10 @@ TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, CorpusRun, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "optimised" : "plain"; });
+INSTANTIATE_TEST_SUITE_P(Modes, CorpusRun,
+                         ::testing::Values(Mode{"plain", false, {}}, Mode{"optimised", true, {}},
+                                           Mode{"arithmetic_unit", false, {"-alu"}},
+                                           Mode{"zero_page_frames", false, {"-st1"}}),
+                         [](const ::testing::TestParamInfo<Mode>& i) { return std::string(i.param.name); });
 
 }  // namespace
