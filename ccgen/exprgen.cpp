@@ -843,7 +843,13 @@ bool gen_void(Gen& g, ExprNode* tree, std::uint16_t regs) {
         if (tree->right && !is_empty(g, tree->right) && !gen_void(g, tree->right, regs)) return false;
         return true;
     }
-    return gen_node(g, tree, MODE_VOID, regs);
+    if (!gen_node(g, tree, MODE_VOID, regs)) return false;
+    if (tree->place.reg == REG_S) {
+        // a value left on the stack, not wanted
+        int bytes = class_bytes(type_class(tree->place.type));
+        emit_code(g, stack_adjust_text(g, bytes ? bytes : 2) + ";", 0);
+    }
+    return true;
 }
 
 }  // namespace ccgen

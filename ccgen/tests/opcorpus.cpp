@@ -790,6 +790,7 @@ void conversion_cases(TypeProgram& tp) {
 
 const Ty STRUCT3{"struct S3", 14, 3, false, false};  // char a; int b;
 const Ty STRUCT7{"struct S7", 14, 7, false, false};  // char a[3]; long b;
+const Ty STRUCT300{"struct S300", 14, 300, false, false};  // unsigned char a[300];
 
 // A call of `name` (attribute `attr`, callee space `space`) with `args`.
 Ex call(const Ty& result, const std::string& name, const std::vector<Ex>& args, int attr = A_FUNCTION,
@@ -814,6 +815,12 @@ OpProgram call_program() {
     p.data("gf", Program::bytes_of(FLOAT, -1.25));
     p.data("gs3", {9, 0x12, 0x34});
     p.data("gs7", {1, 2, 3, 0, 0, 0x10, 0x20});
+    {
+        std::vector<std::uint8_t> big(300);
+        for (int i = 0; i < 300; ++i) big[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + 1);
+        p.data("gs300", big);
+        p.zeros("hs300", 300);
+    }
     p.zeros("hs3", 3);
     p.zeros("hs7", 7);
     p.zeros("counter", 2);
@@ -852,6 +859,11 @@ OpProgram call_program() {
     p.function("nosz", {INT}, 0, M_NOSTACK_);  // calls another
     p.ret(INT, bin(222, INT, call(INT, "nos", {param(INT, 0), constant(INT, 1)}, A_FUNCTION, M_NOSTACK_),
                    call(INT, "nosy", {param(INT, 0)}, A_FUNCTION, M_NOSTACK_)));
+    p.function("nosf", {INT}, 0, M_NOSTACK_);  // a far call without a stack
+    p.ret(INT, call(INT, "farf", {param(INT, 0), constant(INT, 1)}, A_FUNCTION, M_FAR));
+    p.function("sum300", {INT, STRUCT300}, 0);  // a large structure by value
+    p.ret(INT, bin(222, INT, param(INT, 0),
+                   bin(222, INT, cast(INT, param(UCHAR, 2)), cast(INT, param(UCHAR, 2 + 299)))));
     p.function("farf", {INT, INT}, 0, M_FAR);
     p.ret(INT, bin(222, INT, param(INT, 0), param(INT, 2)));
     p.function("tick", {}, 0, M_INTERRUPT);
@@ -897,6 +909,13 @@ OpProgram call_program() {
     p.put(call(INT, "nosy", {gi}, A_FUNCTION, M_NOSTACK_), "(int16_t)(1234L * 1000 / 7)");
     p.put(call(LONG, "nosx", {gl}, A_FUNCTION, M_NOSTACK_), "100000L * 3 + 1");
     p.put(call(INT, "nosz", {gi}, A_FUNCTION, M_NOSTACK_), "(int16_t)(1234 - 1 + (int16_t)(1234L * 1000 / 7))");
+    p.note("a far call from a function without a stack");
+    p.put(call(INT, "nosf", {gi}, A_FUNCTION, M_NOSTACK_), "1234 + 1");
+    p.note("a structure of 300 bytes by value, and copied");
+    p.put(call(INT, "sum300", {constant(INT, 5), leaf(STRUCT300, "gs300", 0, 0, 1)}), "5 + 1 + (uint8_t)(299 * 7 + 1)");
+    p.store(leaf(STRUCT300, "hs300", 0, 0, 1), leaf(STRUCT300, "gs300", 0, 0, 1));
+    p.put(global(UCHAR, "hs300", 299), "(uint8_t)(299 * 7 + 1)");
+    p.put(global(UCHAR, "hs300", 150), "(uint8_t)(150 * 7 + 1)");
     p.note("a far function");
     p.put(call(INT, "farf", {gi, constant(INT, 9)}, A_FUNCTION, M_FAR), "1234 + 9");
     p.note("an interrupt function called");
