@@ -211,6 +211,49 @@ struct GenState {
     std::uint16_t value = 0;
 };
 
+// A node's evaluation remembered for the statement: the same node asked
+// for the same modes with the same free registers from the same state gives
+// the same text, so an evaluation order or row tried again replays it. A
+// failure is remembered at once; the text of a success from the second
+// time it is asked for (a node asked once, as most are, costs nothing).
+struct EvalKey {
+    const ExprNode* node;
+    std::uint16_t modes;
+    std::uint16_t regs;
+    std::uint32_t label_counter;
+    std::int16_t frame_low;
+    std::int16_t frame_cur;
+    int move_count;
+    bool operator==(const EvalKey&) const = default;
+};
+
+struct EvalKeyHash {
+    std::size_t operator()(const EvalKey& k) const {
+        std::size_t h = std::hash<const void*>()(k.node);
+        for (std::uint32_t v : {static_cast<std::uint32_t>(k.modes) << 16 | k.regs, k.label_counter,
+                                static_cast<std::uint32_t>(static_cast<std::uint16_t>(k.frame_low)) << 16 |
+                                    static_cast<std::uint16_t>(k.frame_cur),
+                                static_cast<std::uint32_t>(k.move_count)})
+            h = h * 1000003u ^ v;
+        return h;
+    }
+};
+
+struct EvalResult {
+    bool ok = false;
+    bool kept = false;         // the text and state below are kept (asked twice)
+    std::string text;          // what the evaluation stored
+    std::uint16_t code_bytes = 0;
+    std::uint32_t label_counter = 0;
+    std::uint16_t func_free = 0;
+    std::int16_t frame_low = 0;
+    std::int16_t frame_cur = 0;
+    std::uint16_t frame_flags = 0;
+    Operand place;
+    std::uint8_t cls = 0;
+    std::uint16_t flags = 0;
+};
+
 // ------------------------------------------------------------ functions
 
 enum : std::uint16_t {
@@ -407,6 +450,7 @@ struct Gen {
     ExprNode empty_node;         // the right operand of unary nodes
     Operand zero;                // the constant 0 of tests
     int move_count = 10;
+    std::unordered_map<EvalKey, EvalResult, EvalKeyHash> evaluations;  // of the current statement
     long attempts = 0;           // nodes generated for the current statement
     std::uint16_t condition_class = 0;
     bool recording = false;

@@ -793,7 +793,68 @@ bool gen_binary(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
 }  // namespace
 
 
+namespace {
+
+bool evaluate(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs);
+
+// The bytes stored from `from` up to the write position.
+std::string stored_text(const Gen& g, std::int32_t from) {
+    std::string text;
+    for (std::int32_t p = from; p < g.store.write_pos; ++p) {
+        std::int32_t offset = p % CodeStore::CHUNK;
+        if (offset == CodeStore::CHUNK - 1) continue;
+        text += (*g.store.chunks[static_cast<std::size_t>(p / CodeStore::CHUNK)])[static_cast<std::size_t>(offset)];
+    }
+    return text;
+}
+
+}  // namespace
+
 bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
+    if (n->code == 0) return evaluate(g, n, modes, regs);
+    EvalKey key{n, modes, regs, g.label_counter, g.frame_low, g.frame_cur, g.move_count};
+    auto it = g.evaluations.find(key);
+    bool seen = it != g.evaluations.end();
+    if (seen && !it->second.ok) return false;
+    if (seen && it->second.kept) {
+        const EvalResult& r = it->second;
+        code_text(g, r.text);
+        g.code_offset = static_cast<std::uint16_t>(g.code_offset + r.code_bytes);
+        g.label_counter = r.label_counter;
+        g.func_free = r.func_free;
+        g.frame_low = r.frame_low;
+        g.frame_cur = r.frame_cur;
+        g.frame_flags = r.frame_flags;
+        n->place = r.place;
+        n->cls = r.cls;
+        n->flags = r.flags;
+        return true;
+    }
+    std::int32_t start = g.store.write_pos;
+    std::uint16_t offset = g.code_offset;
+    bool ok = evaluate(g, n, modes, regs);
+    EvalResult r;
+    r.ok = ok;
+    if (ok && seen) {
+        r.kept = true;
+        r.text = stored_text(g, start);
+        r.code_bytes = static_cast<std::uint16_t>(g.code_offset - offset);
+        r.label_counter = g.label_counter;
+        r.func_free = g.func_free;
+        r.frame_low = g.frame_low;
+        r.frame_cur = g.frame_cur;
+        r.frame_flags = g.frame_flags;
+        r.place = n->place;
+        r.cls = n->cls;
+        r.flags = n->flags;
+    }
+    g.evaluations[key] = std::move(r);
+    return ok;
+}
+
+namespace {
+
+bool evaluate(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     // the attempts of one statement are bounded, whatever its trees
     if (++g.attempts > ATTEMPT_LIMIT) genfatal(g, "expression too complex");
     switch (n->code) {
@@ -833,6 +894,8 @@ bool gen_node(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     if (n->code > 226) genpanic(g, "FIXOP");
     return gen_binary(g, n, modes, regs);
 }
+
+}  // namespace
 
 bool gen_void(Gen& g, ExprNode* tree, std::uint16_t regs) {
     tree->unused = true;

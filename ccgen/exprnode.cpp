@@ -12,7 +12,10 @@ ExprNode* new_expr(Gen& g) {
     return &g.nodes.back();
 }
 
-void free_exprs(Gen& g) { g.nodes.clear(); }
+void free_exprs(Gen& g) {
+    g.nodes.clear();
+    g.evaluations.clear();
+}
 
 void init_operand(Operand& o, std::uint16_t type, std::uint16_t space, std::uint8_t reg, std::uint8_t ind) {
     o = Operand{};

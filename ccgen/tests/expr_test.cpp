@@ -284,4 +284,19 @@ TEST(Calls, AbsOfALongIsAnOrdinaryCallOfAnIntInline) {
         << run.asm_text;
 }
 
+// ((((a * b + c) * b + c) ...): an operand that fails in one order or row
+// is not evaluated again, and one that succeeds is replayed, so deep trees
+// of every type compile within the attempts of a statement.
+TEST(Expressions, DeepTreesOfEveryType) {
+    for (int type : {static_cast<int>(T_INT), static_cast<int>(T_LONG), T_FLOAT, T_DOUBLE}) {
+        Compiled c = compile_body([=](IrBuilder& b) {
+            b.expr().node(136, type).global(type, "o");
+            for (int i = 0; i < 60; ++i) b.node(i % 2 ? 226 : 222, type).node(226, type).global(type, "a").global(type, "b");
+            b.global(type, "c");
+        });
+        EXPECT_EQ(c.errors, "") << type;
+        EXPECT_NE(c.all.find("_o"), std::string::npos) << type;
+    }
+}
+
 }  // namespace
