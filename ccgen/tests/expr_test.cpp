@@ -284,6 +284,18 @@ TEST(Calls, AbsOfALongIsAnOrdinaryCallOfAnIntInline) {
         << run.asm_text;
 }
 
+TEST(Calls, InlineAssemblyWithArguments) {
+    // _asm("\taddd\t#1\n", i, 5): the first argument in D, the second
+    // pushed; the text inline; the result from D
+    std::string code = code_of([](IrBuilder& b) {
+        gi(b.expr().node(136, T_INT)).node(180, T_INT).u8(0).u8(T_INT).name("_asm", A_FUNCTION).u32(0).u8(0).u8(1);
+        std::string text = "\taddd\t#1\n";
+        b.u8(static_cast<int>(text.size()) + 1).text(text).u8(0);
+        gi(b.node(165, T_INT)).constant(T_INT, 5);
+    });
+    EXPECT_EQ(code, "\tldd\t#5\n\tpshd\n\tldd\t_i\n\t.sfile\t\"t.c\",1\n\taddd\t#1\n\t.sfile\n\tins\n\tins\n\tstd\t_i\n");
+}
+
 // ((((a * b + c) * b + c) ...): an operand that fails in one order or row
 // is not evaluated again, and one that succeeds is replayed, so deep trees
 // of every type compile within the attempts of a statement.
