@@ -137,32 +137,23 @@ void undo_raised(ExprNode* r) {
 // value and is narrowed by the choice of the branch).
 std::uint8_t own_class(const ExprNode* n) { return type_class(n->code == 0 ? n->leaf.type : n->type); }
 
-ExprNode* cast_to(Gen& g, ExprNode* x, std::uint16_t type) {
-    ExprNode* c = new_expr(g);
-    c->code = 102;
-    c->type = type;
-    c->left = x;
-    c->right = &g.empty_node;
-    return c;
-}
-
 void compare_operands(Gen& g, ExprNode*& left, ExprNode*& right) {
     std::uint8_t lc = own_class(left), rc = own_class(right);
     auto floating = [](std::uint8_t c) { return c == 9 || c == 10; };
     if (plain_constant(left) && plain_constant(right)) return;
-    if (bit_field_class(lc) && !plain_constant(right)) left = cast_to(g, left, lc == 7 ? 8 : 5), lc = own_class(left);
-    if (bit_field_class(rc) && !plain_constant(left)) right = cast_to(g, right, rc == 7 ? 8 : 5), rc = own_class(right);
+    if (bit_field_class(lc) && !plain_constant(right)) left = cast_node(g, left, lc == 7 ? 8 : 5), lc = own_class(left);
+    if (bit_field_class(rc) && !plain_constant(left)) right = cast_node(g, right, rc == 7 ? 8 : 5), rc = own_class(right);
     if (floating(lc) || floating(rc)) {
         std::uint16_t t = lc == 10 || rc == 10 ? 10 : 9;
-        if (own_class(left) != t) left = cast_to(g, left, t);
-        if (own_class(right) != t) right = cast_to(g, right, t);
+        if (own_class(left) != t) left = cast_node(g, left, t);
+        if (own_class(right) != t) right = cast_node(g, right, t);
         return;
     }
     if (plain_constant(right) || plain_constant(left)) return;
     if (bit_field_class(lc) || bit_field_class(rc)) return;
     int lb = class_bytes(lc), rb = class_bytes(rc);
-    if (lb < rb) left = cast_to(g, left, right->code == 0 ? right->leaf.type : right->type);
-    if (rb < lb) right = cast_to(g, right, left->code == 0 ? left->leaf.type : left->type);
+    if (lb < rb) left = cast_node(g, left, right->code == 0 ? right->leaf.type : right->type);
+    if (rb < lb) right = cast_node(g, right, left->code == 0 ? left->leaf.type : left->type);
 }
 
 }  // namespace
@@ -539,19 +530,37 @@ bool arm_value(Gen& g, ExprNode* arm, const Operand& target, std::uint16_t regs)
 
 }  // namespace
 
+namespace {
+
+// Branches written at once while a value is computed from them: recorded,
+// and shortened when the value is done.
+struct Recording {
+    Gen& g;
+    bool was;
+    std::size_t mark;
+    std::int32_t start;
+    explicit Recording(Gen& gen)
+        : g(gen), was(gen.recording), mark(gen.direct_branches.size()), start(gen.store.write_pos) {
+        g.recording = true;
+    }
+    void finish() {
+        shorten_direct_branches(g, mark, start);
+        g.direct_branches.resize(mark);
+        g.recording = was;
+    }
+};
+
+}  // namespace
+
 bool emit_conditional(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     if ((regs & RM_TOP) != RM_TOP) return false;
-    bool was = g.recording;
-    std::size_t mark = g.direct_branches.size();
-    std::int32_t start = g.store.write_pos;
-    g.recording = true;
+    Recording rec(g);
     std::uint8_t cls = type_class(n->type);
     Operand target;
-    if (cls == 10)
+    if (cls == 10 && !n->unused)
         alloc_value_temp(g, 8, target, n->type);
     else
         init_operand(target, n->type, 0, REG_D, 0);
-    if (n->unused) init_operand(target, n->type, 0, REG_D, 0);
     std::uint32_t false_label = branch_false(g, n->left, 0, 0, regs);
     std::uint32_t end = new_label_number(g);
     if (n->unused ? !gen_void(g, n->third, regs) : !arm_value(g, n->third, target, regs)) genpanic(g, "? X");
@@ -559,21 +568,15 @@ bool emit_conditional(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t re
     define_here(g, false_label);
     if (n->unused ? !gen_void(g, n->right, regs) : !arm_value(g, n->right, target, regs)) genpanic(g, ": X");
     define_here(g, end);
-    shorten_direct_branches(g, mark, start);
-    g.direct_branches.resize(mark);
-    g.recording = was;
+    rec.finish();
     n->place = target;
-    if (modes & 0x200) return true;
-    return force_reg(g, n, modes, regs) || (mode_of_operand(g, n->place) & modes);
+    return settle(g, n, modes, regs);
 }
 
 // A relation, !, && or || as a value: 1 or 0 in D.
 bool gen_truth_value(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     if ((regs & RM_TOP) != RM_TOP) return false;
-    bool was = g.recording;
-    std::size_t mark = g.direct_branches.size();
-    std::int32_t start = g.store.write_pos;
-    g.recording = true;
+    Recording rec(g);
     std::uint32_t false_label = branch_false(g, n, 0, 0, regs);
     std::uint32_t end = new_label_number(g);
     code_text(g, " ldd #1;");
@@ -583,12 +586,9 @@ bool gen_truth_value(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t reg
     code_text(g, " clra; clrb;");
     g.code_offset = static_cast<std::uint16_t>(g.code_offset + 2);
     define_here(g, end);
-    shorten_direct_branches(g, mark, start);
-    g.direct_branches.resize(mark);
-    g.recording = was;
+    rec.finish();
     init_operand(n->place, n->type, 0, REG_D, 0);
-    if (modes & 0x200) return true;
-    return force_reg(g, n, modes, regs) || (mode_of_operand(g, n->place) & modes);
+    return settle(g, n, modes, regs);
 }
 
 }  // namespace ccgen

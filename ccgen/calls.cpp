@@ -81,12 +81,7 @@ bool register_argument(const Gen& g, const ExprNode* a) {
 ExprNode* as_passed(Gen& g, ExprNode* a) {
     std::uint16_t t = passed_type(g, a->type);
     if (type_class(t) == type_class(a->type) || type_class(t) == 14) return a;
-    ExprNode* cast = new_expr(g);
-    cast->code = 102;
-    cast->type = t;
-    cast->left = a;
-    cast->right = &g.empty_node;
-    return cast;
+    return cast_node(g, a, t);
 }
 
 // One argument pushed; returns the bytes pushed or -1.
@@ -251,25 +246,14 @@ bool emit_builtin(Gen& g, ExprNode* n, const Callee& c, const std::vector<ExprNo
     }
     if (c.name == "<@fabs" && args.size() == 1) {
         ExprNode* v = args[0];
-        if (type_class(v->type) != 9) {
-            ExprNode* cast = new_expr(g);
-            cast->code = 102;
-            cast->type = 9;
-            cast->left = v;
-            cast->right = &g.empty_node;
-            v = cast;
-        }
+        if (type_class(v->type) != 9) v = cast_node(g, v, 9);
         if (!gen_node(g, v, 0x80, regs)) return false;
         emit_code(g, " bclr 2,x,#128;", 3);
         g.frame_flags |= FRAME_LREG;
         n->place = v->place;
         n->place.type = 9;
         if (type_class(n->type) != 9) {
-            ExprNode* back = new_expr(g);
-            back->code = 102;
-            back->type = n->type;
-            back->left = place_leaf(g, n->place);
-            back->right = &g.empty_node;
+            ExprNode* back = cast_node(g, place_leaf(g, n->place), n->type);
             if (!gen_node(g, back, 0x8A, regs)) return false;
             n->place = back->place;
         }

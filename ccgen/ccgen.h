@@ -617,6 +617,7 @@ bool bit_field_class(std::uint8_t cls);
 std::uint16_t held_mask(const Operand& o);
 void emit_code(Gen& g, const std::string& text, int size);
 ExprNode* place_leaf(Gen& g, const Operand& o);
+ExprNode* cast_node(Gen& g, ExprNode* x, std::uint16_t type);
 const char* kept_name(Gen& g, const std::string& text);
 bool expand_places(Gen& g, const Operand& left, const Operand& right, const std::string& text, std::uint16_t regs);
 bool move_to(Gen& g, ExprNode* n, const Operand& dest, std::uint16_t regs);

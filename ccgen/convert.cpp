@@ -230,14 +230,7 @@ bool gen_double_operation(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_
     GenState saved;
     save_gen_state(g, saved);
     ExprNode* l = n->left;
-    if (type_class(l->type) != 10) {
-        ExprNode* cast = new_expr(g);
-        cast->code = 102;
-        cast->type = 10;
-        cast->left = l;
-        cast->right = &g.empty_node;
-        l = cast;
-    }
+    if (type_class(l->type) != 10) l = cast_node(g, l, 10);
     if (!gen_node(g, l, 0x0A, regs)) return false;
     Operand t;
     alloc_value_temp(g, 8, t, 10);
@@ -252,14 +245,7 @@ bool gen_double_operation(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_
         }
     } else {
         ExprNode* r = n->right;
-        if (type_class(r->type) != 10) {
-            ExprNode* cast = new_expr(g);
-            cast->code = 102;
-            cast->type = 10;
-            cast->left = r;
-            cast->right = &g.empty_node;
-            r = cast;
-        }
+        if (type_class(r->type) != 10) r = cast_node(g, r, 10);
         if (!gen_node(g, r, 0x0A, regs)) {
             restore_gen_state(g, saved);
             return false;

@@ -147,13 +147,7 @@ ExprNode* converted(Gen& g, ExprNode* x, std::uint16_t type) {
         c->type = c->leaf.type = c->place.type = type;
         return c;
     }
-    ExprNode* cast = new_expr(g);
-    cast->code = 102;
-    cast->type = type;
-    cast->space = x->space;
-    cast->left = x;
-    cast->right = &g.empty_node;
-    return cast;
+    return cast_node(g, x, type);
 }
 
 // The operands of an arithmetic node in its own class (shift counts as
@@ -215,6 +209,17 @@ void emit_code(Gen& g, const std::string& text, int size) {
 // A name an operand points at, kept as long as the run: the node's own
 // text may not change under a leaf that names it.
 const char* kept_name(Gen& g, const std::string& text) { return g.names.insert(text).first->c_str(); }
+
+// A conversion of `x` to `type`.
+ExprNode* cast_node(Gen& g, ExprNode* x, std::uint16_t type) {
+    ExprNode* cast = new_expr(g);
+    cast->code = 102;
+    cast->type = type;
+    cast->space = x->space;
+    cast->left = x;
+    cast->right = &g.empty_node;
+    return cast;
+}
 
 ExprNode* place_leaf(Gen& g, const Operand& o) {
     ExprNode* n = new_expr(g);

@@ -7,36 +7,15 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "ccasm/tests/asm_fixture.h"
 #include "ccgen/tests/gen_harness.h"
 #include "ccgen/tests/opcorpus.h"
-#include "ccopt/opt.h"
-#include "ccparse/toolkit/tests/tool_harness.h"
 
 namespace {
 
-class OperatorCorpus : public AsmTest {
-protected:
-    // The optimiser's text of `text`.
-    std::string optimised(const std::string& text, const std::string& name) {
-        write("t.gs", text);
-        std::filesystem::remove("t.os");
-        vytest::ToolHarness harness("ccopt");
-        vytest::Args argv({"ccopt", "-o", "t.os", "t.gs"});
-        int status;
-        try {
-            status = ccopt::optmain(argv.argc(), argv.argv());
-        } catch (const vy::ToolExit& e) {
-            status = e.status;
-        }
-        EXPECT_EQ(status, 0) << name;
-        EXPECT_EQ(harness.errors(), "") << name;
-        return read_text("t.os");
-    }
-};
+class OperatorCorpus : public AsmTest {};
 
 // What the statement of the diagnostic's line does.
 std::string where(const vytest::OpProgram& p, const std::string& errors) {
@@ -62,7 +41,9 @@ TEST_F(OperatorCorpus, CompilesAndAssemblesWithAndWithoutTheOptimiser) {
                 std::ofstream(std::string(dir) + "/" + p.name + ".s") << gen.asm_text;
                 std::ofstream(std::string(dir) + "/" + p.name + ".c") << p.host;
             }
-            std::string text = through_optimiser ? optimised(gen.asm_text, p.name) : gen.asm_text;
+            std::string errors;
+            std::string text = through_optimiser ? vytest::optimise(gen.asm_text, errors) : gen.asm_text;
+            EXPECT_EQ(errors, "") << p.name;
             ccasm::Options opt;
             opt.include_dirs.push_back(vytest::fixture_dir());
             AsmRun run = assemble(text, opt);

@@ -320,7 +320,9 @@ TEST(Functions, LongSums) {
         };
         GenRun run = generate(function_file(body), {"-no"});
         EXPECT_EQ(run.status, 0) << run.errors;
-        if (left) EXPECT_NE(run.asm_text.find("\tldd\t_g\n\taddd\t_g\n\taddd\t_g\n"), std::string::npos);
+        if (left) {
+            EXPECT_NE(run.asm_text.find("\tldd\t_g\n\taddd\t_g\n\taddd\t_g\n"), std::string::npos);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "ccopt/opt.h"
 #include "ccparse/toolkit/tests/tool_harness.h"
 
 namespace vytest {
@@ -53,6 +54,27 @@ ChainRun compile_and_generate(const std::string& source, std::vector<std::string
     std::vector<std::uint8_t> ir(run.front.output.begin(), run.front.output.end());
     run.gen = generate(ir, gen_options);
     return run;
+}
+
+std::string optimise(const std::string& asm_text, std::string& errors) {
+    TempDir dir;
+    dir.write("t.gs", asm_text);
+    fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    int status;
+    {
+        ToolHarness harness("ccopt");
+        Args argv({"ccopt", "-o", "t.os", "t.gs"});
+        try {
+            status = ccopt::optmain(argv.argc(), argv.argv());
+        } catch (const vy::ToolExit& exit) {
+            status = exit.status;
+        }
+        errors = harness.errors();
+    }
+    fs::current_path(previous);
+    if (status != 0) errors += "status " + std::to_string(status) + "\n";
+    return dir.exists("t.os") ? lf_lines(dir.read("t.os")) : std::string();
 }
 
 std::string engine_text(const std::function<void(ccgen::Gen&)>& body, ccgen::Options options) {

@@ -35,6 +35,10 @@ struct ChainRun {
 ChainRun compile_and_generate(const std::string& source, std::vector<std::string> front_options = {},
                               std::vector<std::string> gen_options = {});
 
+// The optimiser's rewrite of `asm_text` (its diagnostics and a failing
+// status in `errors`).
+std::string optimise(const std::string& asm_text, std::string& errors);
+
 // The engine alone on a run of its own: `body` writes through it; the text
 // written comes back.
 std::string engine_text(const std::function<void(ccgen::Gen&)>& body, ccgen::Options options = {});

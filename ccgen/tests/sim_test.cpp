@@ -8,11 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include <filesystem>
-
 #include "ccgen/tests/gen_harness.h"
-#include "ccopt/opt.h"
-#include "ccparse/toolkit/tests/tool_harness.h"
 #include "ccgen/tests/opcorpus.h"
 #include "ccgen/tests/sim_harness.h"
 
@@ -48,28 +44,6 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
 
 
 
-// The optimiser's text of `asm_text`.
-std::string optimised(const std::string& asm_text, std::string& errors) {
-    vytest::TempDir dir;
-    dir.write("t.gs", asm_text);
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    int status;
-    {
-        vytest::ToolHarness harness("ccopt");
-        vytest::Args argv({"ccopt", "-o", "t.os", "t.gs"});
-        try {
-            status = ccopt::optmain(argv.argc(), argv.argv());
-        } catch (const vy::ToolExit& e) {
-            status = e.status;
-        }
-        errors = harness.errors();
-    }
-    std::filesystem::current_path(previous);
-    if (status != 0) errors += " status " + std::to_string(status);
-    return dir.read("t.os");
-}
-
 // Each program as ccgen writes it without the optimiser, as the optimiser
 // rewrites what ccgen writes for it, with the arithmetic unit's routines,
 // and with the static frames in the zero page.
@@ -91,7 +65,7 @@ TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
         ASSERT_EQ(gen.status, 0) << p.name << "\n" << gen.errors;
         if (through_optimiser) {
             std::string errors;
-            gen.asm_text = optimised(gen.asm_text, errors);
+            gen.asm_text = vytest::optimise(gen.asm_text, errors);
             ASSERT_EQ(errors, "") << p.name;
         }
         vytest::SimRun run = vytest::simulate(gen.asm_text);
