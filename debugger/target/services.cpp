@@ -1,12 +1,14 @@
 #include "debugger/target/services.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "debugger/target/console_services.h"
 #include "debugger/target/messages.h"
+#include "support/format.h"
 #include "support/list_node.h"
 
 namespace vy {
@@ -61,6 +63,84 @@ void TargetServices::rmbrk(uint16_t number) {
         }
         link = &(*link)->next;
     }
+}
+
+// Ten significant digits: fixed form for exponents from -4 to 6, else
+// "d.ddde+x"; trailing zeros dropped.
+std::string TargetServices::floattext(double value) {
+    char buffer[96];
+    uint32_t n = fmtbuf(buffer, sizeof buffer, "%.10d", value);
+    std::string full(buffer, n);
+    std::size_t e = full.find('e');
+    if (e == std::string::npos) return full;  // inf, -inf, nan
+    std::string mantissa = full.substr(0, e);
+    mantissa.pop_back();
+    bool negative = mantissa[0] == '-';
+    if (negative) mantissa.erase(0, 1);
+    while (mantissa.size() > 3 && mantissa.back() == '0') mantissa.pop_back();
+    int exponent = std::atoi(full.c_str() + e + 1);
+    std::string digits = mantissa.substr(0, 1) + mantissa.substr(2);
+    std::string text = negative ? "-" : "";
+    if (exponent < 0 && exponent > -5) {
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (exponent >= 0 && exponent < 7) {
+        auto point = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() < point) digits.append(point - digits.size(), '0');
+        std::string fraction = digits.substr(point);
+        text += digits.substr(0, point) + "." + (fraction.empty() ? "0" : fraction);
+    } else {
+        std::string power = full.substr(e + 2);
+        if (power.size() > 1 && power[0] == '0') power.erase(0, 1);
+        text += mantissa + "e" + full[e + 1] + power;
+    }
+    return text;
+}
+
+bool readtextline(std::FILE* f, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = std::getc(f)) != EOF && c != '\n') line += static_cast<char>(c);
+    if (c == EOF && line.empty()) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::FILE* TargetServices::srcopen(const char* name) { return std::fopen(name, "rb"); }
+
+static std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+static std::string trimmed(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A settings file as Windows reads one: "[section]" lines, then "key=value"
+// lines; names compared without case, blanks around them ignored.
+std::string TargetServices::profilestring(const char* section, const char* key, const char* file) {
+    std::FILE* f = std::fopen(file, "rb");
+    if (!f) return "";
+    std::string line, want = lowered(section), wantkey = lowered(key), value;
+    bool inside = false, found = false;
+    while (!found && readtextline(f, line)) {
+        std::string t = trimmed(line);
+        if (!t.empty() && t.front() == '[') {
+            std::size_t close = t.find(']');
+            inside = close != std::string::npos && lowered(trimmed(t.substr(1, close - 1))) == want;
+        } else if (inside) {
+            std::size_t eq = t.find('=');
+            if (eq != std::string::npos && lowered(trimmed(t.substr(0, eq))) == wantkey) {
+                value = trimmed(t.substr(eq + 1));
+                found = true;
+            }
+        }
+    }
+    std::fclose(f);
+    return value;
 }
 
 void dberror(std::initializer_list<std::string_view> texts) {
