@@ -1,0 +1,285 @@
+// Call frames, line entry and typed values on a program whose frames are
+// built as the code generator builds them: frames.s is frames.c as the
+// compiler's output would read, its debug tree is frames.c's description.
+// Stepping by line goes into and out of every call; at every instruction
+// the frames agree with the return addresses on the simulated stack, and at
+// every probe the debugger reads each argument and local with the values
+// that frames.c computes when compiled for the host.
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "debugger/target/abi.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/memory.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/source_lines.h"
+#include "debugger/target/symbols.h"
+#include "debugger/target/tools/sim_run.h"
+#include "debugger/target/typed_values.h"
+#include "frames_host.h"
+#include "program_fixture.h"
+
+namespace vy {
+namespace {
+
+namespace pb = progbuild;
+
+constexpr uint32_t PTR = 0x40000000, ARRAY = 0xC0000000;
+
+pb::Function function(const char* name, uint32_t type, std::vector<pb::Var> vars, uint32_t first, uint32_t last) {
+    pb::Function fn;
+    fn.name = name;
+    fn.type = type;
+    fn.vars = std::move(vars);
+    fn.first = first;
+    fn.last = last;
+    fn.hascode = false;  // the code is frames.s
+    return fn;
+}
+
+// frames.c as the front end describes it.
+pb::Program framestree() {
+    pb::Program p;
+    pb::Members pair{"pair", "pair", {}, 9};
+    pair.members = {pb::var("a", 0, 0, 24), pb::var("tag", 0, 2, 9), pb::var("big", 0, 3, 32),
+                    pb::var("lo", 0, 7, 25, {3}), pb::var("hi", 0, 7, 25, {3 << 8 | 5})};
+    p.members = {pair};
+    pb::File f;
+    f.name = "frames.c";
+    f.funcs = {
+        function("probe", 80, {pb::var("id", 7, 0, 24)}, 17, 19),
+        function("walk", 24,
+                 {pb::var("n", 7, 0, 24), pb::var("c", 2, 3, 9), pb::var("up", 2, 4, PTR | 72, {0}, "pair"),
+                  pb::var("sq", 3, 4, 32), pb::var("f", 3, 8, 40), pb::var("d", 3, 16, 41),
+                  pb::var("ip", 3, 18, PTR | 24, {0}), pb::var("here", 3, 27, 72, {}, "pair")},
+                 22, 45),
+        function("main", 24, {pb::var("top", 3, 9, 72, {}, "pair")}, 47, 60),
+    };
+    f.globals = {pb::var("total", 6, 0x0100, 32), pb::var("halves", 6, 0x9000, ARRAY | 40, {4}),
+                 pb::var("thirds", 6, 0x9010, ARRAY | 41, {4}), pb::var("bigs", 6, 0x9030, ARRAY | 32, {4})};
+    p.files = {f};
+    return p;
+}
+
+// A value read by the debugger, as the host holds it.
+host::Value targetnumber(const TargetValue& v, uint32_t type) {
+    host::Value h;
+    if (v.isreal) {
+        h.real = true;
+        h.floating = v.real;
+        return h;
+    }
+    switch (type & 0xFF) {
+    case 8: case 9: case 75: h.integer = static_cast<int8_t>(v.bits); break;
+    case 16: case 24: case 74: case 76: case 77: h.integer = static_cast<int16_t>(v.bits); break;
+    case 32: case 78: h.integer = static_cast<int32_t>(v.bits); break;
+    default: h.integer = v.bits; break;
+    }
+    return h;
+}
+
+// The type a pointer type points to.
+uint32_t pointee(uint32_t type) { return ((type & 0x3FFFFF00u) << 2) | (type & 0xFFu); }
+
+// Reads "name", "*name", "name.member" and "name->member" in a frame, with
+// the debugger's own lookups.
+host::Value readexpr(const FrameNode* frame, std::string text) {
+    bool deref = !text.empty() && text[0] == '*';
+    if (deref) text.erase(0, 1);
+    std::size_t arrow = text.find("->"), dot = text.find('.');
+    std::string name = text.substr(0, std::min(arrow, dot)), member;
+    if (arrow != std::string::npos) member = text.substr(arrow + 2);
+    else if (dot != std::string::npos) member = text.substr(dot + 1);
+    const LocalRec* rec = onvarlist(frame->func, name.c_str());
+    EXPECT_NE(rec, nullptr) << name;
+    if (!rec) return {};
+    VarPlace place = readvar(rec, frame);
+    uint16_t address = place.address;
+    uint8_t cls = place.cls;
+    uint32_t type = rec->type, detail = firstdetail(rec);
+    if (deref || arrow != std::string::npos) {
+        address = static_cast<uint16_t>(rdvalue(address, detail, cls, type).bits);
+        cls = CL_AUTO;
+        type = pointee(type);
+        detail = 0;
+    }
+    if (!member.empty()) {
+        const MemberList* m = rec->detail ? rec->detail->members : nullptr;
+        const LocalRec* field = nullptr;
+        for (const LocalRec* l = m ? m->members : nullptr; l && l->name && !field; ++l)
+            if (member == l->name) field = l;
+        EXPECT_NE(field, nullptr) << text;
+        if (!field) return {};
+        address = static_cast<uint16_t>(address + field->value);
+        type = field->type;
+        detail = firstdetail(field);
+    }
+    return targetnumber(rdvalue(address, detail, cls, type), type);
+}
+
+// The code range of a function: from its start to its end entry.
+bool infunction(const FuncRec* fn, uint16_t address) {
+    if (!fn || !fn->start || address < fn->start->addr) return false;
+    for (const DebugEntry* e = fn->start->next; e; e = e->next)
+        if (e->kind == DBG_FUNCEND) return address < e->addr;
+    return false;
+}
+
+class FramesTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(loadprogram("frames", programtext("frames.s"), framestree())) << console.errors;
+        ASSERT_EQ(console.errors, "");
+        exitaddress = symbol("_exit");
+        regs.sp = 0x7FFF;
+    }
+
+    // Every frame's return address, read from the simulated stack where
+    // the frame pointer says the entry sequence left it, lies in the
+    // function of the frame below.
+    void checkstack() {
+        for (const FrameNode* f = topframe; f && f->next; f = f->next) {
+            RegArg arg = regargof(f->func);
+            uint16_t ret = rdword(static_cast<uint16_t>(f->fp + 2 + regargbytes(arg.cls, arg.offset)));
+            ASSERT_TRUE(infunction(f->next->func, ret))
+                << f->func->name << " returns to " << ret << ", not into " << f->next->func->name;
+        }
+    }
+
+    uint16_t exitaddress = 0;
+};
+
+// The lines the walk stops at, as frames.c runs: "function:line/depth".
+void walklines(std::vector<std::string>& lines, int n, int depth) {
+    auto at = [&](const char* fn, int line, int d) {
+        lines.push_back(std::string(fn) + ":" + std::to_string(line) + "/" + std::to_string(d));
+    };
+    for (int line = 30; line <= 39; ++line) at("walk", line, depth);
+    at("probe", 19, depth + 1);
+    at("walk", 40, depth);
+    if (n > 0) {
+        at("walk", 41, depth);
+        walklines(lines, n - 1, depth + 1);
+    }
+    at("walk", 42, depth);
+    at("walk", 43, depth);
+    at("probe", 19, depth + 1);
+    at("walk", 44, depth);
+    at("walk", 45, depth);
+}
+
+TEST_F(FramesTest, StepsIntoAndOutOfEveryCallAndReadsWhatTheHostComputes) {
+    std::vector<host::Note> notes = host::framesnotes();
+    ASSERT_EQ(notes.size(), 9u);
+    std::vector<std::string> want, seen;
+    for (int line = 51; line <= 57; ++line) want.push_back("main:" + std::to_string(line) + "/1");
+    walklines(want, 3, 2);
+    for (const char* s : {"main:58/1", "probe:19/2", "main:59/1", "main:60/1"}) want.push_back(s);
+
+    std::size_t next = 0;
+    while (getpc() != exitaddress) {
+        ASSERT_EQ(simrun::step(), simrun::Stop::step) << console.errors;
+        ASSERT_NO_FATAL_FAILURE(checkstack());
+        if (!simrun::atline()) continue;
+        ASSERT_NE(topframe, nullptr);
+        EXPECT_TRUE(infunction(topframe->func, getpc()));
+        seen.push_back(std::string(topframe->func->name) + ":" + std::to_string(topframe->line) + "/" +
+                       std::to_string(simrun::depth()));
+        if (std::string(topframe->func->name) != "probe") continue;
+        // A probe: its argument says which; the caller's values are the host's.
+        ASSERT_LT(next, notes.size());
+        const host::Note& note = notes[next++];
+        EXPECT_EQ(readexpr(topframe, "id").integer, note.id);
+        const FrameNode* caller = topframe->next;
+        EXPECT_EQ(caller->func->name, note.function);
+        for (const auto& [expr, value] : note.values) {
+            host::Value got = readexpr(caller, expr);
+            EXPECT_EQ(got.real, value.real) << "probe " << note.id << " " << expr;
+            if (value.real) EXPECT_EQ(got.floating, value.floating) << "probe " << note.id << " " << expr;
+            else EXPECT_EQ(got.integer, value.integer) << "probe " << note.id << " " << expr;
+        }
+    }
+    EXPECT_EQ(next, notes.size());
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(topframe, nullptr);  // main has returned
+    EXPECT_EQ(console.errors, "");
+}
+
+TEST_F(FramesTest, CallCountsChronologyAndCyclesPerLine) {
+    uint32_t start = timeptr ? *timeptr : 0;
+    while (getpc() != exitaddress) ASSERT_EQ(simrun::step(), simrun::Stop::step);
+    uint32_t cycles = *timeptr - start;
+    FuncRec *walk = findfunc("walk"), *probe = findfunc("probe"), *main = findfunc("main");
+    EXPECT_EQ(main->calls, 1u);
+    EXPECT_EQ(walk->calls, 4u);
+    EXPECT_EQ(probe->calls, 9u);
+    // walk leaves its own running 15 times (two probes and a return per
+    // call, and three recursive calls): one full block and five more.
+    ASSERT_NE(walk->timing->next, nullptr);
+    EXPECT_EQ(walk->curtiming, walk->timing->next);
+    EXPECT_EQ(walk->ntiming, 5);
+    uint32_t last = 0;
+    for (const ChronBlock* b = walk->timing; b; b = b->next) {
+        for (int i = 0; i < (b->next ? 10 : walk->ntiming); ++i) {
+            EXPECT_LE(last, b->enter[i]);
+            EXPECT_LT(b->enter[i], b->exit[i]);
+            last = b->exit[i];
+        }
+    }
+    EXPECT_EQ(probe->ntiming, 9);
+    EXPECT_EQ(probe->timing->next, nullptr);
+    // Every cycle from main's start on is counted to a line; lds and the
+    // call of main (3 + 6 cycles) lie before the first entry.
+    uint64_t counted = 0;
+    uint32_t line30 = 0, line41 = 0;
+    for (DebugEntry* e = debuglist; e; e = e->next) {
+        counted += e->cycles;
+        if (e->kind == DBG_LINE && e->line == 30) line30 = e->calls;
+        if (e->kind == DBG_LINE && e->line == 41) line41 = e->calls;
+    }
+    EXPECT_EQ(counted, cycles - 9);
+    EXPECT_EQ(line30, 4u);
+    EXPECT_EQ(line41, 3u);
+    EXPECT_EQ(walk->start->calls, 4u);
+}
+
+TEST_F(FramesTest, TheCallStackAndVariablesAsTheDriverShowsThem) {
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(simrun::linestep(100000), simrun::Stop::line);
+    EXPECT_EQ(simrun::frametext(topframe), "main() frames.c:53");
+    // Into walk(3), then down to walk(2)'s first probe.
+    while (!(simrun::depth() == 4 && std::string(topframe->func->name) == "probe"))
+        ASSERT_EQ(simrun::linestep(100000), simrun::Stop::line);
+    std::vector<std::string> stack;
+    for (const FrameNode* f = topframe; f; f = f->next) stack.push_back(simrun::frametext(f));
+    // main's top and each walk's here lie 27 (9) below their frame pointers.
+    const FrameNode *walk2 = topframe->next, *walk3 = walk2->next, *main = walk3->next;
+    auto hex = [](uint32_t v) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%x", v);
+        return std::string(text);
+    };
+    const std::vector<std::string> want = {
+        "probe(id = 1) frames.c:19",
+        "walk(n = 2, c = 66, up = " + hex(walk3->fp - 27) + ") frames.c:39",
+        "walk(n = 3, c = 65, up = " + hex(main->fp - 9) + ") frames.c:41",
+        "main() frames.c:57",
+    };
+    EXPECT_EQ(stack, want);
+    // Characters show as numbers ("%c" is the 8-bit conversion), large
+    // doubles in exponent form, structures member by member.
+    EXPECT_EQ(simrun::variablestext(walk2), "  argument int  n = 2\n"
+                                            "  argument char  c = 66\n"
+                                            "  argument struct pair @near *up = " + hex(walk3->fp - 27) + "\n"
+                                            "  auto long  sq = 123456789\n"
+                                            "  auto float  f = -1.5\n"
+                                            "  auto double  d = -2.5e+10\n"
+                                            "  auto int  @near *ip = " + hex(walk2->fp - 27) + "\n"
+                                            "  auto struct pair here =  {4,66,123456789,2,2}\n");
+}
+
+}  // namespace
+}  // namespace vy

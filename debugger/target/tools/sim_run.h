@@ -1,0 +1,45 @@
+// Test tool: the simulated step as the debugger's run control makes it, and
+// stepping by source line, for the test driver vyrsim, the benchmark and the
+// tests (the command engine has its own run control with events, alarms and
+// the views).
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vy {
+
+struct FrameNode;
+struct LocalRec;
+
+namespace simrun {
+
+enum class Stop { step, line, noinstr, broken, limit, address };
+
+// One step: a pending function exit first, the interrupt triggers, then an
+// interrupt taken or else one instruction executed (its cycles counted for
+// its line), and then the entries at the new PC entered. Memory events are
+// armed around the instruction when armed is set.
+Stop step(bool armed = false);
+// Steps until the PC reaches a source line (a function's line entry), into
+// called functions. Stops also when the PC reaches stop (when given), when
+// the PC holds no instruction, when the program cannot be followed, or
+// after limit instructions.
+Stop linestep(uint64_t limit, int32_t stop = -1);
+// Steps by line until the call depth is at most the one it started with.
+Stop stepover(uint64_t limit, int32_t stop = -1);
+// Steps by line until the current function has returned.
+Stop finish(uint64_t limit, int32_t stop = -1);
+
+// Whether the last step ended on a source line of a function.
+bool atline();
+// The number of frames.
+int depth();
+// One frame as text: "walk(n = 3, c = 65, up = 0x7ff0) frames.c:30".
+std::string frametext(const FrameNode* frame);
+// The variables of a frame, one per line: "  auto long  sq = 70000".
+std::string variablestext(const FrameNode* frame);
+// A value shown on one line, as the debugger shows it.
+std::string valuetext(const LocalRec* rec, const FrameNode* frame);
+
+}  // namespace simrun
+}  // namespace vy
