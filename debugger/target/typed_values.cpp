@@ -142,7 +142,7 @@ TargetValue rdvalue(uint16_t address, uint32_t detail, uint8_t cls, uint32_t typ
         break;
     }
     case 8: case 9: case 10: case 11: case 75:
-        v.bits = rawvalue(address, cls, 1);
+        v.bits = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(rawvalue(address, cls, 1))));
         if (base == 10) v.bits &= 0xFF;
         if (base == 11) v.bits = getfield(v.bits & 0xFF, detail);
         break;

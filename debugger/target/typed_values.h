@@ -50,8 +50,8 @@ struct TargetValue {
 // Reads a value of a type (a pointer-derived type reads as a pointer).
 // detail is the type's first detail word: the bit-field word (width in bits
 // 0-7, shift in bits 8-12; the bit number for one-bit types) or the pointer
-// word (its bits 0x3000 give the pointer's width). 8-bit values are not
-// sign-extended, 16-bit ones are (unsigned int is masked to 16 bits).
+// word (its bits 0x3000 give the pointer's width). 8- and 16-bit values
+// are sign-extended, unsigned char and unsigned int masked.
 TargetValue rdvalue(uint16_t address, uint32_t detail, uint8_t cls, uint32_t type);
 // Writes a value of a type back; a bit-field keeps every bit outside the
 // field. Register and result classes set D.
