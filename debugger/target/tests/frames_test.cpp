@@ -5,6 +5,7 @@
 // the frames agree with the return addresses on the simulated stack, and at
 // every probe the debugger reads each argument and local with the values
 // that frames.c computes when compiled for the host.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -13,6 +14,7 @@
 #include "debugger/target/abi.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
+#include "debugger/target/interrupts.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/source_lines.h"
@@ -279,6 +281,47 @@ TEST_F(FramesTest, TheCallStackAndVariablesAsTheDriverShowsThem) {
                                             "  auto double  d = -2.5e+10\n"
                                             "  auto int  @near *ip = " + hex(walk2->fp - 27) + "\n"
                                             "  auto struct pair here =  {4,66,123456789,2,2}\n");
+}
+
+TEST_F(FramesTest, LineRangeTriggersFollowTheTopFrame) {
+    regs.cc |= CC_I;  // the interrupts stay pending: their bits show when each fired
+    *irqptr = 0;
+    LocationSpec from42;  // walk's lines from 42 on, any of them
+    from42.func = findfunc("walk");
+    from42.firstline = 42;
+    from42.hitcount = 1;
+    LocationSpec rows;  // lines 30 and 31 of any function of the file, every fifth check
+    rows.file = findfile("frames.c");
+    rows.firstline = 30;
+    rows.lastline = 31;
+    rows.hitcount = 5;
+    ASSERT_TRUE(setlocint(3, 1, from42));  // IRQ, mask 8
+    ASSERT_TRUE(setlocint(4, 1, rows));  // Real Time Interrupt, mask 16
+    inttable[4].staysactive = 1;
+    triggerschanged();
+    std::vector<std::string> fired;
+    uint32_t seen = 0;
+    while (getpc() != exitaddress) {
+        ASSERT_EQ(simrun::step(), simrun::Stop::step);
+        if (*irqptr == seen) continue;
+        fired.push_back(std::to_string(*irqptr ^ seen) + "@" + topframe->func->name + ":" +
+                        std::to_string(topframe->line));
+        seen = *irqptr;
+        *irqptr = seen = 0;
+    }
+    // The range trigger fires once, at the first check inside walk at line
+    // 42 or later. The other is checked before each instruction of lines 30
+    // and 31, nine each in every call of walk, and stays active: it fires
+    // on every fifth of those 72 checks.
+    auto range = std::find_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '8'; });
+    ASSERT_NE(range, fired.end());
+    EXPECT_EQ(*range, "8@walk:42");
+    EXPECT_EQ(std::count_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '8'; }), 1);
+    EXPECT_EQ(inttable[3].locactive, 0);
+    EXPECT_EQ(inttable[4].locactive, 1);
+    std::size_t rowhits = std::count_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '1'; });
+    EXPECT_EQ(rowhits, 72u / 5u);
+    EXPECT_EQ(inttable[4].hits, 72 % 5);
 }
 
 }  // namespace
