@@ -197,8 +197,11 @@ int32_t lineaddr(const char* file, uint32_t line, uint32_t col) {
         }
         name = here->text();
     }
+    // Only entries of source lines: a set-up entry's numbers are frame sizes.
     for (DebugEntry* e = debuglist; e; e = e->next)
-        if (e->line == line && e->col == col && name == e->text()) return static_cast<int32_t>(e->addr & 0xFFFF);
+        if ((e->kind == DBG_LINE || e->kind == DBG_FUNCEND || e->kind == DBG_FUNCSTART) && e->line == line &&
+            e->col == col && name == e->text())
+            return static_cast<int32_t>(e->addr & 0xFFFF);
     msgout(MSG_NOSOURCELINE);
     return -1;
 }

@@ -55,7 +55,8 @@ DebugEntry* functable(const char* file, const char* name);
 // column, or line <= wanted < end line (line + 1 for a one-line entry).
 DebugEntry* findline(DebugEntry* start, const char* file, uint32_t line, uint32_t col, int exact);
 // The code address of a line and column of a file (without a file, the
-// file of the PC); -1 after "source line not found".
+// file of the PC): the first line, function-end or function-start entry
+// there; -1 after "source line not found".
 int32_t lineaddr(const char* file, uint32_t line, uint32_t col);
 // The code range of an address: from the highest entry address not above it
 // (0 when none) to one below the first entry address above it (0xFFFF when
