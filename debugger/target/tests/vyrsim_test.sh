@@ -2,10 +2,14 @@
 # The test driver end to end: load an S-record file, run to an address,
 # show registers, memory and disassembly; a damaged file gives status 1.
 # With the assembler: an absolute program with its symbols, lines and
-# variables; a mistyped start symbol and a damaged object are refused.
+# variables; a mistyped start symbol and a damaged object are refused; a
+# program with frames built as the compiler builds them and its debug tree
+# steps by source line into, over and out of a call, with its call stack and
+# variables.
 set -euo pipefail
 sim=$1
 asm=${2:-}
+programs=$(cd "$(dirname "$0")/programs" && pwd)
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
@@ -62,4 +66,27 @@ status=0
 err=$("$sim" cut.o regs 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 1 ] || { echo "a damaged object gave status $status"; exit 1; }
 [ "$err" = "#error: read error object file: short section record 1" ] || { echo "unexpected error: $err"; exit 1; }
-echo "vyrsim: 5 passed, 0 failed"
+cp "$programs/twice.s" twice.s
+"$asm" -a twice.s
+out=$("$sim" twice.o line=2 stack locals out mem=0x100,2 stack 2>&1)
+expected='    T: 0x8000 (54)  D: 0x0 (0)
+entry point at 0x8000 
+
+t.c:11 main
+t.c:5 twice
+twice(n = 21) t.c:5
+main() t.c:11
+  argument int  n = 21
+  auto int  r = 0
+t.c:12 main
+0100  00 2A
+main() t.c:12'
+if [ "$out" != "$expected" ]; then
+  echo "unexpected stepping output:"; echo "$out"; exit 1
+fi
+out=$("$sim" twice.o over=3 2>&1 | tail -3)
+expected='t.c:11 main
+t.c:12 main
+t.c:13 main'
+[ "$out" = "$expected" ] || { echo "unexpected step-over output:"; echo "$out"; exit 1; }
+echo "vyrsim: 7 passed, 0 failed"

@@ -76,14 +76,15 @@ Stop linestep(uint64_t limit, int32_t stop) {
     return stepping(limit, stop, [] { return true; });
 }
 
+// Outside any function both take the first line reached.
 Stop stepover(uint64_t limit, int32_t stop) {
     int start = depth();
-    return stepping(limit, stop, [start] { return depth() <= start; });
+    return stepping(limit, stop, [start] { return start == 0 || depth() <= start; });
 }
 
 Stop finish(uint64_t limit, int32_t stop) {
     int start = depth();
-    return stepping(limit, stop, [start] { return depth() < start; });
+    return stepping(limit, stop, [start] { return start == 0 || depth() < start; });
 }
 
 namespace {

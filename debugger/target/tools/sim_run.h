@@ -27,7 +27,8 @@ Stop step(bool armed = false);
 Stop linestep(uint64_t limit, int32_t stop = -1);
 // Steps by line until the call depth is at most the one it started with.
 Stop stepover(uint64_t limit, int32_t stop = -1);
-// Steps by line until the current function has returned.
+// Steps by line until the current function has returned. Outside any
+// function both stop at the first line reached.
 Stop finish(uint64_t limit, int32_t stop = -1);
 
 // Whether the last step ended on a source line of a function.

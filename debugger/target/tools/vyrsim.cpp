@@ -10,6 +10,12 @@
 //   dis=FROM[,TO]    disassemble from FROM up to TO (default 8 instructions)
 //   step=N           execute N instructions
 //   until=ADDR       execute until the PC reaches ADDR (at most 100 million)
+//   line[=N]         step N source lines (default 1), into called functions,
+//                    printing the line and function reached
+//   over[=N]         step N source lines over called functions
+//   out              step until the current function has returned
+//   stack            print the call stack, newest frame first
+//   locals           print the current function's arguments and variables
 //   regs             print the registers and the cycle count
 //   cycles           print the cycle count .time
 //   mem=FROM[,N]     dump N bytes of memory (default 16)
@@ -32,6 +38,7 @@
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/decl_text.h"
 #include "debugger/target/decoder.h"
+#include "debugger/target/frames.h"
 #include "debugger/target/line_asm.h"
 #include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
@@ -41,6 +48,7 @@
 #include "debugger/target/services.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/tools/sim_run.h"
 
 using namespace vy;
 
@@ -50,6 +58,7 @@ static void usage() {
     std::fprintf(stderr,
                  "usage: vyrsim [-raw BASE] [-start TEXT] [-nocode] FILE|- [pc=ADDR] [reg=NAME:VALUE]\n"
                  "              [irq=MASK] [reset] [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N] [until=ADDR]\n"
+                 "              [line[=N]] [over[=N]] [out] [stack] [locals]\n"
                  "              [regs] [cycles] [mem=FROM[,N]] [syms] [files] [funcs[=FILE]]\n"
                  "              [lines[=FILE]] [vars[=FUNC]]\n");
 }
@@ -115,16 +124,28 @@ static void listvars(const char* func) {
 
 static uint32_t cycles() { return timeptr ? *timeptr : 0; }
 
-// One simulated step: an interrupt when one is taken, else one instruction.
-// False when the PC holds no instruction.
+// One simulated step as the run control makes it; false when the PC holds
+// no instruction or the program cannot be followed.
 static bool step() {
-    if (irqptr && *irqptr && takeint(irqptr)) return true;
     uint16_t pc = getpc();
-    if (decinstr(pc, DEC_EXEC, nullptr) == NOINSTR) {
-        std::printf("no instruction at 0x%04X\n", pc);
-        return false;
+    switch (simrun::step()) {
+    case simrun::Stop::noinstr: std::printf("no instruction at 0x%04X\n", pc); return false;
+    case simrun::Stop::broken: return false;
+    default: return true;
     }
-    return true;
+}
+
+// Where a line step ended.
+static bool reached(simrun::Stop stop) {
+    switch (stop) {
+    case simrun::Stop::line:
+        std::printf("%s:%u %s\n", topframe->func->file ? topframe->func->file->name : "",
+                    static_cast<unsigned>(topframe->line), topframe->func->name);
+        return true;
+    case simrun::Stop::noinstr: std::printf("no instruction at 0x%04X\n", getpc()); return false;
+    case simrun::Stop::limit: std::printf("no source line within 100 million instructions\n"); return false;
+    default: return false;
+    }
 }
 
 static void disassemble(uint16_t from, uint16_t to, bool bycount) {
@@ -176,6 +197,15 @@ static bool command(const char* arg) {
         uint16_t stop = static_cast<uint16_t>(number(value));
         for (uint32_t n = 0; n < 100000000 && getpc() != stop; ++n)
             if (!step()) break;
+    } else if (key == "line" || key == "over") {
+        for (uint32_t n = *value ? number(value) : 1; n > 0; --n)
+            if (!reached(key == "line" ? simrun::linestep(100000000) : simrun::stepover(100000000))) break;
+    } else if (key == "out") {
+        reached(simrun::finish(100000000));
+    } else if (key == "stack") {
+        for (const FrameNode* f = topframe; f; f = f->next) std::printf("%s\n", simrun::frametext(f).c_str());
+    } else if (key == "locals") {
+        if (curframe) std::printf("%s", simrun::variablestext(curframe).c_str());
     } else if (key == "regs") {
         char line[512];
         regline(line);
@@ -245,6 +275,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vyrsim: bad command: %s\n", argv[i]);
             usage();
             status = 2;
+        } else if (LoadFailed) {
+            status = 1;  // the program could not be followed
         }
     }
     std::fflush(stdout);
