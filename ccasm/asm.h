@@ -11,6 +11,7 @@
 
 #include "ccasm/namemap.h"
 #include "ccasm/opcodes.h"
+#include "support/file_read.h"
 
 namespace ccasm {
 
@@ -391,6 +392,7 @@ struct Asm {
     // input
     std::vector<std::unique_ptr<SourceFile>> files;
     NameMap<SourceFile*> file_cache;
+    NameMap<vy::FileRead> unreadable;  // files refused, and why: read once per source
     std::vector<InputEntry> input;
     Collect collect;
     std::vector<CondBlock> conds;
@@ -420,6 +422,7 @@ struct Asm {
     Token label_tok;
     Symbol* last_label = nullptr;  // most recent label (data sizes)
     std::vector<std::string> pending_diags;  // diagnostics of this pass
+    int expr_depth = 0;          // nested terms of the expression being read
     int pending_errors = 0;
 
     // instructions
@@ -451,6 +454,11 @@ int asmmain(int argc, char** argv);
 int assemble(Asm& a, const std::vector<std::string>& sources);
 int asmfile(Asm& a);
 bool asmpass(Asm& a);
+// The diagnostic lines: "#error <program> <file>:<line>\t<message>" and, for
+// messages without a line, "#error <program> <file>:0 <message>". Control
+// bytes of the file name and the message are written as \xNN.
+std::string error_line(const Asm& a, const std::string& file, uint32_t line, const std::string& message);
+std::string noline_line(const Asm& a, const std::string& file, const std::string& message);
 void diag_noline(Asm& a, const std::string& file, const std::string& message);
 void report_at(Asm& a, const std::string& file, uint32_t line, const std::string& message);
 void diag(Asm& a, const std::string& message);
@@ -489,7 +497,10 @@ ExprValue symbol_value(Asm& a, Symbol* s);
 
 // source.cpp
 bool nextsrc(Asm& a, std::string_view& line);
-SourceFile* load_source(Asm& a, const std::string& name);
+// Null when the file cannot be read; `result` tells why.
+SourceFile* load_source(Asm& a, const std::string& name, vy::FileRead* result = nullptr);
+// "can't open <name>", or "file too large: <name>".
+std::string refusal(vy::FileRead result, const std::string& name);
 void push_file(Asm& a, SourceFile* f);
 bool split_arguments(Asm& a, std::vector<std::string>& args);
 bool openinc(Asm& a, const std::string& name, bool report);

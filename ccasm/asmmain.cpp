@@ -4,6 +4,7 @@
 
 #include "ccasm/asm.h"
 #include "ccparse/toolkit/toolkit.h"
+#include "support/one_line.h"
 
 namespace ccasm {
 
@@ -108,7 +109,7 @@ int asmmain(int argc, char** argv) {
         bool failed = std::fclose(err) != 0;
         a.err = stderr;
         if (status || failed) {
-            std::fprintf(stderr, "errors reported in %s\n", error_file);
+            std::fprintf(stderr, "errors reported in %s\n", vy::one_line(error_file).c_str());
             status = 1;
         } else {
             std::remove(error_file);

@@ -707,9 +707,10 @@ void d_source(Asm& a, int) {
         return;
     }
     if (!a.list.on) return;
-    SourceFile* f = load_source(a, std::string(text.substr(0, colon)));
+    vy::FileRead read = vy::FileRead::failed;
+    SourceFile* f = load_source(a, std::string(text.substr(0, colon)), &read);
     if (!f) {
-        error(a, "can't open " + std::string(text.substr(0, colon)));
+        error(a, refusal(read, std::string(text.substr(0, colon))));
         return;
     }
     const std::string& c = f->content;

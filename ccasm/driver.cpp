@@ -5,6 +5,8 @@
 #include <ctime>
 
 #include "ccasm/asm.h"
+#include "ccparse/toolkit/toolkit.h"
+#include "support/one_line.h"
 
 namespace ccasm {
 namespace {
@@ -39,13 +41,9 @@ std::string replace_extension(const std::string& name, const char* ext) {
     return name.substr(0, dot) + ext;
 }
 
-std::string diagnostic(Asm& a, const std::string& file, uint32_t line, const std::string& message) {
-    return "#error " + a.progname + " " + file + ":" + std::to_string(line) + "\t" + message + "\n";
-}
-
 void flush_diagnostics(Asm& a, bool keep) {
     if (keep) {
-        for (const std::string& d : a.pending_diags) std::fputs(d.c_str(), a.err);
+        for (const std::string& d : a.pending_diags) std::fwrite(d.data(), 1, d.size(), a.err);
         a.errors += static_cast<int>(a.pending_diags.size());
     }
     a.pending_diags.clear();
@@ -70,12 +68,30 @@ void asmbreak(int) {
 
 }  // namespace
 
+std::string error_line(const Asm& a, const std::string& file, uint32_t line, const std::string& message) {
+    std::string text = "#error " + a.progname + " ";
+    vy::append_one_line(text, file);
+    text += ":" + std::to_string(line) + "\t";
+    vy::append_one_line(text, message);
+    return text + "\n";
+}
+
+std::string noline_line(const Asm& a, const std::string& file, const std::string& message) {
+    std::string text = "#error " + a.progname + " ";
+    vy::append_one_line(text, file);
+    text += ":0 ";
+    vy::append_one_line(text, message);
+    return text + "\n";
+}
+
 void diag_noline(Asm& a, const std::string& file, const std::string& message) {
-    std::fprintf(a.err, "#error %s %s:0 %s\n", a.progname.c_str(), file.c_str(), message.c_str());
+    std::string text = noline_line(a, file, message);
+    std::fwrite(text.data(), 1, text.size(), a.err);
 }
 
 void report_at(Asm& a, const std::string& file, uint32_t line, const std::string& message) {
-    std::fputs(diagnostic(a, file, line, message).c_str(), a.err);
+    std::string text = error_line(a, file, line, message);
+    std::fwrite(text.data(), 1, text.size(), a.err);
     ++a.errors;
 }
 
@@ -84,7 +100,7 @@ void report_at(Asm& a, const std::string& file, uint32_t line, const std::string
 void diag(Asm& a, const std::string& message) {
     if (a.pass <= 1) return;
     if (a.list.on) listing_error(a, message);
-    if (!a.final_listing_pass) a.pending_diags.push_back(diagnostic(a, current_file(a), current_line(a), message));
+    if (!a.final_listing_pass) a.pending_diags.push_back(error_line(a, current_file(a), current_line(a), message));
 }
 
 bool asmpass(Asm& a) {
@@ -108,10 +124,12 @@ bool asmpass(Asm& a) {
     if (a.list.on)
         for (Symbol* s = a.sym_head; s; s = s->next) s->refs.clear();
 
-    SourceFile* src = load_source(a, a.source);
+    vy::FileRead read = vy::FileRead::failed;
+    SourceFile* src = load_source(a, a.source, &read);
     if (!src) {
         if (a.pass > 1 && !a.final_listing_pass)
-            a.pending_diags.push_back("#error " + a.progname + " " + a.source + ":0 can't open " + a.source + "\n");
+            a.pending_diags.push_back(noline_line(
+                a, a.source, read == vy::FileRead::too_large ? "file too large" : "can't open " + a.source));
         return false;
     }
     push_file(a, src);
@@ -122,7 +140,7 @@ bool asmpass(Asm& a) {
     listing_open(a);
     if (a.line_debug) push_preamble(a);
     if (!a.opt.header.empty() && !openinc(a, a.opt.header, false) && a.pass > 1 && !a.final_listing_pass)
-        a.pending_diags.push_back("#error " + a.progname + " " + a.opt.header + ":0 can't open " + a.opt.header + "\n");
+        a.pending_diags.push_back(noline_line(a, a.opt.header, "can't open " + a.opt.header));
 
     std::string_view line;
     while (nextsrc(a, line)) asmstmt(a, line);
@@ -164,6 +182,7 @@ int asmfile(Asm& a) {
     a.insn_places.clear();
     a.files.clear();
     a.file_cache.clear();
+    a.unreadable.clear();
     a.list.titles.clear();
     a.list.subtitles.clear();
     a.prev_source_lines = 0;
@@ -226,6 +245,7 @@ int assemble(Asm& a, const std::vector<std::string>& sources) {
     for (size_t i = 0; i < sources.size(); ++i) {
         if (a.opt.verbose) std::fprintf(stderr, "%s:\n", sources[i].c_str());
         a.source = sources[i];
+        vy::set_input_name(a.source);
         if (asmfile(a)) status = 1;
         if (i + 1 < sources.size()) {
             resetsyms(a);

@@ -101,7 +101,27 @@ ExprValue opfunc(Asm& a, uint8_t f) {
     }
 }
 
+// Terms nest through parentheses, unary operators and functions: past this
+// depth the expression is "nesting too deep" and the rest of the statement
+// is dropped, so that no line, however deep, overflows the stack.
+constexpr int MAX_TERM_DEPTH = 256;
+
+ExprValue term(Asm& a);
+
 ExprValue exprterm(Asm& a) {
+    if (a.expr_depth >= MAX_TERM_DEPTH) {
+        error(a, "nesting too deep");
+        a.pos = a.line.size();
+        a.nback = 0;
+        return absolute(0);
+    }
+    ++a.expr_depth;
+    ExprValue v = term(a);
+    --a.expr_depth;
+    return v;
+}
+
+ExprValue term(Asm& a) {
     Token t = gettoken(a);
     switch (t.kind) {
     case T_NUMBER:

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ccasm/asm.h"
+#include "support/file_read.h"
 
 namespace ccasm {
 namespace {
@@ -27,21 +28,14 @@ std::string host_path(const std::string& name) {
 #endif
 }
 
-bool read_file(const std::string& name, std::string& content) {
-    FILE* f = std::fopen(host_path(name).c_str(), "rb");
-    if (!f) return false;
-    content.clear();
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        long size = std::ftell(f);
-        if (size > 0) content.reserve(static_cast<size_t>(size));
-        std::rewind(f);
-    }
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, n);
-    bool ok = !std::ferror(f);
+// A whole file, bounded in size: an endless one (a device, a pipe) is
+// "file too large" instead of filling memory. No file name holds a NUL.
+vy::FileRead read_file(const std::string& name, std::string& content) {
+    FILE* f = name.find('\0') == std::string::npos ? std::fopen(host_path(name).c_str(), "rb") : nullptr;
+    if (!f) return vy::FileRead::failed;
+    vy::FileRead result = vy::read_whole(f, content);
     std::fclose(f);
-    return ok;
+    return result;
 }
 
 bool is_absolute_path(const std::string& name) {
@@ -83,6 +77,10 @@ void append_argument(Asm& a, InputEntry& e, size_t index, std::string& out) {
 
 }  // namespace
 
+std::string refusal(vy::FileRead result, const std::string& name) {
+    return result == vy::FileRead::too_large ? "file too large: " + name : "can't open " + name;
+}
+
 std::string join_path(const std::string& dir, const std::string& name) {
 #ifdef _WIN32
     const char sep = '\\';
@@ -96,11 +94,22 @@ std::string join_path(const std::string& dir, const std::string& name) {
 }
 
 // Loads a file once per source; later passes reuse the text.
-SourceFile* load_source(Asm& a, const std::string& name) {
+SourceFile* load_source(Asm& a, const std::string& name, vy::FileRead* result) {
     auto it = a.file_cache.find(name);
     if (it != a.file_cache.end()) return it->second;
+    auto refused = a.unreadable.find(name);
+    if (refused != a.unreadable.end()) {
+        if (result) *result = refused->second;
+        return nullptr;
+    }
     std::string content;
-    if (!read_file(name, content)) return nullptr;
+    vy::FileRead read = read_file(name, content);
+    if (result) *result = read;
+    if (read != vy::FileRead::ok) {
+        // An endless file is not read again in every pass.
+        if (read == vy::FileRead::too_large) a.unreadable.emplace(name, read);
+        return nullptr;
+    }
     auto f = std::make_unique<SourceFile>();
     f->name = name;
     f->content = std::move(content);
@@ -123,15 +132,16 @@ bool openinc(Asm& a, const std::string& name, bool report) {
         give_up_nesting(a, 1);  // back to the source itself
         return false;
     }
-    SourceFile* f = load_source(a, name);
-    if (!f && !is_absolute_path(name)) {
+    vy::FileRead read = vy::FileRead::failed;
+    SourceFile* f = load_source(a, name, &read);
+    if (!f && read == vy::FileRead::failed && !is_absolute_path(name)) {
         for (const std::string& dir : a.opt.include_dirs) {
-            f = load_source(a, join_path(dir, name));
-            if (f) break;
+            f = load_source(a, join_path(dir, name), &read);
+            if (f || read != vy::FileRead::failed) break;
         }
     }
     if (!f) {
-        if (report) error(a, "can't open " + name);
+        if (report) error(a, refusal(read, name));
         return false;
     }
     push_file(a, f);

@@ -92,9 +92,7 @@ OpEntry* findop(Asm& a, std::string_view name) {
 
 void end_statement(Asm& a) {
     if (a.has_error && a.pass > 1) {
-        std::string msg = "#error " + a.progname + " " + current_file(a) + ":" + std::to_string(current_line(a)) +
-                          "\t" + a.error_text + "\n";
-        if (!a.final_listing_pass) a.pending_diags.push_back(std::move(msg));
+        if (!a.final_listing_pass) a.pending_diags.push_back(error_line(a, current_file(a), current_line(a), a.error_text));
     }
     listing_line(a, a.line, a.from_expansion);
     if (a.has_error && a.pass > 1) listing_error(a, a.error_text);

@@ -3,6 +3,7 @@
 
 #include "ccparse/source.h"
 #include "ccparse/toolkit/toolkit.h"
+#include "support/one_line.h"
 
 #include <cstdio>
 
@@ -87,7 +88,7 @@ void puterr(std::string_view format, std::int32_t number, std::string_view text)
     std::string head = "#error ";
     head += progname();
     head += ' ';
-    head += diag_file_name();
+    append_one_line(head, diag_file_name());
     head += ':';
     append_number(head, line, 10, false);
     if (has_column) {
@@ -103,7 +104,7 @@ void puterr(std::string_view format, std::int32_t number, std::string_view text)
     } else {
         head += ' ';
     }
-    head += format_message(format, number, text);
+    append_one_line(head, format_message(format, number, text));
     head += '\n';
     write_error_stream(head);
     state.last_line = line;
@@ -115,9 +116,14 @@ void errhead(std::string_view file) {
     std::string head = "#error ";
     head += progname();
     head += ' ';
-    head += file;
+    append_one_line(head, file);
     head += ":0 ";
     vy::toolwrite(head);
+}
+
+void errline(std::string_view file, std::string_view message) {
+    errhead(file);
+    vy::toolwrite(one_line(message) + "\n");
 }
 
 bool open_error_file(const char* name) {

@@ -23,12 +23,16 @@ void set_current_token(const TokenPos* pos);
 const TokenPos* current_token();
 
 // Writes one diagnostic. The format's conversions take `number` (%c, %d,
-// %x, %o) or `text` (%s, and %.*s, whose length is the text's own).
+// %x, %o) or `text` (%s, and %.*s, whose length is the text's own). Control
+// bytes of the file name and the message are written as \xNN: a diagnostic
+// is always one line.
 void puterr(std::string_view format, std::int32_t number = 0, std::string_view text = {});
 
 // Writes the head "#error <program> <file>:0 " on standard error (for
 // messages that have no line); the caller adds the message.
 void errhead(std::string_view file);
+// The head and the message, ended by a line end: one whole line.
+void errline(std::string_view file, std::string_view message);
 
 // Applies a message format to a number and a text as `puterr` does.
 std::string format_message(std::string_view format, std::int32_t number, std::string_view text);

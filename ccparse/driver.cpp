@@ -15,6 +15,7 @@
 #include "ccparse/source.h"
 #include "ccparse/toolkit/toolkit.h"
 #include "ccparse/types.h"
+#include "support/one_line.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -88,8 +89,8 @@ void close_output() {
     if (!state.output_open) return;
     state.output_open = false;
     if (!out_close()) {
-        errhead(opt.source ? opt.source : "");
-        vy::toolwrite("can't write " + (state.created_output.empty() ? std::string("output") : state.created_output) + "\n");
+        errline(opt.source ? opt.source : "",
+                "can't write " + (state.created_output.empty() ? std::string("output") : state.created_output));
         count_error();
     }
 }
@@ -107,12 +108,11 @@ int finish() {
     if (opt.error_file) {
         bool ok = close_error_file();
         if (!ok) {
-            errhead(opt.source ? opt.source : "");
-            vy::toolwrite(std::string("can't write ") + opt.error_file + "\n");
+            errline(opt.source ? opt.source : "", std::string("can't write ") + opt.error_file);
             errors = errors ? errors : 1;
         }
         if (errors)
-            vy::toolwrite(std::string("errors reported in ") + opt.error_file + "\n");
+            vy::toolwrite("errors reported in " + vy::one_line(opt.error_file) + "\n");
         else
             std::remove(opt.error_file);
     }
@@ -128,15 +128,13 @@ bool is_source(const char* name) {
 
 bool open_files() {
     if (opt.error_file && (is_source(opt.error_file) || !open_error_file(opt.error_file))) {
-        errhead(opt.source);
-        vy::toolwrite(std::string("can't create ") + opt.error_file + "\n");
+        errline(opt.source, std::string("can't create ") + opt.error_file);
         opt.error_file = nullptr;
         return false;
     }
     if (!opt.output || opt.md) {
         if (!opt.e) {
-            errhead(opt.source);
-            vy::toolwrite("missing output file name\n");
+            errline(opt.source, "missing output file name");
             return false;
         }
         out_use_stdout();
@@ -146,8 +144,7 @@ bool open_files() {
     }
     // Creating the output over the source would destroy the source.
     if (is_source(opt.output) || !out_open_file(opt.output, !opt.e)) {
-        errhead(opt.source);
-        vy::toolwrite(std::string("can't create ") + opt.output + "\n");
+        errline(opt.source, std::string("can't create ") + opt.output);
         return false;
     }
     state.output_open = true;
@@ -211,6 +208,7 @@ bool front_end_begin(int argc, char** argv, int* status) {
         return false;
     }
     opt.source = argv[0];
+    vy::set_input_name(opt.source);
 
     // The include directories of "QV" and the program name from its third
     // character on, upper-cased: QVPARSE for ccparse.

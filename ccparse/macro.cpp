@@ -25,12 +25,18 @@ const char* const predefined_names[] = {"defined",  "__DATE__", "__TIME__", "__F
                                         "__LINE__", "__STDC__", "__TLVX__"};
 enum Predefined { P_DEFINED, P_DATE, P_TIME, P_FILE, P_LINE, P_STDC, P_TLVX, P_NONE };
 
+// Each nested invocation holds its arguments twice (as given and expanded):
+// past this many tokens held a nesting is too deep however few its levels,
+// so that deep nesting over many lines costs neither gigabytes nor minutes.
+constexpr std::size_t macro_held_limit = std::size_t{1} << 20;
+
 struct MacroState {
     MacroDef* chains[32] = {};
     std::unordered_map<std::string_view, std::unique_ptr<MacroDef>> index;
     std::vector<std::unique_ptr<MacroDef>> retired;  // undefined, freed between lines
     std::vector<MacroDef*> touched;                  // states to clear after a top-level expansion
     Nesting depth;                                   // nested expansions
+    std::size_t held = 0;                            // argument tokens the nested invocations hold
     std::string date, time;
 };
 
@@ -316,6 +322,10 @@ std::size_t matching_paren(TokenList& list, std::size_t open, int mode) {
 // lines that follow).
 std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, MacroDef& m, int mode,
                                              TokenList& result) {
+    // Once a nesting was too deep, the whole expansion it belongs to is given
+    // up: no further invocation inside it is expanded (each would collect
+    // its arguments again, for nothing).
+    if (state.depth.reported) return std::nullopt;
     NestingGuard guard(state.depth, macro_nesting_limit);
     if (!guard.ok()) return std::nullopt;
     const PpTok name = list[i];
@@ -343,6 +353,20 @@ std::optional<std::size_t> expand_invocation(TokenList& list, std::size_t i, Mac
             return std::nullopt;
         }
     }
+    std::size_t weight = 0;
+    for (const TokenList& arg : args) weight += 2 * arg.size();
+    if (state.held + weight > macro_held_limit) {
+        if (!state.depth.reported) {
+            state.depth.reported = true;
+            puterr("nesting too deep");
+        }
+        return std::nullopt;
+    }
+    state.held += weight;
+    struct Release {
+        std::size_t weight;
+        ~Release() { state.held -= weight; }
+    } release{weight};
     result.clear();
     if (!substitute(m, args, result)) return std::nullopt;
     m.used = true;

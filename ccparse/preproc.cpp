@@ -98,7 +98,10 @@ bool read_logical(LogicalLine& logical) {
                 logical.text += state.physical;
             }
         }
-        if (!joined) break;
+        // A line joined at the end of its file ends there: it never takes the
+        // including file's next line, so a directive on it is handled in its
+        // own file (an #include on it nests as deep as the file does).
+        if (!joined || source_at_end()) break;
     }
     if (!any) return false;
     if (too_long) {
@@ -507,33 +510,27 @@ TokenList* pp_next_line() {
         scan_logical(state.logical, list);
         if (first_is_hash(list)) {
             // A comment begun on a directive line takes the following lines
-            // in; each new line alone tells whether the comment goes on, and
-            // the whole is cut into tokens once.
+            // of its file in; each new line alone tells whether the comment
+            // goes on, and the whole is cut into tokens once. When the file
+            // ends inside the comment the directive is incomplete and dropped.
             if (state.comment_open && !comment_before) {
                 bool open = true;
-                bool cut = false;  // the file ended inside the comment
-                while (open) {
+                while (open && !source_at_end()) {
                     LogicalLine more;
-                    SourceFile* file = current_source();
-                    if (!next_logical(more)) {
-                        cut = true;
-                        break;
-                    }
-                    if (current_source() != file) {
-                        // The including file goes on outside the comment.
-                        state.pending = std::move(more);
-                        cut = true;
-                        break;
-                    }
+                    if (!next_logical(more)) break;
                     std::uint32_t base = static_cast<std::uint32_t>(state.logical.text.size());
                     state.logical.text += more.text;
                     for (LinePiece piece : more.pieces) state.logical.pieces.push_back({base + piece.offset, piece.line});
                     open = comment_open_after(more.text, !opt.sa);
                 }
+                if (open) {
+                    state.comment_open = false;
+                    puterr("unclosed comment at end of file");
+                    continue;
+                }
                 list.clear();
                 state.comment_open = comment_before;
                 scan_logical(state.logical, list);
-                if (cut) state.comment_open = false;
             }
             if (handle_directive(list, first_real(list))) return &list;
             continue;

@@ -8,6 +8,9 @@
 #include "ccparse/output.h"
 #include "ccparse/preproc.h"
 
+#include "support/file_read.h"
+
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <unordered_set>
@@ -20,7 +23,14 @@ namespace vy::cc {
 
 namespace {
 
+// Bytes of one physical line that are kept: far more than a logical line may
+// hold, so a longer line is still "line too long" while an endless one
+// (a device, a file without line ends) fills no memory.
+constexpr std::size_t kept_line_limit = 1 << 16;
+
 // Reads physical lines from a file in large blocks; lines may hold any byte.
+// Past `vy::input_size_limit` bytes the file reads as ended and `too_large`
+// tells why.
 class LineReader {
 public:
     explicit LineReader(std::FILE* file) : file_(file), buffer_(1 << 16) {}
@@ -45,10 +55,23 @@ public:
         for (std::size_t i = pos_; i < end_; ++i) buffer_[i] = static_cast<char>(buffer_[i] ^ scramble_key(key_index_++));
     }
 
-    // A line without its LF (a CR before the LF is dropped too).
+    // A line without its LF (a CR before the LF is dropped too). Of a line
+    // longer than `kept_line_limit` the first bytes are kept and the last
+    // byte stays last, so that a joining backslash still joins.
     bool read_line(std::string& line) {
         line.clear();
         bool any = false;
+        bool cut = false;
+        char tail[2] = {0, 0};  // the last two bytes of a cut line
+        auto take = [&](const char* from, const char* to) {
+            if (from == to) return;
+            std::size_t room = kept_line_limit - line.size();
+            std::size_t n = static_cast<std::size_t>(to - from);
+            line.append(from, std::min(n, room));
+            if (n > room) cut = true;
+            tail[0] = n >= 2 ? to[-2] : tail[1];
+            tail[1] = to[-1];
+        };
         for (;;) {
             if (pos_ == end_ && !fill()) break;
             any = true;
@@ -56,23 +79,31 @@ public:
             const char* stop = buffer_.data() + end_;
             const char* newline = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(stop - start)));
             if (newline) {
-                line.append(start, newline);
+                take(start, newline);
                 pos_ += static_cast<std::size_t>(newline - start) + 1;
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                return true;
+                break;
             }
-            line.append(start, stop);
+            take(start, stop);
             pos_ = end_;
         }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (cut) line.back() = tail[1] == '\r' ? tail[0] : tail[1];
+        else if (!line.empty() && line.back() == '\r') line.pop_back();
         return any;
     }
 
+    bool too_large() const { return too_large_; }
+
 private:
     bool fill() {
-        if (!file_) return false;
+        if (!file_ || too_large_) return false;
         pos_ = 0;
         end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+        read_ += end_;
+        if (read_ > vy::input_size_limit) {
+            too_large_ = true;
+            end_ = 0;
+            return false;
+        }
         if (scrambled_)
             for (std::size_t i = 0; i < end_; ++i) buffer_[i] = static_cast<char>(buffer_[i] ^ scramble_key(key_index_++));
         return end_ > 0;
@@ -83,6 +114,8 @@ private:
     std::size_t pos_ = 0, end_ = 0;
     bool scrambled_ = false;
     std::uint32_t key_index_ = 0;
+    std::uint64_t read_ = 0;
+    bool too_large_ = false;
 };
 
 struct IncludeFrame {
@@ -159,6 +192,11 @@ std::FILE* open_source_path(const std::string& name) {
 }
 
 bool openfile(std::string_view name, bool search) {
+    // No file name holds a NUL; the system would open the name before it.
+    if (name.find('\0') != std::string_view::npos) {
+        puterr("can't open %s", 0, name);
+        return false;
+    }
     std::string opened(name);
     std::FILE* file = open_source_path(opened);
     if (!file && search && !is_absolute(name)) {
@@ -200,16 +238,24 @@ void resume_including_file() {
     state.stack.pop_back();
 }
 
+// The current file has been read to its end (or refused as too large).
+void end_current_file() {
+    state.reader->close();
+    if (state.reader->too_large()) puterr("file too large");
+    if (pp_comment_at_end_of_file()) puterr("unclosed comment at end of file");
+    file_ended(state.current);
+}
+
 }  // namespace
 
 void give_up_includes() {
     while (state.current && state.current->included && !state.stack.empty()) {
-        state.reader->close();
-        if (pp_comment_at_end_of_file()) puterr("unclosed comment at end of file");
-        file_ended(state.current);
+        end_current_file();
         resume_including_file();
     }
 }
+
+bool source_at_end() { return !state.reader || state.reader->peek() < 0; }
 
 bool readsrc(std::string& line) {
     for (;;) {
@@ -219,9 +265,7 @@ bool readsrc(std::string& line) {
             ++state.current->lines;
             return true;
         }
-        state.reader->close();
-        if (pp_comment_at_end_of_file()) puterr("unclosed comment at end of file");
-        file_ended(state.current);
+        end_current_file();
         if (state.stack.empty()) {
             state.reader.reset();
             return false;

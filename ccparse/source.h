@@ -33,8 +33,14 @@ bool openfile(std::string_view name, bool search);
 
 // Reads the next physical line (without its line end) into `line`,
 // switching back to the including file at end of file. False at the end of
-// all input.
+// all input. A file past `vy::input_size_limit` bytes is "file too large" and
+// ends there.
 bool readsrc(std::string& line);
+
+// True when the current file has no more lines: a logical line (joined
+// lines, a comment begun on a directive line) ends with its file and never
+// takes lines of the including file.
+bool source_at_end();
 
 // Ends every open file that #include opened, back to the source or header
 // that began the nesting: a nesting too deep is given up as a whole, so that

@@ -60,10 +60,17 @@ std::uint32_t big_divide(BigNumber& n, std::uint32_t divisor) {
     return static_cast<std::uint32_t>(remainder);
 }
 
-// The first n digits of a finite x > 0 and its exponent e with
-// x = 0.d1d2... x 10^e. x = m * 2^q exactly; for q < 0 that is
-// m * 5^-q / 10^-q, so the digits are those of a whole number either way.
-std::int32_t exact_digits(char* buffer, double x, std::int32_t n) {
+// Every significant digit of a finite x > 0 (at most 767 of them; trailing
+// zeros may follow) and its exponent e with x = 0.d1d2... x 10^e. x = m * 2^q
+// exactly; for q < 0 that is m * 5^-q / 10^-q, so the digits are those of a
+// whole number either way.
+struct ExactDigits {
+    char digit[9 * 90];
+    std::int32_t length = 0;
+    std::int32_t exponent = 0;
+};
+
+void exact_digits(double x, ExactDigits& out) {
     int q = 0;
     const double mantissa = std::frexp(x, &q);
     std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
@@ -95,20 +102,49 @@ std::int32_t exact_digits(char* buffer, double x, std::int32_t n) {
     int chunks = 0;
     while (big.size > 0) chunk[chunks++] = big_divide(big, 1000000000u);
 
-    char top[10];
-    const int top_length = static_cast<int>(ultotext(top, chunk[chunks - 1], 10));
-    const std::int32_t length = top_length + 9 * (chunks - 1);
-
-    std::int32_t written = 0;
-    for (int i = 0; i < top_length && written < n; ++i) buffer[written++] = top[i];
-    for (int c = chunks - 2; c >= 0 && written < n; --c) {
-        char nine[9];
+    std::int32_t n = static_cast<std::int32_t>(ultotext(out.digit, chunk[chunks - 1], 10));
+    for (int c = chunks - 2; c >= 0; --c) {
         std::uint32_t v = chunk[c];
-        for (int i = 8; i >= 0; --i, v /= 10) nine[i] = static_cast<char>('0' + v % 10);
-        for (int i = 0; i < 9 && written < n; ++i) buffer[written++] = nine[i];
+        for (int i = 8; i >= 0; --i, v /= 10) out.digit[n + i] = static_cast<char>('0' + v % 10);
+        n += 9;
     }
-    while (written < n) buffer[written++] = '0';
-    return length + scale;
+    out.length = n;
+    out.exponent = n + scale;
+}
+
+// The first n significant digits of the exact value rounded to the nearest,
+// ties to the even digit. `count` gets the digits written (those past them
+// read as '0'). Returns the exponent, grown by one when the rounding carried
+// into a new leading digit (the digits are then "1"). With n = 0 the value
+// rounds to 0 (no digit) or to 10^e (the digit "1").
+std::int32_t nearest_digits(const ExactDigits& exact, char* buffer, std::int32_t n, std::int32_t& count) {
+    if (n >= exact.length) {
+        std::memcpy(buffer, exact.digit, static_cast<std::size_t>(exact.length));
+        count = exact.length;
+        return exact.exponent;
+    }
+    n = std::max(n, 0);
+    std::memcpy(buffer, exact.digit, static_cast<std::size_t>(n));
+    count = n;
+    const char next = exact.digit[n];
+    bool up = next > '5';
+    if (next == '5') {
+        bool beyond = false;  // a nonzero digit after the 5: above the half
+        for (std::int32_t i = n + 1; i < exact.length && !beyond; ++i) beyond = exact.digit[i] != '0';
+        const bool odd = n > 0 && (exact.digit[n - 1] - '0') % 2 == 1;
+        up = beyond || odd;
+    }
+    if (!up) return exact.exponent;
+    for (std::int32_t i = n - 1; i >= 0; --i) {
+        if (buffer[i] != '9') {
+            ++buffer[i];
+            return exact.exponent;
+        }
+        buffer[i] = '0';
+    }
+    buffer[0] = '1';
+    count = 1;
+    return exact.exponent + 1;
 }
 
 // "inf", "-inf" or "nan" for a value that has no digits, else null.
@@ -124,8 +160,7 @@ std::int32_t copy_text(char* buffer, const char* text) {
     return length;
 }
 
-constexpr int kSignificant = 17;   // digits used; later positions are '0'
-constexpr int kDigitsMade = 18;
+constexpr std::int32_t kSignificant = 17;  // digits kept; later positions are '0'
 
 }  // namespace
 
@@ -141,7 +176,12 @@ std::int32_t dtodigits(char* buffer, double x, std::int32_t n) {
         std::memset(buffer, '0', static_cast<std::size_t>(n));
         return 0;
     }
-    return exact_digits(buffer, std::fabs(x), n);
+    ExactDigits exact;
+    exact_digits(std::fabs(x), exact);
+    std::int32_t count = 0;
+    const std::int32_t e = nearest_digits(exact, buffer, n, count);
+    std::memset(buffer + count, '0', static_cast<std::size_t>(n - count));
+    return e;
 }
 
 std::int32_t dtofixed(char* buffer, double x, std::int32_t integer_digits, std::int32_t fraction_digits) {
@@ -149,9 +189,18 @@ std::int32_t dtofixed(char* buffer, double x, std::int32_t integer_digits, std::
     integer_digits = std::max(integer_digits, 0);
     fraction_digits = std::max(fraction_digits, 0);
 
-    char digits[kDigitsMade];
-    const std::int32_t e = dtodigits(digits, x, kDigitsMade);
-    auto digit = [&](std::int64_t i) { return i >= 0 && i < kSignificant ? digits[i] : '0'; };
+    // The digits kept reach the last fraction digit, 17 at most; a value
+    // below half of that digit's unit rounds to 0.
+    char digits[kSignificant];
+    std::int32_t count = 0;
+    std::int32_t e = 0;
+    if (x != 0) {
+        ExactDigits exact;
+        exact_digits(std::fabs(x), exact);
+        const std::int64_t kept = static_cast<std::int64_t>(exact.exponent) + fraction_digits;
+        if (kept >= 0) e = nearest_digits(exact, digits, static_cast<std::int32_t>(std::min<std::int64_t>(kept, kSignificant)), count);
+    }
+    auto digit = [&](std::int64_t i) { return i >= 0 && i < count ? digits[i] : '0'; };
 
     char* out = buffer;
     if (x < 0) *out++ = '-';
@@ -173,9 +222,15 @@ std::int32_t dtoexp(char* buffer, double x, std::int32_t before, std::int32_t af
     after = std::max(after, 0);
     const std::int64_t kept = std::min<std::int64_t>(static_cast<std::int64_t>(before) + after, kSignificant);
 
-    char digits[kDigitsMade];
-    const std::int32_t e = dtodigits(digits, x, kDigitsMade);
-    auto digit = [&](std::int64_t i) { return i < kept ? digits[i] : '0'; };
+    char digits[kSignificant];
+    std::int32_t count = 0;
+    std::int32_t e = 0;
+    if (x != 0) {
+        ExactDigits exact;
+        exact_digits(std::fabs(x), exact);
+        e = nearest_digits(exact, digits, static_cast<std::int32_t>(kept), count);
+    }
+    auto digit = [&](std::int64_t i) { return i < count ? digits[i] : '0'; };
 
     char* out = buffer;
     if (x < 0) *out++ = '-';

@@ -1,7 +1,10 @@
-// Doubles to and from text. Digits are the exact decimal expansion of the
-// value, cut (never rounded) after the 17th significant digit; later
-// positions are written as '0'. Infinite and NaN values are written as
-// "inf", "-inf" and "nan".
+// Doubles to and from text. The digits written are those of the exact value
+// of the double rounded at the last digit kept, to the nearest, ties to the
+// even digit (as a C library's printf rounds); at most 17 significant digits
+// are kept and later positions are written as '0'. A rounding that carries
+// into a new leading digit grows the exponent by one (9.99 with one fraction
+// digit is "10.0"). Infinite and NaN values are written as "inf", "-inf" and
+// "nan".
 #pragma once
 
 #include <cstdint>
@@ -24,8 +27,9 @@ std::int32_t dtofixed(char* buffer, double x, std::int32_t integer_digits, std::
 // two). Zero has exponent 0. Returns the length.
 std::int32_t dtoexp(char* buffer, double x, std::int32_t before, std::int32_t after);
 
-// Writes `n` decimal digits of |x| and returns e such that
-// |x| = 0.d1d2d3... x 10^e (0 for zero, whose digits are all '0').
+// Writes the `n` decimal digits nearest to |x| (ties to even) and returns e
+// such that |x| is about 0.d1d2d3... x 10^e (0 for zero, whose digits are all
+// '0'); a rounding that carries makes the digits "100..." and e one larger.
 // An infinite or NaN value writes "inf", "-inf" or "nan" (cut to n bytes,
 // the rest NUL) and returns 0.
 std::int32_t dtodigits(char* buffer, double x, std::int32_t n);

@@ -10,6 +10,9 @@ bash tools/setup.sh
 jobs=${VY_JOBS:-$(nproc)}
 start=$(date +%s)
 
+echo "== configure without tests, as tools/build.sh does"
+cmake -S . -B build/config-check -DVY_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+
 echo "== native build (ASan, UBSan)"
 cmake -S . -B build/test-native -DVY_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/test-native -j "$jobs"

@@ -3,6 +3,9 @@
 
 #include <cstdio>
 
+#include "support/file_read.h"
+#include "support/one_line.h"
+
 namespace objfile {
 namespace {
 
@@ -278,17 +281,35 @@ bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error, bo
 }
 
 bool read_file(const std::string& path, Object& obj, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "rb") : nullptr;
     if (!f) {
         error = "can't open " + path;
         return false;
     }
     std::vector<uint8_t> image;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) image.insert(image.end(), buf, buf + n);
+    vy::FileRead result = vy::read_whole(f, image);
     std::fclose(f);
+    if (result != vy::FileRead::ok) {
+        error = vy::file_read_message(result);
+        return false;
+    }
     return read(image, obj, error);
+}
+
+int objdump(const std::vector<std::string>& paths, std::string& out, std::string& errors) {
+    int status = 0;
+    for (const std::string& path : paths) {
+        Object obj;
+        std::string error;
+        if (!read_file(path, obj, error)) {
+            errors += "objdump11: " + vy::one_line(path) + ": " + vy::one_line(error) + "\n";
+            status = 1;
+            continue;
+        }
+        if (paths.size() > 1) out += vy::one_line(path) + ":\n";
+        out += dump(obj);
+    }
+    return status;
 }
 
 std::string dump(const Object& obj) {
@@ -300,7 +321,7 @@ std::string dump(const Object& obj) {
            hex(obj.debug_offset, 0) + ", " + std::to_string(obj.debug_bytes) + " bytes)\n";
     for (size_t i = 0; i < obj.sections.size(); ++i) {
         const Section& s = obj.sections[i];
-        out += "section " + std::to_string(i + 1) + " " + s.name + " attr 0x" + hex(s.attr, 2) + " (" +
+        out += "section " + std::to_string(i + 1) + " " + vy::one_line(s.name) + " attr 0x" + hex(s.attr, 2) + " (" +
                section_attributes(s.attr) + ") size " + std::to_string(s.size) + " start 0x" + hex(s.start, 4);
         if (s.start2 != s.start) out += "/0x" + hex(s.start2, 4);
         if (!(s.attr & 0x01))
@@ -321,7 +342,7 @@ std::string dump(const Object& obj) {
     }
     for (size_t i = 0; i < obj.symbols.size(); ++i) {
         const Symbol& s = obj.symbols[i];
-        out += "symbol " + std::to_string(i + 1) + " " + s.name + " value 0x" + hex(s.value, 4) + " flags 0x" +
+        out += "symbol " + std::to_string(i + 1) + " " + vy::one_line(s.name) + " value 0x" + hex(s.value, 4) + " flags 0x" +
                hex(s.flags, 2) + " (" + symbol_flags(s.flags) + ") section " + std::to_string(s.section) + "\n";
     }
     for (size_t i = 0; i < obj.debug.size(); ++i) {

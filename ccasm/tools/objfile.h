@@ -53,12 +53,19 @@ struct Object {
 // not fit the file. A reader that does not relocate (the debugger's loader)
 // passes relocations = false: the streams are then neither read nor checked.
 bool read(const std::vector<uint8_t>& image, Object& obj, std::string& error, bool relocations = true);
+// A file larger than the input bound (or endless) is "file too large".
 bool read_file(const std::string& path, Object& obj, std::string& error);
 
 // Decodes a relocation stream into items.
 bool decode_relocations(const std::vector<uint8_t>& stream, std::vector<Relocation>& out, std::string& error);
 
-// Readable text of the whole object.
+// Readable text of the whole object; names are made one line each.
 std::string dump(const Object& obj);
+
+// The objdump11 program: the dump of each file (after its name when there
+// are several) into `out`, and for a file that cannot be read the line
+// "objdump11: <file>: <error>" into `errors`, control bytes written as \xNN.
+// Returns the exit status, 0 or 1.
+int objdump(const std::vector<std::string>& paths, std::string& out, std::string& errors);
 
 }  // namespace objfile

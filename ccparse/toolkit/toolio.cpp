@@ -1,6 +1,8 @@
 // Program endings, standard-error writes and allocation of the console passes.
 #include "ccparse/toolkit/toolkit.h"
 
+#include "support/one_line.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,6 +19,7 @@ namespace {
 
 ExitHook exit_hook = nullptr;
 ErrorWriter error_writer = nullptr;
+std::string input_name;  // already one line: nothing is made when memory has run out
 
 void write_fd2(std::string_view text) {
     while (!text.empty()) {
@@ -67,8 +70,14 @@ void toolstream(std::string_view text) {
     std::fflush(stderr);
 }
 
+void set_input_name(std::string_view name) { input_name = one_line(name); }
+
 void nomemory() {
-    toolstream("no memory\n");
+    toolstream("#error ");
+    toolstream(progname());
+    toolstream(" ");
+    toolstream(input_name.empty() ? std::string_view(progname()) : std::string_view(input_name));
+    toolstream(":0 no memory\n");
     toolexit(1);
 }
 

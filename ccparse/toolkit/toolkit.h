@@ -117,15 +117,20 @@ const char* getnum(const char* text, std::int32_t* result, int base);
 // ---------------------------------------------------------- allocation
 
 // A zero-filled block of at least `size` bytes (at least one pointer) whose
-// first word holds `link`. Never returns null: when memory runs out it writes
-// "no memory\n" and ends the program with status 1.
+// first word holds `link`. Never returns null: when memory runs out it ends
+// the program as `nomemory` does.
 void* toolalloc(std::size_t size, void* link);
 // Frees `node` and returns `next`, so that a list's head is popped in one step.
 void* toolfree(void* node, void* next);
 
-// Writes "no memory\n" and ends the program with status 1; installed by the
-// programs as the new-handler so that library containers end the same way.
+// Running out of memory is a failure like any other: writes the diagnostic
+// line "#error <program> <input>:0 no memory" and ends the program with
+// status 1. Installed by the programs as the new-handler so that library
+// containers end the same way.
 [[noreturn]] void nomemory();
+// The input that `nomemory` names: the file the program is working on (the
+// program name until one is set).
+void set_input_name(std::string_view name);
 
 // The program name and ": too many expanded filenames\n"; status 1.
 [[noreturn]] void toomanynames();

@@ -4,6 +4,9 @@
 // extra bytes of pointers, bit-fields and structures.
 #include "ccparse/tools/irdecode.h"
 
+#include "support/file_read.h"
+#include "support/one_line.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -105,32 +108,59 @@ std::string type(Reader& r) {
     return out;
 }
 
-std::string tree(Reader& r, int depth) {
-    if (depth > 10000 || r.failed()) return "?";
-    std::uint8_t code = r.u8();
-    std::string out = std::string("(") + std::to_string(code) + std::string(" ") + type(r);
-    if (code == 0) {
+// The subtrees of a node: none for a leaf (code 0), three for the
+// conditional, one for unary codes (below 128) and 113, else two.
+int subtrees(std::uint8_t code) {
+    if (code == 0) return 0;
+    if (code == 159) return 3;
+    if (code == 113) return 1;
+    return code < 128 ? 1 : 2;
+}
+
+// A tree in prefix form: "(code type fields subtrees...)"; 113 and 180 carry
+// a text after their first subtree. Read with a stack of open nodes instead
+// of recursion, so that a tree of any depth fits.
+std::string tree(Reader& r) {
+    struct Open {
+        std::uint8_t code;
+        int done;  // subtrees written
+    };
+    std::vector<Open> open;
+    std::string out;
+    while (!r.failed()) {
+        std::uint8_t code = r.u8();
+        out += std::string("(") + std::to_string(code) + std::string(" ") + type(r);
+        if (code != 0) {
+            open.push_back({code, 0});
+            out += ' ';
+            continue;
+        }
         out += std::string(" ") + name(r);
         std::uint32_t value = r.u32();
         out += std::string(" value=") + std::to_string(static_cast<std::int32_t>(value));
         out += std::string(" storage=") + std::to_string(r.u8());
         out += std::string(" mem=") + std::to_string(r.u8());
-    } else if (code == 159) {
-        for (int i = 0; i < 3; ++i) out += std::string(" ") + tree(r, depth + 1);
-    } else if (code == 113 || code == 180) {
-        out += std::string(" ") + tree(r, depth + 1);
-        std::uint8_t n = r.u8();
-        std::string text = r.bytes(n ? n - 1u : 0);
-        r.u8();  // the terminator
-        out += std::string(" text=") + quoted(text);
-        if (code == 180) out += std::string(" ") + tree(r, depth + 1);
-    } else if (code < 128) {
-        out += std::string(" ") + tree(r, depth + 1);
-    } else {
-        out += std::string(" ") + tree(r, depth + 1);
-        out += std::string(" ") + tree(r, depth + 1);
+        out += ')';
+        // Close the nodes whose last subtree this was.
+        while (!open.empty()) {
+            Open& node = open.back();
+            ++node.done;
+            if ((node.code == 113 || node.code == 180) && node.done == 1) {
+                std::uint8_t n = r.u8();
+                std::string text = r.bytes(n ? n - 1u : 0);
+                r.u8();  // the terminator
+                out += std::string(" text=") + quoted(text);
+            }
+            if (node.done < subtrees(node.code)) {
+                out += ' ';
+                break;
+            }
+            out += ')';
+            open.pop_back();
+        }
+        if (open.empty()) break;
     }
-    return out + ")";
+    return out;
 }
 
 // One record after its code; false when the code is not a record.
@@ -241,7 +271,7 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
         break;
     }
     case 139: out += std::string("jump ") + std::to_string(r.u16()); break;
-    case 150: out += std::string("expr ") + tree(r, 0); break;
+    case 150: out += std::string("expr ") + tree(r); break;
     case 135:
     case 136:
     case 138:
@@ -250,8 +280,8 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
     case 143: {
         const char* rel = code == 141 ? "<" : code == 135 ? ">=" : code == 136 ? ">" : code == 142 ? "<=" : code == 138 ? "==" : "!=";
         out += std::string("jump-if ") + rel + std::string(" ") + std::to_string(r.u16());
-        field(tree(r, 0));
-        field(tree(r, 0));
+        field(tree(r));
+        field(tree(r));
         break;
     }
     case 146: out += "return"; break;
@@ -297,6 +327,28 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
 }
 
 }  // namespace
+
+int irdump(const std::string& path, bool with_offsets, std::string& out, std::string& errors) {
+    std::FILE* file = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "rb") : nullptr;
+    if (!file) {
+        errors += "irdump: can't open " + one_line(path) + "\n";
+        return 1;
+    }
+    std::vector<std::uint8_t> bytes;
+    FileRead read = read_whole(file, bytes);
+    std::fclose(file);
+    if (read != FileRead::ok) {
+        errors += "irdump: " + one_line(path) + ": " + file_read_message(read) + "\n";
+        return 1;
+    }
+    Decoded decoded = decode(bytes, with_offsets);
+    for (const std::string& line : decoded.lines) out += line + "\n";
+    if (!decoded.ok) {
+        errors += "irdump: " + one_line(decoded.error) + "\n";
+        return 1;
+    }
+    return 0;
+}
 
 Decoded decode(const std::vector<std::uint8_t>& bytes, bool with_offsets) {
     Decoded result;

@@ -19,4 +19,9 @@ struct Decoded {
 // offset in hexadecimal.
 Decoded decode(const std::vector<std::uint8_t>& bytes, bool with_offsets = false);
 
+// The irdump program: the decoded lines of the file into `out`; a file that
+// cannot be read (or is larger than the input bound), or is malformed, adds
+// one line "irdump: ..." to `errors`. Returns the exit status, 0 or 1.
+int irdump(const std::string& path, bool with_offsets, std::string& out, std::string& errors);
+
 }  // namespace vy::irdump

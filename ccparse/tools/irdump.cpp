@@ -17,21 +17,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: irdump [-o] file\n");
         return 1;
     }
-    std::FILE* file = std::fopen(argv[arg], "rb");
-    if (!file) {
-        std::fprintf(stderr, "irdump: can't open %s\n", argv[arg]);
-        return 1;
-    }
-    std::vector<std::uint8_t> bytes;
-    unsigned char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(file);
-    vy::irdump::Decoded decoded = vy::irdump::decode(bytes, offsets);
-    for (const std::string& line : decoded.lines) std::printf("%s\n", line.c_str());
-    if (!decoded.ok) {
-        std::fprintf(stderr, "irdump: %s\n", decoded.error.c_str());
-        return 1;
-    }
-    return 0;
+    std::string out, errors;
+    int status = vy::irdump::irdump(argv[arg], offsets, out, errors);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(errors.data(), 1, errors.size(), stderr);
+    return status;
 }

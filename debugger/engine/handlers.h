@@ -15,6 +15,16 @@ const char* dowrite(const char* text, int arg);
 const char* doquit(const char* text, int arg);
 const char* dorem(const char* text, int arg);
 
+// value_commands.cpp: printing and assigning values.
+const char* doeval(const char* text, int arg);
+const char* doupdate(const char* text, int arg);
+const char* domess(const char* text, int arg);
+
+// memory_commands.cpp: dumping, filling and modifying memory.
+const char* dodump(const char* text, int arg);
+const char* dofill(const char* text, int arg);
+const char* domm(const char* text, int arg);
+
 // standins.cpp: commands whose work is not built in yet.
 const char* doactiv(const char* text, int arg);
 const char* dodeact(const char* text, int arg);
@@ -42,17 +52,11 @@ const char* doostep(const char* text, int arg);
 const char* dostack(const char* text, int arg);
 const char* dowstack(const char* text, int arg);
 const char* doframe(const char* text, int arg);
-const char* doupdate(const char* text, int arg);
 const char* dovars(const char* text, int arg);
-const char* doeval(const char* text, int arg);
 const char* dozero(const char* text, int arg);
-const char* domess(const char* text, int arg);
 const char* doperf(const char* text, int arg);
 const char* dosys(const char* text, int arg);
-const char* dodump(const char* text, int arg);
-const char* dofill(const char* text, int arg);
 const char* dofinish(const char* text, int arg);
-const char* domm(const char* text, int arg);
 const char* dofopen(const char* text, int arg);
 const char* dofclose(const char* text, int arg);
 const char* dofread(const char* text, int arg);

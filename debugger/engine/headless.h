@@ -27,6 +27,20 @@ struct Headless {
     uint32_t gotopclines = 0;
     uint32_t regwinredraws = 0;
 
+    uint32_t regschanged = 0;       // RegsChanged calls with the PC changed
+    uint32_t memupdates = 0;        // UpdateMemWindows calls
+    std::vector<std::string> browsed;   // "struct NAME /L" or "array NAME /L" per browser opened
+
+    // The command window runs a typed command: aggregates print inline.
+    bool cmdwindowbusy = false;
+    // Lines the user types when asked, taken from the front; the prompts
+    // asked with.
+    std::vector<std::string> answers;
+    std::vector<std::string> prompts;
+
+    // A stop request after this many message polls (0: never).
+    uint32_t stopafter = 0;
+
     bool running = false;           // last ShowRunState
     bool closed = false;            // CloseFrame was called
     std::string title;

@@ -8,9 +8,12 @@
 // programs and the tests (headless.h shows what it recorded).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vy {
+
+struct ResultRecord;
 
 // Message pump. PollMessages takes at most one pending window message (a
 // stop request sets the run loop's break flag); DispatchMessages handles all
@@ -34,6 +37,21 @@ void CmdWindowOutput(const char* text);
 // and stack windows, and the register window (nothing when it is closed).
 void GotoPCLine();
 void RegWinRedraw(int code);
+// After a register was written: the register window, and with pcchanged
+// the source views at the new PC.
+void RegsChanged(int pcchanged);
+// After target memory was written by a command: the I/O-register plug-in
+// and every memory window (full: read memory anew).
+void UpdateMemWindows(int full);
+// Browser windows on a structure or union, or on an array, that the
+// expression printer opens when its output is not inline.
+void BrowseStruct(ResultRecord* r, const char* name, char letter);
+void BrowseArray(ResultRecord* r, const char* name, char letter);
+// Whether a command typed in the command window is running.
+bool CmdWindowBusy();
+// A line the user types when a command asks for one (status panes
+// "WAITING" and the prompt); false when none was given.
+bool ReadUserLine(const char* prompt, std::string& line);
 
 // Frame: menus, ribbon and cursor of a running or stopped target, the
 // title, and closing the frame (false when the frame refuses to close).

@@ -1,6 +1,7 @@
 // The hooks of hooks.h for a debugger without windows.
 #include "debugger/engine/headless.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/runstate.h"
 
 namespace vy {
 
@@ -8,7 +9,10 @@ Headless headless;
 
 void resetheadless() { headless = Headless{}; }
 
-void PollMessages() { ++headless.polls; }
+void PollMessages() {
+    ++headless.polls;
+    if (headless.stopafter && headless.polls >= headless.stopafter) StopRequest = true;
+}
 void DispatchMessages() { ++headless.dispatches; }
 
 void ErrorBox(std::string_view text) {
@@ -32,6 +36,31 @@ void CmdWindowOutput(const char* text) {
 
 void GotoPCLine() { ++headless.gotopclines; }
 void RegWinRedraw(int code) { ++headless.regwinredraws; }
+
+void RegsChanged(int pcchanged) {
+    RegWinRedraw(0);
+    if (pcchanged) ++headless.regschanged;
+}
+
+void UpdateMemWindows(int full) { ++headless.memupdates; }
+
+void BrowseStruct(ResultRecord* r, const char* name, char letter) {
+    headless.browsed.push_back(std::string("struct ") + name + " /" + (letter ? letter : '-'));
+}
+
+void BrowseArray(ResultRecord* r, const char* name, char letter) {
+    headless.browsed.push_back(std::string("array ") + name + " /" + (letter ? letter : '-'));
+}
+
+bool CmdWindowBusy() { return headless.cmdwindowbusy; }
+
+bool ReadUserLine(const char* prompt, std::string& line) {
+    headless.prompts.emplace_back(prompt);
+    if (headless.answers.empty()) return false;
+    line = headless.answers.front();
+    headless.answers.erase(headless.answers.begin());
+    return true;
+}
 
 void ShowRunState(bool running) { headless.running = running; }
 void SetFrameTitle(const char* title) { headless.title = title; }

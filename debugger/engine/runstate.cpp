@@ -9,6 +9,8 @@
 namespace vy {
 
 bool RunState;
+bool StopRequest;
+uint32_t RunStartCycles;
 
 void SetRunState(int running, int longrun) {
     RunState = running != 0;

@@ -11,6 +11,7 @@ bool framepresent() { return false; }
 void rmintevents() {}
 void writeevents(std::FILE*) {}
 void writemonits(std::FILE*) {}
+void refreshfollowers() {}
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }
@@ -38,17 +39,11 @@ const char* doostep(const char* text, int)     { return notbuilt("ostep",     te
 const char* dostack(const char* text, int)     { return notbuilt("stack",     text); }
 const char* dowstack(const char* text, int)    { return notbuilt("wstack",    text); }
 const char* doframe(const char* text, int)     { return notbuilt("frame",     text); }
-const char* doupdate(const char* text, int)    { return notbuilt("update",    text); }
 const char* dovars(const char* text, int)      { return notbuilt("vars",      text); }
-const char* doeval(const char* text, int)      { return notbuilt("eval",      text); }
 const char* dozero(const char* text, int)      { return notbuilt("zero",      text); }
-const char* domess(const char* text, int)      { return notbuilt("mess",      text); }
 const char* doperf(const char* text, int)      { return notbuilt("perf",      text); }
 const char* dosys(const char* text, int)       { return notbuilt("sys",       text); }
-const char* dodump(const char* text, int)      { return notbuilt("dump",      text); }
-const char* dofill(const char* text, int)      { return notbuilt("fill",      text); }
 const char* dofinish(const char* text, int)    { return notbuilt("finish",    text); }
-const char* domm(const char* text, int)        { return notbuilt("mm",        text); }
 const char* dofopen(const char* text, int)     { return notbuilt("fopen",     text); }
 const char* dofclose(const char* text, int)    { return notbuilt("fclose",    text); }
 const char* dofread(const char* text, int)     { return notbuilt("fread",     text); }

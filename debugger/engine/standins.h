@@ -12,5 +12,7 @@ void rmintevents();
 // Write the events and the monitors as commands (there are none yet).
 void writeevents(std::FILE* file);
 void writemonits(std::FILE* file);
+// Refreshes the views that follow the target (the monitors among them).
+void refreshfollowers();
 
 }  // namespace vy

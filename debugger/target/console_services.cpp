@@ -30,33 +30,58 @@ void ConsoleServices::interp(const char* text, int flag) {
     commands += '\n';
 }
 
-// term: number, symbol, '(' expr ')' or '-' term.
-static uint32_t readterm(const char*& p, bool& bad);
+// How an expression reads: a syntax error, or terms nested past the bound.
+struct Reading {
+    bool bad = false;
+    bool deep = false;
+    int depth = 0;
+};
 
-static uint32_t readsum(const char*& p, bool& bad) {
-    uint32_t value = readterm(p, bad);
+// Terms nest through '(' and '-': past this depth the expression is "nesting
+// too deep" and the rest of the text is passed over, so that no text, however
+// deep, overflows the stack.
+constexpr int max_term_depth = 256;
+
+// term: number, symbol, '(' expr ')' or '-' term.
+static uint32_t readterm(const char*& p, Reading& r);
+
+static uint32_t readsum(const char*& p, Reading& r) {
+    uint32_t value = readterm(p, r);
     for (;;) {
         p = skipwhite(p);
         if (*p == '+') {
             ++p;
-            value += readterm(p, bad);
+            value += readterm(p, r);
         } else if (*p == '-') {
             ++p;
-            value -= readterm(p, bad);
+            value -= readterm(p, r);
         } else {
             return value;
         }
     }
 }
 
-static uint32_t readterm(const char*& p, bool& bad) {
+static uint32_t readnested(const char*& p, Reading& r) {
     p = skipwhite(p);
-    if (*p == '-') return 0u - readterm(++p, bad);
-    if (*p == '(') {
-        uint32_t v = readsum(++p, bad);
-        p = skipwhite(p);
-        if (*p == ')') ++p;
-        else bad = true;
+    if (*p == '-') return 0u - readterm(++p, r);
+    uint32_t v = readsum(++p, r);
+    p = skipwhite(p);
+    if (*p == ')') ++p;
+    else r.bad = true;
+    return v;
+}
+
+static uint32_t readterm(const char*& p, Reading& r) {
+    p = skipwhite(p);
+    if (*p == '-' || *p == '(') {
+        if (r.depth >= max_term_depth) {
+            r.deep = true;
+            p += std::strlen(p);
+            return 0;
+        }
+        ++r.depth;
+        uint32_t v = readnested(p, r);
+        --r.depth;
         return v;
     }
     if (std::isdigit(static_cast<unsigned char>(*p))) {
@@ -80,20 +105,23 @@ static uint32_t readterm(const char*& p, bool& bad) {
         while (std::isalnum(static_cast<unsigned char>(*p)) || *p == '_' || *p == '.') ++p;
         std::string name(start, p);
         if (SymRec* s = rensym(name.c_str())) return s->value;
-        bad = true;
+        r.bad = true;
         return 0;
     }
-    bad = true;
+    r.bad = true;
     return 0;
 }
 
 bool ConsoleServices::evalexpr(uint32_t* value) {
-    bool bad = false;
+    Reading r;
     const char* p = reader.pos;
-    *value = readsum(p, bad);
+    *value = readsum(p, r);
     reader.pos = p;
-    if (bad) error("syntax error");
-    return !bad;
+    if (r.deep)
+        error("nesting too deep");
+    else if (r.bad)
+        error("syntax error");
+    return !r.bad && !r.deep;
 }
 
 }  // namespace vy

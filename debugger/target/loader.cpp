@@ -1,5 +1,6 @@
 #include "debugger/target/loader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
+#include "support/file_read.h"
 
 namespace vy {
 
@@ -115,57 +117,61 @@ static bool parseline(std::string_view line, TextRecord& rec) {
     return false;
 }
 
-// Reads the whole file as lines (LF or CRLF ends; a last line without one
-// still counts).
-static bool readlines(std::FILE* f, std::vector<std::string>& lines) {
-    std::string all;
-    char chunk[4096];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) all.append(chunk, n);
-    if (std::ferror(f)) return false;
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find('\n', start);
-        if (end == std::string::npos) end = all.size();
-        std::size_t stop = end;
-        if (stop > start && all[stop - 1] == '\r') --stop;
-        lines.emplace_back(all, start, stop - start);
-        start = end + 1;
-    }
+// Takes the next line of `text` from `pos` on (LF or CRLF ends; a last
+// line without one still counts); false at the end of the text.
+static bool nextline(std::string_view text, std::size_t& pos, std::string_view& line) {
+    if (pos >= text.size()) return false;
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::size_t stop = end;
+    if (stop > pos && text[stop - 1] == '\r') --stop;
+    line = text.substr(pos, stop - pos);
+    pos = end + 1;
     return true;
 }
 
 // The text formats. Every line up to the end record is checked before the
 // first byte is stored, so that a malformed file leaves target memory as it
-// was; what follows the end record is never read.
+// was; what follows the end record is never read. The text is walked twice,
+// checking and then storing, so that nothing is kept per line: a file up to
+// the input bound costs its own size only, and a larger or endless one is
+// refused as "file too large".
 static int ldtext(std::FILE* f) {
-    std::vector<std::string> lines;
-    if (!readlines(f, lines)) {
-        dberror({msgtext(MSG_READERROR), " S-record/Hex"});
+    std::string all;
+    FileRead read = read_whole(f, all);
+    if (read != FileRead::ok) {
+        if (read == FileRead::too_large)
+            dberror({msgtext(MSG_READERROR), " S-record/Hex: file too large"});
+        else
+            dberror({msgtext(MSG_READERROR), " S-record/Hex"});
         LoadFailed = 1;
         return 0;
     }
-    std::vector<TextRecord> records;
-    records.reserve(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        records.emplace_back();
-        if (blankline(lines[i])) continue;
-        if (!parseline(lines[i], records[i])) {
-            dberror({msgtext(MSG_READERROR), " S-record/Hex, line ", std::to_string(i + 1)});
+    std::size_t pos = 0;
+    std::string_view line;
+    TextRecord rec;
+    uint32_t count = 0;
+    for (bool ended = false; nextline(all, pos, line);) {
+        ++count;
+        if (ended || blankline(line)) continue;
+        if (!parseline(line, rec)) {
+            dberror({msgtext(MSG_READERROR), " S-record/Hex, line ", std::to_string(count)});
             LoadFailed = 1;
             return 0;
         }
-        if (records[i].kind == TextRecord::END) break;
+        ended = rec.kind == TextRecord::END;
     }
-    services().gaugestart("Memory Records", 0, static_cast<uint32_t>(lines.size()));
-    for (std::size_t i = 0; i < records.size(); ++i) {
+    services().gaugestart("Memory Records", 0, count);
+    pos = 0;
+    while (nextline(all, pos, line)) {
         if (LoadAbortFlag) return 0;
         services().gaugestep(1);
-        const TextRecord& rec = records[i];
+        if (blankline(line)) continue;
+        parseline(line, rec);
         if (rec.kind == TextRecord::END) {
             defsym(".text", rec.address);
             cmdprintf("T: 0x%hl\n", rec.address);
-            loadformat = static_cast<uint8_t>(lines[i][0]);
+            loadformat = static_cast<uint8_t>(line[0]);
             break;
         }
         uint16_t address = static_cast<uint16_t>(rec.address);
@@ -174,22 +180,30 @@ static int ldtext(std::FILE* f) {
     return 0;
 }
 
-// A raw image, read straight into the pages from address on.
-static uint32_t ldraw(std::FILE* f, uint16_t address) {
-    uint32_t count = 0;
+// A raw image fills at most the 64 KB of the address space. It is read whole
+// before a byte is stored, so that a larger (or endless) file is refused as
+// "file too large" and leaves memory as it was, instead of wrapping around
+// the address space for ever. False when refused; `count` gets the bytes.
+static bool ldraw(std::FILE* f, uint16_t address, uint32_t& count) {
     std::fseek(f, 0, SEEK_SET);
-    for (;;) {
-        MemPage* p = getpage(address);
-        std::size_t room = PAGESIZE - (address & (PAGESIZE - 1));
-        std::size_t n = std::fread(p->data + (address & (PAGESIZE - 1)), 1, room, f);
-        if (n) p->state = PAGE_USED | PAGE_DIRTY;
-        count += static_cast<uint32_t>(n);
-        address = static_cast<uint16_t>(address + n);
-        if (n < room) {
-            if (std::ferror(f)) dberror({msgtext(MSG_READERROR), " absolu"});
-            return count;
-        }
+    std::vector<uint8_t> image;
+    FileRead read = read_whole(f, image, 0x10000);
+    if (read == FileRead::too_large) {
+        dberror({msgtext(MSG_READERROR), " absolu: file too large"});
+        return false;
     }
+    if (read == FileRead::failed) dberror({msgtext(MSG_READERROR), " absolu"});  // loads what was read
+    count = static_cast<uint32_t>(image.size());
+    for (std::size_t done = 0; done < image.size();) {
+        MemPage* p = getpage(address);
+        std::size_t offset = address & (PAGESIZE - 1);
+        std::size_t n = std::min<std::size_t>(PAGESIZE - offset, image.size() - done);
+        std::memcpy(p->data + offset, image.data() + done, n);
+        p->state = PAGE_USED | PAGE_DIRTY;
+        done += n;
+        address = static_cast<uint16_t>(address + n);
+    }
+    return true;
 }
 
 int ldprog(const char* name, int raw, int nocode, uint32_t base, uint32_t dataoffset) {
@@ -197,7 +211,7 @@ int ldprog(const char* name, int raw, int nocode, uint32_t base, uint32_t dataof
     LoadFailed = 0;
     std::FILE* f = std::fopen(name, "rb");
     if (!f) {
-        dberror({"!PANIC ", msgtext(MSG_CANTOPEN), name});
+        dberror({"!PANIC ", msgtext(MSG_CANTOPEN), printable(name)});  // a name never splits the line
         LoadFailed = 1;
         return 0;
     }
@@ -233,7 +247,12 @@ int ldprog(const char* name, int raw, int nocode, uint32_t base, uint32_t dataof
         }
     }
     dberror({msgtext(MSG_ABSOLUTE)});
-    uint32_t count = ldraw(f, static_cast<uint16_t>(base));
+    uint32_t count = 0;
+    if (!ldraw(f, static_cast<uint16_t>(base), count)) {
+        std::fclose(f);
+        LoadFailed = 1;
+        return 0;
+    }
     cmdprintf("A: 0x%hl(%l)\n", base, count);
     defsym(".text", base);
     defsym(".tsize", count);

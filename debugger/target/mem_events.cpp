@@ -1,5 +1,6 @@
 // The memory-event check of the older command core: runs on byte accesses
-// while events are armed, and on the execution check before each instruction.
+// while events are armed, and on the execution check before each instruction,
+// wherever the watch index says that an event can match (memory.h).
 #include <cstring>
 
 #include "debugger/target/memory.h"
@@ -16,10 +17,8 @@ static bool timebreakdue() {
     return btimeptr && timeptr && *btimeptr <= *timeptr;
 }
 
-uint32_t chkmemevt(uint16_t address, int kind) {
+uint32_t scanmemevt(uint16_t address, int kind) {
     if (runflags.lasthit || checking) return runflags.lasthit;
-    // Nothing to look at: the common case of a run without events.
-    if (!memevents && !timebreakdue()) return 0;
     const char* savedpos = reader.pos;
     MemEvent* savedevent = reader.event;
     checking = 1;
@@ -31,6 +30,7 @@ uint32_t chkmemevt(uint16_t address, int kind) {
         list = &timebreak;
     }
     MemEvent* fired = nullptr;
+    bool ran = false;  // a condition or command ran, which may have changed the events
     for (MemEvent* e = list; e && !fired; e = e->next) {
         if (!(e->flags & kind) || (e->flags & MEV_DELETED)) continue;
         if (!(e->flags & MEV_ANY) && (address < e->low || address > e->high)) continue;
@@ -42,6 +42,7 @@ uint32_t chkmemevt(uint16_t address, int kind) {
             break;
         }
         const char* text = skipwhite(e->block + 4);
+        ran = true;
         if (*text != '{') {
             // A condition: the command, if any, stands behind it.
             reader.pos = text;
@@ -69,9 +70,11 @@ uint32_t chkmemevt(uint16_t address, int kind) {
         if (e->flags & MEV_DELETED) {
             e->flags = 0;
             services().rmbrk(e->number);
+            ran = true;
         }
         e = next;
     }
+    if (ran) reindexevents();
     return runflags.lasthit;
 }
 

@@ -25,8 +25,7 @@ namespace vy {
 
 MemPage* resident[NPAGES];
 uint16_t usestamp;
-static MemPage nopage;
-MemPage* lastused = &nopage;
+RecentPages recent = {-1, -1, nullptr, nullptr};
 
 static MemPage* slots;
 static std::FILE* swapfile;
@@ -43,6 +42,7 @@ void meminit() {
     kvolmode = startedas("kvol");
     if (!slots) slots = static_cast<MemPage*>(newnode(sizeof(MemPage) * NSLOTS, nullptr));
     initswap();
+    reindexevents();
     byteorder = 0;
     defsym(".irq", 0);
     defsym(".time", 0);
@@ -58,7 +58,7 @@ void initswap() {
     }
     swapcount = 0;
     usestamp = 0;
-    lastused = &nopage;
+    recent = {-1, -1, nullptr, nullptr};
     if (swapfile) {
         std::fclose(swapfile);
         std::remove(swapfilename.c_str());
@@ -100,6 +100,45 @@ void restamp() {
                      [](const MemPage* a, const MemPage* b) { return a->stamp < b->stamp; });
     for (int i = 0; i < n; ++i) order[i]->stamp = static_cast<uint16_t>(i);
     usestamp = static_cast<uint16_t>(n);
+}
+
+static void stamp(MemPage* p) {
+    p->stamp = usestamp;
+    if (++usestamp == 0) restamp();
+}
+
+MemPage* getotherpage(uint16_t address, bool code) {
+    if (recent.code) stamp(recent.code);
+    if (recent.data) stamp(recent.data);
+    int32_t page = address >> 9;
+    MemPage* p = resident[page];
+    if (p) stamp(p);
+    else p = pagein(address);
+    if (code) {
+        recent.codepage = page;
+        recent.code = p;
+    } else {
+        recent.datapage = page;
+        recent.data = p;
+    }
+    return p;
+}
+
+uint8_t rdbyteslow(uint16_t address) {
+    rdcheck(address);
+    return getpage(address)->data[address & (PAGESIZE - 1)];
+}
+
+uint8_t rdcodeslow(uint16_t address) {
+    rdcheck(address);
+    return getcodepage(address)->data[address & (PAGESIZE - 1)];
+}
+
+void wrbyteslow(uint16_t address, uint8_t value) {
+    MemPage* p = getpage(address);
+    p->data[address & (PAGESIZE - 1)] = value;
+    p->state |= PAGE_DIRTY;
+    if (watched(watch.memwrite, address) && runflags.armed) scanmemevt(address, 2);
 }
 
 static void keep(const MemPage* p) {
@@ -164,6 +203,7 @@ MemPage* pagein(uint16_t address) {
             if (slots[i].stamp < victim->stamp) victim = &slots[i];
         if (victim->state & PAGE_DIRTY) writeback(victim);
         resident[victim->pageaddr >> 9] = nullptr;
+        if (recent.code == victim || recent.data == victim) recent = {-1, -1, nullptr, nullptr};
     }
     int index = swapindex[page];
     if (index < 0) {
@@ -177,10 +217,8 @@ MemPage* pagein(uint16_t address) {
     }
     victim->pageaddr = pageaddr;
     victim->swapoffset = static_cast<uint32_t>(index) * PAGESIZE;
-    victim->stamp = usestamp;
-    if (++usestamp == 0) restamp();
+    stamp(victim);
     resident[page] = victim;
-    lastused = victim;
     return victim;
 }
 

@@ -113,7 +113,7 @@ void logusage(LocalRec* rec, int kind) {
     }
 }
 
-void RecordMemoryAccess(uint16_t address, int kind) {
+void recordaccess(uint16_t address, int kind) {
     TargetServices& s = services();
     if (s.alarms) s.memalarm(address, kind);
     datahit = nullptr;
@@ -130,46 +130,16 @@ void RecordMemoryAccess(uint16_t address, int kind) {
     if (usagewatched(address)) logaccess(address, kind);
 }
 
-uint8_t recrdbyte(uint16_t address) {
+uint8_t recrdbyteslow(uint16_t address) {
     RecordMemoryAccess(address, ACC_READ);
     return getpage(address)->data[address & (PAGESIZE - 1)];
 }
 
-void recwrbyte(uint16_t address, uint8_t value) {
+void recwrbyteslow(uint16_t address, uint8_t value) {
     RecordMemoryAccess(address, ACC_WRITE);
     MemPage* p = getpage(address);
     p->data[address & (PAGESIZE - 1)] = value;
     p->state |= PAGE_DIRTY;
-}
-
-uint16_t recrdword(uint16_t address) {
-    RecordMemoryAccess(address, ACC_READ);
-    return rdword(address);
-}
-
-void recwrword(uint16_t address, uint16_t value) {
-    RecordMemoryAccess(address, ACC_WRITE);
-    wrword(address, value);
-}
-
-uint32_t recrdlong(uint16_t address) {
-    RecordMemoryAccess(address, ACC_READ);
-    return rdlong(address);
-}
-
-void recwrlong(uint16_t address, uint32_t value) {
-    RecordMemoryAccess(address, ACC_WRITE);
-    wrlong(address, value);
-}
-
-uint16_t recgetword(uint16_t address) {
-    RecordMemoryAccess(address, ACC_READ);
-    return getword(address);
-}
-
-void recputword(uint16_t address, uint16_t value) {
-    RecordMemoryAccess(address, ACC_WRITE);
-    putword(address, value);
 }
 
 }  // namespace vy

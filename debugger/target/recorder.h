@@ -1,9 +1,12 @@
-// The recorded accessors: the loads and stores of the simulated program, and
-// the typed-value reads and writes made for the user, pass the memory
-// alarms and the data events before they reach memory, and every program
-// variable whose storage they touch gets an entry in its usage log.
+// The recorded accessors: the loads and stores of the simulated program pass
+// the memory alarms and the data events before they reach memory, and every
+// program variable whose storage they touch gets an entry in its usage log.
 #pragma once
 #include <cstdint>
+
+#include "debugger/target/memory.h"
+#include "debugger/target/services.h"
+#include "debugger/target/watch.h"
 
 namespace vy {
 
@@ -11,17 +14,6 @@ struct FuncRec;
 struct LocalRec;
 
 enum : int { ACC_READ = 1, ACC_WRITE = 2 };
-
-void RecordMemoryAccess(uint16_t address, int kind);
-
-uint8_t recrdbyte(uint16_t address);
-void recwrbyte(uint16_t address, uint8_t value);
-uint16_t recrdword(uint16_t address);
-void recwrword(uint16_t address, uint16_t value);
-uint32_t recrdlong(uint16_t address);
-void recwrlong(uint16_t address, uint32_t value);
-uint16_t recgetword(uint16_t address);
-void recputword(uint16_t address, uint16_t value);
 
 // The usage log of a variable: its accesses in blocks of ten, with the
 // counts of reads and writes over all blocks. Made on the first access;
@@ -55,5 +47,76 @@ void logaccess(uint16_t address, int kind);
 // another frame came on top) are marked again.
 void variableschanged();
 void framesmoved();
+
+// The alarms, the walk of the event list and the usage logs for one access
+// (recorder.cpp).
+void recordaccess(uint16_t address, int kind);
+
+// Clears the pending data hit and leaves the first data event that the
+// access matches as the new one; shows the access to the memory alarms;
+// logs it for the variables whose storage it touches. Where the watch index
+// holds no data event, no alarm is set and no variable lies, nothing can
+// match, and only the hit is cleared.
+inline void RecordMemoryAccess(uint16_t address, int kind) {
+    const uint64_t* bits = kind == ACC_READ ? watch.dataread : watch.datawrite;
+    if (services().alarms || watched(bits, address) || usagewatched(address)) recordaccess(address, kind);
+    else datahit = nullptr;
+}
+
+// recrdbyte and recwrbyte out of line, for all but their common case: no
+// alarms, no watch bit, no variable and the recent page.
+uint8_t recrdbyteslow(uint16_t address);
+void recwrbyteslow(uint16_t address, uint8_t value);
+
+// A recorded byte goes to its page directly, without the memory-event check.
+inline uint8_t recrdbyte(uint16_t address) {
+    if (!services().alarms && !watched(watch.dataread, address) && !usagewatched(address) &&
+        address >> 9 == recent.datapage) {
+        datahit = nullptr;
+        return recent.data->data[address & (PAGESIZE - 1)];
+    }
+    return recrdbyteslow(address);
+}
+
+inline void recwrbyte(uint16_t address, uint8_t value) {
+    if (!services().alarms && !watched(watch.datawrite, address) && !usagewatched(address) &&
+        address >> 9 == recent.datapage) {
+        datahit = nullptr;
+        recent.data->data[address & (PAGESIZE - 1)] = value;
+        recent.data->state |= PAGE_DIRTY;
+        return;
+    }
+    recwrbyteslow(address, value);
+}
+
+inline uint16_t recrdword(uint16_t address) {
+    RecordMemoryAccess(address, ACC_READ);
+    return rdword(address);
+}
+
+inline void recwrword(uint16_t address, uint16_t value) {
+    RecordMemoryAccess(address, ACC_WRITE);
+    wrword(address, value);
+}
+
+inline uint32_t recrdlong(uint16_t address) {
+    RecordMemoryAccess(address, ACC_READ);
+    return rdlong(address);
+}
+
+inline void recwrlong(uint16_t address, uint32_t value) {
+    RecordMemoryAccess(address, ACC_WRITE);
+    wrlong(address, value);
+}
+
+inline uint16_t recgetword(uint16_t address) {
+    RecordMemoryAccess(address, ACC_READ);
+    return getword(address);
+}
+
+inline void recputword(uint16_t address, uint16_t value) {
+    RecordMemoryAccess(address, ACC_WRITE);
+    putword(address, value);
+}
 
 }  // namespace vy

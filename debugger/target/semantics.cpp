@@ -1,5 +1,9 @@
 #include "debugger/target/semantics.h"
 
+#include <utility>
+
+#include "debugger/target/decode.h"
+#include "debugger/target/decoder.h"
 #include "debugger/target/interrupts.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/opcode_table.h"
@@ -236,25 +240,25 @@ void arith8(uint8_t opcode, uint8_t mode, uint16_t operand) {
     unsigned acc = *accp, r = acc;
     uint8_t cc = regs.cc;
     int op = opcode & 0x0F;
+    // The flags come from the result bits: C from bit 8 (inverted for a
+    // borrow), V from bit 7 of the sign test, H from the carry into bit 4.
     switch (op) {
     case 0x0:  // sub
     case 0x1:  // cmp
     case 0x2: {  // sbc
-        unsigned carryin = op == 0x2 ? ((cc & CC_C) ? 0 : 1) : 1;
-        cc &= ~(CC_V | CC_C);
+        unsigned carryin = op == 0x2 ? (~cc & CC_C) : 1;
         r = (~m & 0xFF) + carryin + acc;
-        if ((m ^ acc) & (r ^ acc) & 0x80) cc |= CC_V;
-        if (!(r & 0x100)) cc |= CC_C;
+        cc = static_cast<uint8_t>((cc & ~(CC_V | CC_C)) | (((m ^ acc) & (r ^ acc) & 0x80) >> 6) |
+                                  ((~r >> 8) & CC_C));
         break;
     }
     case 0x9:  // adc
     case 0xB: {  // add
         unsigned carryin = op == 0x9 ? (cc & CC_C) : 0;
-        cc &= ~(CC_H | CC_V | CC_C);
-        if ((acc & 0x0F) + (m & 0x0F) + carryin > 0x0F) cc |= CC_H;
+        unsigned half = (acc & 0x0F) + (m & 0x0F) + carryin;
         r = acc + m + carryin;
-        if (~(m ^ acc) & (r ^ acc) & 0x80) cc |= CC_V;
-        if (r & 0x100) cc |= CC_C;
+        cc = static_cast<uint8_t>((cc & ~(CC_H | CC_V | CC_C)) | ((half << 1) & CC_H) |
+                                  ((~(m ^ acc) & (r ^ acc) & 0x80) >> 6) | ((r >> 8) & CC_C));
         break;
     }
     case 0x4:  // and
@@ -283,12 +287,10 @@ static void arith16op(uint8_t opcode, uint8_t mode, uint16_t operand, bool keep)
     uint8_t cc = regs.cc & ~(CC_V | CC_C);
     if (opcode & 0x40) {
         r = acc + m;
-        if (r & 0x10000) cc |= CC_C;
-        if (~(m ^ acc) & (r ^ acc) & 0x8000) cc |= CC_V;
+        cc |= ((r >> 16) & CC_C) | ((~(m ^ acc) & (r ^ acc) & 0x8000) >> 14);
     } else {
         r = (~m & 0xFFFF) + acc + 1;
-        if (!(r & 0x10000)) cc |= CC_C;
-        if ((m ^ acc) & (r ^ acc) & 0x8000) cc |= CC_V;
+        cc |= ((~r >> 16) & CC_C) | (((m ^ acc) & (r ^ acc) & 0x8000) >> 14);
     }
     regs.cc = setnz(cc, r, true, CC_N | CC_Z);
     if (keep) setreg(reg, r & 0xFFFF);
@@ -414,5 +416,49 @@ int takeint(uint32_t* mask) {
 int intpending() {
     return irqptr && (*irqptr & takeable(regs.cc)) != 0;
 }
+
+// The executors: every row of the opcode table with the decoder's body and
+// its handler compiled together, the row's constants folded in. Flattening
+// inlines the handler and what it calls in this file, so that the tests of
+// the opcode and the mode inside the handler fold away too. The operand
+// bytes start behind the opcode and its prefix, so the length is a
+// constant as well.
+template <int Row>
+[[gnu::flatten]] static uint16_t execute(uint16_t address) {
+    if constexpr (optable[Row].handler == nullptr) {
+        return NOINSTR;
+    } else {
+        uint16_t pc = static_cast<uint16_t>(address + (rowslot(Row) ? 2 : 1));
+        return decodeafter<false, Row>(address, pc, nullptr, true, nullptr);
+    }
+}
+
+// No instruction: nothing is executed.
+static uint16_t noinstr(uint16_t address) { return NOINSTR; }
+
+// A prefix byte in slot 0: the opcode follows, and the executor of the
+// prefix's slot runs.
+template <int Slot>
+static uint16_t prefixed(uint16_t address) {
+    uint8_t opcode = rdcode(static_cast<uint16_t>(address + 1));
+    return executors[Slot * 256 + opcode](address);
+}
+
+template <int... Rows>
+static constexpr std::array<Executor, optablesize> rowexecutors(std::integer_sequence<int, Rows...>) {
+    return {{&execute<Rows>...}};
+}
+
+static constexpr std::array<Executor, 4 * 256> buildexecutors() {
+    constexpr std::array<Executor, optablesize> rows =
+        rowexecutors(std::make_integer_sequence<int, optablesize>{});
+    std::array<Executor, 4 * 256> table{};
+    for (int i = 0; i < 4 * 256; ++i) table[i] = opindex.row[i] < 0 ? noinstr : rows[opindex.row[i]];
+    table[0x18] = prefixed<prefixslotof(0x18)>;
+    table[0x1A] = prefixed<prefixslotof(0x1A)>;
+    table[0xCD] = prefixed<prefixslotof(0xCD)>;
+    return table;
+}
+constexpr std::array<Executor, 4 * 256> executors = buildexecutors();
 
 }  // namespace vy

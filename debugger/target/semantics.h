@@ -1,6 +1,7 @@
 // What each 68HC11 instruction does to the registers and to target memory,
 // the stacking of registers, and interrupt entry.
 #pragma once
+#include <array>
 #include <cstdint>
 
 namespace vy {
@@ -20,17 +21,24 @@ void compare16(uint8_t opcode, uint8_t mode, uint16_t operand);
 void stack(uint8_t opcode, uint8_t mode, uint16_t operand);
 void divide(uint8_t opcode, uint8_t mode, uint16_t operand);
 
+// The simulator's executor of each prefix slot and opcode (slot * 256 +
+// opcode): the decoder's body compiled for one opcode-table row, called with
+// the instruction's address once its opcode byte is fetched. It executes the
+// instruction and returns its length, or NOINSTR where there is none. In
+// slot 0 the prefix bytes have executors that fetch the opcode and run the
+// executor of their slot.
+using Executor = uint16_t (*)(uint16_t address);
+extern const std::array<Executor, 4 * 256> executors;
+
 // Result of the bit test or bit change of the last bit instruction decoded.
 extern uint8_t bitresult;
 
-// Clears the bits of mask in flags, then sets Z and N from the value.
+// Clears the bits of mask in flags, then sets Z and N from the value (when
+// they are in the mask): Z when the 8 or 16 bits are 0, N from the top bit.
 inline uint8_t setnz(uint8_t flags, uint32_t value, bool wide, uint8_t mask) {
-    flags &= static_cast<uint8_t>(~mask);
-    uint32_t top = wide ? 0x8000 : 0x80;
-    uint32_t all = wide ? 0xFFFF : 0xFF;
-    if ((mask & 0x04) && (value & all) == 0) flags |= 0x04;
-    if ((mask & 0x08) && (value & top)) flags |= 0x08;
-    return flags;
+    uint32_t z = (value & (wide ? 0xFFFF : 0xFF)) == 0 ? 0x04 : 0;
+    uint32_t n = (value >> (wide ? 12 : 4)) & 0x08;
+    return static_cast<uint8_t>((flags & ~mask) | ((z | n) & mask));
 }
 
 // Register sets of pushregs and pullregs.

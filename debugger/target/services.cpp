@@ -8,6 +8,7 @@
 
 #include "debugger/target/console_services.h"
 #include "debugger/target/messages.h"
+#include "debugger/target/watch.h"
 #include "support/format.h"
 #include "support/list_node.h"
 
@@ -59,6 +60,7 @@ void TargetServices::rmbrk(uint16_t number) {
             *link = gone->next;
             freenode(gone->block, nullptr);
             freenode(gone, nullptr);
+            reindexevents();
             return;
         }
         link = &(*link)->next;

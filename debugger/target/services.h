@@ -47,6 +47,8 @@ struct MemEvent {
     char* block;          // command block; its text starts 4 bytes in
 };
 enum : uint16_t { MEV_READ = 1, MEV_WRITE = 2, MEV_ANY = 4, MEV_DELETED = 8 };
+// After any change to this list or to the events in it, and to `eventlist`,
+// call reindexevents() (watch.h): the accessors look only where it says.
 extern MemEvent* memevents;
 
 // The older core's command reader: the text position, the event whose

@@ -42,7 +42,10 @@ TEST(DoubleText, Digits) {
         {0.001, 20, "10000000000000000208", -2},
         {0.1, 20, "10000000000000000555", 0},
         {1e300, 5, "10000", 301},
-        {5e-324, 6, "494065", -323},
+        {5e-324, 6, "494066", -323},             // 4.9406564584124654e-324 rounded
+        {0.125, 2, "12", 0},                     // a tie goes to the even digit
+        {0.375, 2, "38", 0},
+        {0.999999, 2, "10", 1},                  // a carry into a new leading digit
         {DBL_MAX, 17, "17976931348623157", 309},
         {kInf, 6, "inf\0\0\0"s, 0},
         {-kInf, 3, "-in", 0},
@@ -73,8 +76,20 @@ TEST(DoubleText, Fixed) {
         {0.0025, 5, 2, "0.00"},
         {0.0, 5, 0, "0"},
         {-0.0, 5, 1, "0.0"},
-        {123456789012345678901234.0, 62, 0, "123456789012345680000000"},
-        {0.99, 62, 1, "0.9"},
+        {123456789012345678901234.0, 62, 0, "123456789012345690000000"},  // ...685803008 rounded
+        {0.99, 62, 1, "1.0"},
+        {9.99, 62, 1, "10.0"},       // the carry adds an integer digit
+        {999.96, 2, 1, "00.0"},      // of which only the last two are kept
+        {0.5, 62, 0, "0"},           // ties go to the even digit
+        {1.5, 62, 0, "2"},
+        {2.5, 62, 0, "2"},
+        {0.125, 62, 2, "0.12"},
+        {0.375, 62, 2, "0.38"},
+        {0.6, 62, 0, "1"},           // rounding at the digit before the first
+        {0.06, 62, 1, "0.1"},
+        {0.005, 62, 2, "0.01"},      // 0.005000000000000000104...
+        {0.0004, 62, 2, "0.00"},     // below half of the last digit
+        {-0.004, 62, 2, "-0.00"},
         {1.0, 0, 1, ".0"},
         {7.5, -3, -2, ""},
         {kInf, 5, 2, "inf"},
@@ -93,11 +108,16 @@ TEST(DoubleText, Exponent) {
         {-1e-5, 1, 2, "-1.00e-05"},
         {1e100, 1, 0, "1e+100"},
         {1e-100, 1, 0, "1e-100"},
-        {0.1, 1, 20, "1.00000000000000000000e-01"},
+        {0.1, 1, 20, "1.00000000000000010000e-01"},  // 17 digits rounded, then zeros
         {1.0 / 3, 3, 18, "333.333333333333310000e-03"},
-        {0.3, 1, 16, "2.9999999999999998e-01"},
+        {0.3, 1, 16, "2.9999999999999999e-01"},
         {5e-324, 1, 2, "4.94e-324"},
-        {DBL_MAX, 1, 2, "1.79e+308"},
+        {DBL_MAX, 1, 2, "1.80e+308"},
+        {9.96, 1, 1, "1.0e+01"},                     // a carry grows the exponent
+        {9.96, 1, 0, "1e+01"},
+        {0.0001234, 1, 10, "1.2340000000e-04"},      // 1.23399999999999995...e-04
+        {2.5, 1, 0, "2e+00"},
+        {3.5, 1, 0, "4e+00"},
         {5.0, 1, -1, "5e+00"},
         {kInf, 1, 2, "inf"},
         {kNaN, 1, 2, "nan"},
@@ -105,15 +125,12 @@ TEST(DoubleText, Exponent) {
     for (const TextCase& c : cases) EXPECT_EQ(exponent(c.x, c.a, c.b), c.expected) << c.x;
 }
 
-// The C library writes the exact expansion to 40 places; cut to 17
+// The C library rounds the exact value to nearest, ties to even: with 17
 // significant digits it must agree with dtoexp.
-std::string cut_by_c_library(double x) {
+std::string rounded_by_c_library(double x) {
     char text[80];
-    std::snprintf(text, sizeof text, "%.40e", x);
-    const std::string all = text;
-    const std::size_t e = all.find('e');
-    const std::size_t mantissa_end = all.find('.') + 17;
-    return all.substr(0, mantissa_end) + all.substr(e);
+    std::snprintf(text, sizeof text, "%.16e", x);
+    return text;
 }
 
 TEST(DoubleText, ExponentFormAgreesWithTheCLibrary) {
@@ -126,8 +143,78 @@ TEST(DoubleText, ExponentFormAgreesWithTheCLibrary) {
             std::memcpy(&x, &bits, sizeof x);
             if (!std::isfinite(x)) continue;
         }
-        EXPECT_EQ(exponent(x, 1, 16), cut_by_c_library(x)) << x;
+        EXPECT_EQ(exponent(x, 1, 16), rounded_by_c_library(x)) << x;
     }
+}
+
+std::string c_format(const char* format, int precision, double x) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, precision, x);
+    return text;
+}
+
+// Doubles of every kind: everyday values, random bits (denormals and huge
+// exponents among them), exact ties (halves, eighths, 1024ths), and values
+// just below, at and above a rounding that carries into a new digit.
+double random_double(std::mt19937_64& random) {
+    switch (random() % 6) {
+    case 0: return std::uniform_real_distribution<double>(-1e6, 1e6)(random);
+    case 1: {
+        double x;
+        const std::uint64_t bits = random();
+        std::memcpy(&x, &bits, sizeof x);
+        return std::isfinite(x) ? x : 1.0;
+    }
+    case 2: {
+        double x;
+        const std::uint64_t bits = random() & 0x800FFFFFFFFFFFFFu;  // a denormal
+        std::memcpy(&x, &bits, sizeof x);
+        return x;
+    }
+    case 3: return static_cast<double>(static_cast<std::int64_t>(random() % 200000) - 100000) /
+                   static_cast<double>(std::uint64_t{1} << (random() % 11));
+    case 4: {
+        const double nines[] = {9.5, 9.95, 9.995, 0.9995, 99.5, 999999.5, 0.09995, 9.9999999999999995, 1e22 - 1e6};
+        double x = nines[random() % std::size(nines)] * std::pow(10.0, static_cast<int>(random() % 41) - 20);
+        for (int steps = static_cast<int>(random() % 5) - 2; steps != 0; steps += steps < 0 ? 1 : -1)
+            x = std::nextafter(x, steps < 0 ? 0.0 : HUGE_VAL);
+        return x;
+    }
+    default: return std::ldexp(static_cast<double>(random() % 1000000), static_cast<int>(random() % 2077) - 1074);
+    }
+}
+
+// dtofixed and dtoexp write what C's %.*f and %.*e write, whenever at most
+// 17 significant digits are kept; past them come zeros, after the digits of
+// C's 17-digit rounding.
+TEST(DoubleText, RoundingAgreesWithTheCLibrary) {
+    std::mt19937_64 random(2020);
+    int fixed_compared = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double x = random_double(random);
+        if (x == 0 && std::signbit(x)) continue;  // C writes "-0"; this formatter does not
+        const int precision = static_cast<int>(random() % 40);
+
+        // Exponent form.
+        if (precision <= 16) {
+            ASSERT_EQ(exponent(x, 1, precision), c_format("%.*e", precision, x)) << x << " %." << precision << "e";
+        } else {
+            const std::string c = c_format("%.*e", 16, x);
+            const std::size_t e = c.find('e');
+            const std::string expected = c.substr(0, e) + std::string(static_cast<std::size_t>(precision - 16), '0') + c.substr(e);
+            ASSERT_EQ(exponent(x, 1, precision), expected) << x << " %." << precision << "e";
+        }
+
+        // Fixed form, where the kept digits (the decimal exponent and the
+        // precision) are 17 at most.
+        char digits[1];
+        const std::int32_t e = x == 0 ? 0 : vy::dtodigits(digits, x, 1);
+        if (e + precision <= 17) {
+            ++fixed_compared;
+            ASSERT_EQ(fixed(x, 400, precision), c_format("%.*f", precision, x)) << x << " %." << precision << "f";
+        }
+    }
+    EXPECT_GT(fixed_compared, 5000);
 }
 
 // 2^-1075: exactly half of the smallest double.

@@ -162,11 +162,14 @@ bool c_field(char letter, char qualifier, std::int16_t precision, std::uint32_t 
         case 'f': {
             if (std::isnan(real) || (real == 0 && std::signbit(real))) return false;
             if (std::isinf(real)) { field = c_format("%f", real); return true; }
+            // Both round the exact value at the last fraction digit; they
+            // agree while at most 17 significant digits are kept and the
+            // integer part (one digit more after a carry) is not cut.
             const Expansion e = expansion(real);
-            const std::size_t integer_digits = e.significant > e.fraction ? e.significant - e.fraction : 1;
-            if (precision < 0 || precision > 61 || e.fraction > static_cast<std::size_t>(precision) ||
-                e.significant > 17 || integer_digits > static_cast<std::size_t>(62 - precision)) {
-                return false;  // C would round, or the field would be cut
+            const long exponent = static_cast<long>(e.significant) - static_cast<long>(e.fraction);
+            if (precision < 0 || precision > 61 || exponent + precision > 17 ||
+                std::max(exponent, 1L) + 1 > 62 - precision) {
+                return false;
             }
             field = c_format("%.*f", static_cast<int>(precision), real);
             return true;
@@ -174,8 +177,7 @@ bool c_field(char letter, char qualifier, std::int16_t precision, std::uint32_t 
         case 'd': {
             if (std::isnan(real) || (real == 0 && std::signbit(real))) return false;
             if (std::isinf(real)) { field = c_format("%e", real); return true; }
-            const std::size_t kept = static_cast<std::size_t>(std::min<int>(precision + 1, 17));
-            if (precision < 0 || precision > 57 || expansion(real).significant > kept) return false;
+            if (precision < 0 || precision > 16) return false;  // past 17 digits C writes more than zeros
             field = c_format("%.*e", static_cast<int>(precision), real);
             return true;
         }

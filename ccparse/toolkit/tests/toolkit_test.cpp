@@ -210,4 +210,23 @@ TEST(ToolAlloc, ZeroedBlockWithLinkAndPop) {
     while (head) head = vy::toolfree(head, static_cast<Node*>(head)->next);
 }
 
+TEST(ToolAlloc, RunningOutOfMemoryIsADiagnosticLine) {
+    vytest::ToolHarness harness("ccasm");
+    auto ends = [&] {
+        try {
+            vy::nomemory();
+        } catch (const vy::ToolExit& exit) {
+            EXPECT_EQ(exit.status, 1);
+        }
+    };
+    vy::set_input_name("");
+    ends();
+    EXPECT_EQ(harness.errors(), "#error ccasm ccasm:0 no memory\n");
+    vytest::captured_errors().clear();
+    vy::set_input_name(std::string("big\n.s", 6));
+    ends();
+    EXPECT_EQ(harness.errors(), "#error ccasm big\\x0a.s:0 no memory\n");
+    vy::set_input_name("");
+}
+
 }  // namespace

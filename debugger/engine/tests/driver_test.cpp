@@ -217,6 +217,46 @@ TEST_F(Driver, LongLinesRunWhole) {
                        "\n#error: {}: syntax error\n");
 }
 
+TEST_F(Driver, ValuesMemoryAndControlFlow) {
+    const std::vector<Driver::Case> cases = {
+        {"expressions",
+         {{"t.in", "x 1+2*3\nx /x 'ab'\nx 1/0\nx 1234.0, 15000000.0\nx $a = 3, .v = $a * 100000\nx /x .v\n"}},
+         "x 1+2*3\n    1+2*3 = 7\nx /x 'ab'\n    'ab' = 0x6162\nx 1/0\n#error: zero divide: 1/0\n"
+         "x 1234.0, 15000000.0\n    1234.0 = 1234.0\n    15000000.0 = 1.5e+7\n"
+         "x $a = 3, .v = $a * 100000\n    $a = 3 = 0x3\n    .v = $a * 100000 = 300000\nx /x .v\n    .v = 0x493e0\n"},
+        {"control flow",
+         {{"t.in", "if (1) x 10; else x 20\nif 1 x 1\nx /q .n = 3; while (.n) { x .n; x /q .n = .n - 1 }\n"
+                   "do x 4; while (0); x 5\nx 6; return; x 7\n"}},
+         "if (1) x 10; else x 20\n    10 = 10\nif 1 x 1\n#error: if: syntax error\n"
+         "x /q .n = 3; while (.n) { x .n; x /q .n = .n - 1 }\n    .n = 3\n    .n = 2\n    .n = 1\n"
+         "do x 4; while (0); x 5\n    4 = 4\n    5 = 5\nx 6; return; x 7\n    6 = 6\n"},
+        {"memory",
+         {{"t.in", "fill 0x100, 16, 0xaa\ndump 0x100 0x10f\nfill 0x100, 0, 5\nmm /w 0x200 0x1234\ndump 0x200 0x201\n"
+                   "dump /a /f:d 0x100, 1\n"}},
+         "fill 0x100, 16, 0xaa\ndump 0x100 0x10f\n0100 aa aa aa aa aa aa aa aa aa aa aa aa aa aa aa aa \n"
+         "fill 0x100, 0, 5\n#error:  Illegal count (zero) \nmm /w 0x200 0x1234\ndump 0x200 0x201\n"
+         "0200 12 34 00 00 00 00 00 00 00 00 00 00 00 00 00 00 \ndump /a /f:d 0x100, 1\n"
+         "0100 170 170 170 170 170 170 170 170 170 170 170 170 170 170 170 170 ****************\n"},
+        {"update and messages",
+         {{"t.in", "u $a = 5\nu $time = 20\nmess \"a=%d t=%u\\n\", $a, $time\nmess x\n"}},
+         "u $a = 5\n    machine register $a = 0x0 => 5\nu $time = 20\n    timing register $time = 0 => 20\n"
+         "mess \"a=%d t=%u\\n\", $a, $time\na=5 t=20\nmess x\n#error: Missing \" \n"},
+    };
+    check(cases);
+
+    // A program's bytes through expressions.
+    write("p.s19", "S10780008601F3CC32\nS9030000FC\n");
+    write("t.in", "x /x *(unsigned short *)0x8000, *(unsigned char *)0x8003\n");
+    EXPECT_EQ(run("t.in p.s19"), 0) << err;
+    EXPECT_EQ(out, "T: 0x0\nx /x *(unsigned short *)0x8000, *(unsigned char *)0x8003\n"
+                   "    *(unsigned short *)0x8000 = 0x8601\n    *(unsigned char *)0x8003 = 0xcc\n");
+
+    // Ten significant digits, rounded at the last.
+    write("t.in", "x 0.0001234\n");
+    EXPECT_EQ(run("t.in"), 0);
+    EXPECT_EQ(out, "x 0.0001234\n    0.0001234 = 0.0001234\n");
+}
+
 TEST_F(Driver, CommandLine) {
     write("t.in", "gox\nquit\n");
     EXPECT_EQ(run("-", "t.in"), 0);

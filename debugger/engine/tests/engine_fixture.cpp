@@ -8,8 +8,12 @@
 #include "debugger/engine/channels.h"
 #include "debugger/engine/engine.h"
 #include "debugger/engine/headless.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/loader.h"
+#include "debugger/target/object_reader.h"
 #include "debugger/target/services.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/symbols.h"
 
 namespace vy {
 
@@ -22,12 +26,23 @@ void EngineTest::SetUp() {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
+    // No symbol or debugger variable of an earlier test is left.
+    while (symlist) undefsym(symlist->name());
     meminit();
     engineinit();
     resetheadless();
 }
 
 void EngineTest::TearDown() {
+    // No program of this test stays for the next (under Wine all tests run
+    // in one process).
+    closeobj();
+    releaseobjimage();
+    keepobjload();
+    freesections();
+    freedebug(1);
+    progname.clear();
+    LoadFailed = 0;
     engineclose();
     memclose();
     setservices(nullptr);

@@ -12,6 +12,7 @@
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "support/list_node.h"
+#include "debugger/target/watch.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -137,6 +138,7 @@ TEST_F(DecoderTest, TextOnlyDecodingReadsNoDataAndChangesNothing) {
     e->flags = MEV_READ;
     e->low = e->high = 0x30;
     memevents = e;
+    reindexevents();
     runflags.armed = 1;
     regs.pc = 0x1234;
     std::string text;
@@ -147,6 +149,7 @@ TEST_F(DecoderTest, TextOnlyDecodingReadsNoDataAndChangesNothing) {
     EXPECT_EQ(rdbyte(0x30), 0);
     runflags.armed = 0;
     memevents = nullptr;
+    reindexevents();
     freenode(e, nullptr);
 }
 

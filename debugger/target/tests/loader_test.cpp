@@ -128,15 +128,30 @@ TEST_F(LoaderTest, RawImagesLoadAtTheBaseAndWrap) {
     EXPECT_EQ(loadformat, 'A');
 }
 
-TEST_F(LoaderTest, RawImageLargerThanTheAddressSpaceWraps) {
-    std::string image(70000, '\x11');
-    for (int i = 65536; i < 70000; ++i) image[i] = '\x22';
-    ldprog(tempfile("big.bin", image).c_str(), 0, 0, 0, 0);
-    EXPECT_EQ(rdbyte(0x0000), 0x22);
-    EXPECT_EQ(rdbyte(static_cast<uint16_t>(70000 - 65536 - 1)), 0x22);
-    EXPECT_EQ(rdbyte(static_cast<uint16_t>(70000 - 65536)), 0x11);
-    EXPECT_EQ(rdbyte(0xFFFF), 0x11);
-    EXPECT_EQ(rensym(".tsize")->value, 70000u);
+// An image fills the address space once at most: a larger file is refused
+// and memory stays as it was, rather than wrapping round and round.
+TEST_F(LoaderTest, RawImageLargerThanTheAddressSpaceIsRefused) {
+    wrbyte(0x0000, 0x5A);
+    std::string image(65537, '\x11');
+    EXPECT_EQ(ldprog(tempfile("big.bin", image).c_str(), 0, 0, 0, 0), 0);
+    EXPECT_EQ(LoadFailed, 1);
+    EXPECT_EQ(console.errors, "***** absolute *****\nread error absolu: file too large\n");
+    EXPECT_EQ(console.out, "");
+    EXPECT_EQ(rdbyte(0x0000), 0x5A);
+    EXPECT_EQ(rdbyte(0x0001), 0x00);
+    EXPECT_EQ(rensym(".tsize"), nullptr);
+
+    // The whole address space, from a base in the middle, wraps once.
+    image.pop_back();
+    image[0] = '\x22';
+    image[65535] = '\x33';
+    console.errors.clear();
+    ldprog(tempfile("whole.bin", image).c_str(), 1, 0, 0x8000, 0);
+    EXPECT_EQ(LoadFailed, 0);
+    EXPECT_EQ(rdbyte(0x8000), 0x22);
+    EXPECT_EQ(rdbyte(0x0000), 0x11);
+    EXPECT_EQ(rdbyte(0x7FFF), 0x33);
+    EXPECT_EQ(rensym(".tsize")->value, 65536u);
 }
 
 TEST_F(LoaderTest, EmptyRawFileAndForcedRaw) {

@@ -5,7 +5,6 @@
 #include "debugger/target/exports.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/symbols.h"
-#include "support/list_node.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -78,31 +77,8 @@ TEST_F(MemoryTest, WordsAndLongsAreBigEndianAndWrap) {
     EXPECT_EQ(block[1], 0xCD);
 }
 
-// A memory event owned by the test (the older core makes them with newnode).
-static MemEvent* addevent(uint16_t number, uint16_t flags, uint16_t low, uint16_t high,
-                          const char* command = nullptr) {
-    auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
-    e->number = number;
-    e->flags = flags;
-    e->low = low;
-    e->high = high;
-    if (command) {
-        std::size_t n = std::strlen(command);
-        e->block = static_cast<char*>(newnode(n + 5 < 8 ? 8 : n + 5, nullptr));
-        std::memcpy(e->block + 4, command, n + 1);
-    }
-    MemEvent** link = &memevents;
-    while (*link) link = &(*link)->next;
-    *link = e;
-    return e;
-}
-
-static void freeevents() {
-    while (memevents) services().rmbrk(memevents->number);
-}
-
 TEST_F(MemoryTest, WriteEventFiresAfterTheStoreAndOnlyInItsRange) {
-    addevent(3, MEV_WRITE, 0x1000, 0x1000);
+    addmemevent(3, MEV_WRITE, 0x1000, 0x1000);
     runflags.armed = 1;
     wrbyte(0x1001, 9);
     EXPECT_EQ(runflags.lasthit, 0u);
@@ -116,7 +92,7 @@ TEST_F(MemoryTest, WriteEventFiresAfterTheStoreAndOnlyInItsRange) {
     wrbyte(0x1000, 8);
     EXPECT_EQ(rensym(".abrk")->value, 0x1000u);
     EXPECT_EQ(rdbyte(0x1000), 8);
-    freeevents();
+    freememevents();
 }
 
 // Services whose event commands look at the byte being accessed.
@@ -133,20 +109,20 @@ TEST_F(MemoryTest, ReadEventsRunBeforeTheReadAndWriteEventsAfterTheStore) {
     PeekingServices peeking;
     peeking.capture = true;
     setservices(&peeking);
-    addevent(1, MEV_WRITE, 0x1000, 0x1000, "{look}");
-    addevent(2, MEV_READ, 0x2000, 0x2000, "{change}");
+    addmemevent(1, MEV_WRITE, 0x1000, 0x1000, "{look}");
+    addmemevent(2, MEV_READ, 0x2000, 0x2000, "{change}");
     runflags.armed = 1;
     wrbyte(0x1000, 0x42);
     EXPECT_EQ(peeking.seen, 0x42);
     runflags.lasthit = 0;
     EXPECT_EQ(rdbyte(0x2000), 0x99);  // the command's store came first
     EXPECT_EQ(runflags.lasthit, 2u);
-    freeevents();
+    freememevents();
     setservices(&console);
 }
 
 TEST_F(MemoryTest, SkipFlagLetsExactlyOneReadGoUnchecked) {
-    addevent(1, MEV_READ, 0x40, 0x40);
+    addmemevent(1, MEV_READ, 0x40, 0x40);
     runflags.armed = 1;
     runflags.skipone = 1;
     rdbyte(0x40);
@@ -154,25 +130,25 @@ TEST_F(MemoryTest, SkipFlagLetsExactlyOneReadGoUnchecked) {
     EXPECT_EQ(runflags.skipone, 0);
     rdbyte(0x40);
     EXPECT_EQ(runflags.lasthit, 1u);
-    freeevents();
+    freememevents();
 }
 
 TEST_F(MemoryTest, FalseConditionSetsTheHitSymbolsButDoesNotFire) {
     defsym("flag", 0);
-    addevent(4, MEV_READ, 0x10, 0x20, "flag");
+    addmemevent(4, MEV_READ, 0x10, 0x20, "flag");
     runflags.armed = 1;
     rdbyte(0x18);
     EXPECT_EQ(runflags.lasthit, 0u);
     EXPECT_EQ(rensym(".nbrk")->value, 4u);
     EXPECT_EQ(rensym(".abrk")->value, 0x18u);
     EXPECT_EQ(rensym(".tbrk")->value, 1u);
-    freeevents();
+    freememevents();
 }
 
 TEST_F(MemoryTest, ConditionThatHoldsRunsOnlyTheCommandBehindIt) {
     defsym("flag", 1);
-    addevent(6, MEV_WRITE, 0x10, 0x10, "flag {note}");
-    addevent(7, MEV_READ, 0x20, 0x20, "flag");
+    addmemevent(6, MEV_WRITE, 0x10, 0x10, "flag {note}");
+    addmemevent(7, MEV_READ, 0x20, 0x20, "flag");
     runflags.armed = 1;
     wrbyte(0x10, 1);
     EXPECT_EQ(runflags.lasthit, 6u);
@@ -181,29 +157,29 @@ TEST_F(MemoryTest, ConditionThatHoldsRunsOnlyTheCommandBehindIt) {
     EXPECT_EQ(runflags.lasthit, 7u);
     // The condition is evaluated once and never run as a command.
     EXPECT_EQ(console.commands, "{note}\n\n");
-    freeevents();
+    freememevents();
 }
 
 TEST_F(MemoryTest, CommandBlockRunsDisarmedAndFiresUnlessItContinues) {
-    addevent(5, MEV_WRITE, 0x10, 0x10, "{print}");
+    addmemevent(5, MEV_WRITE, 0x10, 0x10, "{print}");
     runflags.armed = 1;
     wrbyte(0x10, 1);
     EXPECT_EQ(console.commands, "{print}\n");
     EXPECT_EQ(runflags.lasthit, 5u);
     EXPECT_EQ(runflags.armed, 1);
-    freeevents();
+    freememevents();
 }
 
 TEST_F(MemoryTest, DeletedEventsArePurgedAfterTheCheck) {
-    addevent(1, MEV_READ | MEV_DELETED, 0, 0xFFFF);
-    addevent(2, MEV_READ, 0, 0xFFFF);
+    addmemevent(1, MEV_READ | MEV_DELETED, 0, 0xFFFF);
+    addmemevent(2, MEV_READ, 0, 0xFFFF);
     runflags.armed = 1;
     rdbyte(0x50);
     EXPECT_EQ(runflags.lasthit, 2u);
     ASSERT_NE(memevents, nullptr);
     EXPECT_EQ(memevents->number, 2);
     EXPECT_EQ(memevents->next, nullptr);
-    freeevents();
+    freememevents();
 }
 
 TEST_F(MemoryTest, TimeBreakFiresOnTheExecutionCheck) {

@@ -10,8 +10,28 @@
 #include <vector>
 
 #include "debugger/target/console_services.h"
+#include "debugger/target/services.h"
 
 namespace vy {
+
+// A memory event put into the list in number order (the older core makes
+// them with newnode; the command text starts 4 bytes into its block), after
+// which the lists are indexed again.
+MemEvent* addmemevent(uint16_t number, uint16_t flags, uint16_t low, uint16_t high,
+                      const char* command = nullptr);
+// Removes every memory event.
+void freememevents();
+
+// Services whose event commands act as the older command core's: "{go}"
+// lets the run go on, "{stop}" does not, "{del}" marks the running event
+// deleted and "{add}" adds a read event on the byte behind the address hit,
+// numbered after the last; each keeps the lists indexed, as the engine
+// does. Other commands are kept as ConsoleServices keeps them.
+class CoreServices : public ConsoleServices {
+public:
+    void interp(const char* text, int flag) override;
+    int commandsrun = 0;
+};
 
 class TargetTest : public ::testing::Test {
 protected:

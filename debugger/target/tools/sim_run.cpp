@@ -27,15 +27,24 @@ static bool enter() {
 
 static bool online;
 
-Stop step(bool armed) {
+void beforestep() {
     online = false;
     if (runpos.exitpending) exitfunc();
     CheckInterruptTriggers();
+}
+
+void afterstep(uint16_t pc, uint32_t before, bool executed) {
+    if (executed) perfcount(pc, before);
+    online = enter();
+}
+
+Stop step(bool armed) {
+    beforestep();
+    uint16_t pc = getpc();
     if (irqptr && *irqptr && takeint(irqptr)) {
-        online = enter();
+        afterstep(pc, 0, false);
         return LoadFailed ? Stop::broken : Stop::step;
     }
-    uint16_t pc = getpc();
     uint32_t before = timeptr ? *timeptr : 0;
     runflags.lasthit = 0;
     if (armed) {
@@ -47,8 +56,7 @@ Stop step(bool armed) {
     runflags.armed = 0;
     runflags.skipone = 0;
     if (length == NOINSTR) return Stop::noinstr;
-    perfcount(pc, before);
-    online = enter();
+    afterstep(pc, before, true);
     return LoadFailed ? Stop::broken : Stop::step;
 }
 

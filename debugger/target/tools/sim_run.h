@@ -20,6 +20,13 @@ enum class Stop { step, line, noinstr, broken, limit, address };
 // its line), and then the entries at the new PC entered. Memory events are
 // armed around the instruction when armed is set.
 Stop step(bool armed = false);
+// The parts of a step around its interrupt or instruction, for a run loop
+// of its own: the pending exit and the triggers before; the instruction's
+// cycles counted for its line (executed, with the PC and the cycle count
+// before it) and the entries at the new PC entered after.
+void beforestep();
+void afterstep(uint16_t pc, uint32_t before, bool executed);
+
 // Steps until the PC reaches a source line (a function's line entry), into
 // called functions. Stops also when the PC reaches stop (when given), when
 // the PC holds no instruction, when the program cannot be followed, or

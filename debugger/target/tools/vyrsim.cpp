@@ -8,8 +8,18 @@
 //   reset            reset the CPU (PC from the word at 0xFFFE)
 //   asm=ADDR:TEXT    assemble one instruction at ADDR
 //   dis=FROM[,TO]    disassemble from FROM up to TO (default 8 instructions)
-//   step=N           execute N instructions
-//   until=ADDR       execute until the PC reaches ADDR (at most 100 million)
+//   step=N           execute N steps (an instruction, or an interrupt taken)
+//   until=ADDR[,N]   execute until the PC reaches ADDR, at most N steps
+//                    (100 million when N is not given; says so when reached)
+//   run[=N]          execute until a memory event fires or no instruction
+//                    follows, at most N steps when N is given (and not 0),
+//                    then print the number of instructions executed
+//   event=KIND:LOW[,HIGH]  define a memory event on LOW..HIGH (or on any
+//                    address for a range of *): KIND is r, w or rw; it is
+//                    numbered 1 upwards
+//   break=ADDR       define a breakpoint: a read event on ADDR, which the
+//                    execution check before each instruction meets
+//   delete=N         delete memory event N
 //   line[=N]         step N source lines (default 1), into called functions,
 //                    printing the line and function reached
 //   over[=N]         step N source lines over called functions
@@ -30,6 +40,11 @@
 // -start TEXT chooses the start point (a function, an address or "reset");
 // -nocode loads symbols and debug information without the memory image.
 // A file name of "-" loads nothing. Numbers take 0x for hexadecimal.
+//
+// Memory events are checked while instructions execute, as the debugger's
+// run control checks them: the execution check at the PC before each
+// instruction but the first of a command, then the instruction's accesses.
+// A run stops when one fires, printing "event N at ADDR" and the access.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,18 +64,23 @@
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/tools/sim_run.h"
+#include "debugger/target/watch.h"
+#include "support/list_node.h"
 
 using namespace vy;
+
+static uint64_t executed;  // instructions executed by all commands
 
 static uint32_t number(const char* text) { return static_cast<uint32_t>(std::strtoul(text, nullptr, 0)); }
 
 static void usage() {
     std::fprintf(stderr,
                  "usage: vyrsim [-raw BASE] [-start TEXT] [-nocode] FILE|- [pc=ADDR] [reg=NAME:VALUE]\n"
-                 "              [irq=MASK] [reset] [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N] [until=ADDR]\n"
-                 "              [line[=N]] [over[=N]] [out] [stack] [locals]\n"
-                 "              [regs] [cycles] [mem=FROM[,N]] [syms] [files] [funcs[=FILE]]\n"
-                 "              [lines[=FILE]] [vars[=FUNC]]\n");
+                 "              [irq=MASK] [reset] [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N]\n"
+                 "              [until=ADDR[,N]] [regs] [cycles] [mem=FROM[,N]] [syms] [files]\n"
+                 "              [funcs[=FILE]] [lines[=FILE]] [vars[=FUNC]]\n"
+                 "              [run[=N]] [event=r|w|rw:LOW[,HIGH]|*] [break=ADDR] [delete=N]\n"
+                 "              [line[=N]] [over[=N]] [out] [stack] [locals]\n");
 }
 
 static void listsyms() {
@@ -124,15 +144,107 @@ static void listvars(const char* func) {
 
 static uint32_t cycles() { return timeptr ? *timeptr : 0; }
 
-// One simulated step as the run control makes it; false when the PC holds
-// no instruction or the program cannot be followed.
-static bool step() {
-    uint16_t pc = getpc();
-    switch (simrun::step()) {
-    case simrun::Stop::noinstr: std::printf("no instruction at 0x%04X\n", pc); return false;
-    case simrun::Stop::broken: return false;
-    default: return true;
+enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
+
+// Simulated steps, as the run control makes them: a pending function exit
+// and the interrupt triggers, the execution check at the PC (not before the
+// first step), then an interrupt when one is taken, else one instruction
+// with its accesses checked; then the entries at the new PC are entered.
+// Ends when the program cannot be followed, when an event fires
+// or the PC holds no instruction, and when Bounded, after `limit` steps or
+// when the PC reaches `until` (when nonnegative). `count` counts the
+// instructions executed.
+template <bool Bounded>
+static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
+    uint64_t instructions = 0;
+    Stop stop = STOP_COUNT;
+    for (uint64_t n = 0; !Bounded || n < limit; ++n) {
+        uint16_t pc = getpc();
+        if (Bounded && pc == until) {
+            stop = STOP_UNTIL;
+            break;
+        }
+        simrun::beforestep();
+        runflags.lasthit = 0;
+        if (n > 0 && chkmemevt(pc, 5)) {
+            std::printf("event %lu at 0x%04X (execution)\n",
+                        static_cast<unsigned long>(runflags.lasthit), pc);
+            stop = STOP_EVENT;
+            break;
+        }
+        if (irqptr && *irqptr && takeint(irqptr)) {
+            simrun::afterstep(pc, 0, false);
+            if (LoadFailed) break;
+            continue;
+        }
+        uint32_t before = cycles();
+        runflags.skipone = 1;
+        runflags.armed = 1;
+        uint16_t length = decinstr(pc, DEC_EXEC, nullptr);
+        runflags.armed = 0;
+        runflags.skipone = 0;
+        if (length == NOINSTR) {
+            std::printf("no instruction at 0x%04X\n", pc);
+            stop = STOP_NOINSTR;
+            break;
+        }
+        ++instructions;
+        simrun::afterstep(pc, before, true);
+        if (LoadFailed) break;
+        if (runflags.lasthit) {
+            SymRec* kind = rensym(".tbrk");
+            std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit),
+                        runflags.lasthitaddr, kind && kind->value == 2 ? "write" : "read");
+            stop = STOP_EVENT;
+            break;
+        }
     }
+    count += instructions;
+    return stop;
+}
+
+// Steps for step=, until= and run=: without a limit and an address to stop
+// at, the loop tests neither.
+static Stop simulate(uint64_t limit, int32_t until) {
+    if (limit == 0 && until < 0) return runsteps<false>(0, -1, executed);
+    return runsteps<true>(limit ? limit : UINT64_MAX, until, executed);
+}
+
+// A memory event with the smallest number not in use, kept in number order
+// as the older command core keeps its breakpoints.
+static void addevent(uint16_t flags, uint16_t low, uint16_t high) {
+    uint16_t number = 1;
+    MemEvent** link = &memevents;
+    while (*link && (*link)->number == number) {
+        link = &(*link)->next;
+        ++number;
+    }
+    auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), *link));
+    e->flags = flags;
+    e->number = number;
+    e->low = low;
+    e->high = high;
+    *link = e;
+    reindexevents();
+}
+
+// event=KIND:LOW[,HIGH] or event=KIND:*
+static bool eventcommand(const char* value) {
+    const char* colon = std::strchr(value, ':');
+    if (!colon) return false;
+    std::string kind(value, colon);
+    uint16_t flags = kind == "r" ? MEV_READ : kind == "w" ? MEV_WRITE : kind == "rw" ? MEV_READ | MEV_WRITE : 0;
+    if (!flags) return false;
+    const char* range = colon + 1;
+    if (std::strcmp(range, "*") == 0) {
+        addevent(flags | MEV_ANY, 0xFFFF, 0);
+        return true;
+    }
+    const char* comma = std::strchr(range, ',');
+    uint32_t low = number(range), high = comma ? number(comma + 1) : low;
+    if (low > 0xFFFF || high > 0xFFFF || high < low) return false;
+    addevent(flags, static_cast<uint16_t>(low), static_cast<uint16_t>(high));
+    return true;
 }
 
 // Where a line step ended.
@@ -191,12 +303,29 @@ static bool command(const char* arg) {
         disassemble(static_cast<uint16_t>(number(value)),
                     static_cast<uint16_t>(comma ? number(comma + 1) : 0), !comma);
     } else if (key == "step") {
-        for (uint32_t n = number(value); n > 0; --n)
-            if (!step()) break;
+        if (uint32_t n = number(value)) simulate(n, -1);
     } else if (key == "until") {
+        const char* comma = std::strchr(value, ',');
         uint16_t stop = static_cast<uint16_t>(number(value));
-        for (uint32_t n = 0; n < 100000000 && getpc() != stop; ++n)
-            if (!step()) break;
+        uint64_t limit = comma ? number(comma + 1) : 100000000;
+        if (limit && simulate(limit, stop) == STOP_COUNT)
+            std::printf("until: 0x%04X not reached after %llu steps\n", stop,
+                        static_cast<unsigned long long>(limit));
+    } else if (key == "run") {
+        uint64_t limit = eq ? number(value) : 0;
+        uint64_t before = executed;
+        if (simulate(limit, -1) == STOP_COUNT)
+            std::printf("stopped after %llu steps\n", static_cast<unsigned long long>(limit));
+        uint64_t n = executed - before;
+        std::printf("%llu instruction%s\n", static_cast<unsigned long long>(n), n == 1 ? "" : "s");
+    } else if (key == "event") {
+        if (!eventcommand(value)) return false;
+    } else if (key == "break") {
+        uint32_t at = number(value);
+        if (at > 0xFFFF) return false;
+        addevent(MEV_READ, static_cast<uint16_t>(at), static_cast<uint16_t>(at));
+    } else if (key == "delete") {
+        services().rmbrk(static_cast<uint16_t>(number(value)));
     } else if (key == "line" || key == "over") {
         for (uint32_t n = *value ? number(value) : 1; n > 0; --n)
             if (!reached(key == "line" ? simrun::linestep(100000000) : simrun::stepover(100000000))) break;
@@ -272,7 +401,7 @@ int main(int argc, char** argv) {
     }
     for (; i < argc && status == 0; ++i) {
         if (!command(argv[i])) {
-            std::fprintf(stderr, "vyrsim: bad command: %s\n", argv[i]);
+            std::fprintf(stderr, "vyrsim: bad command: %s\n", printable(argv[i]).c_str());
             usage();
             status = 2;
         } else if (LoadFailed) {
