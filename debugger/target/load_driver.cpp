@@ -28,6 +28,7 @@ uint32_t loadcycles;
 
 void clrframes() {
     freeframes();
+    forgetinterrupts();
     runpos = RunPosition{};
 }
 

@@ -16,6 +16,7 @@
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
 #include "debugger/target/registers.h"
+#include "debugger/target/semantics.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 
@@ -329,6 +330,43 @@ int enterline(DebugEntry* entry) {
     }
     forwardflag = 0;
     return count;
+}
+
+namespace {
+// The places where the interrupts being served were taken, innermost
+// last, with whether their entries had been entered in full; and the PC
+// whose entries were entered last.
+struct Interrupted {
+    uint16_t pc;
+    bool entered;
+};
+std::vector<Interrupted> interrupted;
+constexpr std::size_t MAXINTERRUPTED = 256;  // handlers that never return
+int32_t lastpc = -1;
+bool lastentered = false;
+}  // namespace
+
+void forgetinterrupts() {
+    interrupted.clear();
+    lastpc = -1;
+}
+
+DebugEntry* lineupdate(uint16_t frompc, bool tookinterrupt) {
+    uint16_t pc = getpc();
+    if (tookinterrupt) {
+        if (interrupted.size() == MAXINTERRUPTED) interrupted.erase(interrupted.begin());
+        interrupted.push_back({frompc, lastpc == frompc && lastentered});
+    } else if (!interrupted.empty() && interrupted.back().pc == pc &&
+               getpage(frompc)->data[frompc & (PAGESIZE - 1)] == 0x3B) {
+        bool entered = interrupted.back().entered;
+        interrupted.pop_back();
+        if (entered) return nullptr;
+    }
+    DebugEntry* e = curline(pc);
+    if (e) enterline(e);
+    lastpc = pc;
+    lastentered = !intpending();
+    return e;
 }
 
 static void entrypoint(const std::string& rest) {

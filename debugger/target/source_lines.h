@@ -80,6 +80,17 @@ void perfcount(uint16_t address, uint32_t before);
 // done.
 int enterline(DebugEntry* entry);
 
+// The run control's update after a step that started at frompc and took an
+// interrupt (tookinterrupt) or executed an instruction: the entries at the
+// new PC are entered, except when an interrupt handler's rti comes back to
+// the place where its interrupt was taken and that place's entries had
+// been entered in full before (an interrupt that waited there when they
+// were entered kept the frames from changing: they are entered now).
+// Returns the entry entered, or null.
+DebugEntry* lineupdate(uint16_t frompc, bool tookinterrupt);
+// Forgets the places where interrupts were taken (a load, a reset).
+void forgetinterrupts();
+
 // Chooses the start address from a text: null, "reset", a number or a
 // function name. 1 when a start address was accepted; a name that is no
 // symbol sets LoadFailed.

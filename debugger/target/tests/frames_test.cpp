@@ -93,6 +93,8 @@ bool infunction(const FuncRec* fn, uint16_t address) {
 
 class FramesTest : public FramesProgramTest {
 protected:
+    void walkthrough();
+
     // Every frame's return address, read from the simulated stack where
     // the frame pointer says the entry sequence left it, lies in the
     // function of the frame below.
@@ -125,7 +127,10 @@ void walklines(std::vector<std::string>& lines, int n, int depth) {
     at("walk", 45, depth);
 }
 
-TEST_F(FramesTest, StepsIntoAndOutOfEveryCallAndReadsWhatTheHostComputes) {
+// Runs frames.c to its end by steps: every frame's return address checked
+// at each step, the lines stopped at compared with the source's, and the
+// values read at each probe with the host's.
+void FramesTest::walkthrough() {
     std::vector<host::Note> notes = host::framesnotes();
     ASSERT_EQ(notes.size(), 9u);
     std::vector<std::string> want, seen;
@@ -160,6 +165,19 @@ TEST_F(FramesTest, StepsIntoAndOutOfEveryCallAndReadsWhatTheHostComputes) {
     EXPECT_EQ(seen, want);
     EXPECT_EQ(topframe, nullptr);  // main has returned
     EXPECT_EQ(console.errors, "");
+}
+
+TEST_F(FramesTest, StepsIntoAndOutOfEveryCallAndReadsWhatTheHostComputes) { walkthrough(); }
+
+TEST_F(FramesTest, InterruptsTakenAnywhereLeaveTheFramesAsTheyAre) {
+    // A timer every 53 cycles lands on every kind of place: function
+    // starts, set-up points, lines and exits. Its handler counts its runs
+    // at 0x00F0 (ldx, inx, stx, rti: the registers come back with rti).
+    poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
+    poke(0xFFF2, {0xA0, 0x00});
+    settimeint(3, 1, 53, 53);
+    walkthrough();
+    EXPECT_GT(rdword(0x00F0), 80);
 }
 
 TEST_F(FramesTest, CallCountsChronologyAndCyclesPerLine) {

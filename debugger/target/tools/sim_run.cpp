@@ -16,14 +16,6 @@
 
 namespace vy::simrun {
 
-// Brings the frames up to date with the entries at the PC; true when the
-// PC stands on a line of a function.
-static bool enter() {
-    DebugEntry* e = curline(getpc());
-    if (!e) return false;
-    enterline(e);
-    return reckind(e, DBG_LINE) != nullptr && topframe;
-}
 
 static bool online;
 
@@ -35,7 +27,8 @@ void beforestep() {
 
 void afterstep(uint16_t pc, uint32_t before, bool executed) {
     if (executed) perfcount(pc, before);
-    online = enter();
+    DebugEntry* e = lineupdate(pc, !executed);
+    online = e && reckind(e, DBG_LINE) && topframe;
 }
 
 Stop step(bool armed) {
