@@ -70,11 +70,9 @@ static uint16_t argumentbase;
 
 void setargbase(uint32_t cls, uint16_t offset) {
     int k = 1;
-    for (DebugEntry* e = entryat(getpc()); e; e = e->next) {
-        if (e->kind != DBG_EXIT) continue;
+    if (DebugEntry* e = entryat(getpc()) ? exitfrom(getpc()) : nullptr) {
         for (uint16_t i = 0; i < 3; ++i)
             if (rdbyte(static_cast<uint16_t>(e->addr + i)) == 0x3B) k = -1;
-        break;
     }
     if (cls) k = 1 + regargbytes(cls, offset);
     argumentbase = static_cast<uint16_t>(getsp() - k);
@@ -100,13 +98,18 @@ LocalRec* onvarlist(const FuncRec* fn, const char* name) {
     return findlocal(scope->locals, scope->localsend, name);
 }
 
+static bool fixedplace(uint8_t cls) {
+    return cls == CL_STATIC || cls == CL_EXTERN || cls == CL_ABSOLUTE || cls == CL_ENUMMEMBER;
+}
+
 uint16_t varaddr(const LocalRec* rec, const FrameNode* frame) {
-    switch (rec->cls) {
-    case CL_STATIC: case CL_EXTERN: case CL_ABSOLUTE: case CL_ENUMMEMBER: return rec->value;
-    default: break;
-    }
+    if (fixedplace(rec->cls)) return rec->value;
     while (frame && !onvarlist(frame->func, rec->name)) frame = frame->next;
-    if (!frame) return 0;
+    return frame ? frameaddr(rec, frame) : 0;
+}
+
+uint16_t frameaddr(const LocalRec* rec, const FrameNode* frame) {
+    if (fixedplace(rec->cls)) return rec->value;
     uint16_t fp = static_cast<uint16_t>(frame->fp);
     switch (rec->cls) {
     case CL_REGISTER: return rec->value;

@@ -52,6 +52,8 @@ LocalRec* onvarlist(const FuncRec* fn, const char* name);
 // argument whose frame is not yet fixed gives the register code (REG_B or
 // REG_D) of where it still is.
 uint16_t varaddr(const LocalRec* rec, const FrameNode* frame);
+// The same in the frame that holds the variable, without the search.
+uint16_t frameaddr(const LocalRec* rec, const FrameNode* frame);
 
 // Where a function's result is, as text: "reg. b", "reg. d" or
 // "reg. d and (2,x)".

@@ -21,7 +21,27 @@ RunPosition runpos;
 
 uint32_t chronstamp() { return timeptr ? *timeptr : 0; }
 
-static bool isdot(const FuncRec* fn) { return std::strcmp(fn->name, ".") == 0; }
+// Frames come and go with every call: the nodes of popped frames are kept
+// for the next pushes (as many as were ever in use at once).
+static FrameNode* spareframes;
+
+static FrameNode* newframe() {
+    if (!spareframes) return static_cast<FrameNode*>(newnode(sizeof(FrameNode), nullptr));
+    FrameNode* f = spareframes;
+    spareframes = f->next;
+    *f = FrameNode{};
+    return f;
+}
+
+// Keeps a popped frame's node; returns the frame below it.
+static FrameNode* dropframe(FrameNode* f) {
+    FrameNode* below = f->next;
+    f->next = spareframes;
+    spareframes = f;
+    return below;
+}
+
+static bool isdot(const FuncRec* fn) { return fn->name[0] == '.' && fn->name[1] == '\0'; }
 
 // The function leaves its stretch of running: the exit stamp, then the
 // next pair (a new block after ten).
@@ -63,7 +83,8 @@ int pushframe(uint32_t offset, DebugEntry* entry) {
     if (runflags.stepover && !isdot(fn)) ++runflags.nesting;
     if (topframe && topframe->func->timing) chronexit(topframe->func);
 
-    auto* frame = static_cast<FrameNode*>(newnode(sizeof(FrameNode), topframe));
+    FrameNode* frame = newframe();
+    frame->next = topframe;
     frame->func = fn;
     frame->line = fn->firstline;
     frame->fp = fp;
@@ -96,7 +117,7 @@ int popframe() {
     FuncRec* fn = topframe->func;
     if (runflags.stepover && !isdot(fn) && runflags.nesting > 0) --runflags.nesting;
     chronexit(fn);
-    topframe = static_cast<FrameNode*>(freenode(topframe, topframe->next));
+    topframe = dropframe(topframe);
     if (topframe) chronenter(topframe->func);
     curframe = topframe;
     framesmoved();
@@ -140,8 +161,9 @@ void frameline(DebugEntry* entry) {
 void freeframes() {
     while (topframe) {
         if (topframe->func && isdot(topframe->func)) topframe->func->active = 0;
-        topframe = static_cast<FrameNode*>(freenode(topframe, topframe->next));
+        topframe = dropframe(topframe);
     }
+    while (spareframes) spareframes = static_cast<FrameNode*>(freenode(spareframes, spareframes->next));
     curframe = nullptr;
     framesmoved();
 }

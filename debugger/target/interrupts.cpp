@@ -76,11 +76,18 @@ int raiseint(uint32_t vector, const char* name, int byname) {
 }
 
 // What checktriggers looks at: the earliest due time of the armed timed
-// triggers, and the sources whose location trigger is armed.
+// triggers, and the sources whose location trigger is armed, each with
+// whether the function and line last checked lay in its range.
 uint8_t triggersarmed;
 static bool timedarmed;
 static uint32_t nextdue;
-static std::vector<IntDesc*> locarmed;
+struct Armed {
+    IntDesc* d;
+    const FuncRec* func;
+    uint32_t line;
+    bool in;
+};
+static std::vector<Armed> locarmed;
 
 void triggerschanged() {
     timedarmed = false;
@@ -91,7 +98,7 @@ void triggerschanged() {
             timedarmed = true;
             if (d->nexttime < nextdue) nextdue = d->nexttime;
         }
-        if (d->locactive) locarmed.push_back(d);
+        if (d->locactive) locarmed.push_back({d, nullptr, 0, false});
     }
     triggersarmed = timedarmed || !locarmed.empty();
 }
@@ -258,14 +265,20 @@ bool setlocint(int index, int active, const LocationSpec& spec) {
     return true;
 }
 
-// Whether the running code is where a file/function trigger looks.
-static bool inrange(const IntDesc* d) {
+// Whether the running code is where a file/function trigger looks: the
+// top frame's function and line; they change only at line entries, so the
+// answer for the last pair checked serves until then.
+static bool inrange(Armed& a) {
     const FrameNode* f = topframe;
-    if (!f || !f->func) return false;
-    if (d->file ? f->func->file != d->file : f->func != d->func) return false;
-    if (d->firstline && d->firstline > f->line) return false;
-    if (d->lastline && d->lastline < f->line) return false;
-    return true;
+    const FuncRec* fn = f ? f->func : nullptr;
+    uint32_t line = f ? f->line : 0;
+    if (fn == a.func && line == a.line) return a.in;
+    const IntDesc* d = a.d;
+    a.func = fn;
+    a.line = line;
+    a.in = fn && (d->file ? fn->file == d->file : fn == d->func) && !(d->firstline && d->firstline > line) &&
+           !(d->lastline && d->lastline < line);
+    return a.in;
 }
 
 static void pend(const IntDesc* d) {
@@ -285,9 +298,10 @@ void checktriggers() {
         }
     }
     uint16_t pc = getpc();
-    for (IntDesc* d : locarmed) {
+    for (Armed& a : locarmed) {
+        IntDesc* d = a.d;
         if (!d->locactive) continue;
-        if (d->byaddress ? d->address != pc : !inrange(d)) continue;
+        if (d->byaddress ? d->address != pc : !inrange(a)) continue;
         if (++d->hits != d->hitcount) continue;
         d->locactive = d->byaddress ? 0 : d->staysactive != 0;
         d->loctriggered = 1;

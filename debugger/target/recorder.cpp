@@ -66,7 +66,7 @@ void framesmoved() {
     for (LocalRec* l = f->func->locals; l < f->func->localsend; ++l) {
         if (l->size == 0 || l->cls == CL_ENUMMEMBER || l->cls == CL_TYPEDEF) continue;
         if (l->cls == CL_ARGREG && !(f->fixed & 1)) continue;  // still in a register
-        uint32_t low = varaddr(l, f);
+        uint32_t low = frameaddr(l, f);
         framevars.push_back({low, std::min<uint32_t>(low + l->size, 0x10000), l});
     }
     for (const Storage& s : framevars) mark(s.low, s.end, WATCH_FRAME, true);

@@ -30,18 +30,37 @@ DebugEntry* enteredline;
 
 namespace {
 
+// The entries that share an address: where they stand in the table, and
+// the ones that line entry and the counts look for.
+struct Group {
+    uint32_t addr;
+    uint32_t first, count;  // positions in the table
+    DebugEntry* atpc;       // what curline yields there, or null
+    DebugEntry* start;      // the first function start
+    DebugEntry* setup;      // the first frame set-up
+    DebugEntry* line;       // the last line
+    DebugEntry* exit;       // the first function exit
+    DebugEntry* counted;    // the first line or function start
+    DebugEntry* ref;        // the debug-table reference of a named start
+    DebugEntry* tail;       // the entry that counts the cycles above the group
+    DebugEntry* exitafter;  // the first function exit at or behind the group
+};
+
 // The main list as a table: its entries in list order (ascending address),
-// one bit per address that has an entry, and the debug-table reference of
-// every named function start; made again after the list changed.
+// its groups, and for every target address the group at or below it (its
+// position plus 1, 0 for none); made again after the list changed. The run
+// control looks an address up after every instruction.
 struct EntryTable {
     bool stale = true;
     std::vector<DebugEntry*> all;
-    uint64_t at[65536 / 64];
-    std::unordered_map<const DebugEntry*, DebugEntry*> tables;
-    // The line range perfcount found last: addresses strictly between low
-    // and high count for entry (null: for nothing).
-    int32_t perflow = 0, perfhigh = -1;
-    DebugEntry* perfentry = nullptr;
+    std::vector<Group> groups;
+    std::vector<uint32_t> below;
+    // The stretch between two groups looked up last: the addresses above
+    // low and below high have no entry; gap is the group at low (null when
+    // none lies below). Instructions of one line fall in it one after the
+    // other.
+    int32_t low = 0, high = 0;
+    const Group* gap = nullptr;
 };
 EntryTable table;
 
@@ -51,25 +70,65 @@ bool passedover(const DebugEntry* e) {
 
 bool islinekind(const DebugEntry* e) { return e->kind == DBG_LINE || e->kind == DBG_FUNCSTART; }
 
+// The entry curline takes from a group: the first that is no function
+// reference, end or file, or the successor of a function end at the same
+// address.
+DebugEntry* atpcof(const std::vector<DebugEntry*>& all, const Group& g) {
+    for (uint32_t i = g.first; i < g.first + g.count; ++i) {
+        DebugEntry* e = all[i];
+        if (!passedover(e)) return e;
+        if (e->kind == DBG_FUNCEND && e->next && e->next->addr == g.addr) return e->next;
+    }
+    return nullptr;
+}
+
 void rebuild() {
     EntryTable& t = table;
     t.all.clear();
-    t.tables.clear();
-    std::memset(t.at, 0, sizeof t.at);
+    t.groups.clear();
     std::unordered_map<std::string, DebugEntry*> refs;
     for (DebugEntry* e = debuglist; e; e = e->next) {
+        if (t.groups.empty() || t.groups.back().addr != e->addr) {
+            Group g{};
+            g.addr = e->addr;
+            g.first = static_cast<uint32_t>(t.all.size());
+            t.groups.push_back(g);
+        }
+        Group& g = t.groups.back();
+        ++g.count;
         t.all.push_back(e);
-        if (e->addr <= 0xFFFF) t.at[e->addr >> 6] |= uint64_t{1} << (e->addr & 63);
-        if (e->kind == DBG_FUNCREF && e->name) refs.emplace(std::string(e->text()) + '\x01' + e->name, e);
+        switch (e->kind) {
+        case DBG_FUNCSTART: if (!g.start) g.start = e; break;
+        case DBG_SETUP: if (!g.setup) g.setup = e; break;
+        case DBG_LINE: g.line = e; break;
+        case DBG_EXIT: if (!g.exit) g.exit = e; break;
+        case DBG_FUNCREF: if (e->name) refs.emplace(std::string(e->text()) + '\x01' + e->name, e); break;
+        default: break;
+        }
+        if (!g.counted && islinekind(e)) g.counted = e;
     }
-    for (DebugEntry* e : t.all) {
-        if (e->kind != DBG_FUNCSTART || !e->name || !e->name[0]) continue;
-        auto found = refs.find(std::string(e->text()) + '\x01' + e->name);
-        if (found != refs.end()) t.tables.emplace(e, found->second);
+    DebugEntry* exitafter = nullptr;
+    for (std::size_t i = t.groups.size(); i-- > 0;) {
+        Group& g = t.groups[i];
+        if (g.exit) exitafter = g.exit;
+        g.exitafter = exitafter;
+        DebugEntry* last = t.all[g.first + g.count - 1];
+        if (last->kind != DBG_SETUP && last->kind != DBG_FUNCREF && last->kind != DBG_FILE) g.tail = last;
     }
-    t.perflow = 0;
-    t.perfhigh = -1;
-    t.perfentry = nullptr;
+    for (Group& g : t.groups) {
+        g.atpc = atpcof(t.all, g);
+        if (!g.start || !g.start->name || !g.start->name[0]) continue;
+        auto found = refs.find(std::string(g.start->text()) + '\x01' + g.start->name);
+        if (found != refs.end()) g.ref = found->second;
+    }
+    t.low = t.high = 0;
+    t.gap = nullptr;
+    t.below.assign(65536, 0);
+    std::size_t next = 0;
+    for (uint32_t a = 0; a < 65536; ++a) {
+        while (next < t.groups.size() && t.groups[next].addr <= a) ++next;
+        t.below[a] = static_cast<uint32_t>(next);
+    }
     t.stale = false;
 }
 
@@ -78,7 +137,31 @@ EntryTable& entries() {
     return table;
 }
 
-bool hasentry(const EntryTable& t, uint16_t address) { return (t.at[address >> 6] >> (address & 63)) & 1; }
+// The group at or below a target address, or null.
+const Group* groupbelow(const EntryTable& t, uint16_t address) {
+    uint32_t n = t.below[address];
+    return n ? &t.groups[n - 1] : nullptr;
+}
+
+// Whether an address lies in the stretch looked up last; else that stretch
+// becomes the one around the address when it has no group of its own.
+bool ingap(EntryTable& t, uint16_t address) {
+    if (address > t.low && address < t.high) return true;
+    uint32_t n = t.below[address];
+    const Group* g = n ? &t.groups[n - 1] : nullptr;
+    if (g && g->addr == address) return false;
+    t.gap = g;
+    t.low = g ? static_cast<int32_t>(g->addr) : -1;
+    t.high = n < t.groups.size() ? static_cast<int32_t>(std::min<uint32_t>(t.groups[n].addr, 0x10000)) : 0x10000;
+    return true;
+}
+
+// The group at an address, or null.
+const Group* groupat(const EntryTable& t, uint32_t address) {
+    if (address > 0xFFFF) return nullptr;
+    const Group* g = groupbelow(t, static_cast<uint16_t>(address));
+    return g && g->addr == address ? g : nullptr;
+}
 
 // The position of the first entry at or above the address.
 std::size_t firstfrom(const EntryTable& t, uint32_t address) {
@@ -104,14 +187,8 @@ DebugEntry* lastbefore(const EntryTable& t, std::size_t end, Wanted wanted) {
 void entrieschanged() { table.stale = true; }
 
 DebugEntry* entryat(uint16_t address) {
-    EntryTable& t = entries();
-    if (!hasentry(t, address)) return nullptr;
-    for (std::size_t i = firstfrom(t, address); i < t.all.size() && t.all[i]->addr == address; ++i) {
-        DebugEntry* e = t.all[i];
-        if (!passedover(e)) return e;
-        if (e->kind == DBG_FUNCEND && e->next && e->next->addr == address) return e->next;
-    }
-    return nullptr;
+    const Group* g = groupat(entries(), address);
+    return g ? g->atpc : nullptr;
 }
 
 DebugEntry* curline(uint16_t address) { return currentline = entryat(address); }
@@ -145,13 +222,26 @@ DebugEntry* nextline(uint16_t address, int lines) {
 DebugEntry* reckind(const DebugEntry* entry, uint8_t kind) {
     if (!entry) return nullptr;
     EntryTable& t = entries();
-    DebugEntry* found = nullptr;
-    for (std::size_t i = firstfrom(t, entry->addr); i < t.all.size() && t.all[i]->addr == entry->addr; ++i) {
-        if (t.all[i]->kind != kind) continue;
-        found = t.all[i];
-        if (kind != DBG_LINE) break;
+    const Group* g = groupat(t, entry->addr);
+    if (!g) return nullptr;
+    switch (kind) {
+    case DBG_FUNCSTART: return g->start;
+    case DBG_SETUP: return g->setup;
+    case DBG_LINE: return g->line;
+    case DBG_EXIT: return g->exit;
+    default:
+        for (uint32_t i = g->first; i < g->first + g->count; ++i)
+            if (t.all[i]->kind == kind) return t.all[i];
+        return nullptr;
     }
-    return found;
+}
+
+DebugEntry* exitfrom(uint16_t address) {
+    const Group* g = groupbelow(entries(), address);
+    if (g && g->addr == address) return g->exitafter;
+    for (DebugEntry* e = g ? table.all[g->first + g->count - 1]->next : debuglist; e; e = e->next)
+        if (e->kind == DBG_EXIT) return e;
+    return nullptr;
 }
 
 DebugEntry* exitat(const DebugEntry* entry) {
@@ -248,78 +338,72 @@ std::string rdstring(uint16_t address, int onemore) {
 void perfcount(uint16_t address, uint32_t before) {
     uint32_t cycles = (timeptr ? *timeptr : 0) - before;
     EntryTable& t = entries();
-    if (hasentry(t, address)) {
-        for (std::size_t i = firstfrom(t, address); i < t.all.size() && t.all[i]->addr == address; ++i) {
-            DebugEntry* e = t.all[i];
-            if (!islinekind(e)) continue;
-            DebugEntry* second = e->next ? e->next->next : nullptr;
-            if (e->kind == DBG_FUNCSTART && second && second->addr == address) {
-                second->cycles += cycles;
-                ++second->calls;
-                ++e->calls;
-            } else {
-                e->cycles += cycles;
-                ++e->calls;
-            }
-            return;
-        }
+    if (ingap(t, address)) {
+        // Between entries: the last entry below gets the cycles, unless it
+        // is a set-up, reference or file entry.
+        if (t.gap && t.gap->tail) t.gap->tail->cycles += cycles;
         return;
     }
-    // Between entries: the entry below gets the cycles. Instructions of one
-    // line follow each other, so the range found last usually serves.
-    if (address <= t.perflow || address >= t.perfhigh) {
-        std::size_t above = firstabove(t, address);
-        t.perflow = above > 0 ? static_cast<int32_t>(t.all[above - 1]->addr) : -1;
-        t.perfhigh = above < t.all.size() ? static_cast<int32_t>(std::min<uint32_t>(t.all[above]->addr, 0x10000))
-                                           : 0x10000;
-        DebugEntry* below = above > 0 ? t.all[above - 1] : nullptr;
-        bool counts = below && below->kind != DBG_SETUP && below->kind != DBG_FUNCREF && below->kind != DBG_FILE;
-        t.perfentry = counts ? below : nullptr;
+    DebugEntry* e = groupbelow(t, address)->counted;  // a group stands at the address
+    if (!e) return;
+    DebugEntry* second = e->next ? e->next->next : nullptr;
+    if (e->kind == DBG_FUNCSTART && second && second->addr == address) {
+        second->cycles += cycles;
+        ++second->calls;
+        ++e->calls;
+    } else {
+        e->cycles += cycles;
+        ++e->calls;
     }
-    if (t.perfentry) t.perfentry->cycles += cycles;
 }
 
 static void trace(int kind, DebugEntry* e) {
     if (runflags.srctrace && e) services().trcrecord(kind, e);
 }
 
+static int entergroup(DebugEntry* entry, const Group* g);
+
 int enterline(DebugEntry* entry) {
     forwardflag = 0;
     if (!entry) return 0;
-    if (runpos.exitpending && !reckind(entry, DBG_EXIT)) exitfunc();
+    const Group* g = groupat(entries(), entry->addr);
+    return g ? entergroup(entry, g) : 0;  // an entry not on the list does nothing
+}
+
+static int entergroup(DebugEntry* entry, const Group* g) {
+    forwardflag = 0;
+    if (runpos.exitpending && !g->exit) exitfunc();
     if (entry->func && !entry->func->active) {
         enterfunc(0, entry);
-        trace(1, reckind(entry, DBG_LINE));
+        trace(1, g->line);
         return 1;
     }
     int count = 0;
-    DebugEntry* start = reckind(entry, DBG_FUNCSTART);
+    DebugEntry* start = g->start;
     if (start && start->name && start->name[0]) {
         if (start->func) ++start->func->calls;
-        EntryTable& t = entries();
-        auto ref = t.tables.find(start);
-        if (ref == t.tables.end()) {
+        if (!g->ref) {
             // The program cannot be followed: reported, and the run ends.
             dberror({"can't locate debug tables for: ", printable(start->text()), " ", printable(start->name)});
             dberror({msgtext(MSG_STRIKEKEY)});
             LoadFailed = 1;
             return 0;
         }
-        if (enterfunc(ref->second->addr, nullptr)) {
+        if (enterfunc(g->ref->addr, nullptr)) {
             frameline(start);
             if (start->func && start->func->active) trace(1, start);
             forwardflag = 1;
             count = 1;
         }
     }
-    if (DebugEntry* setup = reckind(entry, DBG_SETUP)) frameset(argbase(), setup, count);
-    if (DebugEntry* line = reckind(entry, DBG_LINE)) {
+    if (DebugEntry* setup = g->setup) frameset(argbase(), setup, count);
+    if (DebugEntry* line = g->line) {
         enteredline = forwardflag ? line : nullptr;
         frameline(line);
         if (line->func && line->func->active) trace(1, line);
         ++count;
     }
-    if (DebugEntry* exit = exitat(entry)) {
+    if (DebugEntry* exit = entry->addr == getpc() ? g->exit : exitat(entry)) {
         trace(0, exit);
         if (count == 0) {
             if (!exitfunc()) ++count;
@@ -351,9 +435,10 @@ void forgetinterrupts() {
     lastpc = -1;
 }
 
-DebugEntry* lineupdate(uint16_t frompc, bool tookinterrupt) {
+DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed) {
+    if (executed) perfcount(frompc, before);
     uint16_t pc = getpc();
-    if (tookinterrupt) {
+    if (!executed) {
         if (interrupted.size() == MAXINTERRUPTED) interrupted.erase(interrupted.begin());
         interrupted.push_back({frompc, lastpc == frompc && lastentered});
     } else if (!interrupted.empty() && interrupted.back().pc == pc &&
@@ -362,9 +447,13 @@ DebugEntry* lineupdate(uint16_t frompc, bool tookinterrupt) {
         interrupted.pop_back();
         if (entered) return nullptr;
     }
-    DebugEntry* e = curline(pc);
-    if (e) enterline(e);
+    EntryTable& t = entries();
+    const Group* g = ingap(t, pc) ? nullptr : groupat(t, pc);
+    DebugEntry* e = currentline = g ? g->atpc : nullptr;
     lastpc = pc;
+    lastentered = true;
+    if (!e) return nullptr;
+    entergroup(e, g);
     lastentered = !intpending();
     return e;
 }

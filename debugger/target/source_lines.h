@@ -44,6 +44,9 @@ DebugEntry* nextline(uint16_t address, int lines);
 // The entry of that kind in the entry's group (the first; for lines the
 // last), or null.
 DebugEntry* reckind(const DebugEntry* entry, uint8_t kind);
+// The first function-exit entry at or behind the entry at an address (the
+// next entries behind the address when none stands there), or null.
+DebugEntry* exitfrom(uint16_t address);
 // The function-exit entry for the PC: the group's exit when the entry is at
 // the PC, else the first exit behind the entry not above the PC.
 DebugEntry* exitat(const DebugEntry* entry);
@@ -80,14 +83,14 @@ void perfcount(uint16_t address, uint32_t before);
 // done.
 int enterline(DebugEntry* entry);
 
-// The run control's update after a step that started at frompc and took an
-// interrupt (tookinterrupt) or executed an instruction: the entries at the
-// new PC are entered, except when an interrupt handler's rti comes back to
-// the place where its interrupt was taken and that place's entries had
-// been entered in full before (an interrupt that waited there when they
-// were entered kept the frames from changing: they are entered now).
-// Returns the entry entered, or null.
-DebugEntry* lineupdate(uint16_t frompc, bool tookinterrupt);
+// The run control's update after a step that started at frompc with the
+// cycle count before: an executed instruction is counted for its line
+// (perfcount); then the entries at the new PC are entered, except when an
+// interrupt handler's rti comes back to the place where its interrupt was
+// taken and that place's entries had been entered in full before (an
+// interrupt that waited there when they were entered kept the frames from
+// changing: they are entered now). Returns the entry entered, or null.
+DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed);
 // Forgets the places where interrupts were taken (a load, a reset).
 void forgetinterrupts();
 

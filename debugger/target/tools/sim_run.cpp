@@ -19,19 +19,13 @@ namespace vy::simrun {
 
 static bool online;
 
-void beforestep() {
-    online = false;
-    if (runpos.exitpending) exitfunc();
-    CheckInterruptTriggers();
-}
-
-void afterstep(uint16_t pc, uint32_t before, bool executed) {
-    if (executed) perfcount(pc, before);
-    DebugEntry* e = lineupdate(pc, !executed);
-    online = e && reckind(e, DBG_LINE) && topframe;
+bool afterstep(uint16_t pc, uint32_t before, bool executed) {
+    DebugEntry* e = lineupdate(pc, before, executed);
+    return online = e && reckind(e, DBG_LINE) && topframe;
 }
 
 Stop step(bool armed) {
+    online = false;
     beforestep();
     uint16_t pc = getpc();
     if (irqptr && *irqptr && takeint(irqptr)) {
@@ -48,7 +42,10 @@ Stop step(bool armed) {
     uint16_t length = decinstr(pc, DEC_EXEC, nullptr);
     runflags.armed = 0;
     runflags.skipone = 0;
-    if (length == NOINSTR) return Stop::noinstr;
+    if (length == NOINSTR) {
+        online = false;
+        return Stop::noinstr;
+    }
     afterstep(pc, before, true);
     return LoadFailed ? Stop::broken : Stop::step;
 }

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "debugger/target/frames.h"
+#include "debugger/target/interrupts.h"
+
 namespace vy {
 
 struct FrameNode;
@@ -24,8 +27,12 @@ Stop step(bool armed = false);
 // of its own: the pending exit and the triggers before; the instruction's
 // cycles counted for its line (executed, with the PC and the cycle count
 // before it) and the entries at the new PC entered after.
-void beforestep();
-void afterstep(uint16_t pc, uint32_t before, bool executed);
+inline void beforestep() {
+    if (runpos.exitpending) exitfunc();
+    CheckInterruptTriggers();
+}
+// True when the step ended on a source line of a function.
+bool afterstep(uint16_t pc, uint32_t before, bool executed);
 
 // Steps until the PC reaches a source line (a function's line entry), into
 // called functions. Stops also when the PC reaches stop (when given), when

@@ -9,8 +9,9 @@
 // and an address), a data event and a breakpoint that never match, the
 // usage logs of its variables, its call frames, line entry and per-line
 // counts kept at every step.
-// Usage: vyrbench [COUNT]   (default 100 million instructions per run; the
-// debugging run takes a tenth, its usage logs grow with every access)
+// Usage: vyrbench [COUNT [DEBUGGING]]   (default 100 million instructions per
+// run, and a tenth of COUNT for the debugging run, whose usage logs grow with
+// every access)
 // Comparisons with GDB's simulator: debugger/target/bench/simspeed.sh.
 #include <chrono>
 #include <cstdio>
@@ -231,6 +232,7 @@ static double rundebugging(uint64_t count, uint64_t& instructions, uint32_t& cyc
 
 int main(int argc, char** argv) {
     uint64_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 0) : 100000000ull;
+    uint64_t debugging = argc > 2 ? std::strtoull(argv[2], nullptr, 0) : count / 10;
     meminit();
     wrblock(0x8000, program, sizeof program);
     const struct {
@@ -268,7 +270,7 @@ int main(int argc, char** argv) {
     }
     uint64_t instructions = 0;
     uint32_t cycles = 0, interrupts = 0;
-    double seconds = rundebugging(count / 10, instructions, cycles, interrupts);
+    double seconds = rundebugging(debugging, instructions, cycles, interrupts);
     uint32_t logged = 0;
     for (const char* name : {"total", "data"})
         if (LocalRec* v = findglobal(name); v && v->usage) logged += v->usage->reads + v->usage->writes;
