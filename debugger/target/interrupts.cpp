@@ -75,12 +75,10 @@ int raiseint(uint32_t vector, const char* name, int byname) {
     return 0;
 }
 
-// What checktriggers looks at: the earliest due time of the armed timed
-// triggers, and the sources whose location trigger is armed, each with
-// whether the function and line last checked lay in its range.
-uint8_t triggersarmed;
-static bool timedarmed;
-static uint32_t nextdue;
+TriggerWatch triggerwatch;
+
+// The sources whose location trigger is armed, each with whether the
+// function and line last checked lay in its range.
 struct Armed {
     IntDesc* d;
     const FuncRec* func;
@@ -90,17 +88,28 @@ struct Armed {
 static std::vector<Armed> locarmed;
 
 void triggerschanged() {
-    timedarmed = false;
-    nextdue = std::numeric_limits<uint32_t>::max();
+    TriggerWatch& w = triggerwatch;
+    w = TriggerWatch{};
+    w.nextdue = std::numeric_limits<uint32_t>::max();
+    w.lowaddr = 0xFFFF;
+    w.inrange = true;  // the next check looks
     locarmed.clear();
     for (IntDesc* d = inttable; d->name; ++d) {
         if (d->timeactive) {
-            timedarmed = true;
-            if (d->nexttime < nextdue) nextdue = d->nexttime;
+            w.timed = true;
+            if (d->nexttime < w.nextdue) w.nextdue = d->nexttime;
         }
-        if (d->locactive) locarmed.push_back({d, nullptr, 0, false});
+        if (!d->locactive) continue;
+        locarmed.push_back({d, nullptr, 0, false});
+        if (d->byaddress) {
+            w.byaddress = true;
+            if (d->address < w.lowaddr) w.lowaddr = d->address;
+            if (d->address > w.highaddr) w.highaddr = d->address;
+        } else {
+            w.ranges = true;
+        }
     }
-    triggersarmed = timedarmed || !locarmed.empty();
+    w.armed = w.timed || !locarmed.empty();
 }
 
 void resettriggers() {
@@ -286,8 +295,9 @@ static void pend(const IntDesc* d) {
 }
 
 void checktriggers() {
+    TriggerWatch& w = triggerwatch;
     bool changed = false;
-    if (timedarmed && timeptr && nextdue <= *timeptr) {
+    if (w.timed && timeptr && w.nextdue <= *timeptr) {
         for (IntDesc* d = inttable; d->name; ++d) {
             if (!d->timeactive || d->nexttime > *timeptr) continue;
             d->nexttime += d->period;
@@ -298,10 +308,16 @@ void checktriggers() {
         }
     }
     uint16_t pc = getpc();
+    bool inany = false;
     for (Armed& a : locarmed) {
         IntDesc* d = a.d;
         if (!d->locactive) continue;
-        if (d->byaddress ? d->address != pc : !inrange(a)) continue;
+        if (!d->byaddress) {
+            if (!inrange(a)) continue;
+            inany = true;
+        } else if (d->address != pc) {
+            continue;
+        }
         if (++d->hits != d->hitcount) continue;
         d->locactive = d->byaddress ? 0 : d->staysactive != 0;
         d->loctriggered = 1;
@@ -309,7 +325,13 @@ void checktriggers() {
         d->hits = 0;
         changed = true;
     }
-    if (changed) triggerschanged();
+    if (changed) {
+        triggerschanged();
+        return;
+    }
+    w.func = topframe ? topframe->func : nullptr;
+    w.line = topframe ? topframe->line : 0;
+    w.inrange = inany;
 }
 
 int InterruptMenu(int id) {

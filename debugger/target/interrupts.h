@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <string>
 
+#include "debugger/target/frames.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/symbols.h"
+
 namespace vy {
 
 struct FileRec;
@@ -87,9 +91,33 @@ void triggerschanged();
 // Before each instruction: fires the triggers that are due (their sources'
 // bits go into .irq).
 void checktriggers();
-extern uint8_t triggersarmed;
+
+// What the check before each instruction looks at first: whether anything
+// is armed; the earliest due time of the timed triggers; the span of the
+// addresses of the address triggers; and for the line-range triggers the
+// top frame's function and line checked last, with whether any of them
+// held it (they count every check in their range).
+struct TriggerWatch {
+    bool armed, timed, byaddress, ranges;
+    uint32_t nextdue;
+    uint16_t lowaddr, highaddr;
+    const FuncRec* func;
+    uint32_t line;
+    bool inrange;
+};
+extern TriggerWatch triggerwatch;
+
 inline void CheckInterruptTriggers() {
-    if (triggersarmed) checktriggers();
+    const TriggerWatch& w = triggerwatch;
+    if (!w.armed) return;
+    bool check = w.timed && timeptr && w.nextdue <= *timeptr;
+    check = check || (w.byaddress && regs.pc >= w.lowaddr && regs.pc <= w.highaddr);
+    if (!check && w.ranges) {
+        const FrameNode* f = topframe;
+        const FuncRec* fn = f ? f->func : nullptr;
+        check = w.inrange || fn != w.func || (f ? f->line : 0) != w.line;
+    }
+    if (check) checktriggers();
 }
 
 // The interrupt menu: 221 timed, 222 location, 224 vectors (the dialogs),
