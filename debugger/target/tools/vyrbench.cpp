@@ -138,6 +138,11 @@ static const char* const benchsource =
     "_data:\tds.b\t16\n"
     "_spare:\tds.b\t2\n";
 
+static uint16_t symbol(const char* name) {
+    SymRec* s = rensym(name);
+    return s ? static_cast<uint16_t>(s->value) : 0;
+}
+
 static progbuild::Program benchtree() {
     namespace pb = progbuild;
     pb::Function step, main;
@@ -175,6 +180,27 @@ static bool loadbench() {
     return ok;
 }
 
+// bench.c for count instructions through the decoder alone, as the loop
+// program runs above.
+static double runbare(uint64_t count, uint32_t& cycles) {
+    setpc(symbol("__stext"));
+    regs.sp = 0x7FFF;
+    *timeptr = 0;
+    auto start = std::chrono::steady_clock::now();
+    for (uint64_t n = 0; n < count; ++n) {
+        uint16_t pc = getpc();
+        runflags.lasthit = 0;
+        if (n > 0 && chkmemevt(pc, 5)) break;
+        runflags.skipone = 1;
+        runflags.armed = 1;
+        decinstr(pc, DEC_EXEC, nullptr);
+        runflags.armed = 0;
+    }
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cycles = *timeptr;
+    return seconds;
+}
+
 // bench.c for count instructions with everything a user debugging it has
 // armed; the instructions executed (interrupts taken are steps without one).
 static double rundebugging(uint64_t count, uint64_t& instructions, uint32_t& cycles, uint32_t& interrupts) {
@@ -200,6 +226,7 @@ static double rundebugging(uint64_t count, uint64_t& instructions, uint32_t& cyc
     breakpoint->low = breakpoint->high = 0x8100;
     memevents = breakpoint;
     reindexevents();
+    setpc(symbol("__stext"));
     regs.sp = 0x7FFF;
     instructions = 0;
     interrupts = 0;
@@ -268,9 +295,14 @@ int main(int argc, char** argv) {
         memclose();
         return 1;
     }
+    uint32_t cycles = 0;
+    double seconds = runbare(debugging, cycles);
+    std::printf("%-18s %llu instructions in %.3f s: %.1f million instructions/s, .time = %lu cycles\n", "bench.c bare",
+                static_cast<unsigned long long>(debugging), seconds, debugging / seconds / 1e6,
+                static_cast<unsigned long>(cycles));
     uint64_t instructions = 0;
-    uint32_t cycles = 0, interrupts = 0;
-    double seconds = rundebugging(debugging, instructions, cycles, interrupts);
+    uint32_t interrupts = 0;
+    seconds = rundebugging(debugging, instructions, cycles, interrupts);
     uint32_t logged = 0;
     for (const char* name : {"total", "data"})
         if (LocalRec* v = findglobal(name); v && v->usage) logged += v->usage->reads + v->usage->writes;
