@@ -79,6 +79,9 @@ int pushframe(uint32_t offset, DebugEntry* entry) {
     uint16_t fp = framefromsp(arg.cls, arg.offset);
     bool elsewhere = entry && !reckind(entry, DBG_FUNCSTART);
     if (elsewhere && !isdot(fn)) fp = framefromexit(fn, arg, fp);
+    // A function without debug tables has no exit to read its frame from:
+    // its lines belong to the call on top when that is one of it.
+    if (elsewhere && isdot(fn) && topframe && topframe->func == fn) fp = static_cast<uint16_t>(topframe->fp);
     if (topframe && topframe->func == fn && topframe->fp == fp) return 0;
     if (runflags.stepover && !isdot(fn)) ++runflags.nesting;
     if (topframe && topframe->func->timing) chronexit(topframe->func);

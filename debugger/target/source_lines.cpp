@@ -376,6 +376,11 @@ static int entergroup(DebugEntry* entry, const Group* g) {
     if (entry->func && !entry->func->active) {
         enterfunc(0, entry);
         trace(1, g->line);
+        // Its exit still ends its call, at the next step.
+        if (g->exit && entry->addr == getpc()) {
+            runpos.exitpending = 1;
+            runpos.exitentry = g->exit;
+        }
         return 1;
     }
     int count = 0;

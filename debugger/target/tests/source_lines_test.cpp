@@ -288,5 +288,66 @@ TEST_F(LineEntryTest, AFunctionWithoutItsTableEndsTheRun) {
     EXPECT_EQ(getpc(), symbol("_walk"));
 }
 
+// A function whose debug tables are missing gets a "." record and is
+// entered without line processing: one frame for its call, gone at its exit.
+using UntabledTest = ProgramTest;
+
+TEST_F(UntabledTest, AFunctionWithoutTablesHasOneFrameForItsCall) {
+    const char* code =
+        "\tswitch\t.text\n"
+        "\torg\t$8000\n"
+        "__stext:\tlds\t#$7FFF\n"
+        "\tjsr\t_main\n"
+        "_exit:\tbra\t_exit\n"
+        "_helper:\n"
+        "\t.dstart\t\"u.c~helper:1-2\"\n"
+        "\tpshx\n"
+        "\t.dline\t\"u.c:3\"\n"
+        "\tldaa\t#1\n"
+        "\t.dline\t\"u.c:4\"\n"
+        "\tldab\t#2\n"
+        "\t.dline\t\"u.c:5\"\n"
+        "\t.dquit\t\"u.c~helper:0\"\n"
+        "\tpulx\n"
+        "\trts\n"
+        "\t.dendfn\t\"u.c:5-5\"\n"
+        "_main:\n"
+        "\t.dstart\t\"u.c~main:7-8\"\n"
+        "\tpshx\n"
+        "\ttsx\n"
+        "\t.dentry\t\"u.c~main:-0.2\"\n"
+        "\t.dline\t\"u.c:9\"\n"
+        "\tjsr\t_helper\n"
+        "\t.dline\t\"u.c:10\"\n"
+        "\tldaa\t#3\n"
+        "\t.dline\t\"u.c:11\"\n"
+        "\t.dquit\t\"u.c~main:0\"\n"
+        "\tpulx\n"
+        "\trts\n"
+        "\t.dendfn\t\"u.c:11-11\"\n";
+    pb::Program p;
+    pb::File file;
+    file.name = "u.c";
+    pb::Function main;
+    main.name = "main", main.first = 7, main.last = 11, main.hascode = false;
+    file.funcs = {main};
+    p.files = {file};
+    ASSERT_TRUE(loadprogram("u", code, p)) << console.errors;
+    regs.sp = 0x7FFF;
+    std::vector<std::string> seen;
+    uint16_t exit = symbol("_exit");
+    while (getpc() != exit) {
+        ASSERT_EQ(simrun::step(), simrun::Stop::step) << console.errors;
+        if (topframe) seen.push_back(std::string(topframe->func->name) + "/" + std::to_string(simrun::depth()));
+    }
+    // main, the helper's instructions in one "." frame above it, main again.
+    std::vector<std::string> collapsed;
+    for (const std::string& s : seen)
+        if (collapsed.empty() || collapsed.back() != s) collapsed.push_back(s);
+    EXPECT_EQ(collapsed, (std::vector<std::string>{"main/1", "./2", "main/1"}));
+    EXPECT_EQ(topframe, nullptr);
+    EXPECT_EQ(console.errors, "");
+}
+
 }  // namespace
 }  // namespace vy
