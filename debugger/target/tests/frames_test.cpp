@@ -16,6 +16,8 @@
 #include "debugger/target/frames.h"
 #include "debugger/target/interrupts.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/output.h"
+#include "debugger/target/queries.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/source_lines.h"
 #include "debugger/target/symbols.h"
@@ -23,6 +25,7 @@
 #include "debugger/target/typed_values.h"
 #include "frames_host.h"
 #include "frames_program.h"
+#include "support/list_node.h"
 
 namespace vy {
 namespace {
@@ -291,6 +294,97 @@ TEST_F(FramesTest, LineRangeTriggersFollowTheTopFrame) {
     std::size_t rowhits = std::count_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '1'; });
     EXPECT_EQ(rowhits, 72u / 5u);
     EXPECT_EQ(inttable[4].hits, 72 % 5);
+}
+
+// Services with frames.c's source lines, a source file to open, and the
+// variables browser's calls kept.
+class Listings : public ConsoleServices {
+public:
+    const char* readsrcline(const char* file, uint32_t line) override {
+        if (std::string(file) != "frames.c" || line == 0 || line > lines.size()) return nullptr;
+        return lines[line - 1].c_str();
+    }
+    std::FILE* srcopen(const char* name) override { return std::string(name) == "frames.c" ? std::fopen(path.c_str(), "rb") : nullptr; }
+    void browsevariables(int kind, int pointers, int addresses) override {
+        browsed = std::to_string(kind) + std::to_string(pointers) + std::to_string(addresses);
+    }
+    std::vector<std::string> lines;
+    std::string path, browsed;
+};
+
+TEST_F(FramesTest, ListingsOfTheOlderCoreAndTheVariablesOfAFrame) {
+    Listings listings;
+    listings.capture = true;
+    listings.path = std::string(VY_SOURCE_DIR) + "/debugger/target/tests/programs/frames.c";
+    std::string text = programtext("frames.c");
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        listings.lines.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    setservices(&listings);
+    while (!(topframe && std::string(topframe->func->name) == "walk" && topframe->line == 40))
+        ASSERT_EQ(simrun::linestep(100000), simrun::Stop::line);
+
+    runlistcmd();
+    runblock("  x 1; x 2");
+    EXPECT_EQ(listings.commands, "E\n{x 1; x 2 }\n");
+    EXPECT_EQ(runflags.listing, 0);
+    listings.out.clear();
+    srcrange("frames.c", "walk", 44, 46);
+    EXPECT_EQ(listings.out, "walk():44    return here.a;\nwalk():45}\nwalk():46\n");
+    listings.out.clear();
+    framelist(3, 0, 0);
+    EXPECT_EQ(listings.out, "    39     probe(1);\n==>>40     if (n > 0)\n    41         *ip = *ip + walk(n - 1, c + 1, &here);\n");
+    listings.commands.clear();
+    framelist(1, 1, 1);  // with the code of the line, through the older core's listing command
+    uint16_t low, high;
+    DebugEntry* line40 = linecode(findfile("frames.c"), 40);
+    addrrange(static_cast<uint16_t>(line40->addr), &low, &high);
+    char command[32];
+    std::snprintf(command, sizeof command, "e 0x%x,0x%x\n", static_cast<unsigned>(line40->addr), static_cast<unsigned>(high));
+    EXPECT_EQ(listings.commands, command);
+
+    // The source lines of an entry, interleaved with the disassembly.
+    listings.out.clear();
+    EXPECT_EQ(lineannot(line40), 1);
+    EXPECT_EQ(listings.out, "frames.c:40 |     if (n > 0)\n");
+    listings.out.clear();
+    EXPECT_EQ(lineannot(linecode(findfile("frames.c"), 30)), 1);  // an earlier line: read again from the start
+    EXPECT_EQ(listings.out, "frames.c:30 |     sq = bigs[n];\n");
+    listings.path = temppath("gone.c");
+    listings.out.clear();
+    std::string missing = "gone.c";
+    DebugEntry* gone = newentry(DBG_LINE, 0x9999, missing.c_str(), missing.size());
+    gone->line = gone->endline = 7;
+    EXPECT_EQ(lineannot(gone), 0);
+    EXPECT_EQ(listings.out, "                  gone.c  L7\n");
+    freenode(gone, nullptr);
+
+    // A variable shown whole, the browser for a frame, a snapshot of the frames.
+    listings.out.clear();
+    showlocal(onvarlist(topframe->func, "here"), nullptr);
+    // walk(3): here.a = 3 + top.a, its tag 'A', big bigs[3], lo 3, hi 'A' & 31.
+    EXPECT_EQ(listings.out, " =  {\n"
+                            "int  a        at " + hexaddr(topframe->fp - 27) + " 2\n"
+                            "char  tag        at " + hexaddr(topframe->fp - 25) + " 65\n"
+                            "long  big        at " + hexaddr(topframe->fp - 24) + " -2000000000\n"
+                            "bit-field  lo        at " + hexaddr(topframe->fp - 20) + " 3\n"
+                            "bit-field  hi        at " + hexaddr(topframe->fp - 20) + " 1\n"
+                            "        }\n");
+    showvars(topframe->next, "p&");
+    EXPECT_EQ(listings.browsed, "111");
+    EXPECT_EQ(curframe, topframe->next);
+    FrameNode* copy = copyframes();
+    int n = 0;
+    for (FrameNode *f = copy, *g = topframe; f || g; f = f ? f->next : nullptr, g = g ? g->next : nullptr, ++n) {
+        ASSERT_TRUE(f && g);
+        EXPECT_EQ(f->func, g->func);
+        EXPECT_EQ(f->fp, g->fp);
+    }
+    EXPECT_EQ(n, simrun::depth());
+    freechain(copy, nullptr);
+    setservices(&console);
 }
 
 }  // namespace
