@@ -2,13 +2,14 @@
 ; first argument arrives in D and is pushed below the saved X, the frame
 ; pointer is X + OFST = the entry SP - 1 - R. The debug tree is appended by
 ; the test from its description.
-	xdef	__stext, _main, _walk, _probe, _total, _exit
+	xdef	__stext, __halt, _main, _walk, _probe, _total, _exit
 	switch	.text
 	org	$8000
 __stext:
 	lds	#$7FFF
 	jsr	_main
-_exit:	bra	_exit
+_exit:
+__halt:	bra	__halt
 
 ; void probe(int id): R = 2, no locals: pshx; pshd; tsx / pulx; pulx; rts
 _probe:
