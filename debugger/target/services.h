@@ -159,8 +159,8 @@ public:
     virtual void enterasmmode() {}
     virtual void browsevariables(int kind, int pointers, int addresses) {}
 
-    // A floating value as the debugger prints it (10 significant digits,
-    // fixed or exponent form); the default is the target model's own text.
+    // A floating value as the debugger prints it; the default is the short
+    // form of output.h.
     virtual std::string floattext(double value);
     // Source files: a file opened for reading along the source path (null
     // when there is none; the caller closes it), and one line of a file
