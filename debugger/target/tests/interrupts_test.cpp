@@ -120,7 +120,8 @@ public:
         dialog = std::string(title) + "|" + filter + "|" + name;
         return savepath;
     }
-    std::string value, asked, savepath, dialog;
+    void interruptdialog(int id) override { dialogs += std::to_string(id) + " "; }
+    std::string value, asked, savepath, dialog, dialogs;
 };
 
 TEST_F(InterruptsTest, TheSettingsNameTheFileAndTheTableIsSavedAsOne) {
@@ -150,6 +151,8 @@ TEST_F(InterruptsTest, TheSettingsNameTheFileAndTheTableIsSavedAsOne) {
     EXPECT_STREQ(inttable[1].name, "Serial line");
     EXPECT_EQ(inttable[1].mask, 1u);
     EXPECT_EQ(InterruptMenu(300), 300);
+    for (int id : {221, 222, 224}) EXPECT_EQ(InterruptMenu(id), 0);
+    EXPECT_EQ(settings.dialogs, "221 222 224 ");
 
     settings.value = temppath("gone.int");
     LoadInterruptTable(1);

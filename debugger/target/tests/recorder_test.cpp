@@ -88,6 +88,13 @@ TEST_F(RecorderTest, AccessesLogTheVariablesWhoseStorageTheyTouch) {
         EXPECT_EQ(kinds(buf), c.buf) << c.meaning;
     }
     EXPECT_EQ(findglobal("red")->usage, nullptr);  // an enumerator is no storage
+    // The file-level variables by name and class: statics are class 1,
+    // those of the whole program class 6.
+    EXPECT_EQ(filestatic("h", "r.c"), h);
+    EXPECT_EQ(fileglobal("g", "r.c"), g);
+    EXPECT_EQ(filestatic("g", "r.c"), nullptr);
+    EXPECT_EQ(fileglobal("g", "s.c"), nullptr);
+    EXPECT_EQ(filevar("red", "r.c", CL_ENUMMEMBER), findglobal("red"));
     // The debugger's own reads of values are not the program's.
     g->usage = static_cast<UsageLog*>(freechain(g->usage, nullptr));
     rdvalue(0x0200, 0, CL_EXTERN, 24);
