@@ -1,7 +1,6 @@
 // Constant expressions of declarations (array sizes, bit-field widths,
-// enumeration values, @ addresses) and of #if. A small evaluator with the
-// target's types (int 16 bits, long 32); the full expression parser takes
-// its place behind the same interface.
+// enumeration values, @ addresses, case labels) and of #if: parsed and
+// folded by the expression layer, the value an integer constant.
 #pragma once
 
 #include "ccparse/pptoken.h"
@@ -12,10 +11,12 @@ namespace vy::cc {
 
 // Parses and folds a constant expression from the lexer. "missing
 // expression" when there is none and one is required, "invalid constant
-// expression" when it is not an integer constant. False on failure.
+// expression" when it is not an integer constant, "zero divide" or "zero
+// modulus" when a division by zero kept it from being one. False on failure.
 bool constant_expression(std::int32_t* value, bool required);
 
-// The same without reports (declarations that give their own message).
+// The same without reports (declarations that give their own message);
+// a division by zero is still reported.
 bool quiet_constant_expression(std::int32_t* value);
 
 // Evaluates a #if line (ending with ';') without reports; `last_stop_kind`

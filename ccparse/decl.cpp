@@ -6,6 +6,7 @@
 #include "ccparse/constexpr.h"
 #include "ccparse/diag.h"
 #include "ccparse/function.h"
+#include "ccparse/init.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
 #include "ccparse/nesting.h"
@@ -22,6 +23,7 @@ namespace {
 
 // A list of symbols with an index by name; symbols keep their order.
 struct Scope {
+    bool parameters = false;  // a prototype's or identifier list's own scope
     Symbol* head = nullptr;
     Symbol* tail = nullptr;
     std::unordered_map<const Name*, Symbol*> index;  // latest symbol of a name
@@ -568,11 +570,24 @@ TypeNode* parameter_list();
 struct DeclaratorParser {
     std::vector<TypeNode*> pointers;  // pointer nodes made here: their targets take the defaults
     std::vector<TypeNode*> functions;  // function nodes made here (not taken from a typedef)
+    int derivations = 0;
+
+    // Every pass over a type follows its chain: a chain longer than the
+    // nesting bound is reported once and cut there.
+    bool one_more_derivation() {
+        if (++derivations <= nesting_limit) return true;
+        if (derivations == nesting_limit + 1) puterr("nesting too deep");
+        return false;
+    }
 
     // Parses a declarator over `base`, whose object has the attributes `attr`.
     TypeNode* parse(TypeNode* base, std::uint16_t attr, Declarator& out) {
         TypeNode* type = base;
         while (nexttoken().kind == K_STAR) {
+            if (!one_more_derivation()) {
+                pointer_qualifiers();
+                continue;
+            }
             TypeNode* p = newtype(T_POINTER, type);
             p->attr = attr;
             pointers.push_back(p);
@@ -624,7 +639,8 @@ struct DeclaratorParser {
         for (;;) {
             const Token& t = nexttoken();
             if (t.kind == K_LPAREN) {
-                list.push_back(parameter_list());
+                TypeNode* fn = parameter_list();
+                if (one_more_derivation()) list.push_back(fn);
             } else if (t.kind == K_LBRACKET) {
                 TypeNode* array = newtype(T_ARRAY, nullptr);
                 if (nexttoken().kind != K_RBRACKET) {
@@ -638,7 +654,7 @@ struct DeclaratorParser {
                     }
                     expect(K_RBRACKET);
                 }
-                list.push_back(array);
+                if (one_more_derivation()) list.push_back(array);
             } else {
                 ungettoken();
                 break;
@@ -711,7 +727,7 @@ TypeNode* adjust_parameter(TypeNode* type, std::uint16_t attr) {
 // Parses a parameter list after '(' up to its ')'; returns the function node.
 TypeNode* parameter_list() {
     TypeNode* fn = newtype(T_FUNCTION, nullptr);
-    state.scopes.emplace_back();
+    state.scopes.emplace_back().parameters = true;
     Scope& scope = state.scopes.back();
     const Token& first = nexttoken();
     if (first.kind == K_RPAREN) {
@@ -837,6 +853,14 @@ Symbol* declare_global(const Declarator& d, std::uint8_t kind) {
         append(state.scopes.front(), sym);
         return sym;
     }
+    if (old->undefined) {
+        // A name used before its declaration takes the declaration.
+        old->undefined = false;
+        old->kind = kind;
+        old->type = d.type;
+        old->attr = attr;
+        return old;
+    }
     if (old->kind == KIND_TYPEDEF || kind == KIND_TYPEDEF) {
         puterr("redeclared typedef %.*s", 0, d.name->str());
         return old;
@@ -889,6 +913,55 @@ Symbol* global_symbol(const Name* name) {
 
 Symbol* global_symbols() { return state.scopes.front().head; }
 Symbol* file_tags() { return state.scopes.front().tags; }
+
+Symbol* find_visible(const Name* name) { return name ? find_symbol(name) : nullptr; }
+
+Symbol* declare_implicit_function(const Name* name) {
+    TypeNode* fn = newtype(T_FUNCTION, type_int());
+    Symbol* sym = alloc_symbol();
+    sym->name = name;
+    sym->kind = KIND_EXTERN;
+    sym->type = fn;
+    sym->attr = defspace(0, 0, fn);
+    sym->flags = SYM_DECLARED | SYM_FILE_LEVEL;
+    append(state.scopes.front(), sym);
+    return sym;
+}
+
+Symbol* declare_undefined(const Name* name, const TokenPos& where) {
+    // Not in a parameter list, whose scope lists the parameters.
+    std::size_t level = state.scopes.size() - 1;
+    while (level > 0 && state.scopes[level].parameters) --level;
+    Symbol* sym = alloc_symbol();
+    sym->name = name;
+    sym->kind = level == 0 ? KIND_NONE : KIND_AUTO;
+    sym->type = type_int();
+    sym->undefined = true;
+    sym->first_use = where;
+    if (level == 0) sym->flags |= SYM_FILE_LEVEL;
+    append(state.scopes[level], sym);
+    return sym;
+}
+
+Symbol* unnamed_static(TypeNode* type) {
+    Symbol* sym = alloc_symbol();
+    sym->kind = KIND_STATIC;
+    sym->type = type;
+    sym->label = nextlabel();
+    sym->attr = defspace(ATTR_CONST, 1, type);
+    sym->flags = SYM_DECLARED;
+    sym->defined = true;
+    return sym;
+}
+
+void report_undefined(const Symbol* sym) {
+    const TokenPos* saved = current_token();
+    TokenPos at = sym->first_use;
+    at.kind = K_IDENT;
+    set_current_token(&at);
+    puterr("%.*s undefined", 0, sym->name->str());
+    set_current_token(saved);
+}
 
 bool enum_constant_value(std::string_view name, std::int32_t* value) {
     Symbol* sym = find_symbol(intern(name));
@@ -970,12 +1043,7 @@ void extdecl() {
                     if (sym->kind == KIND_NONE && !sym->defined) sym->kind = KIND_EXTERN;
                 } else {
                     ungettoken();
-                    if (sym->kind != KIND_EXTERN) state.any_object = true;
-                    if (nexttoken().kind == K_ASSIGN) {
-                        init_global(sym);
-                    } else {
-                        ungettoken();
-                    }
+                    if (init_global(sym)) state.any_object = true;
                 }
             }
         }
@@ -992,6 +1060,10 @@ void extdecl() {
 
 void endscope(bool final) {
     for (Symbol* sym = global_symbols(); sym; sym = sym->link) {
+        if (sym->undefined) {
+            if (final) report_undefined(sym);
+            continue;
+        }
         if (!(sym->flags & SYM_DECLARED)) continue;
         bool is_function = sym->type && sym->type->code == T_FUNCTION;
         if ((sym->kind == KIND_NONE || sym->kind == KIND_STATIC) && !(sym->flags & SYM_WRITTEN)) {

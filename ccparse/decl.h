@@ -4,6 +4,7 @@
 // end-of-file pass over the global symbols.
 #pragma once
 
+#include "ccparse/diag.h"
 #include "ccparse/pptoken.h"
 #include "ccparse/types.h"
 
@@ -12,6 +13,8 @@
 
 namespace vy::cc {
 
+struct Expr;
+struct InitList;
 struct Name;
 
 // Symbol kinds (the keyword kinds of the storage classes, and the rest).
@@ -35,6 +38,7 @@ enum SymbolFlags : std::uint16_t {
     SYM_LAST_MEMBER = 0x0008,
     SYM_WRITTEN = 0x0020,
     SYM_HIDDEN = 0x0040,
+    SYM_ADDRESS_TAKEN = 0x0400,  // needs a home in memory
     SYM_FILE_LEVEL = 0x0800,
 };
 
@@ -48,9 +52,14 @@ struct Symbol {
     std::uint16_t attr = 0;       // space bits, 0x4000 volatile, 0x8000 const
     std::uint16_t debug = 0;
     std::uint16_t label = 0;      // number of a static symbol
+    std::uint16_t uses = 0;       // weighted use count: +1 per use, +2 per loop level around it
     std::uint8_t kind = KIND_NONE;
+    std::uint8_t reg = 0;         // a register variable's register field
     bool implicit = false;        // declared without a type specifier
     bool defined = false;         // a function body or an initialiser was given
+    bool undefined = false;       // used but not declared: entered with type int at its first use
+    TokenPos first_use;           // where an undeclared name was first used
+    const InitList* kept = nullptr;  // a const object's initial values (const replacement)
 };
 
 void decl_reset();
@@ -65,6 +74,20 @@ Symbol* global_symbol(const Name* name);
 Symbol* global_symbols();
 // The tag of a name in the file's tag list.
 Symbol* file_tags();
+
+// The innermost visible symbol of a name, null when none.
+Symbol* find_visible(const Name* name);
+// A name used before any declaration: followed by ( it is declared at once
+// as an external function returning int; otherwise it is entered in the
+// innermost scope with type int and reported as undefined at the end of
+// that scope unless a declaration follows there.
+Symbol* declare_implicit_function(const Name* name);
+Symbol* declare_undefined(const Name* name, const TokenPos& where);
+// An unnamed static object with the attributes of a constant, numbered by
+// a fresh label (the initial data of an automatic aggregate).
+Symbol* unnamed_static(TypeNode* type);
+// Reports an undefined name at its first use.
+void report_undefined(const Symbol* sym);
 
 // The value of an enumeration constant already declared (for #if).
 bool enum_constant_value(std::string_view name, std::int32_t* value);
@@ -89,6 +112,12 @@ TypeNode* parse_typename();
 // removed, the line end made a ';').
 void pragma_space(const TokenList& tokens);
 void pragma_section(const TokenList& tokens);
+
+// Assignment compatibility of a value with a target type.
+bool assigncompat(const TypeNode* target, const Expr* source);
+// Reports "value out of range" for a constant that does not fit an integer
+// target and "truncating assignment" for a wider value.
+void rangecheck(const TypeNode* target, const Expr* source);
 
 // Seams filled by the function, initialiser and debug-information parts.
 bool in_function_body();

@@ -5,6 +5,8 @@
 
 #include "ccparse/decl.h"
 #include "ccparse/diag.h"
+#include "ccparse/expr.h"
+#include "ccparse/init.h"
 #include "ccparse/interrupt.h"
 #include "ccparse/irwrite.h"
 #include "ccparse/lexer.h"
@@ -81,6 +83,8 @@ void reset_all() {
     output_reset();
     ir_reset();
     decl_reset();
+    expr_reset();
+    init_reset();
     state = DriverState{};
 }
 

@@ -1,6 +1,6 @@
-// Function bodies and initialisers: their parsers come with the statement
-// and initialiser parts. Meanwhile the text is read over to the end of the
-// body or initialiser, with an error, so that no partial output is kept.
+// Function bodies: their parser comes with the statement part. Meanwhile
+// the text is read over to the end of the body, with an error, so that no
+// partial output is kept.
 #include "ccparse/function.h"
 
 #include "ccparse/decl.h"
@@ -53,21 +53,5 @@ bool parse_function(Symbol* function, std::uint32_t first_line) {
 }
 
 bool function_body_open() { return body_open; }
-
-bool init_global(Symbol* sym) {
-    puterr("initializers are not supported yet");
-    sym->defined = true;
-    int depth = 0;
-    for (;;) {
-        const Token& t = nexttoken();
-        if (t.kind == K_EOF) return true;
-        if (t.kind == K_LBRACE || t.kind == K_LPAREN || t.kind == K_LBRACKET) ++depth;
-        if (t.kind == K_RBRACE || t.kind == K_RPAREN || t.kind == K_RBRACKET) --depth;
-        if (depth <= 0 && (t.kind == K_COMMA || t.kind == K_SEMI)) {
-            ungettoken();
-            return true;
-        }
-    }
-}
 
 }  // namespace vy::cc

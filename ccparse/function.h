@@ -1,6 +1,6 @@
-// Function definitions and initialisers as the declaration parser meets
-// them. The statement and initialiser parsers fill these in; until then a
-// body or an initialiser is read over and reported as not supported.
+// Function definitions as the declaration parser meets them. The statement
+// parser fills these in; until then a body is read over and reported as not
+// supported.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,5 @@ bool function_follows();
 bool parse_function(Symbol* function, std::uint32_t first_line);
 // Whether a function body is being parsed.
 bool function_body_open();
-// Parses the initialiser after '='; returns whether it was a definition.
-bool init_global(Symbol* sym);
 
 }  // namespace vy::cc

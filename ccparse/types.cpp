@@ -168,6 +168,14 @@ std::uint32_t pointer_size(std::uint16_t attr) {
     }
 }
 
+int class_rank(std::uint16_t attr) {
+    switch (attr & SPACE_CLASS) {
+    case SPACE_TINY: return 1;
+    case SPACE_FAR: return 3;
+    default: return 2;
+    }
+}
+
 std::uint8_t effective_code(const TypeNode* type) {
     const TypeNode* t = skip_enum(type);
     return t ? t->code : 0;

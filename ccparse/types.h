@@ -102,6 +102,8 @@ std::uint32_t ctypesize(const TypeNode* type);
 // The size without reports (0 when unknown).
 std::uint32_t type_size_quiet(const TypeNode* type);
 std::uint32_t pointer_size(std::uint16_t attr);
+// The rank of an addressing class: tiny 1, near (or none) 2, far 3.
+int class_rank(std::uint16_t attr);
 
 // The code after an enumeration is replaced by its underlying type.
 std::uint8_t effective_code(const TypeNode* type);

@@ -23,19 +23,7 @@ const TypeNode* tag_type(const char* name) {
 }
 
 // "#error ccparse t.c:L(C) message" lines -> "L:message|..." (the column left out).
-std::string messages(const FrontRun& run) {
-    std::string out;
-    for (std::size_t at = 0; at < run.errors.size();) {
-        std::size_t end = run.errors.find('\n', at);
-        std::string line = run.errors.substr(at, end - at);
-        std::size_t colon = line.find(':');
-        std::size_t number_end = line.find_first_not_of("0123456789", colon + 1);
-        std::size_t text = line.find(' ', colon);
-        out += (out.empty() ? "" : "|") + line.substr(colon + 1, number_end - colon - 1) + ":" + line.substr(text + 1);
-        at = end + 1;
-    }
-    return out;
-}
+std::string messages(const FrontRun& run) { return vytest::messages(run.errors); }
 
 // A layout as "size; member@offset[position:width] ...".
 std::string layout(const TypeNode* t) {
@@ -142,7 +130,7 @@ TEST(Declarations, Enumerations) {
         {"enum { A, };\n", "1:missing enumeration member"},
         {"enum { A, A };\n", "1:redeclared enum member A"},
         {"enum { A B };\n", "1:missing } in enum definition"},
-        {"enum { A = x };\n", "1:invalid constant expression"},
+        {"enum { A = x };\n", "1:invalid constant expression|1:x undefined"},
         {"enum { A }; int A;\n", "1:redeclared external A"},
     });
     vytest::compile("enum { A, B } x; enum { C = B + 2, D } y;\n");
@@ -247,7 +235,7 @@ TEST(Declarations, AbsoluteAddresses) {
                                         "201 absolute model=0 name=\"z\" num=0 nattr=0x91 address=0x1000",
                                         "201 absolute model=0 name=\"w\" num=0 nattr=0x91 address=0x0007",
                                     }));
-    check_errors({{"int z @ ;\n", "1:bad alias value"}, {"int z @ q;\n", "1:bad alias value"}});
+    check_errors({{"int z @ ;\n", "1:bad alias value"}, {"int z @ q;\n", "1:bad alias value|1:q undefined"}});
 }
 
 TEST(Declarations, TentativeDefinitionsAndReferences) {

@@ -6,6 +6,7 @@
 #include "ccparse/toolkit/tests/tool_harness.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,15 @@ FrontRun preprocess(const std::string& source, std::vector<std::string> options 
 FrontRun preprocess_out(const std::string& source, std::vector<std::string> options = {},
                         const std::map<std::string, std::string>& more_files = {});
 
+// Runs ccparse in process on t.c of `dir` with `options` (-o t.ir added):
+// `body` does what the run does between the start and the end of the
+// front end. The status and the error stream.
+struct InProcessRun {
+    int status = -1;
+    std::string errors;
+};
+InProcessRun run_in_process(const TempDir& dir, std::vector<std::string> options, const std::function<void()>& body);
+
 // The tokens the lexer gives for `source` (t.c, with `options`).
 struct LexedToken {
     int kind;
@@ -66,6 +76,31 @@ struct LexRun {
     std::string errors;
 };
 LexRun lex(const std::string& source, std::vector<std::string> options = {});
+
+// Compiles `source` as t.c in process like ccparse does, except that a
+// file-level line "MODE: expression;" parses one expression, narrows it and
+// writes it as an expression record: MODE is "expr" (the whole value),
+// "expr8", "expr8u", "expr16", "expr16u", "expr32" (a consumer of that width
+// and signedness), "discard" (a value nobody uses) or "test" (a test).
+// `trees` holds the expression records' trees as irdump shows them.
+struct TreeRun {
+    int status = -1;
+    std::string errors;
+    std::vector<std::string> ir;     // every decoded record
+    std::vector<std::string> trees;  // the trees of the expression records
+    bool ir_ok = false;              // the file decoded without fault
+};
+TreeRun trees(const std::string& source, std::vector<std::string> options = {});
+
+// A tree as irdump shows it in a compact form: "(+:int x:int 1:int)";
+// leaves are "name:type", "&name:type" for an address, "name+4:type" with
+// an offset, "L12:type" for a literal, "local(-2):type" and "param(0):type"
+// for frame objects, "ret:type", and the value for a constant.
+std::string compact(const std::string& tree);
+
+// The diagnostics of an error stream as "line:message|line:message" (the
+// column left out).
+std::string messages(const std::string& errors);
 
 // A text file's lines with LF ends (text files have CRLF on Windows).
 std::string lf_lines(std::string text);

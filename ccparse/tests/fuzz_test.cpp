@@ -187,6 +187,28 @@ const char* const pieces[] = {
     "int f4(int a, int a), f5(x, x), f6(void, int), f7(, ...);\n",
     "extern int rd; static int rd; typedef int rd;\n",
     "struct s; union s; enum s { Z } ; struct s { int q; } ; struct s { int r; };\n",
+    // Expressions and initialisers.
+    "int i1 = 1 + 2 * 3 - 4 / 2 % 3 << 2 >> 1 & 7 | 8 ^ 9;\n",
+    "long l1 = 0x7fffffff + 1, l2 = (-2147483647 - 1) / -1, l3 = 1 << 40, l4 = -1 >> 33;\n",
+    "char c1 = 300, c2[] = \"abc\", c3[2] = \"abcd\", c4[3][4] = {\"ab\", \"cd\"};\n",
+    "int *p1 = &i1 + 2, *p2 = 0, *p3 = (int *)0x1000, a4[] = {1, 2, 3,}, *p5 = a4 + 1;\n",
+    "struct q { int a:3, b:5; char c; long d; } q1 = {1, 2, 3, 4}, q2 = {{1}}, q3 = {1, 2, 3, 4, 5};\n",
+    "union r { long l; char c[3]; } r1 = {1}, r2 = {\"ab\"}, r3 = {{1, 2}};\n",
+    "const int k1 = 7; const int ka[] = {1, 2}; int k2 = k1 * ka[1] + ka[5] + \"xyz\"[2];\n",
+    "float f1 = 1.5e3, f2 = 1 / 0.0, f3 = (float)1e300; double d1 = -2.5, d2 = 3 % 2.0;\n",
+    "int z1 = 1 / 0, z2 = 1 % 0, z3 = (1, 2), z4 = x ? 1 : 2, z5 = sizeof(struct q) + sizeof z1;\n",
+    "int e1 = (s.a), e2 = *(char *)0, e3 = f(1, 2), e4 = &x, e5 = \"s\", e6 = {1, 2}, e7 = ;\n",
+    "int (*fp1)(int) = f, (*fp2)() = &f, g1 = a ? b : c, g2 = !x && y || ~z, g3 = (x = 1);\n",
+    "int g4 = x++ + ++y - --z, g5 = x->y.z[3](4), g6 = (int)(char)(long)300, g7 = -(1 - 2);\n",
+    "int h1 = ((((((((((((((((((((1)))))))))))))))))))), h2 = - - - - - - - - 1, h3 = !!!!!!!!1;\n",
+    "int n1[3] = {1, 2, 3, 4}, n2[2][2] = {1, 2, 3, 4, 5}, n3 = {}, n4[] = {}, n5[2] = 1;\n",
+    "struct { int a; } s5 = 1, s6 = {1, 2}, s7 = {{{1}}};\n",
+    "extern int ex1 = 5; int ex1 = 6; static int st1 = 1; int *sp = &st1;\n",
+    "char @far *fp3 = (char @far *)&i1; int @tiny *tp = (int @tiny *)&i1; int vv = (char)fp3;\n",
+    "int m1 = 3 < 4 && 4 > 5 || x < y && x >= y, m2 = \"ab\" == \"ab\", m3 = 1.5 < 2;\n",
+    "int w1 = sizeof @ i1 + sizeof(int[3]) + sizeof \"abc\" + sizeof(struct nope) + sizeof(void);\n",
+    "int u1 = undefined_thing + 1, u2 = undeclared_fn(1, 2);\n",
+    "int (*pf)[3] = &n1, **ppi = &p1, ***pppi = &ppi, ka2 = *ka;\n",
 };
 
 // Pieces with NULs and control bytes in names, strings and messages.
@@ -213,7 +235,12 @@ std::string repeat(const std::string& s, int n) {
 // Nesting 100,000 levels deep, one level per line (a logical line is short).
 std::string deep_piece(std::mt19937& random) {
     const int n = 100000;
-    switch (random() % 8) {
+    switch (random() % 13) {
+    case 8: return "int d8 = " + repeat("x ?\n", n) + "1" + repeat(": 2\n", n) + ";\n";
+    case 9: return "int d9 = x" + repeat("+ x\n", n) + ";\n";
+    case 10: return "int d10[] = " + repeat("{\n", n) + "1" + repeat("}\n", n) + ";\n";
+    case 11: return "int d11 = " + repeat("f(\n", n) + "1" + repeat(")\n", n) + ";\n";
+    case 12: return "int d12 = " + repeat("(\n", n) + "1" + repeat(")\n", n) + ";\n";
     case 0: return "int d0[" + repeat("(\n", n) + "1" + repeat(")\n", n) + "];\n";
     case 1: return "int d1[" + repeat("-\n", n) + "1];\n";
     case 2: return "int " + repeat("(\n", n) + "d2" + repeat(")\n", n) + ";\n";

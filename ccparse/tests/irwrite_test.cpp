@@ -178,11 +178,11 @@ TEST(IrWriter, EveryRecordForm) {
                          "140 label 2 line=9 loop-test",
                          "130 case-label 4 line=10",
                          "139 jump 2",
-                         "150 expr (136 int (0 int name=- num=0 value=-2 storage=32 mem=1) (222 int@0x8000 (0 int name=\"x\" "
+                         "150 expr (136:= int (0 int name=- num=0 value=-2 storage=32 mem=1) (222:+ int@0x8000 (0 int name=\"x\" "
                          "num=0 nattr=0x81 value=0 storage=0 mem=1) (0 field[3:5] name=- num=0 value=5 storage=0 mem=0)))",
                          "142 jump-if <= 6 (0 long name=\"x\" num=0 nattr=0x81 value=0 storage=0 mem=1) (0 long name=- num=0 "
                          "value=100 storage=0 mem=0)",
-                         "150 expr (113 int (0 ptr[0x3000] name=\"f\" num=0 nattr=0x8c value=0 storage=0 mem=0) text=\"clra\")",
+                         "150 expr (113:asm int (0 ptr[0x3000] name=\"f\" num=0 nattr=0x8c value=0 storage=0 mem=0) text=\"clra\")",
                          "188 position 9.2-9.12",
                          "149 switch size=2 table=8",
                          "146 return",
@@ -251,7 +251,7 @@ TEST(IrWriter, BytesAsTheRecordLayoutsGiveThem) {
         "C9 00 02 00 00 91 61 20 00 00 00",                 // a at 0x20
         {
             "header magic=0xcb model=0 flags=0x00 config=0",
-            "150 expr (136 long@0x8000 (0 ptr[0x3000] name=- num=12 value=-2 storage=32 mem=1) (0 field[3:5] name=- "
+            "150 expr (136:= long@0x8000 (0 ptr[0x3000] name=- num=12 value=-2 storage=32 mem=1) (0 field[3:5] name=- "
             "num=0 value=5 storage=0 mem=0))",
             "141 jump-if < 4660 (0 struct[5] name=- num=0 value=0 storage=0 mem=0) (0 uchar name=- num=0 value=7 "
             "storage=0 mem=0)",
@@ -400,3 +400,4 @@ TEST(IrWriter, TreeCodesOfOperators) {
 }
 
 }  // namespace
+

@@ -5,6 +5,7 @@
 #include "ccparse/decl.h"
 #include "ccparse/lexer.h"
 #include "ccparse/tests/front_harness.h"
+#include "ccparse/tests/host_tools.h"
 #include "ccparse/types.h"
 
 #include <gtest/gtest.h>
@@ -15,21 +16,8 @@
 
 namespace {
 
-// Runs a shell command; its standard output, or nothing when it failed.
-bool run_command(const std::string& command, std::string& output) {
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return false;
-    char buffer[4096];
-    std::size_t n;
-    output.clear();
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    return pclose(pipe) == 0;
-}
-
-bool have(const char* tool) {
-    std::string out;
-    return run_command(std::string("command -v ") + tool + " >/dev/null 2>&1", out);
-}
+using vytest::have;
+using vytest::run_command;
 
 // C tokens of a text, independent of the white space between them.
 std::vector<std::string> tokens(const std::string& text) {

@@ -68,8 +68,8 @@ TEST(Preprocessor, Conditionals) {
     const PpCase cases[] = {
         {"undefined name is false", "#if FOO\na\n#else\nb\n#endif\n", "b", ""},
         {"sizeof in #if", "#if sizeof(int) == 2 && sizeof(long) == 4 && sizeof(char *) == 2\nyes\n#endif\n", "yes", ""},
-        {"sizeof under -sa is 0", "#if sizeof(int)\nyes\n#endif\n", "",
-         "#error ccparse t.c:1 incomplete #if expression\n", {"-sa"}},
+        {"sizeof under -sa is 0, and 0(int) no expression", "#if sizeof(int)\nyes\n#endif\n", "",
+         "#error ccparse t.c:1 bad #if expression\n", {"-sa"}},
         {"elif after a taken branch", "#if 1\na\n#elif 1\nb\n#elif 1\nc\n#else\nd\n#endif\n", "a", ""},
         {"elif taken", "#if 0\na\n#elif 0\nb\n#elif 2\nc\n#elif 1\nd\n#else\ne\n#endif\n", "c", ""},
         {"nested in inactive text", "#if 0\n#if 1\na\n#else\nb\n#endif\n#bogus\n#else\nc\n#endif\n", "c", ""},

@@ -21,6 +21,7 @@ public:
     bool at_end() const { return pos_ >= bytes_.size(); }
     std::size_t pos() const { return pos_; }
     bool failed() const { return failed_; }
+    std::uint8_t peek() const { return pos_ < bytes_.size() ? bytes_[pos_] : 0; }
 
     std::uint8_t u8() {
         if (pos_ >= bytes_.size()) {
@@ -108,6 +109,27 @@ std::string type(Reader& r) {
     return out;
 }
 
+// The C operator of a tree node code, as the record layouts pair them
+// (null for a code that has none).
+const char* node_name(std::uint8_t code) {
+    struct Row {
+        std::uint8_t code;
+        const char* name;
+    };
+    static const Row rows[] = {
+        {222, "+"},   {216, "-"},    {226, "*"},    {133, "/"},      {153, "%"},      {151, "<<"}, {160, ">>"},
+        {193, "&"},   {163, "^"},    {156, "|"},    {149, "<"},      {144, ">="},     {143, ">"},  {150, "<="},
+        {148, "=="},  {155, "!="},   {130, "&&"},   {157, "||"},     {136, "="},      {142, "+="}, {139, "-="},
+        {145, "*="},  {135, "/="},   {140, "%="},   {137, "<<="},    {138, ">>="},    {134, "&="}, {146, "^="},
+        {141, "|="},  {170, "post++"}, {167, "post--"}, {168, ","}, {159, "?:"},     {108, "neg"}, {67, "~"},
+        {90, "!"},    {107, "ind"},  {100, "addr"}, {102, "cast"},   {114, "neg-in-place"}, {115, "not-in-place"},
+        {169, "call"}, {105, "call"}, {165, "arg"}, {113, "asm"},   {180, "asm"},
+    };
+    for (const Row& row : rows)
+        if (row.code == code) return row.name;
+    return nullptr;
+}
+
 // The subtrees of a node: none for a leaf (code 0), three for the
 // conditional, one for unary codes (below 128) and 113, else two.
 int subtrees(std::uint8_t code) {
@@ -129,18 +151,25 @@ std::string tree(Reader& r) {
     std::string out;
     while (!r.failed()) {
         std::uint8_t code = r.u8();
-        out += std::string("(") + std::to_string(code) + std::string(" ") + type(r);
+        std::uint8_t machine = r.peek() & 0x7F;
+        const char* op = node_name(code);
+        out += std::string("(") + std::to_string(code) + (op ? std::string(":") + op : std::string()) + " " + type(r);
         if (code != 0) {
             open.push_back({code, 0});
             out += ' ';
             continue;
         }
-        out += std::string(" ") + name(r);
+        std::string leaf_name = name(r);
         std::uint32_t value = r.u32();
-        out += std::string(" value=") + std::to_string(static_cast<std::int32_t>(value));
-        out += std::string(" storage=") + std::to_string(r.u8());
-        out += std::string(" mem=") + std::to_string(r.u8());
-        out += ')';
+        std::uint8_t storage = r.u8();
+        std::uint8_t memory = r.u8();
+        // Constants of unsigned types (uchar, uint, ulong) read unsigned;
+        // offsets of objects signed.
+        bool constant = leaf_name == "name=- num=0" && storage == 0;
+        bool is_unsigned = constant && (machine == 2 || machine == 5 || machine == 8);
+        out += " " + leaf_name + " value=" +
+               (is_unsigned ? std::to_string(value) : std::to_string(static_cast<std::int32_t>(value)));
+        out += " storage=" + std::to_string(storage) + " mem=" + std::to_string(memory) + ")";
         // Close the nodes whose last subtree this was.
         while (!open.empty()) {
             Open& node = open.back();
