@@ -86,7 +86,7 @@ static LocalRec* findlocal(LocalRec* from, LocalRec* to, const char* name) {
     return nullptr;
 }
 
-LocalRec* onvarlist(const FuncRec* fn, const char* name) {
+LocalRec* funcvar(const FuncRec* fn, const char* name) {
     if (!fn) return nullptr;
     if (LocalRec* l = findlocal(fn->locals, fn->localsend, name)) return l;
     if (LocalRec* l = findlocal(fn->members18, fn->members18 ? fn->members18 + fn->nclass18 : nullptr, name))
@@ -104,7 +104,7 @@ static bool fixedplace(uint8_t cls) {
 
 uint16_t varaddr(const LocalRec* rec, const FrameNode* frame) {
     if (fixedplace(rec->cls)) return rec->value;
-    while (frame && !onvarlist(frame->func, rec->name)) frame = frame->next;
+    while (frame && !funcvar(frame->func, rec->name)) frame = frame->next;
     return frame ? frameaddr(rec, frame) : 0;
 }
 

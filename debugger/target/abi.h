@@ -45,8 +45,9 @@ uint16_t argbase();
 
 // The variable of that name among a function's arguments and locals (its
 // class-18 records too), else among the file-level variables of its file;
-// null when there is none.
-LocalRec* onvarlist(const FuncRec* fn, const char* name);
+// null when there is none. (The command engine's onvarlist adds what its
+// commands can see at the moment.)
+LocalRec* funcvar(const FuncRec* fn, const char* name);
 // The address of a variable in a frame (0 when no frame from it to the
 // oldest has the variable): fixed classes their address; a register
 // argument whose frame is not yet fixed gives the register code (REG_B or

@@ -238,7 +238,7 @@ VarPlace readvar(const LocalRec* rec, const FrameNode* frame) {
     p.cls = rec->cls;
     if (isregister(p.cls)) {
         const FrameNode* f = frame;
-        while (f && !onvarlist(f->func, rec->name)) f = f->next;
+        while (f && !funcvar(f->func, rec->name)) f = f->next;
         if (f && (f->fixed & 1)) p.cls = CL_ARG;  // pushed into the frame by its entry sequence
     }
     return p;

@@ -190,11 +190,11 @@ TEST_F(AbiTest, WhereVariablesLieInAFrame) {
         frame.fixed = c.fixed;
         EXPECT_EQ(varaddr(c.rec, c.frame), c.address) << c.meaning;
     }
-    // onvarlist looks at the function's own variables, then its file's.
-    EXPECT_EQ(onvarlist(&f.fn, "count"), &l[0]);
-    EXPECT_EQ(onvarlist(&f.fn, "g"), &f.globals[0]);
-    EXPECT_EQ(onvarlist(&f.fn, "none"), nullptr);
-    EXPECT_EQ(onvarlist(&elsewhere, "g"), nullptr);
+    // funcvar looks at the function's own variables, then its file's.
+    EXPECT_EQ(funcvar(&f.fn, "count"), &l[0]);
+    EXPECT_EQ(funcvar(&f.fn, "g"), &f.globals[0]);
+    EXPECT_EQ(funcvar(&f.fn, "none"), nullptr);
+    EXPECT_EQ(funcvar(&elsewhere, "g"), nullptr);
 }
 
 TEST_F(AbiTest, ResultsAndTheRegisterArgumentClass) {

@@ -83,7 +83,7 @@ host::Value readexpr(const FrameNode* frame, std::string text) {
     std::string name = text.substr(0, std::min(arrow, dot)), member;
     if (arrow != std::string::npos) member = text.substr(arrow + 2);
     else if (dot != std::string::npos) member = text.substr(dot + 1);
-    const LocalRec* rec = onvarlist(frame->func, name.c_str());
+    const LocalRec* rec = funcvar(frame->func, name.c_str());
     EXPECT_NE(rec, nullptr) << name;
     if (!rec) return {};
     VarPlace place = readvar(rec, frame);

@@ -260,7 +260,7 @@ TEST_F(FramesTest, ListingsOfTheOlderCoreAndTheVariablesOfAFrame) {
 
     // A variable shown whole, the browser for a frame, a snapshot of the frames.
     listings.out.clear();
-    showlocal(onvarlist(topframe->func, "here"), nullptr);
+    showlocal(funcvar(topframe->func, "here"), nullptr);
     // walk(3): here.a = 3 + top.a, its tag 'A', big bigs[3], lo 3, hi 'A' & 31.
     EXPECT_EQ(listings.out, " =  {\n"
                             "int  a        at " + hexaddr(topframe->fp - 27) + " 2\n"

@@ -187,18 +187,18 @@ TEST_F(FrameUsageTest, TheTopFramesVariablesAndTheGlobalsAreLogged) {
     // Each walk's own sq, in whichever frame: two word stores on line 30,
     // two loads on line 35.
     FuncRec* walk = findfunc("walk");
-    LocalRec* sq = onvarlist(walk, "sq");
+    LocalRec* sq = funcvar(walk, "sq");
     want.clear();
     for (int i = 0; i < 4; ++i) want.insert(want.end(), {"w@walk:30", "w@walk:30", "r@walk:35", "r@walk:35"});
     EXPECT_EQ(entries(sq), want);
     // n, pushed from D by the entry sequence: loads on lines 30, 31, 32, 36
     // (its low byte) and 40 in every call, and 41 in the three that recur.
-    LocalRec* n = onvarlist(walk, "n");
+    LocalRec* n = funcvar(walk, "n");
     EXPECT_EQ(n->usage->reads, 4u * 5u + 3u);
     EXPECT_EQ(n->usage->writes, 0u);
     // here: eight stores of its members on lines 33 to 37 in every call,
     // and the store through ip on line 41 after a recursive call returned.
-    LocalRec* here = onvarlist(walk, "here");
+    LocalRec* here = funcvar(walk, "here");
     EXPECT_EQ(here->usage->writes, 4u * 8u + 3u);
 }
 
