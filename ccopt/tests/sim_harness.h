@@ -33,7 +33,8 @@ struct Assembled {
 Assembled assemble_text(const std::string& text);
 
 // The header of the simulated program (macros, data symbols, the caller)
-// and the body wrapped as one function "_f".
+// and the body wrapped as one function "_f". The caller stands in a chunk
+// of its own, so that "_f" begins its chunk as a function of a file does.
 std::string sim_program(std::string_view compact);
 
 }  // namespace opttest
