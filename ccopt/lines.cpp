@@ -145,11 +145,10 @@ static void unchain(Opt& o, LineNode* label) {
 
 void unlabel(Opt& o, LineNode* label) {
     unchain(o, label);
-    label->kind = static_cast<std::uint16_t>((label->kind & ~K_LABEL) | K_TEXT);
     label->uses = 0;
 }
 
-// A label whose last referrer went: removed, or, when kept, plain text.
+// A label whose last referrer went: removed, or, when kept, left unlinked.
 static void orphan(Opt& o, LineNode* label) {
     if (label->kept()) unlabel(o, label);
     else killline(o, label);

@@ -57,7 +57,9 @@ std::uint16_t provides(const LineNode* p, std::uint16_t r) {
     if ((r == R_A && (row == rows.tsta || (row == rows.cmpa && zero))) ||
         (r == R_B && (row == rows.tstb || (row == rows.cmpb && zero))) || (r == R_D && row == rows.cpd && zero))
         return F_ALL;
-    if (named(p, {"tap", "tpa", "mul", "idiv", "fdiv", "daa"})) return 0;
+    // A call leaves the flags of whatever it did last; these others set
+    // them apart from their result.
+    if (iscall(p) || named(p, {"tap", "tpa", "mul", "idiv", "fdiv", "daa", "rti"})) return 0;
     std::uint16_t res = isstore(p) ? storereg(p) : static_cast<std::uint16_t>(row_of(p).effects & 0x001f);
     if (!res || (row_of(p).effects & E_RMW)) return 0;
     std::uint16_t m = 0;

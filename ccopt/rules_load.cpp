@@ -333,14 +333,18 @@ bool rule_L3(Opt& o, LineNode*& line) {
     if (!imm && !memref(op).memory) return false;
     std::uint16_t addr = addrregs(self);
     // Earlier: Y already holds the word.
-    bool y_holds = false;
+    bool y_holds = false, flags_between = false;
     for (LineNode* x = self; (x = previnsn(o, x, false));) {
         if ((is(x, rows.ldy) || is(x, rows.sty)) && x->text == op) {
             y_holds = true;
             break;
         }
         if ((x->effects & (R_Y | addr)) || iscond(x) || (!imm && clobbers(x, op, 2))) break;
+        if (x->effects & F_ALL) flags_between = true;
     }
+    // Without the ldd its flags are those of the line before it: the same
+    // as its own only when that load or store of Y set them last.
+    if (y_holds && flags_between && !deadafter(o, self, flagsof(self))) y_holds = false;
     // Forward: D's only readers are one store and one compare before D is
     // overwritten; Y stays unchanged over them.
     LineNode* store = nullptr;
@@ -348,6 +352,8 @@ bool rule_L3(Opt& o, LineNode*& line) {
     LineNode* later = nullptr;
     bool d_gone = false;
     bool y_read = false;
+    bool word_changed = false;  // the store may write over the word itself
+    bool flags_set = false;     // a line other than the store set flags
     for (LineNode* x = self; (x = nextinsn(o, x, 1));) {
         if (iscond(x)) {
             LineNode* t = x->link;
@@ -358,8 +364,10 @@ bool rule_L3(Opt& o, LineNode*& line) {
         if (!d_gone) {
             if (is(x, rows.std) && !store && touchable(x) && !(x->uses & R_Y)) {
                 store = x;
+                if (!imm && x->text != op && clobbers(x, op, 2)) word_changed = true;
                 continue;
             }
+            if (x->effects & F_ALL) flags_set = true;
             if (is(x, rows.cpd) && !compare && touchable(x) && !(x->uses & R_Y)) {
                 compare = x;
                 continue;
@@ -378,12 +386,15 @@ bool rule_L3(Opt& o, LineNode*& line) {
             if (x->effects & addr) return false;
             continue;
         }
-        // After D is gone: look for a later ldy of the word.
-        if (is(x, rows.ldy) && x->text == op && touchable(x) && !y_read) {
+        // After D is gone: look for a later ldy of the word. Without it
+        // its flags are those of the line before it.
+        if (is(x, rows.ldy) && x->text == op && touchable(x) && !y_read && !word_changed &&
+            (!flags_set || deadafter(o, x, flagsof(x)))) {
             later = x;
             break;
         }
         if (x->uses & R_Y) y_read = true;
+        if (x->effects & F_ALL) flags_set = true;
         if ((x->effects & (R_Y | addr)) || (!imm && clobbers(x, op, 2)) || y_read) break;
     }
     if (!d_gone) return false;
@@ -833,12 +844,9 @@ bool rule_D0(Opt& o, LineNode*& line) {
         if ((x->effects & (E_BRANCH | E_END)) || iscall(x)) return false;
         if (mayread(x, op, 2) || clobbers(x, op, 2)) return false;
         if ((x->uses & R_Y) && (x->effects & R_Y)) return false;
-        if (x->uses & R_Y) {
-            u = x;
-            continue;
-        }
-        if (x->effects & R_Y) break;
-        if (u && !(x->uses & F_ALL)) {
+        const bool reads_y = x->uses & R_Y;
+        if (!reads_y && (x->effects & R_Y)) break;
+        if (!reads_y && u && !(x->uses & F_ALL)) {
             if (!isdead(o, x, R_Y | F_N | F_Z | F_V)) return false;
             if (!isdead(o, self->next, F_N | F_Z | F_V)) return false;
             insert_before(o, x, rows.iny, "");
@@ -848,6 +856,9 @@ bool rule_D0(Opt& o, LineNode*& line) {
             line = destroy(o, self);
             return true;
         }
+        // The store cannot move past a change of its address register.
+        if (x->effects & addrregs(st)) return false;
+        if (reads_y) u = x;
     }
     return false;
 }
