@@ -561,7 +561,9 @@ bool rule_S0(Opt& o, LineNode*& line) {
         return true;
     }
     bool flags_between = false;
-    for (LineNode* x = self; (x = previnsn(o, x, false));) {
+    for (LineNode* x = self; (x = adjacent_before(x));) {
+        // A is clear from the clrb on, also where a branch between goes.
+        if (iscond(x) && !isdead(o, x->link, R_A)) return false;
         if (x->effects & R_B) {
             if (!is(x, rows.clrb) || !touchable(x)) return false;
             if (flags_between && !deadafter(o, self, F_N | F_Z | F_V)) return false;

@@ -37,6 +37,15 @@ LineNode* next_adjacent(LineNode* line) {
     return nullptr;
 }
 
+// The previous instruction in text order when no label stands between.
+LineNode* prev_adjacent(LineNode* line) {
+    for (LineNode* l = line->prev; l; l = l->prev) {
+        if (l->is_label()) return nullptr;
+        if (l->is_insn()) return l;
+    }
+    return nullptr;
+}
+
 // The value of a byte register (A or B) at `line`, found by walking back
 // over increments and decrements to a clear or an immediate load.
 struct Known {
@@ -653,12 +662,15 @@ bool rule_T1(Opt& o, LineNode*& line) {
     if (!deadafter(o, self, src)) return false;
     bool flags_between = false;
     LineNode* ld = nullptr;
-    for (LineNode* x = self; (x = previnsn(o, x, false));) {
+    for (LineNode* x = self; (x = prev_adjacent(x));) {
         if (is(x, rows.ldaa) || is(x, rows.ldab) || is(x, rows.ldd)) {
             ld = x;
             break;
         }
         if ((x->uses | x->effects) & R_D) return false;
+        // The new load leaves other values in A and B where a branch
+        // between goes.
+        if (iscond(x) && !isdead(o, x->link, R_D)) return false;
         if (x->effects & F_ALL) flags_between = true;
     }
     if (!ld || !touchable(ld)) return false;
