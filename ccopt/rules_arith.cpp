@@ -605,8 +605,10 @@ bool rule_S3(Opt& o, LineNode*& line) {
     LineNode* self = line;
     const std::uint16_t reg = namereg(self);
     LineNode* n = nullptr;
+    // A branch ends the search too: brset and brclr read no flag, but the
+    // shifted value goes with them.
     for (LineNode* x = self; (x = nextinsn(o, x, 1));) {
-        if ((x->uses | x->effects) & (R_A | R_B | R_SP | F_ALL)) {
+        if (((x->uses | x->effects) & (R_A | R_B | R_SP | F_ALL)) || iscond(x)) {
             n = x;
             break;
         }

@@ -624,12 +624,15 @@ bool rule_C0(Opt& o, LineNode*& line) {
         if (x->effects & F_ALL) flags_between = true;
     }
     // Forward.
-    bool label_passed = false, c_set = false;
+    // leaves: a branch (brset, brclr) that reads no flag carries the clear
+    // elsewhere.
+    bool label_passed = false, c_set = false, leaves = false;
     for (LineNode* x = self; (x = nextinsn(o, x, 0x8000));) {
         if (x->is_label()) {
             label_passed = true;
             continue;
         }
+        if (iscond(x) && !isdead(o, x->link, static_cast<std::uint16_t>(reg | F_ALL))) leaves = true;
         if (is(x, rows.clr) && !label_passed && touchable(x) && (!c_set || deadafter(o, x, F_C)) &&
             !(x->uses & reg)) {
             rewrite(o, x, a ? rows.staa : rows.stab, std::string(x->text));
@@ -637,7 +640,8 @@ bool rule_C0(Opt& o, LineNode*& line) {
         }
         if (x->uses & (reg | F_ALL)) {
             if (label_passed) break;
-            if (is(x, a ? rows.oraa : rows.orab) && touchable(x) && x->text != "" && deadafter(o, x, F_C)) {
+            if (is(x, a ? rows.oraa : rows.orab) && touchable(x) && x->text != "" && !leaves &&
+                deadafter(o, x, F_C)) {
                 rewrite(o, x, a ? rows.ldaa : rows.ldab, std::string(x->text));
                 line = destroy(o, self);
                 return true;
