@@ -607,10 +607,14 @@ bool rule_C0(Opt& o, LineNode*& line) {
             break;
         }
         if (is(x, rows.clr) && touchable(x) && !read_between) {
-            // Straight text only: what follows the clr reaches this clear alone.
+            // Straight text only: what follows the clr reaches this clear
+            // alone. (The walk may have come to the clr through a jump from
+            // further down.)
             bool straight = true;
-            for (LineNode* l = x->next; l != self; l = l->next)
+            LineNode* l = x->next;
+            for (; l && l != self && straight; l = l->next)
                 if (l->is_label() || (l->is_insn() && (l->effects & (E_BRANCH | E_END)))) straight = false;
+            if (l != self) straight = false;
             if (straight && (!flags_between || deadafter(o, self, F_ALL))) {
                 std::string target = x->text;
                 rewrite(o, x, self->row(), "");
