@@ -14,6 +14,7 @@
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
 #include "debugger/target/services.h"
+#include "debugger/target/typed_values.h"
 
 namespace vy {
 

@@ -14,35 +14,9 @@
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/typed_values.h"
+#include "support/list_node.h"
 
 namespace vy {
-
-// The places of the target ABI: automatics below the frame pointer,
-// stacked arguments above the return address, a register argument at the
-// frame pointer once the frame is settled and in B or D before.
-uint16_t varaddr(const LocalRec* rec, const FrameNode* frame) {
-    switch (rec->cls) {
-    case CL_STATIC: case CL_EXTERN: case CL_ABSOLUTE: case CL_ENUMMEMBER: return rec->value;
-    default: break;
-    }
-    bool visible = varvisible;
-    varvisible = true;
-    while (frame && (!frame->func || !onvarlist(frame->func, rec->name))) frame = frame->next;
-    varvisible = visible;
-    if (!frame) return 0;
-    auto fp = static_cast<uint16_t>(frame->fp);
-    switch (rec->cls) {
-    case CL_REGISTER: return rec->value;
-    case CL_ARGREG:
-        if (frame->fixed & 1) return static_cast<uint16_t>(fp + rec->value);
-        return (rec->type & 0xFF) < 16 && nderivations(rec->type) == 0 ? REG_B : REG_D;
-    case CL_ARG: case CL_REGARG: return static_cast<uint16_t>(rec->value + fp + 4);
-    case CL_AUTO: return static_cast<uint16_t>(fp - rec->value);
-    default: return fp;
-    }
-}
-
-void showvars(FrameNode*, const char*) {}
 
 // The older core's view of source lines, until the target model has its
 // source-line lookups: no line has code, and nothing is annotated.
@@ -53,19 +27,11 @@ uint32_t corelineaddr(const char* file, uint32_t line, uint32_t column) {
 void coreannotate(uint16_t address) {}
 void coreannounce(uint16_t address) {}
 
-DebugEntry* lineat(uint16_t address) {
-    DebugEntry* found = nullptr;
-    for (DebugEntry* e = debuglist; e && e->addr <= address; e = e->next)
-        if (e->kind == DBG_LINE || e->kind == DBG_FUNCSTART) found = e;
-    return found;
-}
-
 // What the source trace records of the stack window, the call frames and
 // the run modes, until those exist: nothing, and neither mode.
 void* copystack() { return nullptr; }
-void* copyframes() { return nullptr; }
 void freestackcopy(void*) {}
-void freeframecopy(void*) {}
+void freeframecopy(void* copy) { freechain(copy, nullptr); }
 bool asmmode() { return false; }
 bool instructionstepping() { return false; }
 

@@ -1,5 +1,7 @@
 #include "debugger/engine/variables.h"
 
+#include "debugger/target/abi.h"
+
 #include <cstring>
 
 #include "debugger/engine/evaluator.h"

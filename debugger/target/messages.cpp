@@ -63,6 +63,7 @@ static const MessageText messages[] = {
     {MSG_MEMOVERFLOW, "memory file overflow"},
     {MSG_ENTRYPOINT, "entry point at"},
     {MSG_BADENTRY, "invalid entry point"},
+    {MSG_STRIKEKEY, "Strike any key to continue..."},
 };
 
 std::span<const MessageText> messagelist() { return messages; }

@@ -69,6 +69,7 @@ enum MessageId : int {
     MSG_MEMOVERFLOW = 185,     // "memory file overflow"
     MSG_ENTRYPOINT = 186,      // "entry point at"
     MSG_BADENTRY = 187,        // "invalid entry point"
+    MSG_STRIKEKEY = 188,       // "Strike any key to continue..."
 };
 
 struct MessageText {
