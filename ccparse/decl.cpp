@@ -1314,7 +1314,12 @@ void parameter_declarations(TypeNode* function) {
                 if (function && !function->prototype)
                     for (Symbol* q = function->params; q && !p; q = q->link)
                         if (q->name == d.name) p = q;
-                if (!p) puterr("%.*s not an argument", 0, d.name->str());
+                if (!p) {
+                    const TokenPos* saved = current_token();
+                    set_current_token(&d.name_pos);
+                    puterr("%.*s not an argument", 0, d.name->str());
+                    set_current_token(saved);
+                }
             }
             if (p) {
                 p->type = adjust_parameter(d.type, d.attr);
@@ -1327,8 +1332,11 @@ void parameter_declarations(TypeNode* function) {
             if (sep != K_SEMI) {
                 ungettoken();
                 puterr("missing ; in argument declaration");
-                set_recovery(K_SEMI);
-                recover();
+                // The body may begin right here.
+                if (sep != K_LBRACE) {
+                    set_recovery(K_SEMI);
+                    recover();
+                }
             }
             break;
         }

@@ -412,7 +412,9 @@ bool write_ir_switch(std::uint16_t table, std::uint16_t exit, const SwitchCase* 
     while (left.size() > 6) {
         // The longest run that stays at least half full, the first on a tie.
         std::size_t best = 0, best_length = 0;
-        for (std::size_t start = 0; start < left.size(); ++start) {
+        // A run from a later start can be no longer than what is left after
+        // it: once that is not longer than the best, no later start wins.
+        for (std::size_t start = 0; start < left.size() && left.size() - start > best_length; ++start) {
             std::size_t length = 0;
             for (std::size_t k = start; k < left.size(); ++k) {
                 std::uint32_t distance = static_cast<std::uint32_t>(left[k].value) - static_cast<std::uint32_t>(left[start].value);

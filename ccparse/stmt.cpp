@@ -15,6 +15,7 @@
 #include "ccparse/source.h"
 #include "ccparse/types.h"
 
+#include <algorithm>
 #include <deque>
 #include <unordered_map>
 #include <unordered_set>
@@ -144,15 +145,15 @@ void give_label(Stmt* s) {
 void statement_labels(Stmt* s) {
     for (;;) {
         const Token& t = nexttoken();
-        if (t.kind == K_CASE) {
+        if (t.kind == K_CASE || t.kind == K_DEFAULT) {
+            // Reported at the keyword.
+            TokenPos at = t;
             std::int32_t value = 0;
-            constant_expression(&value, true);
-            add_case(CASE_VALUE, value, s);
-            expect(K_COLON);
-            continue;
-        }
-        if (t.kind == K_DEFAULT) {
-            add_case(CASE_DEFAULT, 0, s);
+            if (t.kind == K_CASE) constant_expression(&value, true);
+            const TokenPos* saved = current_token();
+            set_current_token(&at);
+            add_case(at.kind == K_CASE ? CASE_VALUE : CASE_DEFAULT, value, s);
+            set_current_token(saved);
             expect(K_COLON);
             continue;
         }
@@ -434,8 +435,11 @@ void add_case(CaseKind kind, std::int32_t value, Stmt* stmt) {
             return;
         }
     } else {
-        while (at != cases.end() && at->kind == CASE_VALUE && at->value < value) ++at;
-        if (at != cases.end() && at->kind == CASE_VALUE && at->value == value) {
+        // The default, when there is one, stands behind the values.
+        auto values_end = !cases.empty() && cases.back().kind == CASE_DEFAULT ? cases.end() - 1 : cases.end();
+        at = std::lower_bound(cases.begin(), values_end, value,
+                              [](const CaseEntry& c, std::int32_t v) { return c.value < v; });
+        if (at != values_end && at->value == value) {
             puterr("duplicate %s", 0, what);
             return;
         }
