@@ -344,10 +344,8 @@ void debug_reset() {
     frame_block = StaticFrame{};
 }
 
-void filelink(Symbol* sym) {
-    if (!opt.x || opt.e || sym->on_debug_list || !sym->name) return;
-    SourceFile* file = current_source();
-    if (!file) return;
+void filelink(Symbol* sym, SourceFile* file) {
+    if (!opt.x || opt.e || sym->on_debug_list || !sym->name || !file) return;
     sym->on_debug_list = true;
     if (file->debug_tail)
         file->debug_tail->file_link = sym;

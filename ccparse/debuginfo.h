@@ -16,8 +16,9 @@ struct Symbol;
 
 void debug_reset();
 
-// Puts a file-level symbol on the current file's debug list (once).
-void filelink(Symbol* sym);
+// Puts a file-level symbol on the debug list of the file where its
+// declaration began (once).
+void filelink(Symbol* sym, SourceFile* file);
 
 // The entry of a function, written before its records.
 void describe_function(FunctionDef& f);

@@ -1006,6 +1006,7 @@ void extdecl() {
     const Token& first = nexttoken();
     if (first.kind == K_EOF) return;
     std::uint32_t first_line = first.line;
+    SourceFile* source = current_source();
     ir_line(first_line);
     if (first.kind == K_SEMI) return;  // an empty declaration
     ungettoken();
@@ -1047,9 +1048,9 @@ void extdecl() {
                     ungettoken();
                     if (init_global(sym)) state.any_object = true;
                 }
-                if (!is_function && sym->kind != KIND_EXTERN) filelink(sym);
+                if (!is_function && sym->kind != KIND_EXTERN) filelink(sym, source);
             } else if (opt.xx) {
-                filelink(sym);
+                filelink(sym, source);
             }
         }
         const Token& sep = nexttoken();
