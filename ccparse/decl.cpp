@@ -38,6 +38,7 @@ struct DeclState {
     std::deque<Symbol> symbols;  // every symbol of the run
     std::deque<Scope> scopes;    // [0] is the file scope; then parameter scopes
     std::uint16_t label = 0;
+    bool labels_exhausted = false;
     bool any_object = false;
     Nesting depth;  // nesting of declarators and structure bodies
 };
@@ -886,6 +887,13 @@ void decl_reset() {
 }
 
 std::uint16_t nextlabel() {
+    // Label numbers are 16 bits wide and 0 means none: past the last one
+    // the numbers would repeat, and jumps would go to the wrong labels.
+    if (state.label >= 0xFFFE) {
+        if (!state.labels_exhausted) puterr("too many labels");
+        state.labels_exhausted = true;
+        return 0xFFFE;
+    }
     state.label = static_cast<std::uint16_t>(state.label + 2);
     return state.label;
 }

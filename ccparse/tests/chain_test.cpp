@@ -346,7 +346,9 @@ TEST_F(DebugChain, FilesFunctionsLocalsTypesAndMembers) {
         vy::FuncRec* owner = std::strchr(c.owner, '.') ? filescope(c.owner) : vy::findfunc(c.owner);
         vy::LocalRec* l = local(owner, c.name);
         ASSERT_NE(l, nullptr) << c.owner << " " << c.name;
-        if (c.value >= 0) EXPECT_EQ(l->value, c.value) << c.name;
+        if (c.value >= 0) {
+            EXPECT_EQ(l->value, c.value) << c.name;
+        }
         EXPECT_EQ(l->size, c.size) << c.name;
         EXPECT_EQ(vy::descresult(l), c.text) << c.name;
     }

@@ -339,7 +339,7 @@ TEST(Statements, NestingHasABound) {
     }
     // Chains of else-if and of labels do not nest.
     std::string chain = "int x; int f(void) { if (x == 0) return 0;\n";
-    for (int i = 1; i < 20000; ++i) chain += "else if (x == " + std::to_string(i) + ") return " + std::to_string(i) + ";\n";
+    for (int i = 1; i < 10000; ++i) chain += "else if (x == " + std::to_string(i) + ") return " + std::to_string(i) + ";\n";
     chain += "return -1; }\n";
     FrontRun run = vytest::compile(chain);
     EXPECT_EQ(run.status, 0);
@@ -350,6 +350,17 @@ TEST(Statements, NestingHasABound) {
     run = vytest::compile(labels);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.errors, "");
+}
+
+TEST(Statements, LabelNumbersDoNotRepeat) {
+    // Each if with an else takes two of the 32767 label numbers.
+    std::string source = "int x; void f(void) {\n";
+    for (int i = 0; i < 17000; ++i) source += "if (x) x = 1; else x = 2;\n";
+    source += "}\n";
+    FrontRun run = vytest::compile(source);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(vytest::messages(run.errors), "17002:too many labels");
+    EXPECT_FALSE(run.output_exists);
 }
 
 }  // namespace
