@@ -1,17 +1,33 @@
 #include "debugger/engine/engine.h"
 
+#include "debugger/engine/alarms.h"
+#include "debugger/engine/assertions.h"
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/monitors.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/engine/script_files.h"
 #include "debugger/engine/sink.h"
+#include "debugger/engine/source_trace.h"
 
 namespace vy {
 
 void EngineServices::error(std::string_view text) { reporterror(text); }
 void EngineServices::output(std::string_view text) { WinOutput(text.data(), static_cast<uint32_t>(text.size())); }
 void EngineServices::cmdoutput(std::string_view text) { CmdOutput(text.data(), static_cast<uint32_t>(text.size())); }
+bool EngineServices::evalexpr(uint32_t* value) {
+    uint32_t errors = coreevalerrors();
+    *value = static_cast<uint32_t>(vy::evalexpr());
+    return coreevalerrors() == errors && !coreabandoned();
+}
+
+void EngineServices::interp(const char* text, int flag) { vy::interp(text, flag); }
+bool EngineServices::hasmacro(const char* name) { return coremacroexists(name); }
+void EngineServices::rmbrk(uint16_t number) { vy::rmbrk(number); }
 void EngineServices::loadprogress(int open, uint32_t total) { LoadProgress(open, total); }
 void EngineServices::fileloadbox(int open, const char* name) { FileLoadBox(open, name); }
 void EngineServices::resetloadprogress() { ResetLoadProgress(); }
@@ -23,12 +39,15 @@ void EngineServices::gaugeend() { GaugeEnd(); }
 void EngineServices::leftstatus(const char* text) { LeftStatus(text); }
 void EngineServices::rightstatus(const char* text) { RightStatus(text); }
 void EngineServices::regwinrefresh(int code) { RegWinRedraw(code); }
+void EngineServices::memalarm(uint16_t address, int kind) { vy::memalarm(address, kind); }
+void EngineServices::trcfree() { vy::trcfree(); }
 
 static EngineServices engineservices;
 
 void engineinit() {
     engineclose();
     setservices(&engineservices);
+    clearalarms();
     resetcapture();
     AutoCmd = false;
     CommandQuiet = false;
@@ -40,12 +59,26 @@ void engineinit() {
     SourcePath.clear();
     QuitRequested = false;
     RunState = false;
+    StopRequest = false;
+    coreinit();
+    closechannels();
+    trcstop();
+    trcfree();
+    sourcetrace = SourceTrace{};
 }
 
 void engineclose() {
     redirclose();
     logopen("");
     readsrcline(nullptr, 0);
+    clearasserts();
+    clearmonitors();
+    clearevents();
+    clearalarms();
+    norefresh = false;
+    corefree();
+    closechannels();
+    trcfree();
 }
 
 }  // namespace vy

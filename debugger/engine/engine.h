@@ -3,19 +3,22 @@
 #pragma once
 #include <string_view>
 
-#include "debugger/target/console_services.h"
+#include "debugger/target/services.h"
 
 namespace vy {
 
 // The target model's channels run into the engine's: errors through the
 // error channel, output through the sink, status and progress through the
-// hooks. The older command core's evaluator and interpreter are still the
-// console stand-ins.
-class EngineServices : public ConsoleServices {
+// hooks; memory events and the line assembler use the older command core.
+class EngineServices : public TargetServices {
 public:
     void error(std::string_view text) override;
     void output(std::string_view text) override;
     void cmdoutput(std::string_view text) override;
+    bool evalexpr(uint32_t* value) override;
+    void interp(const char* text, int flag) override;
+    bool hasmacro(const char* name) override;
+    void rmbrk(uint16_t number) override;
     void loadprogress(int open, uint32_t total) override;
     void fileloadbox(int open, const char* name) override;
     void resetloadprogress() override;
@@ -27,12 +30,17 @@ public:
     void leftstatus(const char* text) override;
     void rightstatus(const char* text) override;
     void regwinrefresh(int code) override;
+    void memalarm(uint16_t address, int kind) override;
+    void trcfree() override;
 };
 
 // Installs the engine's services and brings the engine's state to that of
-// a fresh start (the target model is started separately, with meminit).
+// a fresh start: no event, alarm, monitor or assertion (the target model is
+// started separately, with meminit).
 void engineinit();
-// Closes the redirection file, the command log and the source-line reader.
+// Closes the redirection file, the command log and the source-line reader,
+// the older core's breakpoints and macros, and deletes the events, alarms,
+// monitors and assertions.
 void engineclose();
 
 }  // namespace vy

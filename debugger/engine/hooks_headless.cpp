@@ -1,6 +1,7 @@
 // The hooks of hooks.h for a debugger without windows.
 #include "debugger/engine/headless.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/runstate.h"
 
 namespace vy {
@@ -52,6 +53,20 @@ void BrowseArray(ResultRecord* r, const char* name, char letter) {
     headless.browsed.push_back(std::string("array ") + name + " /" + (letter ? letter : '-'));
 }
 
+static void viewcall(std::string call) { headless.viewcalls.push_back(std::move(call)); }
+
+void UpdateEventMarks(const Event* e) { viewcall("UpdateEventMarks " + std::to_string(e->number)); }
+void StaleStructWindows() { viewcall("StaleStructWindows"); }
+void AmcBkptCheck(int number) { viewcall("AmcBkptCheck " + std::to_string(number)); }
+void SetMonitorCount(uint32_t count) { viewcall("SetMonitorCount " + std::to_string(count)); }
+bool MonitorsWindowShown() { return headless.monitorswindow; }
+void RefreshMonitors(int erase) { viewcall("RefreshMonitors " + std::to_string(erase)); }
+void IORegRefresh() { viewcall("IORegRefresh"); }
+void VyrDataMemUpdate(int full) { viewcall("VyrDataMemUpdate " + std::to_string(full)); }
+void UpdateVarsWindows() { viewcall("UpdateVarsWindows"); }
+void KernelUpdate() { viewcall("KernelUpdate"); }
+void RebuildStackWindow() { viewcall("RebuildStackWindow"); }
+
 bool CmdWindowBusy() { return headless.cmdwindowbusy; }
 
 bool ReadUserLine(const char* prompt, std::string& line) {
@@ -69,6 +84,8 @@ bool CloseFrame() {
     headless.closed = true;
     return true;
 }
+
+void ShellCommand(const char* line) { headless.shelllines.emplace_back(line); }
 
 void LeftStatus(const char* text) { headless.leftstatus = text ? text : ""; }
 void MiddleStatus(const char* text) { headless.middlestatus = text ? text : ""; }

@@ -2,32 +2,80 @@
 // that it is not built in yet and passes over its statement, so the lines
 // and blocks around it run on. A command leaves this file when it is built.
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
+#include "debugger/engine/core_state.h"
 #include "debugger/engine/handlers.h"
+#include "debugger/engine/source_trace.h"
 #include "debugger/engine/standins.h"
+#include "debugger/engine/variables.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/messages.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/services.h"
+#include "debugger/target/typed_values.h"
 
 namespace vy {
 
-bool framepresent() { return false; }
-void rmintevents() {}
-void writeevents(std::FILE*) {}
-void writemonits(std::FILE*) {}
-void refreshfollowers() {}
+// The places of the target ABI: automatics below the frame pointer,
+// stacked arguments above the return address, a register argument at the
+// frame pointer once the frame is settled and in B or D before.
+uint16_t varaddr(const LocalRec* rec, const FrameNode* frame) {
+    switch (rec->cls) {
+    case CL_STATIC: case CL_EXTERN: case CL_ABSOLUTE: case CL_ENUMMEMBER: return rec->value;
+    default: break;
+    }
+    bool visible = varvisible;
+    varvisible = true;
+    while (frame && (!frame->func || !onvarlist(frame->func, rec->name))) frame = frame->next;
+    varvisible = visible;
+    if (!frame) return 0;
+    auto fp = static_cast<uint16_t>(frame->fp);
+    switch (rec->cls) {
+    case CL_REGISTER: return rec->value;
+    case CL_ARGREG:
+        if (frame->fixed & 1) return static_cast<uint16_t>(fp + rec->value);
+        return (rec->type & 0xFF) < 16 && nderivations(rec->type) == 0 ? REG_B : REG_D;
+    case CL_ARG: case CL_REGARG: return static_cast<uint16_t>(rec->value + fp + 4);
+    case CL_AUTO: return static_cast<uint16_t>(fp - rec->value);
+    default: return fp;
+    }
+}
+
+void showvars(FrameNode*, const char*) {}
+
+// The older core's view of source lines, until the target model has its
+// source-line lookups: no line has code, and nothing is annotated.
+uint32_t corelineaddr(const char* file, uint32_t line, uint32_t column) {
+    coreerror(MSG_NOSOURCELINE);
+    return 0;
+}
+void coreannotate(uint16_t address) {}
+void coreannounce(uint16_t address) {}
+
+DebugEntry* lineat(uint16_t address) {
+    DebugEntry* found = nullptr;
+    for (DebugEntry* e = debuglist; e && e->addr <= address; e = e->next)
+        if (e->kind == DBG_LINE || e->kind == DBG_FUNCSTART) found = e;
+    return found;
+}
+
+// What the source trace records of the stack window, the call frames and
+// the run modes, until those exist: nothing, and neither mode.
+void* copystack() { return nullptr; }
+void* copyframes() { return nullptr; }
+void freestackcopy(void*) {}
+void freeframecopy(void*) {}
+bool asmmode() { return false; }
+bool instructionstepping() { return false; }
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }
-const char* dobreak(const char* text, int)     { return notbuilt("break",     text); }
-const char* dowatch(const char* text, int)     { return notbuilt("watch",     text); }
-const char* dodelete(const char* text, int)    { return notbuilt("delete",    text); }
-const char* dodbreak(const char* text, int)    { return notbuilt("dbreak",    text); }
-const char* dodwatch(const char* text, int)    { return notbuilt("dwatch",    text); }
 const char* dodisa(const char* text, int)      { return notbuilt("disa",      text); }
 const char* dopath(const char* text, int)      { return notbuilt("path",      text); }
 const char* dogo(const char* text, int)        { return notbuilt("go",        text); }
 const char* dotgo(const char* text, int)       { return notbuilt("tgo",       text); }
 const char* dotigo(const char* text, int)      { return notbuilt("tigo",      text); }
-const char* domove(const char* text, int)      { return notbuilt("move",      text); }
-const char* doload(const char* text, int)      { return notbuilt("load",      text); }
-const char* domonit(const char* text, int)     { return notbuilt("monit",     text); }
 const char* dofiles(const char* text, int)     { return notbuilt("files",     text); }
 const char* dofuncs(const char* text, int)     { return notbuilt("funcs",     text); }
 const char* doprint(const char* text, int)     { return notbuilt("print",     text); }
@@ -38,18 +86,11 @@ const char* doistep(const char* text, int)     { return notbuilt("istep",     te
 const char* doostep(const char* text, int)     { return notbuilt("ostep",     text); }
 const char* dostack(const char* text, int)     { return notbuilt("stack",     text); }
 const char* dowstack(const char* text, int)    { return notbuilt("wstack",    text); }
-const char* doframe(const char* text, int)     { return notbuilt("frame",     text); }
 const char* dovars(const char* text, int)      { return notbuilt("vars",      text); }
 const char* dozero(const char* text, int)      { return notbuilt("zero",      text); }
 const char* doperf(const char* text, int)      { return notbuilt("perf",      text); }
 const char* dosys(const char* text, int)       { return notbuilt("sys",       text); }
 const char* dofinish(const char* text, int)    { return notbuilt("finish",    text); }
-const char* dofopen(const char* text, int)     { return notbuilt("fopen",     text); }
-const char* dofclose(const char* text, int)    { return notbuilt("fclose",    text); }
-const char* dofread(const char* text, int)     { return notbuilt("fread",     text); }
-const char* dofwrite(const char* text, int)    { return notbuilt("fwrite",    text); }
-const char* dorewind(const char* text, int)    { return notbuilt("rewind",    text); }
-const char* doremove(const char* text, int)    { return notbuilt("remove",    text); }
 const char* dopause(const char* text, int)     { return notbuilt("pause",     text); }
 const char* doreset(const char* text, int)     { return notbuilt("reset",     text); }
 const char* dosession(const char* text, int)   { return notbuilt("session",   text); }

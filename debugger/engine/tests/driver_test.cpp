@@ -89,12 +89,13 @@ protected:
         Files after = {};     // files expected afterwards (LF line ends)
     };
 
-    // Runs the cases one after the other in the same directory.
-    void check(const std::vector<Case>& cases) {
+    // Runs the cases one after the other in the same directory (with -k, at
+    // the older core's console).
+    void check(const std::vector<Case>& cases, const std::string& options = "") {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name);
             for (const auto& [name, text] : c.files) write(name, text);
-            EXPECT_EQ(run("t.in"), 0) << err;
+            EXPECT_EQ(run(options + "t.in"), 0) << err;
             EXPECT_EQ(out, c.shown);
             EXPECT_EQ(err, "");
             for (const auto& [name, text] : c.after) {
@@ -257,6 +258,87 @@ TEST_F(Driver, ValuesMemoryAndControlFlow) {
     EXPECT_EQ(out, "x 0.0001234\n    0.0001234 = 0.0001234\n");
 }
 
+TEST_F(Driver, EventsAndMonitors) {
+    const std::vector<Driver::Case> cases = {
+        {"the smallest free number",
+         {{"t.in", "b @0x8000\nb @0x8002\nb @0x8004\ndel 2\nb @0x8006\n"}},
+         "b @0x8000\n(1)   at absolute address: 0x8000 (user) (count = 1, left = 1) (on)\n"
+         "b @0x8002\n(2)   at absolute address: 0x8002 (user) (count = 1, left = 1) (on)\n"
+         "b @0x8004\n(3)   at absolute address: 0x8004 (user) (count = 1, left = 1) (on)\n"
+         "del 2\n"
+         "b @0x8006\n(2)   at absolute address: 0x8006 (user) (count = 1, left = 1) (on)\n"},
+        {"deleting", {{"t.in", "b @0x8000\ndel 9\ndel *\ndel *\nb\n"}},
+         "b @0x8000\n(1)   at absolute address: 0x8000 (user) (count = 1, left = 1) (on)\n"
+         "del 9\n#error: breakpoint not found\ndel *\ndel *\nno breakpoint\nb\nno breakpoint\n"},
+        {"options", {{"t.in", "b /C5 main()\nw /C:2 /x @0x8000\ndb f.c:10\ndw /T:w\n"}},
+         "b /C5 main()\n#error: Wrong option C5 main()\nw /C:2 /x @0x8000\n#error: Unknown Option x @0x8000\n"
+         "db f.c:10\n#error: Illegal Variable specification for DATA Event\ndw /T:w\nno breakpoint\n"},
+        {"a location evaluated whole", {{"t.in", "b 1+2\nb .v\nb *(char *)0x100 {x 1}\n"}},
+         "b 1+2\n#error: illegal breakpoint: 1+2\nb .v\n(1)  .v (user) (count = 1, left = 1) (on)\n"
+         "b *(char *)0x100 {x 1}\n(2)  *(char *)0x100   {x 1} (user) (count = 1, left = 1) (on)\n"},
+        {"a monitor written and read back",
+         {{"t.in", "monit /x *(unsigned char *)0x100\nwrite st.in\ninput st.in\nwrite st2.in\n"
+                   "del /m *(unsigned char *)0x100\ndel /m *(unsigned char *)0x100\n"}},
+         "monit /x *(unsigned char *)0x100\nwrite st.in\ninput st.in\nmonit /x *(unsigned char *)0x100\n"
+         "write st2.in\ndel /m *(unsigned char *)0x100\ndel /m *(unsigned char *)0x100\n"
+         "#error:  Unknown Monitor: *(unsigned char *)0x100\n",
+         {{"st.in", "monit /x *(unsigned char *)0x100\n"}, {"st2.in", "monit /x *(unsigned char *)0x100\n"}}},
+        {"monitors", {{"t.in", "monit /s /c $a, $b\nmonit $a\nmonit /q $a\nmonit nosuch; x 1\nwrite m.in\n"}},
+         "monit /s /c $a, $b\nmonit $a\nmonit /q $a\n#error: Unknown Option q $a\n"
+         "monit nosuch; x 1\n#error: variable can't be accessed: nosuch\n    1 = 1\nwrite m.in\n",
+         {{"m.in", "monit $a\nmonit /c $b\n"}}},
+    };
+    check(cases);
+}
+
+// Events of every kind on a program assembled with ccasm, written and read
+// back to the same list.
+TEST_F(Driver, WrittenEventsReadBackToTheSameList) {
+    write("p.s", "\txdef\t_main\n\tswitch\t.text\n\torg\t$8000\n_main:\tldaa\t#1\n\tstaa\tcnt\n\tldab\tcnt\n"
+                 "tick:\tinc\twide\n\tbra\t_main\n\tswitch\t.data\n\torg\t$0100\ncnt:\tds.b\t1\nwide:\tds.w\t1\n");
+#ifdef _WIN32
+    std::string assembler = std::string("Z:") + VY_BIN_DIR + "/ccasm.exe";
+    for (char& c : assembler)
+        if (c == '/') c = '\\';
+    std::string command = "cd /d \"" + dir.string() + "\" && \"" + assembler + "\" -a -xx p.s >asm.txt 2>&1";
+#else
+    std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a -xx p.s >asm.txt 2>&1";
+#endif
+    ASSERT_EQ(std::system(command.c_str()), 0) << read("asm.txt");
+    const std::string made =
+        "b @0x8002\n"
+        "w /C:4 @0x8005 {x 1; x 2}\n"
+        "b tick\n"
+        "b _main {x $a}\n"
+        "b p.s:6\n"
+        "w /C:2 p.s:7:8\n"
+        "b *(unsigned char *)0x101\n"
+        "w $b\n"
+        "db cnt\n"
+        "dw /T:r /C:3 wide\n"
+        "db /T:w p.s:cnt {x 3}\n";
+    write("t.in", made + "b\nwrite ev.in\ndel *\ninput ev.in\nb\n");
+    ASSERT_EQ(run("t.in p.o"), 0) << err;
+    EXPECT_EQ(out.find("#error"), std::string::npos) << out;
+    std::size_t first = out.find("\nb\n"), second = out.rfind("\nb\n");
+    ASSERT_NE(first, second);
+    std::string before = out.substr(first + 3, out.find("write ev.in") - first - 3);
+    EXPECT_EQ(out.substr(second + 3), before);
+    EXPECT_NE(before.find("(11)    p.s:cnt (write)   {x 3} (user) (count = 1, left = 1) (on)"), std::string::npos) << before;
+    EXPECT_EQ(lf(read("ev.in")),
+              "break @0x8002\n"
+              "watch /C:4 @0x8005 {x 1; x 2}\n"
+              "break tick\n"
+              "break _main {x $a}\n"
+              "break p.s:6\n"
+              "watch /C:2 p.s:7:8\n"
+              "break *(unsigned char *)0x101\n"
+              "watch $b\n"
+              "dbreak cnt\n"
+              "dwatch /T:r /C:3 wide\n"
+              "dbreak /T:w p.s:cnt {x 3}\n");
+}
+
 TEST_F(Driver, CommandLine) {
     write("t.in", "gox\nquit\n");
     EXPECT_EQ(run("-", "t.in"), 0);
@@ -269,10 +351,74 @@ TEST_F(Driver, CommandLine) {
     EXPECT_EQ(run("t.in noprogram.s19"), 1);
     EXPECT_NE(err, "");
     EXPECT_EQ(run("a b c"), 2);
-    EXPECT_EQ(err, "usage: vyrcmd [CMDFILE|-] [PROGRAM]\n");
+    EXPECT_EQ(err, "usage: vyrcmd [-k] [CMDFILE|-] [PROGRAM]\n");
     write("p.s19", "S10580008601F3\nS9030000FC\n");
     EXPECT_EQ(run("t.in p.s19"), 0) << err;
     EXPECT_EQ(out, "T: 0x0\ngox\n#error: unknown command: gox\nquit\n");
+}
+
+TEST_F(Driver, ScriptFileChannels) {
+    const std::vector<Driver::Case> cases = {
+        {"write, close and the file's text",
+         {{"t.in", "fopen /C:1 o.txt\nfwrite /C:1 \"%d %x\\n\", 10, 255\nfclose 1\n"}},
+         "fopen /C:1 o.txt\nfwrite /C:1 \"%d %x\\n\", 10, 255\nfclose 1\n",
+         {{"o.txt", "10 ff\n"}}},
+        {"a channel used twice",
+         {{"t.in", "fopen /C:1 x\nfopen /C:1 x\nfclose 1\n"}},
+         "fopen /C:1 x\nfopen /C:1 x\n#error: Channel 1 already used\nfclose 1\n"},
+        {"an unknown channel", {{"t.in", "fclose 7\n"}}, "fclose 7\n#error: Unknown Channel:7\n"},
+        {"formats of C",
+         {{"t.in", "fopen /a/c:2 f.txt\nfwrite /c:2 \"[%5d|%-4d|%#o|%#x|%+d|%c|%%]\\n\", 42, 7, 8, 255, 3, 65\nfclose 2\n"}},
+         "fopen /a/c:2 f.txt\nfwrite /c:2 \"[%5d|%-4d|%#o|%#x|%+d|%c|%%]\\n\", 42, 7, 8, 255, 3, 65\nfclose 2\n",
+         {{"f.txt", "[   42|7   |010|0xff|+3|A|%]\n"}}},
+        {"read a number into a debugger variable",
+         {{"n.txt", "42"}, {"t.in", "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\nfclose 1\nx .v\n"}},
+         "fopen /C:1 n.txt\nfread /C:1 \"%d\", .v\n    .v = 0 => 42\nfclose 1\nx .v\n    .v = 42\n"},
+        // A text file of the platform: the Windows C library finds the
+        // position of a text stream wrong after an LF-only line end.
+        {"read on where the last read ended, then write",
+#ifdef _WIN32
+         {{"n.txt", "1 -2 ab\r\n"},
+#else
+         {{"n.txt", "1 -2 ab\n"},
+#endif
+          {"t.in", "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
+                   "fwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n"}},
+         "fopen /c:1 n.txt\nfread /c:1 \"%d\", .a\n    .a = 0 => 1\nfread /c:1 \" %d %2c\", .b, .c, .d\n"
+         "    .b = 0 => -2\n    .c = 0 => 97\n    .d = 0 => 98\nfwrite /c:1 \"|%5.2f|%d\", 2.5, .a + .b + .c\nfclose 1\n",
+         {{"n.txt", "1 -2 ab| 2.50|96"}}},
+        {"remove", {{"t.in", "remove f.txt\nremove f.txt\n"}},
+         "remove f.txt\nremove f.txt\n#error: Can't remove file: f.txt\n"},
+    };
+    check(cases);
+    EXPECT_FALSE(exists("f.txt"));
+}
+
+TEST_F(Driver, TheOlderCoreAtItsConsole) {
+    const std::vector<Driver::Case> cases = {
+        {"expressions", {{"t.in", "x 1|2+4; x 6&3<<1; x 3>2>1; x 5/0\n"}},
+         "-> x 1|2+4; x 6&3<<1; x 3>2>1; x 5/0\n7\n4\n0\n#error: zero divide\n5\n"},
+        {"a macro edited with the line editor",
+         {{"t.in", "v f twice\na\nx \\1 x\n.\ns/1/1*2/\ns/x/&h/\ns/ x/&&/g\nq\ntwice 21\n"}},
+         "-> v f twice\n[0]\n>a\n1 \tx \\1 x\n2 \t.\n>s/1/1*2/\n1 \tx \\1*2 x\n>s/x/&h/\n1 \txh \\1*2 x\n"
+         ">s/ x/&&/g\n1 \txh \\1*2 x x\n>q\n"
+         "-> twice 21\n0x2a\n"},
+        {"a dump and its repetition",
+         {{"t.in", "m 0x100 = 0x41, 0x42; d 0x100, #1\n\nq\ny\nx 1\n"}},
+         "-> m 0x100 = 0x41, 0x42; d 0x100, #1\n"
+         "0x0100   41 42 00 00 00 00 00 00 00 00 00 00 00 00 00 00   AB..............\n"
+         "-> \n"
+         "0x0110   00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00   ................\n"
+         "-> q\nare you sure ?y\n"},
+        {"nothing ends the process",
+         {{"t.in", "x " + std::string(100000, '(') + "\nrec = 1; v f rec\na rec\nq\nrec\nshift\nm\n"}},
+         "-> x " + std::string(100000, '(') + "\n#error: stack overflow\n"
+         "-> rec = 1; v f rec\n[0]\n>a rec\n>q\n"
+         "-> rec\n#error: stack overflow\n"
+         "-> shift\n#error: incorrect argument\n"
+         "-> m\n0x0000: 0x00 = #error: no more input\n"},
+    };
+    check(cases, "-k ");
 }
 
 }  // namespace

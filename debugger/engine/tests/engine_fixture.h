@@ -25,11 +25,20 @@ protected:
     // What the command window showed since the last call.
     std::string shown();
 
+    // Assembles NAME.s from the source with ccasm (absolute, full debug
+    // information, local symbols kept) into NAME.o and loads it; false when
+    // the assembler or the load failed.
+    bool assemble(const std::string& name, const std::string& source);
+
 private:
     std::filesystem::path dir_, home_;
 };
 
 // Text with LF line ends (text files have CRLF on Windows).
 std::string lflines(std::string text);
+
+// How many generated cases a random test runs: VY_FUZZ_LINES when set, else
+// the number given (a quarter of it under Windows, where tests run slower).
+int generatedcases(int native);
 
 }  // namespace vy

@@ -8,10 +8,17 @@
 
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/core.h"
 #include "debugger/engine/evaluator.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/headless.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/engine/script_files.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/decoder.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/registers.h"
 #include "engine_fixture.h"
 #include "sample_program.h"
 
@@ -20,14 +27,7 @@ namespace {
 
 using Fuzz = EngineTest;
 
-int linecount() {
-    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
-#ifdef _WIN32
-    return 1000;
-#else
-    return 4000;
-#endif
-}
+int linecount() { return generatedcases(4000); }
 
 TEST_F(Fuzz, RandomLinesEndInMessages) {
     // Words of the language and the characters that matter to it; no path
@@ -36,6 +36,8 @@ TEST_F(Fuzz, RandomLinesEndInMessages) {
         "input ", "output ", "output /a ", "record ", "write /e ", "rem ", "* ", "go", "s", "frame", "b",
         "if (1) ", "while (0) ", "do ", "return", "{", "}", ";", " ", "\t", "x", "f", "q", "sub", "\x01", "\x80",
         "\r", "GO", "/", "/x", "/a", "do x; while (0);",
+        "fopen /c:1 ch", "fopen /a/c:2 ch2", "fwrite /c:1 \"%d %5.2f %*x %s\\n\", 1, 2, ", "fread /c:1 \"%d %s %[ab]\", ",
+        "fclose 1", "fclose /c:2", "rewind 1", "remove ch", "\"%", "%*", ", ",
     };
     write("sub", "rem sub\ninput sub\n{ go; s }\n");
     std::mt19937 random(12345);
@@ -62,6 +64,60 @@ TEST_F(Fuzz, RandomLinesEndInMessages) {
         headless.boxes.clear();
     }
     EXPECT_GT(headless.polls, static_cast<uint32_t>(lines));   // commands did run
+    closechannels();
+}
+
+// The older core's console: random lines of its language, with runs that a
+// stop request ends and commands that read more lines than there are.
+TEST_F(Fuzz, RandomCoreLinesEndInMessages) {
+    const std::vector<std::string> words = {
+        "d", "db", "dw 0x100", "m", "mw 0x40,", "ms 0x50, \"ab\", ?", "e", "x", "xH", "$a", "$pc = 0x10", "/ nop",
+        "a", "l", "lf2 *", "k", "> core.out", ">", "\"%d %s %b %l\", ", "r", "ri", "b", "br", "bk 0", "b ? 1",
+        "b {g}", "v f mac", "v b 1", "p", "g", "t", "s", "so 2", "s@", "q", "quit", "*", "if", "else", "while",
+        "return", "shift", "mac", "mac 1,2", "{", "}", ";", " ", "\\1", "\\(", "?", "(", ")", "[", "].w", "'", "@",
+        "1", "0x8000", "+", "-", "*", "/", "%", "&&", "||", "<<", "==", "!", "~", "=", ",", "\t", "\x80", ".panel",
+    };
+    std::mt19937 random(25);
+    // Every line is typed at the console; a command that asks for more
+    // gets the end of the input.
+    static std::string typed;
+    static bool given;
+    conread = [](std::string& line) {
+        if (given) return false;
+        given = true;
+        line = typed;
+        return true;
+    };
+    CmdFileRunning = true;
+    const int lines = linecount();
+    for (int i = 0; i < lines; ++i) {
+        std::string line;
+        int n = 1 + static_cast<int>(random() % 10);
+        for (int k = 0; k < n; ++k) {
+            if (random() % 5 == 0) line += static_cast<char>(1 + random() % 255);
+            else line += words[random() % words.size()];
+            if (random() % 2) line += ' ';
+        }
+        if (random() % 100 == 0) line += std::string(random() % 20000, "({[!~"[random() % 5]);
+        for (char& c : line)
+            if (c == '\\' || c == ':' || c == '\0') c = 'z';
+        // No path characters in what '>' takes as a file name.
+        for (std::size_t at = line.find('>'); at != std::string::npos; at = line.find('>', at + 1))
+            for (std::size_t k = at + 1; k < line.size() && line[k] != ';'; ++k)
+                if (line[k] == '/') line[k] = 'z';
+        SCOPED_TRACE(line.substr(0, 200));
+        headless.stopafter = headless.polls + 2000;
+        typed = line;
+        given = false;
+        if (i % 4 == 0) interp(line.c_str(), 1);
+        else interp(nullptr, 1);
+        core.quit = false;
+        headless.cmdwindow.clear();
+        headless.boxes.clear();
+    }
+    headless.stopafter = 0;
+    CmdFileRunning = false;
+    conread = nullptr;
 }
 
 // Pieces of expressions and of the commands that take them.
@@ -138,6 +194,63 @@ TEST_F(Fuzz, RandomExpressionsAndValueCommandsEndInValuesOrMessages) {
         headless.browsed.clear();
         headless.answers.clear();
     }
+}
+
+// Event and monitor commands in random order, with checks between them as
+// the run loop makes them: actions that delete events or load the program
+// meanwhile leave nothing used after it is freed.
+TEST_F(Fuzz, RandomEventCommandsAndChecks) {
+    const std::vector<std::string> commands = {"b ", "w ", "db ", "dw ", "del ", "del /m ", "monit ", "monit /x "};
+    const std::vector<std::string> options = {"/C:3 ", "/C:0 ", "/C ", "/a ", "/s ", "/E ", "/T:w ", "/T:r ", "/T: ", "/q "};
+    const std::vector<std::string> places = {
+        "@0x8000", "@0x8003", "@0x8006", "main()", "helper()", "f.c:3", "f.c:4:5", "f.c:", ":4", "f.c:arr",
+        "main():calls", "arr", "uc", "$a", ".v", "*p", "*", "1", "2", "9", "", "x", "1+1", "@",
+    };
+    const std::vector<std::string> actions = {
+        "", "", " {x 1}", " {del *}", " {del 1}", " {load sample.o}", " {b @0x8003 {del *}}", " {w @0x8000}",
+        " {monit uc}", " {del /m *}", " {", " junk", " {b @0x8003; del 2}",
+    };
+    loadsample();
+    std::mt19937 random(2024);
+    const int lines = linecount() / 2;
+    int hits = 0;
+    for (int i = 0; i < lines; ++i) {
+        std::string line;
+        for (int statement = 1 + static_cast<int>(random() % 2); statement > 0; --statement) {
+            if (!line.empty()) line += "; ";
+            line += commands[random() % commands.size()];
+            for (int k = static_cast<int>(random() % 3); k > 0; --k) line += options[random() % options.size()];
+            for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) {
+                line += places[random() % places.size()];
+                if (k > 1) line += ", ";
+            }
+            line += actions[random() % actions.size()];
+        }
+        if (i % 50 == 0) line = i % 100 ? "write ev.in" : "del *; input ev.in";
+        SCOPED_TRACE(line);
+        CmdFileRunning = true;
+        docmdline(line.c_str(), random() % 4 ? 1 : 0);
+        CmdFileRunning = false;
+        // A few steps over main's lines, each checked as a line step is.
+        for (int step = 0; step < 4; ++step) {
+            FuncRec* main = findfunc("main");   // a load makes the tables anew
+            if (!main) break;
+            FrameNode frame{nullptr, main, nullptr, 3 + static_cast<uint32_t>(random() % 3), 0, 0, 0, 0x1F0, 1};
+            setpc(static_cast<uint16_t>(0x8000 + 3 * (random() % 4)));
+            decinstr(getpc(), DEC_EXEC, nullptr);
+            if (Event* e = chkevents(nullptr, nullptr, 1)) {
+                EXPECT_GT(e->count, 0u);
+            }
+            if (Event* e = chkevents(lineexact(getpc()), &frame, 0)) {
+                EXPECT_GT(e->count, 0u);
+                ++hits;
+            }
+        }
+        headless.cmdwindow.clear();
+        headless.boxes.clear();
+    }
+    EXPECT_GT(hits, lines / 10);   // events did trigger
+    rmevent(-1, 0);
 }
 
 }  // namespace

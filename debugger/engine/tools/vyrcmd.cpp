@@ -1,6 +1,6 @@
 // vyrcmd: the command engine without windows, a test tool.
 //
-//   vyrcmd [CMDFILE|-] [PROGRAM]
+//   vyrcmd [-k] [CMDFILE|-] [PROGRAM]
 //
 // Loads PROGRAM (S-records, Intel hex or an object file) when given, then
 // runs CMDFILE as a command file (standard input when it is "-" or absent)
@@ -10,17 +10,26 @@
 // `quit` or at the end of the file. Message boxes that a debugger with
 // windows would show go to standard error as "Error: " lines.
 //
+// With -k the lines are typed at the console of the older command core
+// instead: each is shown after the core's prompt "-> " (or the prompt of the
+// command that reads it), and the run ends at q or quit or at the end of
+// the file.
+//
 // Exit status: 0, or 1 when the command file cannot be opened or the program
 // cannot be loaded, 2 for a wrong command line.
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "debugger/engine/channels.h"
+#include "debugger/engine/core.h"
 #include "debugger/engine/engine.h"
 #include "debugger/engine/headless.h"
+#include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
 #include "debugger/target/memory.h"
+#include "debugger/target/messages.h"
 #include "debugger/target/services.h"
 
 using namespace vy;
@@ -33,9 +42,34 @@ static void tobox(std::string_view text) {
     std::fprintf(stderr, "Error: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
+// The older core's console: the lines of a file, shown as they are typed.
+static std::FILE* console;
+
+static bool typeline(std::string& line) {
+    line.clear();
+    int c = std::getc(console);
+    if (c == EOF) return false;
+    for (; c != EOF && c != '\n'; c = std::getc(console)) line += static_cast<char>(c);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    services().cmdoutput(line);
+    return true;
+}
+
+static bool moretyped() {
+    int c = std::getc(console);
+    if (c == EOF) return false;
+    std::ungetc(c, console);
+    return true;
+}
+
 int main(int argc, char** argv) {
+    bool kvol = argc > 1 && std::strcmp(argv[1], "-k") == 0;
+    if (kvol) {
+        --argc;
+        ++argv;
+    }
     if (argc > 3 || (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-        std::fprintf(stderr, "usage: vyrcmd [CMDFILE|-] [PROGRAM]\n");
+        std::fprintf(stderr, "usage: vyrcmd [-k] [CMDFILE|-] [PROGRAM]\n");
         return 2;
     }
     const char* cmdfile = argc > 1 ? argv[1] : "-";
@@ -48,10 +82,21 @@ int main(int argc, char** argv) {
 
     int status = 0;
     if (program) {
-        ldprog(program, 0, 0, 0, 0);
+        dbload(program, nullptr);
         if (LoadFailed) status = 1;
     }
-    if (status == 0) {
+    if (status == 0 && kvol) {
+        console = std::strcmp(cmdfile, "-") == 0 ? stdin : std::fopen(cmdfile, "rb");
+        if (!console) {
+            std::fprintf(stderr, "Error: %s: %s\n", cmdfile, msgtext(MSG_CANTREDIRECT));
+            status = 1;
+        } else {
+            conread = typeline;
+            CmdFileRunning = true;
+            while (!core.quit && moretyped()) interp(nullptr, 1);
+            if (console != stdin) std::fclose(console);
+        }
+    } else if (status == 0) {
         if (std::strcmp(cmdfile, "-") == 0) runcmdfile(stdin);
         else if (!docmdfile(cmdfile)) status = 1;
     }

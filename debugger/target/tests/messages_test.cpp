@@ -13,8 +13,8 @@ TEST_F(MessageTest, NumbersFindTheirTextsAndAMissingOneShowsItsNumber) {
     EXPECT_STREQ(msgtext(MSG_READERROR), "read error");
     EXPECT_STREQ(msgtext(MSG_LINEPREFIX), "L");
     EXPECT_STREQ(msgtext(9999), " **** Err 9999 ****");
-    msgout(1);
-    EXPECT_EQ(console.errors, " **** Err 1 ****\n");
+    msgout(4);
+    EXPECT_EQ(console.errors, " **** Err 4 ****\n");
 }
 
 }  // namespace

@@ -1,0 +1,505 @@
+// The Windows debugger driven as a user would drive it, under Wine: each
+// test runs in a private prefix of its own (so the settings file
+// "VYRS11.INI" in its Windows folder starts absent), starts vyrdbg, talks to
+// its windows through the test driver, and reads what the user's actions
+// left: the settings file, the output file of `output`, the command window.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ui_driver.h"
+
+namespace {
+
+using namespace uidriver;
+
+std::string lf(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
+std::string readfile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return lf(s.str());
+}
+
+void writefile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string settingsfile() {
+    char dir[MAX_PATH] = "";
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\VYRS11.INI";
+}
+
+void setsetting(const char* section, const char* key, const char* value) {
+    WritePrivateProfileStringA(section, key, value, settingsfile().c_str());
+}
+
+std::string setting(const char* section, const char* key) {
+    char value[512] = "";
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, settingsfile().c_str());
+    return value;
+}
+
+// The lines of one section of the settings file, as written.
+std::vector<std::string> sectionlines(const std::string& section) {
+    std::vector<std::string> lines;
+    std::istringstream in(readfile(settingsfile()));
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == '[') {
+            inside = _stricmp(line.c_str(), ("[" + section + "]").c_str()) == 0;
+            continue;
+        }
+        if (inside && !line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+bool hasline(const std::string& section, const std::string& line) {
+    for (const std::string& l : sectionlines(section))
+        if (l == line) return true;
+    return false;
+}
+
+class Vyrdbg : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDirectoryA(work.c_str(), nullptr);
+        const char* dir = std::getenv("VYR_ARTEFACTS");
+        artefacts = dir ? windowspath(dir) : work;
+        CreateDirectoryA(artefacts.c_str(), nullptr);
+    }
+
+    // Runs vyrdbg with the command line and waits for its frame.
+    HWND start(Program& program, const std::string& arguments = "") {
+        std::string exe = windowspath(std::string(VY_BIN_DIR) + "/vyrdbg.exe");
+        EXPECT_TRUE(program.start("\"" + exe + "\" " + arguments, work));
+        return program.waittoplevel("VYR", 30000);
+    }
+
+    // A start file holding the lines, run with AUTOCMD as given.
+    void startfile(const std::string& lines, bool autocmd = true) {
+        writefile(work + "\\start.in", lines);
+        setsetting("OPTIONS", "STARTFILE", (work + "\\start.in").c_str());
+        setsetting("OPTIONS", "AUTOCMD", autocmd ? "YES" : "NO");
+    }
+
+    // Runs vyrdbg on a start file that ends it; its exit status.
+    DWORD runtoend(const std::string& arguments = "") {
+        Program program;
+        std::string exe = windowspath(std::string(VY_BIN_DIR) + "/vyrdbg.exe");
+        EXPECT_TRUE(program.start("\"" + exe + "\" " + arguments, work));
+        EXPECT_TRUE(program.wait(30000)) << "vyrdbg did not end";
+        return program.exitcode();
+    }
+
+    // Closes the frame as the menu's Exit does and waits for the end.
+    void exit(Program& program, HWND frame) {
+        sendanswering(program, frame, WM_COMMAND, 117, 0);
+        EXPECT_TRUE(program.wait(20000)) << "vyrdbg did not end after Exit";
+        EXPECT_EQ(program.exitcode(), 0u);
+    }
+
+    std::string work = "C:\\vyrtest";
+    std::string artefacts;
+};
+
+// ---------------------------------------------------------------------------
+// Start-up, shut-down and the settings file
+
+TEST_F(Vyrdbg, SettingsFileAsTheFrameWritesIt) {
+    ASSERT_EQ(GetFileAttributesA(settingsfile().c_str()), INVALID_FILE_ATTRIBUTES) << "the prefix is not fresh";
+
+    // A first start whose start file quits.
+    startfile("quit\n");
+    EXPECT_EQ(runtoend(), 0u);
+    EXPECT_TRUE(hasline("LayOut", "Save=NO"));
+    EXPECT_TRUE(hasline("LayOut", "Status=YES"));
+    EXPECT_TRUE(hasline("LayOut", "Buttons=NO"));
+    EXPECT_TRUE(hasline("LayOut", "Command=YES")) << "AUTOCMD opened the command window for the start file's echo";
+    EXPECT_TRUE(hasline("LayOut", "Registers=NO"));
+    EXPECT_TRUE(hasline("Options", "Tile=CASCADE"));
+    EXPECT_TRUE(sectionlines("Colors").empty()) << "nothing but the layout is saved without Save=YES";
+
+    // Save Configuration on Exit: colours, fonts and window rectangles.
+    setsetting("LayOut", "Save", "YES");
+    EXPECT_EQ(runtoend(), 0u);
+    EXPECT_TRUE(hasline("LayOut", "Save=YES"));
+    std::vector<std::string> colours = sectionlines("Colors");
+    ASSERT_EQ(colours.size(), 14u);
+    EXPECT_EQ(colours[0], "Assembler=0xffff     /* Color for Assembler Highlihgt */");
+    EXPECT_EQ(colours[3], "Source=0xff0000    /* Color for Source Highlight */");
+    EXPECT_EQ(colours[7], "Comments=0x8000     /* Color for C Comments */");
+    EXPECT_EQ(colours[10], "Preprocessor=0x828282    /* Color for Preprocessor Directives */");
+    EXPECT_EQ(colours[13], "Search=0xff00     /* Color for Search */");
+    std::vector<std::string> fonts = sectionlines("Fonts");
+    ASSERT_EQ(fonts.size(), 8u);
+    const std::regex fontline(R"(\w+_Font=-?\d+,-?\d+,-?\d+,-?\d+,\d+,(\d+,){8}[^,]*)");
+    EXPECT_EQ(fonts[0].rfind("Assembler_Font=", 0), 0u);
+    EXPECT_EQ(fonts[7].rfind("Stack_Font=", 0), 0u);
+    for (const std::string& line : fonts) EXPECT_TRUE(std::regex_match(line, fontline)) << line;
+    EXPECT_EQ(sectionlines("DisaWindow"),
+              (std::vector<std::string>{"Left=20    /* Left side of Disa Window */", "Top=20    /* Top of Disa Window */",
+                                        "Right=350    /* Right side of Disa Window */",
+                                        "Bottom=100    /* Bottom of Disa Window */"}));
+    EXPECT_EQ(sectionlines("RegWindow"),
+              (std::vector<std::string>{"Left=0    /* Left side of Register Window */",
+                                        "Right=50    /* Right side of Register Window */",
+                                        "Top=0    /* Top of Register Window */",
+                                        "Bottom=100    /* Bottom of Register Window */"}));
+    const std::regex mainline(R"((Left|Top|Right|Bottom)=-?\d+    /\* (Left side of|Top of|Right side of|Bottom of) Main Window \*/)");
+    ASSERT_EQ(sectionlines("VyrWindow").size(), 4u);
+    for (const std::string& line : sectionlines("VyrWindow")) EXPECT_TRUE(std::regex_match(line, mainline)) << line;
+    EXPECT_EQ(sectionlines("CmdWindow").size(), 4u);
+    EXPECT_EQ(sectionlines("MonWindow").size(), 4u);
+    EXPECT_EQ(sectionlines("StackWindow").size(), 4u);
+    EXPECT_TRUE(sectionlines("SrcWindow").empty()) << "the source window was never placed";
+    EXPECT_EQ(setting("Options", "LOAD_SYMB_ONLY"), "N");
+
+    // What was written reads back and is written again unchanged.
+    std::vector<std::string> before = sectionlines("Colors");
+    EXPECT_EQ(runtoend(), 0u);
+    EXPECT_EQ(sectionlines("Colors"), before);
+    EXPECT_EQ(sectionlines("Fonts"), fonts);
+
+    // A command window saved minimised opens minimised.
+    setsetting("LayOut", "Command", "ICONIC");
+    setsetting("OPTIONS", "STARTFILE", nullptr);
+    {
+        Program program;
+        HWND frame = start(program);
+        ASSERT_NE(frame, nullptr);
+        HWND host = nullptr;
+        waituntil([&] { return (host = findchild(frame, "CMDHOST")) != nullptr; }, 20000);
+        ASSERT_NE(host, nullptr);
+        EXPECT_TRUE(waituntil([&] { return IsIconic(host) != 0; }, 5000));
+        exit(program, frame);
+        EXPECT_TRUE(hasline("LayOut", "Command=ICONIC"));
+    }
+    startfile("quit\n");
+
+    // Tiling modes by their first letter.
+    for (auto [value, written] : {std::pair{"vx", "VERTICAL"}, std::pair{"Horizontal", "HORIZONTAL"},
+                                  std::pair{"free", "FREE"}, std::pair{"zz", "CASCADE"}, std::pair{"", "CASCADE"}}) {
+        setsetting("Options", "Tile", value);
+        EXPECT_EQ(runtoend(), 0u);
+        EXPECT_EQ(setting("Options", "Tile"), written) << "Tile=" << value;
+    }
+}
+
+TEST_F(Vyrdbg, IllegalOptionShowsAnErrorBoxAndLoadsNothing) {
+    Program program;
+    std::string exe = windowspath(std::string(VY_BIN_DIR) + "/vyrdbg.exe");
+    ASSERT_TRUE(program.start("\"" + exe + "\" -x prog.s19", work));
+    HWND box = program.waittoplevel("#32770", 30000);
+    ASSERT_NE(box, nullptr) << "no box";
+    Sleep(100);
+    EXPECT_EQ(textof(box), "Error");
+    EXPECT_EQ(boxmessage(box), "Illegal Option: -x prog.s19");
+    screenshot(box, artefacts + "\\illegal_option.png");
+    answer(box);
+    EXPECT_TRUE(waituntil([&] { return !IsWindow(box); }, 5000));
+    HWND frame = program.waittoplevel("VYR", 30000);
+    ASSERT_NE(frame, nullptr);
+    // Nothing was loaded: no further box comes.
+    EXPECT_FALSE(waituntil([&] { return !program.dialogs().empty(); }, 1500));
+    EXPECT_EQ(textof(frame), "Vyr ");
+    exit(program, frame);
+}
+
+// ---------------------------------------------------------------------------
+// The start file and the output file
+
+TEST_F(Vyrdbg, StartFileRunsAndOutputFileHoldsWhatItPrinted) {
+    std::string out = work + "\\out.txt";
+    startfile("output " + out + "\nrem the echo path\nnosuch 1\nquit\n");
+    EXPECT_EQ(runtoend(), 0u);
+    EXPECT_EQ(readfile(out), "rem the echo path\nnosuch 1\n#error: unknown command: nosuch 1\nquit\n");
+
+    // The output file is written whether or not the command window opens.
+    DeleteFileA(out.c_str());
+    WritePrivateProfileStringA("LayOut", nullptr, nullptr, settingsfile().c_str());
+    startfile("output " + out + "\nrem no window\nquit\n", false);
+    EXPECT_EQ(runtoend(), 0u);
+    EXPECT_EQ(readfile(out), "rem no window\nquit\n");
+    EXPECT_TRUE(hasline("LayOut", "Command=NO"));
+}
+
+TEST_F(Vyrdbg, EvalFromTheStartFileWritesTheEchoAndTheResult) {
+    std::string out = work + "\\out.txt";
+    startfile("output " + out + "\neval 1+2\nquit\n");
+    EXPECT_EQ(runtoend(), 0u);
+    EXPECT_EQ(readfile(out), "eval 1+2\n    1+2 = 3\nquit\n");
+}
+
+// ---------------------------------------------------------------------------
+// The command window
+
+class CommandWindow : public Vyrdbg {
+protected:
+    void SetUp() override {
+        Vyrdbg::SetUp();
+        setsetting("OPTIONS", "AUTOCMD", "NO");
+        frame = start(program);
+        ASSERT_NE(frame, nullptr);
+        sendanswering(program, frame, WM_COMMAND, 300, 0);
+        edit = findchild(frame, "WINCMD");
+        ASSERT_NE(edit, nullptr) << "menu command 300 opened no command window";
+    }
+    void TearDown() override {
+        if (program.running()) exit(program, frame);
+    }
+
+    std::string text() { return lf(textof(edit)); }
+    std::string lastline() {
+        std::string t = text();
+        return t.substr(t.find_last_of('\n') + 1);
+    }
+    bool endswith(const std::string& tail) {
+        std::string t = text();
+        return t.size() >= tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0;
+    }
+
+    Program program;
+    HWND frame = nullptr;
+    HWND edit = nullptr;
+};
+
+TEST_F(CommandWindow, TypedLinesRunAndThePromptFollows) {
+    EXPECT_EQ(text(), "Vyr>");
+    type(program, edit, "rem one\r");
+    EXPECT_EQ(text(), "Vyr>rem one\nVyr>");
+
+    // A command file typed in: its lines show as they run.
+    writefile(work + "\\t.in", "rem from the file\n");
+    type(program, edit, "input " + work + "\\t.in\r");
+    EXPECT_TRUE(endswith("\nrem from the file\nVyr>")) << text();
+
+    // An error of a typed command is a box; the prompt follows anyway.
+    std::vector<WindowInfo> boxes;
+    type(program, edit, "nosuch\r", &boxes);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].message, "unknown command: nosuch");
+    EXPECT_TRUE(endswith("nosuch\nVyr>"));
+
+    // "Vyr>" typed before the command is dropped; an empty line only prompts.
+    type(program, edit, "Vyr>rem prompted\r\r");
+    EXPECT_TRUE(endswith("Vyr>Vyr>rem prompted\nVyr>\nVyr>")) << text();
+    screenshot(frame, artefacts + "\\frame_with_command_window.png");
+}
+
+TEST_F(CommandWindow, EvalTypedShowsTheResultAndThePrompt) {
+    type(program, edit, "eval 1+2\r");
+    EXPECT_TRUE(endswith("Vyr>eval 1+2\n    1+2 = 3\nVyr>")) << text();
+}
+
+TEST_F(CommandWindow, ACommandAsksForALineTypedInTheWindow) {
+    // The first Enter waits for the answer, so the keys are posted.
+    for (char c : std::string("u $a = ?\r5\r")) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    EXPECT_TRUE(waituntil([&] { return endswith("=> 5\nVyr>"); }, 20000)) << text();
+    type(program, edit, "x $a\r");
+    EXPECT_TRUE(endswith("    $a = 0x5\nVyr>")) << text();
+}
+
+TEST_F(CommandWindow, BackspaceAndLeftStopAtThePrompt) {
+    type(program, edit, "\b");
+    key(edit, VK_LEFT);
+    EXPECT_EQ(text(), "Vyr>");
+    type(program, edit, "ab\b");
+    EXPECT_EQ(text(), "Vyr>a");
+    type(program, edit, "\b\b");
+    EXPECT_EQ(text(), "Vyr>");
+}
+
+TEST_F(CommandWindow, HistoryKeepsTheLastTwentyCommands) {
+    key(edit, VK_UP);
+    EXPECT_EQ(text(), "Vyr>") << "Up with an empty history does nothing";
+    for (const char* line : {"rem a\r", "rem b\r", "rem c\r"}) type(program, edit, line);
+    key(edit, VK_UP);
+    EXPECT_EQ(lastline(), "Vyr>rem c");
+    key(edit, VK_UP);
+    key(edit, VK_UP);
+    EXPECT_EQ(lastline(), "Vyr>rem a");
+    key(edit, VK_UP);
+    EXPECT_EQ(lastline(), "Vyr>rem a") << "the oldest stays";
+    key(edit, VK_DOWN);
+    EXPECT_EQ(lastline(), "Vyr>rem b");
+    type(program, edit, "\r");   // runs the entry shown
+    key(edit, VK_UP);
+    EXPECT_EQ(lastline(), "Vyr>rem b");
+
+    // Twenty-one more: the first of them has been pushed out.
+    type(program, edit, "\r");
+    for (int i = 1; i <= 21; ++i) type(program, edit, "rem n" + std::to_string(i) + "\r");
+    for (int i = 0; i < 25; ++i) key(edit, VK_UP);
+    EXPECT_EQ(lastline(), "Vyr>rem n2");
+}
+
+TEST_F(CommandWindow, OutputPastTheLimitEmptiesTheWindowFirst) {
+    std::string lines;
+    for (int i = 0; i < 400; ++i) lines += "rem line " + std::to_string(1000 + i) + " " + std::string(90, 'x') + "\n";
+    writefile(work + "\\big.in", lines);
+    type(program, edit, "input " + work + "\\big.in\r");
+    std::string t = text();
+    EXPECT_EQ(t.find("line 1000 "), std::string::npos) << "the first lines were emptied out";
+    EXPECT_NE(t.find("line 1399 "), std::string::npos);
+    EXPECT_TRUE(endswith("\nVyr>"));
+    // No more than the limit, the line ends the control adds, and the prompt.
+    std::size_t linefeeds = static_cast<std::size_t>(std::count(t.begin(), t.end(), '\n'));
+    EXPECT_LE(t.size() - linefeeds, 32001u + 104u + 4u);
+}
+
+// ---------------------------------------------------------------------------
+// Loading a program, and what is left after it
+
+TEST_F(Vyrdbg, LoadingAProgramLeaksNoWindowsOrHandlesAndQuitEndsCleanly) {
+    writefile(work + "\\prog.s19",
+              "S007000070726F6740\nS10AE000862AB7100020FE80\nS105FFFEE0001D\nS5030002FA\n");
+    setsetting("LayOut", "Command", "YES");
+    Program program;
+    HWND frame = start(program, work + "\\prog.s19");
+    ASSERT_NE(frame, nullptr);
+    HWND edit = nullptr;
+    waituntil([&] { return (edit = findchild(frame, "WINCMD")) != nullptr; }, 20000);
+    ASSERT_NE(edit, nullptr) << "the saved layout opens the command window";
+
+    // Characters posted behind the load that the command line asked for:
+    // once they have run, so has the load. Its boxes are answered.
+    for (char c : std::string("rem loaded\r")) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    std::vector<std::string> answered;
+    std::set<HWND> seen;
+    EXPECT_TRUE(waituntil(
+        [&] {
+            for (const WindowInfo& d : program.dialogs()) {
+                if (!seen.insert(d.window).second) continue;
+                answered.push_back(d.title + ": " + d.message);
+                answer(d.window);
+            }
+            return lf(textof(edit)).find("rem loaded\nVyr>") != std::string::npos;
+        },
+        20000));
+    for (const std::string& a : answered) std::printf("answered %s\n", a.c_str());
+
+    std::vector<HWND> windows = program.allwindows();
+    std::multiset<std::string> classes;
+    for (HWND w : windows) classes.insert(classof(w));
+    HandleCounts before = handlecounts(program.process());
+    for (int i = 0; i < 3; ++i) type(program, edit, "load " + work + "\\prog.s19\r");
+    std::multiset<std::string> after;
+    for (HWND w : program.allwindows()) after.insert(classof(w));
+    EXPECT_EQ(after, classes) << "loading left windows behind";
+    HandleCounts now = handlecounts(program.process());
+    EXPECT_LE(now.user, before.user);
+    EXPECT_LE(now.gdi, before.gdi);
+    EXPECT_LE(now.kernel, before.kernel + 2) << "kernel handles grow with each load";
+    std::printf("windows %zu, USER %lu, GDI %lu, kernel %lu\n", windows.size(), now.user, now.gdi, now.kernel);
+
+    type(program, edit, "quit\r");
+    EXPECT_TRUE(program.wait(20000)) << "quit did not end the debugger";
+    EXPECT_EQ(program.exitcode(), 0u);
+}
+
+// ---------------------------------------------------------------------------
+// Every command of the frame menu reaches the dispatcher
+
+// The command ids of the frame menu, read from the program's resources.
+void menuids(HMENU menu, std::vector<UINT>& ids) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) menuids(sub, ids);
+        else if (UINT id = GetMenuItemID(menu, i); id != 0 && id != static_cast<UINT>(-1)) ids.push_back(id);
+    }
+}
+
+TEST_F(Vyrdbg, EveryMenuCommandIsAnswered) {
+    std::string exe = windowspath(std::string(VY_BIN_DIR) + "/vyrdbg.exe");
+    HMODULE resources = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(resources, nullptr);
+    HMENU menu = LoadMenuA(resources, "MDIVYRMENU");
+    ASSERT_NE(menu, nullptr);
+    std::vector<UINT> ids;
+    menuids(menu, ids);
+    DestroyMenu(menu);
+    FreeLibrary(resources);
+    EXPECT_GT(ids.size(), 150u);
+
+    Program program;
+    HWND frame = start(program);
+    ASSERT_NE(frame, nullptr);
+    std::ofstream log(artefacts + "\\menu_commands.txt");
+    std::map<UINT, std::vector<WindowInfo>> answers;
+    for (UINT id : ids) {
+        // The help files (none here) and Exit are left out.
+        if ((id >= 13001 && id <= 13003) || id == 117) continue;
+        std::vector<WindowInfo> answered = sendanswering(program, frame, WM_COMMAND, id, 0);
+        ASSERT_TRUE(program.running()) << "command " << id << " ended the debugger";
+        EXPECT_LE(answered.size(), id == 208 ? 2u : 1u) << "command " << id;   // 208 runs two commands
+        log << id;
+        for (const WindowInfo& a : answered) log << "  [" << a.title << "] " << a.message;
+        log << "\n";
+        answers[id] = answered;
+    }
+    auto answer = [&](UINT id) { return answers[id].empty() ? std::string("none") : answers[id][0].title + ": " + answers[id][0].message; };
+    EXPECT_EQ(answer(201), "Error: go: not built into this debugger yet");
+    EXPECT_EQ(answer(310), "Error: Register window: not built into this debugger yet");
+    EXPECT_EQ(answer(1301), "Error: Utilities: not built into this debugger yet");
+    EXPECT_EQ(answer(111), "none");
+    EXPECT_EQ(answers[113].size(), 1u);
+    if (!answers[113].empty()) {
+        EXPECT_EQ(answers[113][0].title, "About Vyr");
+    }
+    EXPECT_EQ(answers[401].size(), 1u) << "the font dialog";
+    EXPECT_EQ(answers[411].size(), 1u) << "the colour dialog";
+
+    // Toggles: the status bar and the command window, each twice.
+    for (const char* classname : {"msctls_statusbar32", "WINCMD"}) {
+        UINT id = std::string(classname) == "WINCMD" ? 300 : 390;
+        bool shown = findchild(frame, classname) != nullptr;
+        sendanswering(program, frame, WM_COMMAND, id, 0);
+        EXPECT_EQ(findchild(frame, classname) != nullptr, !shown) << classname;
+        sendanswering(program, frame, WM_COMMAND, id, 0);
+        EXPECT_EQ(findchild(frame, classname) != nullptr, shown) << classname;
+    }
+
+    // The help line of the status bar follows the menu selection.
+    if (!findchild(frame, "msctls_statusbar32")) sendanswering(program, frame, WM_COMMAND, 390, 0);
+    HWND status = findchild(frame, "msctls_statusbar32");
+    ASSERT_NE(status, nullptr);
+    struct Selection {
+        WPARAM wparam;
+        LPARAM menu;
+        const char* help;
+    };
+    for (const Selection& s : {Selection{MAKEWPARAM(201, MF_STRING), 1, " Go. Resume Execution "},
+                               Selection{MAKEWPARAM(180, MF_STRING), 1, " Command "},
+                               Selection{MAKEWPARAM(117, MF_STRING), 1, " Exit Vyr "},
+                               Selection{MAKEWPARAM(0, 0xFFFF), 0, " Command "}}) {
+        sendanswering(program, frame, WM_MENUSELECT, s.wparam, s.menu);
+        EXPECT_EQ(textof(status), s.help);
+    }
+
+    // A command id with a notification code in its high word is not the
+    // plug-in's, and the dispatcher gives it to the default processing.
+    EXPECT_TRUE(sendanswering(program, frame, WM_COMMAND, MAKEWPARAM(9100, 1), 0).empty());
+    exit(program, frame);
+    EXPECT_EQ(setting("Options", "DefIntFormat"), "Binary") << "the last radix command chosen";
+}
+
+}  // namespace
