@@ -160,9 +160,21 @@ std::string corpus_file(const std::string& name) {
 TEST(Chain, CorpusFunctionsAreRead) {
     const char* row_panics[] = {"MISSING ENTRY", "FIXOP", "VOID", "LTR bop", "FORCE", "LPLUS", "GENPUSH", "MOVCNT"};
     int complete = 0, total = 0;
-    for (const char* name : {"kernel.c", "algo.c", "calc.c"}) {
-        for (const std::vector<std::string>& options : {std::vector<std::string>{"-x"}, std::vector<std::string>{"-l"}}) {
-            vytest::FrontRun front = vytest::compile(corpus_file(name), options);
+    // This folder's corpus and the self-checking programs of the chain.
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (const char* name : {"kernel.c", "algo.c", "calc.c"}) sources.emplace_back(name, corpus_file(name));
+    std::string chain_dir = std::string(VY_SOURCE_DIR) + "/tests/corpus";
+    for (const fs::directory_entry& e : fs::directory_iterator(chain_dir)) {
+        if (e.path().extension() != ".c") continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        sources.emplace_back(e.path().filename().string(), text.str());
+    }
+    for (const auto& [name, source] : sources) {
+        for (std::vector<std::string> options : {std::vector<std::string>{"-x"}, std::vector<std::string>{"-l"}}) {
+            options.insert(options.end(), {"-i", chain_dir});
+            vytest::FrontRun front = vytest::compile(source, options);
             ASSERT_EQ(front.status, 0) << name << front.errors;
             Split s = split_functions(front.output);
             for (const std::string& f : s.functions) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -134,6 +135,31 @@ TEST(Corpus, WholeProgramsCompileAndHoldTogether) {
             EXPECT_EQ(check_structure(run.ir), "") << label;
         }
     }
+}
+
+// The self-checking programs of the whole chain compile too.
+TEST(Corpus, TheChainsProgramsCompile) {
+    namespace fs = std::filesystem;
+    std::string dir = std::string(VY_SOURCE_DIR) + "/tests/corpus";
+    int count = 0;
+    for (const char* sub : {"", "/irq", "/faults"}) {
+        for (const fs::directory_entry& e : fs::directory_iterator(dir + sub)) {
+            if (e.path().extension() != ".c") continue;
+            std::ifstream in(e.path(), std::ios::binary);
+            std::stringstream text;
+            text << in.rdbuf();
+            for (const std::vector<std::string>& options :
+                 {std::vector<std::string>{"-i", dir}, std::vector<std::string>{"-xx", "-i", dir}}) {
+                vytest::FrontRun run = vytest::compile(text.str(), options);
+                EXPECT_EQ(run.status, 0) << e.path();
+                EXPECT_EQ(run.errors, "") << e.path();
+                EXPECT_TRUE(run.ir_ok) << e.path();
+                EXPECT_EQ(check_structure(run.ir), "") << e.path();
+            }
+            ++count;
+        }
+    }
+    EXPECT_GE(count, 15);
 }
 
 TEST(Corpus, TheDebugDescriptionNamesEveryFunction) {
