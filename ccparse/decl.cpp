@@ -4,6 +4,7 @@
 #include "ccparse/decl.h"
 
 #include "ccparse/constexpr.h"
+#include "ccparse/debuginfo.h"
 #include "ccparse/diag.h"
 #include "ccparse/function.h"
 #include "ccparse/init.h"
@@ -24,6 +25,7 @@ namespace {
 // A list of symbols with an index by name; symbols keep their order.
 struct Scope {
     bool parameters = false;  // a prototype's or identifier list's own scope
+    bool function_params = false;  // the scope of a definition's parameters
     Symbol* head = nullptr;
     Symbol* tail = nullptr;
     std::unordered_map<const Name*, Symbol*> index;  // latest symbol of a name
@@ -36,6 +38,7 @@ struct DeclState {
     std::deque<Symbol> symbols;  // every symbol of the run
     std::deque<Scope> scopes;    // [0] is the file scope; then parameter scopes
     std::uint16_t label = 0;
+    bool labels_exhausted = false;
     bool any_object = false;
     Nesting depth;  // nesting of declarators and structure bodies
 };
@@ -884,6 +887,13 @@ void decl_reset() {
 }
 
 std::uint16_t nextlabel() {
+    // Label numbers are 16 bits wide and 0 means none: past the last one
+    // the numbers would repeat, and jumps would go to the wrong labels.
+    if (state.label >= 0xFFFE) {
+        if (!state.labels_exhausted) puterr("too many labels");
+        state.labels_exhausted = true;
+        return 0xFFFE;
+    }
     state.label = static_cast<std::uint16_t>(state.label + 2);
     return state.label;
 }
@@ -1004,6 +1014,7 @@ void extdecl() {
     const Token& first = nexttoken();
     if (first.kind == K_EOF) return;
     std::uint32_t first_line = first.line;
+    SourceFile* source = current_source();
     ir_line(first_line);
     if (first.kind == K_SEMI) return;  // an empty declaration
     ungettoken();
@@ -1036,7 +1047,7 @@ void extdecl() {
                     if (body && !d.own_function) puterr("invalid function declaration");
                     if (body) {
                         state.any_object = true;
-                        parse_function(sym, first_line);
+                        parse_function(sym, d.own_function ? d.own_function : d.type, first_line);
                         return;
                     }
                     if (d.type->param_names) puterr("useless argument list");
@@ -1045,6 +1056,9 @@ void extdecl() {
                     ungettoken();
                     if (init_global(sym)) state.any_object = true;
                 }
+                if (!is_function && sym->kind != KIND_EXTERN) filelink(sym, source);
+            } else if (opt.xx) {
+                filelink(sym, source);
             }
         }
         const Token& sep = nexttoken();
@@ -1203,6 +1217,220 @@ void pragma_section(const TokenList& tokens) {
     if (open == K_LBRACKET) endscope(false);
     ir_line(tokens[i].line);
     ir_section(word, name);
+}
+
+}  // namespace vy::cc
+
+// ------------------------------------------------------- function bodies
+
+namespace vy::cc {
+
+namespace {
+
+std::uint8_t local_kind(const DeclSpec& spec, const TypeNode* type) {
+    if (spec.storage != KIND_NONE) return spec.storage;
+    return type && type->code == T_FUNCTION ? KIND_EXTERN : KIND_AUTO;
+}
+
+bool has_linkage(const Symbol* s) {
+    return s->kind == KIND_NONE || s->kind == KIND_EXTERN || s->kind == KIND_STATIC || s->kind == KIND_ABSOLUTE;
+}
+
+// The name is declared in the block itself (or, in the outermost block of a
+// body, as a parameter).
+Symbol* declared_here(const Name* name) {
+    Scope& scope = current_scope();
+    auto it = scope.index.find(name);
+    if (it != scope.index.end()) return it->second;
+    if (state.scopes.size() >= 2) {
+        Scope& below = state.scopes[state.scopes.size() - 2];
+        if (below.function_params) {
+            auto p = below.index.find(name);
+            if (p != below.index.end()) return p->second;
+        }
+    }
+    return nullptr;
+}
+
+// A function declared in a block has linkage: it is the file's symbol.
+Symbol* local_function(const Declarator& d, std::uint8_t kind) {
+    if (d.type->param_names) puterr("useless argument list");
+    Symbol* sym = declare_global(d, kind == KIND_STATIC ? KIND_STATIC : KIND_EXTERN);
+    sym->flags |= SYM_DECLARED | SYM_FILE_LEVEL;
+    if (sym->kind == KIND_STATIC && !sym->label) sym->label = nextlabel();
+    current_scope().index[d.name] = sym;
+    return sym;
+}
+
+// An extern object declared in a block: the file's symbol when there is
+// one, else a symbol of the block.
+Symbol* local_extern(const Declarator& d) {
+    Symbol* outer = find_symbol(d.name);
+    if (outer && has_linkage(outer) && !outer->undefined) {
+        if (!sametype(outer->type, d.type)) puterr("redeclared external %.*s", 0, d.name->str());
+        current_scope().index[d.name] = outer;
+        return outer;
+    }
+    Symbol* sym = alloc_symbol();
+    sym->name = d.name;
+    sym->kind = KIND_EXTERN;
+    sym->type = d.type;
+    sym->attr = defspace(d.attr, 0, d.type);
+    sym->flags = SYM_DECLARED;
+    append(current_scope(), sym);
+    return sym;
+}
+
+}  // namespace
+
+void open_parameter_scope(const std::vector<Symbol*>& params) {
+    Scope& scope = state.scopes.emplace_back();
+    scope.parameters = true;
+    scope.function_params = true;
+    // Only the index: the parameters stay linked as their prototype lists them.
+    for (Symbol* p : params)
+        if (p->name) scope.index[p->name] = p;
+}
+
+void close_parameter_scope() {
+    if (state.scopes.size() > 1) state.scopes.pop_back();
+}
+
+void open_block_scope() { state.scopes.emplace_back(); }
+
+std::vector<Symbol*> close_block_scope() {
+    std::vector<Symbol*> out;
+    if (state.scopes.size() <= 1) return out;
+    for (Symbol* s = current_scope().head; s; s = s->link) out.push_back(s);
+    state.scopes.pop_back();
+    return out;
+}
+
+void parameter_declarations(TypeNode* function) {
+    for (;;) {
+        const Token& t = nexttoken();
+        ungettoken();
+        if (t.kind == K_LBRACE || t.kind == K_EOF || !token_starts_declspec(t)) return;
+        DeclSpec spec;
+        declspec(spec, ALLOW_PARAM);
+        if (opt.ck && spec.implicit) puterr("implicit int type in argument declaration");
+        for (;;) {
+            Declarator d = declarator(spec, false);
+            Symbol* p = nullptr;
+            if (!d.name) {
+                puterr("missing argument name");
+            } else {
+                if (function && !function->prototype)
+                    for (Symbol* q = function->params; q && !p; q = q->link)
+                        if (q->name == d.name) p = q;
+                if (!p) {
+                    const TokenPos* saved = current_token();
+                    set_current_token(&d.name_pos);
+                    puterr("%.*s not an argument", 0, d.name->str());
+                    set_current_token(saved);
+                }
+            }
+            if (p) {
+                p->type = adjust_parameter(d.type, d.attr);
+                p->attr = defspace(p->type == d.type ? d.attr : 0, 2, p->type);
+                p->kind = spec.storage == K_REGISTER ? KIND_REG_PARAM : KIND_PARAM;
+                p->implicit = spec.implicit;
+            }
+            int sep = nexttoken().kind;
+            if (sep == K_COMMA) continue;
+            if (sep != K_SEMI) {
+                ungettoken();
+                puterr("missing ; in argument declaration");
+                // The body may begin right here.
+                if (sep != K_LBRACE) {
+                    set_recovery(K_SEMI);
+                    recover();
+                }
+            }
+            break;
+        }
+    }
+}
+
+bool local_declaration_follows() {
+    const Token& t = nexttoken();
+    if (!token_starts_declspec(t)) {
+        ungettoken();
+        return false;
+    }
+    if (t.kind != K_IDENT) {
+        ungettoken();
+        return true;
+    }
+    // A typedef name followed by ':' is a label.
+    bool label = nexttoken().kind == K_COLON;
+    ungettoken();
+    ungettoken();
+    return !label;
+}
+
+void local_declaration(std::vector<LocalInit>& inits) {
+    DeclSpec spec;
+    declspec(spec, ALLOW_BLOCK);
+    if (opt.ck && spec.implicit) puterr("implicit int type in local declaration");
+    if (nexttoken().kind == K_SEMI) {
+        if (!spec.tag_body) puterr("incomplete declaration");
+        return;
+    }
+    ungettoken();
+    for (;;) {
+        Declarator d = declarator(spec, false);
+        if (!d.name) {
+            puterr("missing local name");
+        } else {
+            std::uint8_t kind = local_kind(spec, d.type);
+            bool is_function = d.type && d.type->code == T_FUNCTION;
+            Symbol* sym = nullptr;
+            if (is_function && kind != KIND_TYPEDEF) {
+                sym = local_function(d, kind);
+            } else if (kind == KIND_EXTERN) {
+                Symbol* here = declared_here(d.name);
+                if (here && !here->undefined && here->kind != KIND_EXTERN && !has_linkage(here))
+                    puterr("redeclared local %.*s", 0, d.name->str());
+                sym = local_extern(d);
+            } else {
+                Symbol* here = declared_here(d.name);
+                if (here && here->undefined && current_scope().index.count(d.name)) {
+                    // A name used before its declaration takes the declaration.
+                    sym = here;
+                    sym->undefined = false;
+                } else {
+                    if (here) puterr("redeclared local %.*s", 0, d.name->str());
+                    sym = alloc_symbol();
+                    sym->name = d.name;
+                    append(current_scope(), sym);
+                }
+                sym->kind = kind;
+                sym->type = d.type;
+                sym->attr = kind == KIND_TYPEDEF ? d.attr : defspace(d.attr, slot_of(kind), d.type);
+                sym->implicit = spec.implicit;
+                if (kind != KIND_TYPEDEF) sym->flags |= SYM_DECLARED;
+                if (kind == KIND_STATIC) sym->label = nextlabel();
+            }
+            const Token& t = nexttoken();
+            if (t.kind == K_AT && !is_function && kind != KIND_TYPEDEF && kind != KIND_EXTERN) {
+                absolute_address(sym, d.attr);
+            } else {
+                ungettoken();
+                TokenPos start = d.name_pos;
+                if (Expr* assign = init_local(sym)) inits.push_back({assign, start, *current_token()});
+            }
+        }
+        const Token& sep = nexttoken();
+        if (sep.kind == K_COMMA) continue;
+        if (sep.kind != K_SEMI) {
+            ungettoken();
+            puterr("missing ; in local declaration");
+            set_recovery(K_SEMI);
+            recover();
+        }
+        return;
+    }
 }
 
 }  // namespace vy::cc

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace vy::cc {
 
@@ -36,8 +37,12 @@ enum SymbolFlags : std::uint16_t {
     SYM_USED = 0x0002,
     SYM_DECLARED = 0x0004,
     SYM_LAST_MEMBER = 0x0008,
+    SYM_FIRST_PARAM = 0x0008,    // on a parameter: the first one
     SYM_WRITTEN = 0x0020,
     SYM_HIDDEN = 0x0040,
+    SYM_WIDENED = 0x0080,        // a parameter passed in a wider type
+    SYM_CALLED = 0x0100,         // named in the current function's list of called functions
+    SYM_REFERENCED = 0x0200,     // named in the current function's list of referenced variables
     SYM_ADDRESS_TAKEN = 0x0400,  // needs a home in memory
     SYM_FILE_LEVEL = 0x0800,
 };
@@ -60,6 +65,7 @@ struct Symbol {
     bool undefined = false;       // used but not declared: entered with type int at its first use
     TokenPos first_use;           // where an undeclared name was first used
     const InitList* kept = nullptr;  // a const object's initial values (const replacement)
+    bool on_debug_list = false;      // linked into a file's debug list (or never to be)
 };
 
 void decl_reset();
@@ -121,5 +127,27 @@ void rangecheck(const TypeNode* target, const Expr* source);
 
 // Seams filled by the function, initialiser and debug-information parts.
 bool in_function_body();
+
+// Function bodies. The parameters' names are visible in a scope of their
+// own (the parameter list keeps its links); each block opens a scope whose
+// symbols it takes back, in declaration order, when it closes.
+void open_parameter_scope(const std::vector<Symbol*>& params);
+void close_parameter_scope();
+void open_block_scope();
+std::vector<Symbol*> close_block_scope();
+
+// Old-style parameter declarations between ')' and '{' of a definition.
+void parameter_declarations(TypeNode* function);
+
+// Whether the next tokens begin a local declaration (not a statement).
+bool local_declaration_follows();
+// Parses one local declaration up to its ';'. Each initialiser of an
+// automatic object gives an assignment, with where it stands.
+struct LocalInit {
+    Expr* assign;
+    TokenPos start;
+    TokenPos end;
+};
+void local_declaration(std::vector<LocalInit>& inits);
 
 }  // namespace vy::cc

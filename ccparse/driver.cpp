@@ -3,6 +3,7 @@
 // and the exit status.
 #include "ccparse/driver.h"
 
+#include "ccparse/debuginfo.h"
 #include "ccparse/decl.h"
 #include "ccparse/diag.h"
 #include "ccparse/expr.h"
@@ -15,6 +16,7 @@
 #include "ccparse/output.h"
 #include "ccparse/preproc.h"
 #include "ccparse/source.h"
+#include "ccparse/stmt.h"
 #include "ccparse/toolkit/toolkit.h"
 #include "ccparse/types.h"
 #include "support/one_line.h"
@@ -85,6 +87,8 @@ void reset_all() {
     decl_reset();
     expr_reset();
     init_reset();
+    stmt_reset();
+    debug_reset();
     state = DriverState{};
 }
 
@@ -161,6 +165,8 @@ void compile() {
     write_ir_header();
     for (;;) {
         const Token& t = nexttoken();
+        // Files that ended while the token was read end their description here.
+        debug_flush();
         if (t.kind == K_EOF) break;
         if (t.kind == K_ASM) {
             ir_line(t.line);
@@ -195,7 +201,7 @@ void fatal_exit() {
     vy::toolexit(1);
 }
 
-void file_ended(SourceFile* file) { (void)file; }
+void file_ended(SourceFile* file) { debug_file_ended(file); }
 
 bool front_end_begin(int argc, char** argv, int* status) {
     reset_all();

@@ -1,6 +1,6 @@
-// Function definitions as the declaration parser meets them. The statement
-// parser fills these in; until then a body is read over and reported as not
-// supported.
+// Function definitions as the declaration parser meets them: old-style
+// parameter declarations, the parameters' frame offsets, the body, the
+// simplifying pass and the function's records.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +8,13 @@
 namespace vy::cc {
 
 struct Symbol;
+struct TypeNode;
 
 // A body (or old-style parameter declarations) follows the declarator.
 bool function_follows();
-// Parses a function definition; returns false when no body follows.
-bool parse_function(Symbol* function, std::uint32_t first_line);
+// Parses a function definition of `function`, whose declarator gave the
+// function type `type`; returns false when no body follows.
+bool parse_function(Symbol* function, TypeNode* type, std::uint32_t first_line);
 // Whether a function body is being parsed.
 bool function_body_open();
 

@@ -147,30 +147,34 @@ void ir_type(const TypeNode* type, std::uint16_t attr, bool with_attr) {
     }
 }
 
-void ir_file_if_changed() {
-    std::string_view name = diag_file_name();
+void ir_file_if_changed() { ir_file_record(diag_file_name()); }
+
+void ir_file_record(std::string_view name) {
     if (state.file_written && state.last_file == name) return;
     state.file_written = true;
     state.last_file = name;
+    ir_u8(IR_FILE);
+    ir_name(ir_file_text(name), 0, 0);
+}
+
+std::string ir_file_text(std::string_view full) {
     // The base name, then a NUL and the directory when there is one.
-    std::string_view full = name;
     auto slash = full.find_last_of("\\/");
-    std::string text;
-    if (slash == std::string_view::npos) {
-        text = full;
-    } else if (opt.xp) {
-        text = full.substr(slash + 1);
-    } else {
-        text = full.substr(slash + 1);
+    if (slash == std::string_view::npos) return std::string(full);
+    std::string text(full.substr(slash + 1));
+    if (!opt.xp) {
         text += '\0';
         text += full.substr(0, slash + 1);
     }
-    ir_u8(IR_FILE);
-    ir_name(text, 0, 0);
+    return text;
 }
 
 void ir_line(std::uint32_t line) {
     ir_file_if_changed();
+    ir_line_record(line);
+}
+
+void ir_line_record(std::uint32_t line) {
     ir_u8(IR_LINE);
     ir_u16(static_cast<std::uint16_t>(line));
 }
@@ -408,7 +412,9 @@ bool write_ir_switch(std::uint16_t table, std::uint16_t exit, const SwitchCase* 
     while (left.size() > 6) {
         // The longest run that stays at least half full, the first on a tie.
         std::size_t best = 0, best_length = 0;
-        for (std::size_t start = 0; start < left.size(); ++start) {
+        // A run from a later start can be no longer than what is left after
+        // it: once that is not longer than the best, no later start wins.
+        for (std::size_t start = 0; start < left.size() && left.size() - start > best_length; ++start) {
             std::size_t length = 0;
             for (std::size_t k = start; k < left.size(); ++k) {
                 std::uint32_t distance = static_cast<std::uint32_t>(left[k].value) - static_cast<std::uint32_t>(left[start].value);
@@ -473,6 +479,24 @@ void ir_asm_call_text(std::string_view text) {
     ir_u8(static_cast<std::uint8_t>(text.size() + 1));
     for (char c : text) ir_u8(static_cast<std::uint8_t>(c));
     ir_u8(0);
+}
+
+void ir_type_word(std::uint32_t word) {
+    ir_u8(IR_INT_ITEM);
+    ir_u8(4);
+    for (int shift = 24; shift >= 0; shift -= 8) ir_u8(static_cast<std::uint8_t>(word >> shift));
+}
+
+void ir_link(std::uint16_t label) {
+    ir_u8(IR_ADDRESS4);
+    ir_label_name(label);
+    ir_u32(0);
+}
+
+void ir_named_address(std::string_view name, std::uint16_t number, std::uint8_t attribute, std::uint32_t offset) {
+    ir_u8(IR_ADDRESS4);
+    ir_name(name, number, attribute);
+    ir_u32(offset);
 }
 
 void ir_debug_file(std::string_view name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vy::cc {
@@ -79,6 +80,13 @@ void ir_type(const TypeNode* type, std::uint16_t attr, bool with_attr);
 // The file record when the source file changed, then the line record.
 void ir_line(std::uint32_t line);
 void ir_file_if_changed();
+// The file record when `name` is not the file last written.
+void ir_file_record(std::string_view name);
+// The text under which a file is named: its base name, then (unless -xp)
+// a NUL and its directory.
+std::string ir_file_text(std::string_view full);
+// The line record alone.
+void ir_line_record(std::uint32_t line);
 
 void ir_asm(std::string_view text);
 void ir_section(std::uint16_t word, std::string_view name);
@@ -140,7 +148,12 @@ void ir_leaf_operands(const Symbol* sym, std::uint16_t label, std::uint32_t valu
 // longer than 254 bytes is reported ("_asm string too long") and cut.
 void ir_asm_call_text(std::string_view text);
 
-// The debug description's own records.
+// The debug description's own records. A type word is an integer item of 4
+// bytes that stands most significant byte first; a link is a 4-byte address
+// item of a label (0: the null link).
+void ir_type_word(std::uint32_t word);
+void ir_link(std::uint16_t label);
+void ir_named_address(std::string_view name, std::uint16_t number, std::uint8_t attribute, std::uint32_t offset);
 void ir_debug_file(std::string_view name);      // 215
 void ir_debug_function(std::string_view name);  // 214
 void ir_debug_label(std::uint16_t label);       // 213

@@ -17,6 +17,7 @@ struct Symbol;
 struct SourceFile {
     SourceFile* next = nullptr;
     Symbol* debug_symbols = nullptr;  // symbols described with this file
+    Symbol* debug_tail = nullptr;     // the last of them
     bool scrambled = false;
     std::uint32_t lines = 0;          // lines read, as renumbered by #line
     std::uint16_t handle[2] = {0, 0}; // debug-information handles

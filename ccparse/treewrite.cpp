@@ -196,5 +196,6 @@ std::uint16_t literal_label(Constant* c) {
 }
 
 void write_ir_tree(const Expr* tree) { write(tree, false); }
+void write_ir_discarded(const Expr* tree) { write(tree, true); }
 
 }  // namespace vy::cc

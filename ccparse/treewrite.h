@@ -13,6 +13,8 @@ struct Expr;
 // Writes a tree whose value is used (a statement's own expression is
 // written this way too).
 void write_ir_tree(const Expr* tree);
+// Writes a tree whose value nobody uses (the left operand of a comma).
+void write_ir_discarded(const Expr* tree);
 
 // The label number of a string or floating literal, given on first use; a
 // floating literal takes four: L, L+2, L+4, L+6.

@@ -209,6 +209,30 @@ const char* const pieces[] = {
     "int w1 = sizeof @ i1 + sizeof(int[3]) + sizeof \"abc\" + sizeof(struct nope) + sizeof(void);\n",
     "int u1 = undefined_thing + 1, u2 = undeclared_fn(1, 2);\n",
     "int (*pf)[3] = &n1, **ppi = &p1, ***pppi = &ppi, ka2 = *ka;\n",
+    // Function bodies.
+    "int fn1(int a) { int i; for (i = 0; i < a; i++) { if (i == 2) continue; if (i > 5) break; } return i; }\n",
+    "void fn2(void) { goto L; x = 1; L: ; goto M; }\n",
+    "int fn3(int c) { switch (c) { case 1: case 2: return 1; case 3: break; default: c = 0; } while (c--) ; do c++; while (c < 3); return 0; }\n",
+    "int fn4(char c) { switch (c) { case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 300: c++; } switch (2) { case 2: break; } switch (c) { case 9: ; } }\n",
+    "void fn5(void) { break; continue; case 1: default: goto; return 1; }\n",
+    "int fn6(x) int x; char y; { return x ? fn6(x - 1) : 0; }\n",
+    "void fn7(void) {\n#asm\n nop\n#endasm\n}\n",
+    "int fn8(void) { if (1) return 1; else if (0) return 2; else { static int s = 3; extern int e; return s + e; } }\n",
+    "struct q fn9(void) { struct q v; return v; }\n",
+    "union r fn9u(union r a) { return a; }\n",
+    "void fn10(void) { { { int a; a = 1; { long a; a = 2; } } } }\n",
+    "int fn11(int) { return; }\n",
+    "void @nostack fn12(char c, float f) { char d; d = c; f = f * 2; }\n",
+    "void fn13(void) { for (;;) ; while (1) ; }\n",
+    "int fn14(void) { int a[] = {1, 2, 3}; struct s s2 = {1}; register int r = a[1]; return a[1] + r; }\n",
+    "void fn15(void) { if (x) { else } while }\n",
+    "void fn16(void) {\n",
+    "int fn17(int a, int a) { int a; char a; typedef int T; T t; enum { E1 } e; e = E1; t = e; return t; }\n",
+    "void fn18(void) { int i = 0; while (i < 10) i++; for (i = 0; i < 10; i++) ; x = x; }\n",
+    "double fn19(float f, double d) { return f < d ? f : d; }\n",
+    "int (*fn20(void))(int) { return fn1; }\n",
+    "void fn21(void) { static void g(void); extern int h(); h(); g(); _asm(\"nop\\n\"); }\n",
+    "int fn22(void) { int x = 1; switch (x) { default: case 1: x = 2; } return x; }\n",
 };
 
 // Pieces with NULs and control bytes in names, strings and messages.
@@ -235,7 +259,11 @@ std::string repeat(const std::string& s, int n) {
 // Nesting 100,000 levels deep, one level per line (a logical line is short).
 std::string deep_piece(std::mt19937& random) {
     const int n = 100000;
-    switch (random() % 13) {
+    switch (random() % 17) {
+    case 13: return "void d13(void) {" + repeat("{\n", n) + repeat("}\n", n) + "}\n";
+    case 14: return "int d14(int x) {" + repeat("if (x)\n", n) + "x = 1; }\n";
+    case 15: return "int d15(int x) {" + repeat("while (x)\n", n) + "x--; }\n";
+    case 16: return "int d16(int x) { if (x) x = 0;\n" + repeat("else if (x)\nx = 1;\n", n) + "return x; }\n";
     case 8: return "int d8 = " + repeat("x ?\n", n) + "1" + repeat(": 2\n", n) + ";\n";
     case 9: return "int d9 = x" + repeat("+ x\n", n) + ";\n";
     case 10: return "int d10[] = " + repeat("{\n", n) + "1" + repeat("}\n", n) + ";\n";
@@ -320,7 +348,7 @@ constexpr int default_cases = 1200;
 TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
     std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20260)));
     const std::vector<std::vector<std::string>> option_sets = {
-        {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"},
+        {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"}, {"-xx", "-s"}, {"-xd", "-xp"},
     };
     for (int i = 0; i < setting("VY_FUZZ_CASES", default_cases); ++i) {
         std::string source = random_source(random);

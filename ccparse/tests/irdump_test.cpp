@@ -83,12 +83,36 @@ int setting(const char* name, int fallback) {
     return value ? std::atoi(value) : fallback;
 }
 
+// The function of the intermediate file's description, record by record.
+TEST(Irdump, TheRecordsOfAFunction) {
+    vytest::FrontRun run = vytest::compile("int f(int a){return a+1;}");
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const std::vector<std::string> expected = {
+        "header magic=0xcb model=0 flags=0x00 config=0",
+        "19 file name=\"t.c\" num=0 nattr=0x00",
+        "20 line 1",
+        "134 function name=\"f\" num=0 nattr=0x84 attr=0x0000 size=0",
+        "251 body first=1 brace=1",
+        "217 param-type int",
+        "218 param-size 2",
+        "20 line 1",
+        "150 expr (136:= int (0 int name=- num=0 value=0 storage=1 mem=0) (222:+ int (0 int name=- num=0 value=0 "
+        "storage=160 mem=1) (0 int name=- num=0 value=1 storage=0 mem=0)))",
+        "146 return",
+        "211 end-function",
+        "132 public name=\"f\" num=0 nattr=0x84 attr=0x0000 size=0",
+    };
+    EXPECT_EQ(run.ir, expected);
+}
+
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases.
 TEST(Irdump, MutatedFilesEndCleanly) {
     const char* const sources[] = {
         "#line 3 \"q\x01\x1b.c\"\nint x; char *s; long l[4];\n",
         "struct s { int a:3; char c; } v; enum e { A, B = 5 } ev;\n#asm\n\tldaa #1\n#endasm\n",
         "extern int f(int a, char *b); unsigned char buf[10]; int (*fp)(void);\n",
+        "int g(int c) { int i; for (i = 0; i < c; i++) switch (i) { case 1: case 2: case 3: case 4: case 5: "
+        "case 6: case 7: c--; break; case 9: return 2; } while (c) c--; return c ? g(c - 1) : 0; }\n",
     };
     std::vector<Bytes> files;
     for (const char* source : sources) {
