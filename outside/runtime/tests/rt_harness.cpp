@@ -46,7 +46,7 @@ std::string assemble(const fs::path& source, const fs::path& object) {
     int status;
     {
         ccasm::Asm a;
-        a.opt.include_dirs.push_back(std::string(VY_SOURCE_DIR) + "/outside/include");
+        a.opt.include_dirs.push_back(std::string(VY_SOURCE_DIR) + "/outside/runtime");
         a.opt.object_name = object.string();
         a.err = err;
         status = ccasm::assemble(a, {source.string()});

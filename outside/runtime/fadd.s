@@ -1,0 +1,164 @@
+; Float addition and subtraction (fcore.s has the rules of the format).
+;	c_fadd, c_fsub		the long register = itself +/- the float at Y;
+;				Y kept
+;	c_fgadd, c_fgsub	the float at Y = itself +/- the long register;
+;				D and Y kept
+; The operand of the larger magnitude goes to R; the other is shifted
+; right to its exponent (the bits shifted out of the guard byte stick in
+; its lowest bit), then added or subtracted, and the result normalised.
+	include	"float.h11"
+	xdef	c_fadd, c_fsub, c_fgadd, c_fgsub
+	xref	c__fop
+
+	switch	.text
+c_fadd:
+	pshy
+	pshb
+	psha
+	clrb
+	bra	op
+c_fsub:
+	pshy
+	pshb
+	psha
+	ldab	#2
+	bra	op
+c_fgadd:
+	pshy
+	pshb
+	psha
+	ldab	#1
+	bra	op
+c_fgsub:
+	pshy
+	pshb
+	psha
+	ldab	#3
+op:	ldy	#core
+	jmp	c__fop
+
+core:
+	ldd	F_BE,x
+	beq	9$		; + 0
+	ldd	F_RE,x
+	beq	20$		; 0 +
+	cpd	F_BE,x		; the larger magnitude to R
+	bhi	1$
+	blo	20$
+	ldd	F_RM,x
+	cpd	F_BM,x
+	bhi	1$
+	blo	20$
+	ldaa	F_RM+2,x
+	cmpa	F_BM+2,x
+	bhs	1$
+20$:	ldaa	F_RS,x		; the guard bytes are 0 still
+	ldab	F_BS,x
+	staa	F_BS,x
+	stab	F_RS,x
+	ldd	F_RE,x
+	ldy	F_BE,x
+	std	F_BE,x
+	sty	F_RE,x
+	ldd	F_RM,x
+	ldy	F_BM,x
+	std	F_BM,x
+	sty	F_RM,x
+	ldaa	F_RM+2,x
+	ldab	F_BM+2,x
+	staa	F_BM+2,x
+	stab	F_RM+2,x
+	ldd	F_BE,x
+	beq	9$		; 0 + 0
+1$:	ldd	F_RE,x
+	subd	F_BE,x		; the difference of the exponents
+	cpd	#26
+	bhs	9$		; too small to count
+	tstb
+	beq	21$
+	clr	F_T,x		; what leaves the guard byte
+2$:	cmpb	#8
+	blo	3$
+	ldaa	F_BM+3,x
+	oraa	F_T,x
+	staa	F_T,x
+	ldaa	F_BM+2,x
+	staa	F_BM+3,x
+	ldaa	F_BM+1,x
+	staa	F_BM+2,x
+	ldaa	F_BM,x
+	staa	F_BM+1,x
+	clr	F_BM,x
+	subb	#8
+	bra	2$
+3$:	tstb
+	beq	5$
+4$:	lsr	F_BM,x
+	ror	F_BM+1,x
+	ror	F_BM+2,x
+	ror	F_BM+3,x
+	bcc	6$
+	inc	F_T,x
+6$:	decb
+	bne	4$
+5$:	tst	F_T,x
+	beq	21$
+	bset	F_BM+3,x,#1	; sticky
+21$:	ldaa	F_RS,x
+	eora	F_BS,x
+	bmi	22$
+	ldd	F_RM+2,x
+	addd	F_BM+2,x
+	std	F_RM+2,x
+	ldd	F_RM,x
+	adcb	F_BM+1,x
+	adca	F_BM,x
+	std	F_RM,x
+	bcc	9$
+	ror	F_RM,x		; the carry back in, one more in the exponent
+	ror	F_RM+1,x
+	ror	F_RM+2,x
+	ror	F_RM+3,x
+	bcc	7$
+	bset	F_RM+3,x,#1
+7$:	ldd	F_RE,x
+	addd	#1
+	std	F_RE,x
+9$:	rts
+
+22$:	ldd	F_RM+2,x
+	subd	F_BM+2,x
+	std	F_RM+2,x
+	ldd	F_RM,x
+	sbcb	F_BM+1,x
+	sbca	F_BM,x
+	std	F_RM,x
+	bmi	9$		; normalised
+	bne	23$
+	ldd	F_RM+2,x
+	bne	23$
+	std	F_RE,x		; x - x = 0
+	rts
+23$:	tst	F_RM,x		; whole bytes first
+	bne	25$
+	ldd	F_RM+1,x
+	std	F_RM,x
+	ldaa	F_RM+3,x
+	staa	F_RM+2,x
+	clr	F_RM+3,x
+	ldd	F_RE,x
+	subd	#8
+	std	F_RE,x
+	bra	23$
+24$:	lsl	F_RM+3,x
+	rol	F_RM+2,x
+	rol	F_RM+1,x
+	rol	F_RM,x
+	ldd	F_RE,x
+	subd	#1
+	std	F_RE,x
+25$:	tst	F_RM,x
+	bpl	24$
+	rts
+
+	end
