@@ -201,7 +201,7 @@ uint32_t Target::lr(const Outcome& o) {
 
 Outcome Target::run(const Call& call, uint32_t max_steps) {
     Outcome o;
-    if (!has(call.routine)) {
+    if (call.code.empty() && !has(call.routine)) {
         o.error = "no routine " + call.routine;
         return o;
     }
@@ -209,6 +209,7 @@ Outcome Target::run(const Call& call, uint32_t max_steps) {
     uint16_t target = symbol(call.routine);
     std::vector<uint8_t> stub{0xBD, static_cast<uint8_t>(target >> 8), static_cast<uint8_t>(target)};
     stub.insert(stub.end(), call.inline_bytes.begin(), call.inline_bytes.end());
+    if (!call.code.empty()) stub = call.code;
     poke(STUB, stub);
     uint16_t back = static_cast<uint16_t>(STUB + stub.size());
     vy::setreg(vy::REG_D, call.in.d);

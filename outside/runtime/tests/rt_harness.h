@@ -36,6 +36,9 @@ struct Call {
     std::vector<uint8_t> inline_bytes;
     std::map<uint16_t, std::vector<uint8_t>> memory;  // set before the call
     std::vector<uint16_t> stops;  // addresses that end the run besides the return
+    // Instructions in place of the stub (routine and inline bytes unused);
+    // the run ends behind them.
+    std::vector<uint8_t> code;
 };
 
 struct Outcome {
