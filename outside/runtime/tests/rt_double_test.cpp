@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "outside/runtime/tests/rt_harness.h"
+#include "outside/runtime/tools/rtsim.h"
 
 namespace {
 
-using namespace rttest;
+using namespace rtsim;
 
 uint64_t bits_of(double f) {
     uint64_t u;

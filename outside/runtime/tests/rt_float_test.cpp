@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "outside/runtime/tests/rt_harness.h"
+#include "outside/runtime/tools/rtsim.h"
 
 namespace {
 
-using namespace rttest;
+using namespace rtsim;
 
 uint32_t bits_of(float f) {
     uint32_t u;

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "outside/runtime/tests/rt_harness.h"
+#include "outside/runtime/tools/rtsim.h"
 
 namespace {
 
-using namespace rttest;
+using namespace rtsim;
 
 std::string hex(uint32_t v) {
     char t[16];

@@ -1,4 +1,4 @@
-#include "outside/runtime/tests/rt_harness.h"
+#include "outside/runtime/tools/rtsim.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +23,7 @@
 #include "outside/lomar/library.h"
 #include "outside/lomar/linker.h"
 
-namespace rttest {
+namespace rtsim {
 
 namespace fs = std::filesystem;
 
@@ -84,7 +84,7 @@ Target& Target::get() {
     return target;
 }
 
-Target::Target() {
+Target::Target(const std::vector<std::string>& extra) {
     fs::path dir = fs::current_path() / ("rt11_build_" + std::to_string(
 #ifdef _WIN32
         0
@@ -130,10 +130,17 @@ Target::Target() {
     refs += "\tend\n";
     std::ofstream(dir / "refs.s", std::ios::binary) << refs;
     build_errors += assemble(dir / "refs.s", dir / "refs.o");
+    std::string extra_objects;
+    for (size_t i = 0; i < extra.size(); ++i) {
+        fs::path object = dir / ("extra" + std::to_string(i) + ".o");
+        build_errors += assemble(extra[i], object);
+        extra_objects += "\"" + object.string() + "\"\n";
+    }
 
     std::string script_text = "+seg .text -b0x8000\n+seg .const\n+seg .data -b0x2000\n+seg .bss\n"
                               "+def __memory=end(.bss)\n\"" +
-                              (dir / "refs.o").string() + "\"\n\"" + (dir / "rt11.lib").string() + "\"\n";
+                              (dir / "refs.o").string() + "\"\n" + extra_objects + "\"" + (dir / "rt11.lib").string() +
+                              "\"\n";
     lomar::Diagnostics diag("lomar");
     lomar::LinkScript script;
     lomar::LinkResult result;
@@ -305,4 +312,4 @@ std::string check_contract(const Call& call, const Outcome& first, std::mt19937&
     return failed;
 }
 
-}  // namespace rttest
+}  // namespace rtsim

@@ -1,7 +1,9 @@
-// The runtime library in the target model's simulator. The library is
-// assembled from its sources, made into rt11.lib and linked with an object
-// that refers to every routine; each call runs from a stub "jsr c_name"
-// (followed by the routine's inline operand bytes) until it comes back.
+// The runtime library in the target model's simulator, for its tests and
+// its benchmark. The library is assembled from its sources, made into
+// rt11.lib and linked with an object that refers to every routine (and
+// with further sources when asked); each call runs from a stub
+// "jsr c_name" (followed by the routine's inline operand bytes) until it
+// comes back.
 //
 // Memory during a call: the stub at STUB, the caller's frame pointer X =
 // FRAME (the long register's high word at FRAME+2), operands at OPERAND and
@@ -14,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace rttest {
+namespace rtsim {
 
 constexpr uint16_t STUB = 0x1000;
 constexpr uint16_t FRAME = 0x6000;
@@ -53,6 +55,9 @@ class Target {
 public:
     // The program, built once per test program.
     static Target& get();
+    // The library with `extra` assembly sources (paths) linked in front of
+    // it. Only one Target may exist in a process: the simulator is one.
+    explicit Target(const std::vector<std::string>& extra = {});
 
     uint16_t symbol(const std::string& name) const;
     bool has(const std::string& name) const { return symbols_.count(name) != 0; }
@@ -72,7 +77,6 @@ public:
     std::string build_errors;
 
 private:
-    Target();
     std::map<std::string, uint16_t> symbols_;
     std::vector<std::pair<uint16_t, uint8_t>> image_;
 };
@@ -95,4 +99,4 @@ std::string check_contract(const Call& call, const Outcome& first, std::mt19937&
 // The number of random cases per routine: 200, or RT11_CASES.
 int random_cases(int in_ci = 200);
 
-}  // namespace rttest
+}  // namespace rtsim
