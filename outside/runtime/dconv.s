@@ -286,11 +286,9 @@ c_dtof:
 	beq	2$
 3$:	bset	D_RM+3,x,#1
 2$:	jsr	c__fpack
+	sty	D_D,x
 	ldy	D_X,x
-	ldd	F_OUT,x
 	std	2,y
-	ldd	F_OUT+2,x
-	std	D_D,x
 	leave
 
 	end

@@ -8,7 +8,7 @@
 ; its lowest bit), then added or subtracted, and the result normalised.
 	include	"float.h11"
 	xdef	c_fadd, c_fsub, c_fgadd, c_fgsub
-	xref	c__fop
+	xref	c__fpack
 
 	switch	.text
 c_fadd:
@@ -16,64 +16,65 @@ c_fadd:
 	pshb
 	psha
 	clrb
-	bra	op
+	bra	lr
 c_fsub:
 	pshy
 	pshb
 	psha
-	ldab	#2
-	bra	op
+	ldab	#$80
+lr:	fop_lr	core
 c_fgadd:
 	pshy
 	pshb
 	psha
-	ldab	#1
-	bra	op
+	clrb
+	bra	g
 c_fgsub:
 	pshy
 	pshb
 	psha
-	ldab	#3
-op:	ldy	#core
-	jmp	c__fop
+	ldab	#$80
+g:	fop_g	core
 
+; A zero operand gives the other one, packed from its own fields; so does
+; an operand 26 or more binary places above the other.
 core:
 	ldd	F_BE,x
-	beq	9$		; + 0
+	beq	90$		; + 0
 	ldd	F_RE,x
-	beq	20$		; 0 +
-	cpd	F_BE,x		; the larger magnitude to R
-	bhi	1$
-	blo	20$
-	ldd	F_RM,x
+	beq	91$		; 0 +
+	subd	F_BE,x		; the difference of the exponents
+	bmi	10$
+	bne	11$
+	ldd	F_RM,x		; the same exponent: the larger mantissa to R
 	cpd	F_BM,x
-	bhi	1$
-	blo	20$
+	bhi	21$
+	blo	12$
 	ldaa	F_RM+2,x
 	cmpa	F_BM+2,x
-	bhs	1$
-20$:	ldaa	F_RS,x		; the guard bytes are 0 still
-	ldab	F_BS,x
-	staa	F_BS,x
-	stab	F_RS,x
-	ldd	F_RE,x
-	ldy	F_BE,x
-	std	F_BE,x
-	sty	F_RE,x
-	ldd	F_RM,x
-	ldy	F_BM,x
-	std	F_BM,x
-	sty	F_RM,x
-	ldaa	F_RM+2,x
-	ldab	F_BM+2,x
-	staa	F_BM+2,x
-	stab	F_RM+2,x
-	ldd	F_BE,x
-	beq	9$		; 0 + 0
-1$:	ldd	F_RE,x
-	subd	F_BE,x		; the difference of the exponents
+	bhs	21$
+	bra	12$
+10$:	coma			; B the larger
+	comb
+	addd	#1
 	cpd	#26
-	bhs	9$		; too small to count
+	bhs	91$
+12$:	ldd	F_RS,x		; R and B change places (sign, exponent and
+	ldy	F_BS,x		; mantissa lie alike; the guard bytes are 0)
+	std	F_BS,x
+	sty	F_RS,x
+	ldd	F_RS+2,x
+	ldy	F_BS+2,x
+	std	F_BS+2,x
+	sty	F_RS+2,x
+	ldd	F_RS+4,x
+	ldy	F_BS+4,x
+	std	F_BS+4,x
+	sty	F_RS+4,x
+	ldd	F_RE,x
+	subd	F_BE,x
+11$:	cpd	#26
+	bhs	90$		; too small to count
 	tstb
 	beq	21$
 	clr	F_T,x		; what leaves the guard byte
@@ -114,7 +115,7 @@ core:
 	adcb	F_BM+1,x
 	adca	F_BM,x
 	std	F_RM,x
-	bcc	9$
+	bcc	90$
 	ror	F_RM,x		; the carry back in, one more in the exponent
 	ror	F_RM+1,x
 	ror	F_RM+2,x
@@ -124,7 +125,10 @@ core:
 7$:	ldd	F_RE,x
 	addd	#1
 	std	F_RE,x
-9$:	rts
+90$:	jmp	c__fpack
+91$:	ldab	#F_BS
+	abx
+	jmp	c__fpack
 
 22$:	ldd	F_RM+2,x
 	subd	F_BM+2,x
@@ -133,12 +137,12 @@ core:
 	sbcb	F_BM+1,x
 	sbca	F_BM,x
 	std	F_RM,x
-	bmi	9$		; normalised
+	bmi	90$		; normalised
 	bne	23$
 	ldd	F_RM+2,x
 	bne	23$
 	std	F_RE,x		; x - x = 0
-	rts
+	jmp	c__fpack
 23$:	tst	F_RM,x		; whole bytes first
 	bne	25$
 	ldd	F_RM+1,x
@@ -159,6 +163,6 @@ core:
 	std	F_RE,x
 25$:	tst	F_RM,x
 	bpl	24$
-	rts
+	jmp	c__fpack
 
 	end

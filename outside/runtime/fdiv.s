@@ -13,7 +13,7 @@
 ; over sticks in its lowest bit.
 	include	"float.h11"
 	xdef	c_fdiv, c_fgdiv
-	xref	c__fop
+	xref	c__fpack
 
 F_R:	equ	F_P		; the remainder (4 bytes)
 F_M:	equ	F_P+4		; a digit times the divisor (4 bytes)
@@ -25,14 +25,13 @@ c_fdiv:
 	pshb
 	psha
 	clrb
-	bra	op
+	fop_lr	core
 c_fgdiv:
 	pshy
 	pshb
 	psha
-	ldab	#1
-op:	ldy	#core
-	jmp	c__fop
+	clrb
+	fop_g	core
 
 core:
 	ldd	F_BE,x
@@ -41,7 +40,7 @@ core:
 	beq	9$
 	ldd	#255
 	std	F_RE,x
-9$:	rts
+9$:	jmp	c__fpack
 1$:	ldaa	F_RS,x
 	eora	F_BS,x
 	staa	F_RS,x
@@ -90,7 +89,7 @@ core:
 	ldd	F_R+2,x
 	beq	6$
 5$:	bset	F_RM+3,x,#1
-6$:	rts
+6$:	jmp	c__fpack
 
 ; One digit q of R / b into B (R < 256 b); R becomes (R - q b) << 8.
 digit:

@@ -6,7 +6,7 @@
 ; sticks in the guard byte's lowest bit.
 	include	"float.h11"
 	xdef	c_fmul, c_fmula, c_fgmul, c_fgmula
-	xref	c__fop
+	xref	c__fpack
 
 	switch	.text
 c_fmul:
@@ -15,15 +15,14 @@ c_fmula:
 	pshb
 	psha
 	clrb
-	bra	op
+	fop_lr	core
 c_fgmul:
 c_fgmula:
 	pshy
 	pshb
 	psha
-	ldab	#1
-op:	ldy	#core
-	jmp	c__fop
+	clrb
+	fop_g	core
 
 ; a0 a1 a2 at F_RM, b0 b1 b2 at F_BM, the product p0 .. p5 at F_P.
 core:
@@ -122,12 +121,12 @@ core:
 	ldd	F_P+4,x
 	beq	9$
 	bset	F_RM+3,x,#1	; sticky
-9$:	rts
+9$:	jmp	c__fpack
 
 zero:	clra
 	clrb
 	std	F_RE,x
 	std	F_RM,x
-	rts
+	jmp	c__fpack
 
 	end

@@ -9,7 +9,8 @@
 ; sign. A divisor of 0 gives the quotient 0 (signed) or all ones
 ; (unsigned) and the dividend as remainder; -2^31 / -1 is -2^31.
 ;
-; Every entry pushes Y, D, X and its mode (bit 0 signed, bit 1 remainder,
+; When both operands are below 65536 the non-g forms divide at once.
+; Otherwise every entry pushes Y, D, X and its mode (bit 0 signed, bit 1 remainder,
 ; bit 2 g form) and reserves the frame (X = SP+1):
 ;	0	N, the dividend, then Q, the quotient (4 bytes)
 ;	4	V, the divisor (4)
@@ -26,9 +27,38 @@
 
 FRAME:	equ	19
 
+; Both operands below 65536 (and the divisor not 0): the idiv instruction
+; alone, the quotient (\1 = 0) or the remainder (\1 = 1) into the long
+; register.
+quick:	macro
+	pshx
+	pshb
+	psha
+	ldd	2,x
+	bne	\@l
+	ldd	0,y
+	bne	\@l
+	ldx	2,y
+	beq	\@l
+	pula
+	pulb
+	idiv
+	ifeq	\1
+	xgdx
+	endif
+	pulx
+	clr	2,x
+	clr	3,x
+	rts
+\@l:	pula
+	pulb
+	pulx
+	endm
+
 	switch	.text
 c_ldiv:
 c_ldiva:
+	quick	0
 	pshy
 	pshb
 	psha
@@ -36,6 +66,7 @@ c_ldiva:
 	bra	entry
 c_lmod:
 c_lmoda:
+	quick	1
 	pshy
 	pshb
 	psha
@@ -43,6 +74,7 @@ c_lmoda:
 	bra	entry
 c_ludv:
 c_ludva:
+	quick	0
 	pshy
 	pshb
 	psha
@@ -50,6 +82,7 @@ c_ludva:
 	bra	entry
 c_lumd:
 c_lumda:
+	quick	1
 	pshy
 	pshb
 	psha
