@@ -4,12 +4,13 @@
 #include <cstring>
 
 #include "debugger/engine/commands.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/monitors.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/sink.h"
-#include "debugger/engine/standins.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/services.h"
 #include "support/line_read.h"

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "debugger/engine/assertions.h"
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/events.h"
+#include "debugger/engine/frame_moves.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/scan.h"
-#include "debugger/engine/standins.h"
 #include "debugger/engine/statements.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/messages.h"
@@ -24,13 +26,14 @@ bool DeleteInternalEvents = true;
 
 // The command log holds what the user gave, once: a line is written by the
 // outermost docmd only (not the lines of a command file that a logged
-// "input" runs, which the log replays by itself), and the later statements
-// of a line that docmdline or doblock go on with are not written again.
+// "input" runs, which the log replays by itself, nor those of an event's or
+// an assertion's action), and the later statements of a line that
+// docmdline or doblock go on with are not written again.
 static int docmddepth;
 static bool continuing;
 
 static void logline(const char* line) {
-    if (!logfile || ActionRunning || docmddepth > 0 || continuing) return;
+    if (!logfile || ActionRunning || AssertsRunning || docmddepth > 0 || continuing) return;
     std::fputs(line, logfile);
     std::fputc('\n', logfile);
     std::fflush(logfile);

@@ -1,9 +1,13 @@
 #include "debugger/engine/engine.h"
 
+#include "debugger/engine/alarms.h"
+#include "debugger/engine/assertions.h"
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
 #include "debugger/engine/core.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/monitors.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/script_files.h"
@@ -35,6 +39,7 @@ void EngineServices::gaugeend() { GaugeEnd(); }
 void EngineServices::leftstatus(const char* text) { LeftStatus(text); }
 void EngineServices::rightstatus(const char* text) { RightStatus(text); }
 void EngineServices::regwinrefresh(int code) { RegWinRedraw(code); }
+void EngineServices::memalarm(uint16_t address, int kind) { vy::memalarm(address, kind); }
 void EngineServices::trcfree() { vy::trcfree(); }
 
 static EngineServices engineservices;
@@ -42,6 +47,7 @@ static EngineServices engineservices;
 void engineinit() {
     engineclose();
     setservices(&engineservices);
+    clearalarms();
     resetcapture();
     AutoCmd = false;
     CommandQuiet = false;
@@ -65,6 +71,11 @@ void engineclose() {
     redirclose();
     logopen("");
     readsrcline(nullptr, 0);
+    clearasserts();
+    clearmonitors();
+    clearevents();
+    clearalarms();
+    norefresh = false;
     corefree();
     closechannels();
     trcfree();

@@ -30,14 +30,17 @@ public:
     void leftstatus(const char* text) override;
     void rightstatus(const char* text) override;
     void regwinrefresh(int code) override;
+    void memalarm(uint16_t address, int kind) override;
     void trcfree() override;
 };
 
 // Installs the engine's services and brings the engine's state to that of
-// a fresh start (the target model is started separately, with meminit).
+// a fresh start: no event, alarm, monitor or assertion (the target model is
+// started separately, with meminit).
 void engineinit();
 // Closes the redirection file, the command log and the source-line reader,
-// and frees the older core's breakpoints and macros.
+// the older core's breakpoints and macros, and deletes the events, alarms,
+// monitors and assertions.
 void engineclose();
 
 }  // namespace vy

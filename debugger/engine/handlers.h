@@ -12,8 +12,23 @@ const char* dorecord(const char* text, int arg);
 const char* dowrite(const char* text, int arg);
 
 // program.cpp: program, frame and view commands.
+const char* doload(const char* text, int arg);
 const char* doquit(const char* text, int arg);
 const char* dorem(const char* text, int arg);
+
+// event_commands.cpp: setting, listing and deleting events.
+const char* dobreak(const char* text, int arg);
+const char* dowatch(const char* text, int arg);
+const char* dodbreak(const char* text, int arg);
+const char* dodwatch(const char* text, int arg);
+const char* dodelete(const char* text, int arg);
+
+// monitors.cpp: adding monitors.
+const char* domonit(const char* text, int arg);
+
+// frame_moves.cpp: moving through and printing the call frames.
+const char* domove(const char* text, int arg);
+const char* doframe(const char* text, int arg);
 
 // script_files.cpp: script file channels.
 const char* dofopen(const char* text, int arg);
@@ -36,19 +51,11 @@ const char* domm(const char* text, int arg);
 // standins.cpp: commands whose work is not built in yet.
 const char* doactiv(const char* text, int arg);
 const char* dodeact(const char* text, int arg);
-const char* dobreak(const char* text, int arg);
-const char* dowatch(const char* text, int arg);
-const char* dodelete(const char* text, int arg);
-const char* dodbreak(const char* text, int arg);
-const char* dodwatch(const char* text, int arg);
 const char* dodisa(const char* text, int arg);
 const char* dopath(const char* text, int arg);
 const char* dogo(const char* text, int arg);
 const char* dotgo(const char* text, int arg);
 const char* dotigo(const char* text, int arg);
-const char* domove(const char* text, int arg);
-const char* doload(const char* text, int arg);
-const char* domonit(const char* text, int arg);
 const char* dofiles(const char* text, int arg);
 const char* dofuncs(const char* text, int arg);
 const char* doprint(const char* text, int arg);
@@ -59,7 +66,6 @@ const char* doistep(const char* text, int arg);
 const char* doostep(const char* text, int arg);
 const char* dostack(const char* text, int arg);
 const char* dowstack(const char* text, int arg);
-const char* doframe(const char* text, int arg);
 const char* dovars(const char* text, int arg);
 const char* dozero(const char* text, int arg);
 const char* doperf(const char* text, int arg);

@@ -41,6 +41,14 @@ struct Headless {
     // A stop request after this many message polls (0: never).
     uint32_t stopafter = 0;
 
+    // The calls of the views that show events and follow the target, in
+    // order: "UpdateEventMarks 2", "StaleStructWindows", "AmcBkptCheck 2",
+    // "SetMonitorCount 1", "RefreshMonitors 1", "IORegRefresh",
+    // "VyrDataMemUpdate 0", "UpdateVarsWindows", "KernelUpdate",
+    // "RebuildStackWindow".
+    std::vector<std::string> viewcalls;
+    bool monitorswindow = false;    // the monitors window is shown
+
     bool running = false;           // last ShowRunState
     bool closed = false;            // CloseFrame was called
     std::vector<std::string> shelllines;   // ShellCommand lines, in order

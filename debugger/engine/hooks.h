@@ -14,6 +14,7 @@
 namespace vy {
 
 struct ResultRecord;
+struct Event;
 
 // Message pump. PollMessages takes at most one pending window message (a
 // stop request sets the run loop's break flag); DispatchMessages handles all
@@ -52,6 +53,26 @@ bool CmdWindowBusy();
 // A line the user types when a command asks for one (status panes
 // "WAITING" and the prompt); false when none was given.
 bool ReadUserLine(const char* prompt, std::string& line);
+
+// Views that show events and follow the target. The source, disassembly
+// and code memory windows repaint the marks of an event that changed; the
+// structure and array browsers go stale after a step; the animation link
+// hears of every event that triggers. After each step the followers are
+// refreshed in this order: the I/O-register plug-in, the data memory
+// windows (full 0: values compared with the window's snapshot), the
+// variables windows, the monitors window (erase: its list changed) and the
+// kernel-awareness library. The stack window is rebuilt when it is shown.
+void UpdateEventMarks(const Event* e);
+void StaleStructWindows();
+void AmcBkptCheck(int number);
+void SetMonitorCount(uint32_t count);
+bool MonitorsWindowShown();
+void RefreshMonitors(int erase);
+void IORegRefresh();
+void VyrDataMemUpdate(int full);
+void UpdateVarsWindows();
+void KernelUpdate();
+void RebuildStackWindow();
 
 // Frame: menus, ribbon and cursor of a running or stopped target, the
 // title, and closing the frame (false when the frame refuses to close).

@@ -1,6 +1,7 @@
 // The hooks of hooks.h for a debugger without windows.
 #include "debugger/engine/headless.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/runstate.h"
 
 namespace vy {
@@ -51,6 +52,20 @@ void BrowseStruct(ResultRecord* r, const char* name, char letter) {
 void BrowseArray(ResultRecord* r, const char* name, char letter) {
     headless.browsed.push_back(std::string("array ") + name + " /" + (letter ? letter : '-'));
 }
+
+static void viewcall(std::string call) { headless.viewcalls.push_back(std::move(call)); }
+
+void UpdateEventMarks(const Event* e) { viewcall("UpdateEventMarks " + std::to_string(e->number)); }
+void StaleStructWindows() { viewcall("StaleStructWindows"); }
+void AmcBkptCheck(int number) { viewcall("AmcBkptCheck " + std::to_string(number)); }
+void SetMonitorCount(uint32_t count) { viewcall("SetMonitorCount " + std::to_string(count)); }
+bool MonitorsWindowShown() { return headless.monitorswindow; }
+void RefreshMonitors(int erase) { viewcall("RefreshMonitors " + std::to_string(erase)); }
+void IORegRefresh() { viewcall("IORegRefresh"); }
+void VyrDataMemUpdate(int full) { viewcall("VyrDataMemUpdate " + std::to_string(full)); }
+void UpdateVarsWindows() { viewcall("UpdateVarsWindows"); }
+void KernelUpdate() { viewcall("KernelUpdate"); }
+void RebuildStackWindow() { viewcall("RebuildStackWindow"); }
 
 bool CmdWindowBusy() { return headless.cmdwindowbusy; }
 

@@ -9,10 +9,12 @@
 
 #include "debugger/engine/evaluator.h"
 #include "debugger/engine/typecode.h"
+#include "debugger/engine/variables.h"
 #include "debugger/target/decl_text.h"
 #include "debugger/target/frames.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/messages.h"
+#include "debugger/target/registers.h"
 
 namespace vy {
 
@@ -34,14 +36,6 @@ static bool eachrecord(FuncRec* fn, Visit visit) {
     for (uint32_t i = 0; fn->members18 && i < fn->nclass18; ++i)
         if (fn->members18[i].name && visit(fn->members18[i])) return true;
     return false;
-}
-
-// The record of a file that holds its file-level variables: the last of its
-// chain of function records.
-static FuncRec* filescope(FileRec* file) {
-    FuncRec* fn = file->funcs;
-    while (fn && fn->next) fn = fn->next;
-    return fn;
 }
 
 template <class Visit>
@@ -71,57 +65,8 @@ const char* ProgramNames::functionat(uint32_t address) {
 
 const char* ProgramNames::framefunction() { return curframe && curframe->func ? curframe->func->name : nullptr; }
 
-// Classes whose record holds the address itself: static, external,
-// absolute, constant, static auto, and those of class 18 and 19. The others
-// live in a call frame or a register.
-static bool fixedclass(uint8_t cls) {
-    return cls == 1 || cls == 6 || cls == 8 || cls == 12 || cls == 16 || cls == 18 || cls == 19;
-}
-
-static int found(const LocalRec& rec, VarRef& var) {
-    if (!fixedclass(rec.cls)) return MSG_NOACCESS;
-    var.address = rec.value;
-    var.type = rec.type;
-    var.detail = rec.detail;
-    var.aux = rec.offset5;
-    var.storage = rec.cls;
-    return 0;
-}
-
-// The variable of that name among a function record's records (not a
-// typedef), or -1.
-static int lookin(FuncRec* fn, const char* name, VarRef& var) {
-    int result = -1;
-    eachrecord(fn, [&](LocalRec& l) {
-        if (l.cls == CL_TYPEDEF || std::strcmp(l.name, name) != 0) return false;
-        result = found(l, var);
-        return true;
-    });
-    return result;
-}
-
 int ProgramNames::variable(const char* file, const char* function, const char* name, bool evaluate, VarRef& var) {
-    if (file) {
-        FileRec* f = findfile(file);
-        if (!f) return MSG_FILENOTFOUND;
-        FuncRec* scope = filescope(f);
-        return scope ? lookin(scope, name, var) : -1;
-    }
-    if (function) {
-        FuncRec* fn = findfunc(function);
-        if (!fn) return MSG_NOFUNCTION;
-        return lookin(fn, name, var);
-    }
-    if (evaluate && curframe && curframe->func) {
-        int r = lookin(curframe->func, name, var);
-        if (r >= 0) return r;
-    }
-    for (FileRec* f = filelist; morefiles(f); f = f->next) {
-        FuncRec* scope = filescope(f);
-        int r = scope ? lookin(scope, name, var) : -1;
-        if (r >= 0) return r;
-    }
-    return -1;
+    return lookupvar(file, function, name, evaluate, var);
 }
 
 bool ProgramNames::typedefname(const char* name, uint32_t& type, TypeDetail& detail) {
@@ -219,11 +164,27 @@ static void putfloatat(uint16_t address, double value, bool isdouble) {
     for (int i = 0; i < 4; ++i) wrbyte(static_cast<uint16_t>(address + i), static_cast<uint8_t>(bits >> (24 - 8 * i)));
 }
 
+// An argument that arrived in a register and is still there: B for a
+// character, else D.
+static bool inregister(const ResultRecord& r) { return r.storage == CL_ARGREG || r.storage == CL_STATICARGREG; }
+static uint16_t argregister(uint32_t type) {
+    return topderiv(type) == DERIV_NONE && basetype(type) < 16 ? REG_B : REG_D;
+}
+
 void ProgramNames::readvalue(ResultRecord& r) {
     uint16_t a = r.address;
     if (r.storage == CL_ENUMMEMBER) {
         // A constant: the record holds the value.
         r.value.integer = a;
+        return;
+    }
+    if (inregister(r)) {
+        uint32_t v = getreg(argregister(r.type));
+        switch (basetype(r.type)) {
+        case T_SCHAR: case T_CHAR: r.value.integer = static_cast<int8_t>(v); break;
+        case T_SHORT: case T_INT: r.value.integer = static_cast<int16_t>(v); break;
+        default: r.value.integer = static_cast<int32_t>(v); break;
+        }
         return;
     }
     if (topderiv(r.type) == DERIV_POINTER) {
@@ -280,6 +241,10 @@ void ProgramNames::readvalue(ResultRecord& r) {
 void ProgramNames::writevalue(const ResultRecord& r, int32_t value, double real) {
     uint16_t a = r.address;
     auto u = static_cast<uint32_t>(value);
+    if (inregister(r)) {
+        setreg(argregister(r.type), u);
+        return;
+    }
     if (topderiv(r.type) == DERIV_POINTER) {
         switch (pointerwidth(r.type, r.detail)) {
         case 0x1000: wrbyte(a, static_cast<uint8_t>(u)); break;

@@ -3,9 +3,9 @@
 // the storage classes that the debug tables describe. The evaluator asks
 // these questions through ProgramNames and nothing else. The answers given
 // here come from the debug tables of the target model: functions, the
-// variables of fixed storage (file-level, static, external, absolute), and
-// the types; variables that live in a call frame or a register come with
-// the frames, through a ProgramNames that knows them.
+// types, and the variables, looked up over the call frames and placed in
+// their frames (variables.h); an argument still in its register is read
+// from the register.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,8 +1,23 @@
 #include "debugger/engine/program.h"
 
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "debugger/engine/assertions.h"
 #include "debugger/engine/commands.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/monitors.h"
+#include "debugger/engine/scan.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/load_driver.h"
+#include "debugger/target/messages.h"
+#include "debugger/target/services.h"
+#include "debugger/target/symbols.h"
 
 namespace vy {
 
@@ -15,5 +30,68 @@ const char* doquit(const char* text, int arg) {
 
 // `*` and `rem`: the rest of the line is a comment.
 const char* dorem(const char* text, int arg) { return CMD_END; }
+
+// Every assertion, monitor and event of the program, without messages.
+static void dropuserstate() {
+    clearasserts();
+    clearmonitors();
+    clearevents();
+}
+
+// `l`/`load`: /S loads symbols and debug information only, /O: names a
+// second file for the loader (taken up to a blank); then the program file.
+const char* doload(const char* text, int arg) {
+    bool symbolsonly = false;
+    const char* p = text;
+    while (*p == '/') {
+        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
+            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+            if (c == 's') {
+                symbolsonly = true;
+            } else if (c == 'o') {
+                if (p[1] != ':') {
+                    dberror({"Wrong option ", p, "\n"});
+                    return CMD_END;
+                }
+                p += 2;
+                while (!(static_cast<signed char>(p[0]) < 33 || p[0] == 127)) ++p;
+                --p;
+            } else {
+                dberror({"Unknown Option ", p, "\n"});
+                return CMD_END;
+            }
+        }
+        p = skipblanks(p);
+    }
+    std::string name(p, p + std::strcspn(p, ";}"));
+    while (!name.empty() && isblankbyte(name.back())) name.pop_back();
+    if (name.empty()) {
+        dberror({msgtext(MSG_NOINPUTFILE), "\n"});
+        return CMD_END;
+    }
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) {
+        dberror({"DIZOZ: ", msgtext(MSG_CANTOPEN), name, "\n"});
+        return CMD_END;
+    }
+    std::fclose(f);
+
+    dropuserstate();
+    resetrun();
+    uint8_t mode = loadimage;
+    if (symbolsonly) loadimage = 0;
+    dbload(name.c_str(), nullptr);
+    loadimage = mode;
+    if (LoadFailed) {
+        freedebug(1);
+        dropuserstate();
+        resetrun();
+        clrframes();
+        dropsyms();
+    }
+    RegWinRedraw(0);
+    UpdateMemWindows(1);
+    return CMD_END;
+}
 
 }  // namespace vy

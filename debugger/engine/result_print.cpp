@@ -47,37 +47,7 @@ int escchar(char* out, char c) {
 
 const char* floattext(double value) {
     static std::string text;
-    char buffer[96];
-    uint32_t n = fmtbuf(buffer, sizeof buffer, "%.10d", value);
-    std::string full(buffer, n);
-    std::size_t e = full.find('e');
-    if (e == std::string::npos) return (text = full).c_str();   // inf, -inf, nan
-
-    // Ten significant digits: drop the eleventh, then trailing zeros.
-    std::string mantissa = full.substr(0, e);
-    mantissa.pop_back();
-    bool negative = mantissa[0] == '-';
-    if (negative) mantissa.erase(0, 1);
-    while (mantissa.size() > 3 && mantissa.back() == '0') mantissa.pop_back();
-    int exponent = std::atoi(full.c_str() + e + 1);
-
-    std::string digits = mantissa.substr(0, 1) + mantissa.substr(2);
-    text.clear();
-    if (negative) text += '-';
-    if (exponent < 0 && exponent > -5) {
-        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-        text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-    } else if (exponent >= 0 && exponent < 7) {
-        auto point = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() < point) digits.append(point - digits.size(), '0');
-        std::string fraction = digits.substr(point);
-        text += digits.substr(0, point) + "." + (fraction.empty() ? "0" : fraction);
-    } else {
-        std::string power = full.substr(e + 2);
-        if (power.size() > 1 && power[0] == '0') power.erase(0, 1);
-        text += mantissa + "e" + full[e + 1] + power;
-    }
-    return text.c_str();
+    return (text = shortfloat(value)).c_str();
 }
 
 void putfloat(const double* value) { dbputs({floattext(*value)}); }

@@ -10,6 +10,7 @@
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/source_lines.h"
+#include "debugger/target/typed_values.h"
 #include "support/format.h"
 
 namespace vy {

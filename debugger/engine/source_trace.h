@@ -90,8 +90,8 @@ struct LiveMonitor {
     std::string text;
 };
 void* copystack();
-void* copyframes();
 void freestackcopy(void* copy);
+// The call frames come from the target model's copyframes (typed_values.h).
 void freeframecopy(void* copy);
 std::vector<LiveMonitor> livemonitors();
 // The value of a monitor's text printed with its letter; false when it has

@@ -7,17 +7,16 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/source_trace.h"
 #include "debugger/engine/standins.h"
+#include "debugger/engine/variables.h"
 #include "debugger/target/debug_tables.h"
+#include "debugger/target/frames.h"
 #include "debugger/target/messages.h"
+#include "debugger/target/registers.h"
 #include "debugger/target/services.h"
+#include "debugger/target/typed_values.h"
+#include "support/list_node.h"
 
 namespace vy {
-
-bool framepresent() { return false; }
-void rmintevents() {}
-void writeevents(std::FILE*) {}
-void writemonits(std::FILE*) {}
-void refreshfollowers() {}
 
 // The older core's view of source lines, until the target model has its
 // source-line lookups: no line has code, and nothing is annotated.
@@ -28,39 +27,21 @@ uint32_t corelineaddr(const char* file, uint32_t line, uint32_t column) {
 void coreannotate(uint16_t address) {}
 void coreannounce(uint16_t address) {}
 
-DebugEntry* lineat(uint16_t address) {
-    DebugEntry* found = nullptr;
-    for (DebugEntry* e = debuglist; e && e->addr <= address; e = e->next)
-        if (e->kind == DBG_LINE || e->kind == DBG_FUNCSTART) found = e;
-    return found;
-}
-
-// What the source trace records of the stack window, the call frames, the
-// monitors and the run modes, until those exist: nothing, and neither mode.
+// What the source trace records of the stack window, the call frames and
+// the run modes, until those exist: nothing, and neither mode.
 void* copystack() { return nullptr; }
-void* copyframes() { return nullptr; }
 void freestackcopy(void*) {}
-void freeframecopy(void*) {}
-std::vector<LiveMonitor> livemonitors() { return {}; }
-bool monitorvalue(const LiveMonitor&, std::string&) { return false; }
+void freeframecopy(void* copy) { freechain(copy, nullptr); }
 bool asmmode() { return false; }
 bool instructionstepping() { return false; }
 
 const char* doactiv(const char* text, int)     { return notbuilt("activ",     text); }
 const char* dodeact(const char* text, int)     { return notbuilt("deact",     text); }
-const char* dobreak(const char* text, int)     { return notbuilt("break",     text); }
-const char* dowatch(const char* text, int)     { return notbuilt("watch",     text); }
-const char* dodelete(const char* text, int)    { return notbuilt("delete",    text); }
-const char* dodbreak(const char* text, int)    { return notbuilt("dbreak",    text); }
-const char* dodwatch(const char* text, int)    { return notbuilt("dwatch",    text); }
 const char* dodisa(const char* text, int)      { return notbuilt("disa",      text); }
 const char* dopath(const char* text, int)      { return notbuilt("path",      text); }
 const char* dogo(const char* text, int)        { return notbuilt("go",        text); }
 const char* dotgo(const char* text, int)       { return notbuilt("tgo",       text); }
 const char* dotigo(const char* text, int)      { return notbuilt("tigo",      text); }
-const char* domove(const char* text, int)      { return notbuilt("move",      text); }
-const char* doload(const char* text, int)      { return notbuilt("load",      text); }
-const char* domonit(const char* text, int)     { return notbuilt("monit",     text); }
 const char* dofiles(const char* text, int)     { return notbuilt("files",     text); }
 const char* dofuncs(const char* text, int)     { return notbuilt("funcs",     text); }
 const char* doprint(const char* text, int)     { return notbuilt("print",     text); }
@@ -71,7 +52,6 @@ const char* doistep(const char* text, int)     { return notbuilt("istep",     te
 const char* doostep(const char* text, int)     { return notbuilt("ostep",     text); }
 const char* dostack(const char* text, int)     { return notbuilt("stack",     text); }
 const char* dowstack(const char* text, int)    { return notbuilt("wstack",    text); }
-const char* doframe(const char* text, int)     { return notbuilt("frame",     text); }
 const char* dovars(const char* text, int)      { return notbuilt("vars",      text); }
 const char* dozero(const char* text, int)      { return notbuilt("zero",      text); }
 const char* doperf(const char* text, int)      { return notbuilt("perf",      text); }

@@ -2,23 +2,11 @@
 // yet; each answers as an engine without that part would.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 
 namespace vy {
 
-// True when there is a current call frame (there is none yet).
-bool framepresent();
-// Deletes the internal events that run control made for one command.
-void rmintevents();
-// Write the events and the monitors as commands (there are none yet).
-void writeevents(std::FILE* file);
-void writemonits(std::FILE* file);
-// Refreshes the views that follow the target (the monitors among them).
-void refreshfollowers();
+struct FrameNode;
+struct LocalRec;
 
-struct DebugEntry;
-// The target model's lookup of the last line or function-start entry at or
-// before an address (null when none), until the target model has it.
-DebugEntry* lineat(uint16_t address);
 
 }  // namespace vy

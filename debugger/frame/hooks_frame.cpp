@@ -29,6 +29,22 @@ void RegsChanged(int pcchanged) {
 // Memory windows and the I/O-register plug-in come later.
 void UpdateMemWindows(int full) {}
 
+// The views that show events and follow the target come later: the
+// source, disassembly and memory windows' event marks, the structure
+// browsers, the monitors and variables windows, the stack window, and the
+// plug-in, kernel and animation links.
+void UpdateEventMarks(const Event* e) {}
+void StaleStructWindows() {}
+void AmcBkptCheck(int number) {}
+void SetMonitorCount(uint32_t count) {}
+bool MonitorsWindowShown() { return false; }
+void RefreshMonitors(int erase) {}
+void IORegRefresh() {}
+void VyrDataMemUpdate(int full) {}
+void UpdateVarsWindows() {}
+void KernelUpdate() {}
+void RebuildStackWindow() {}
+
 // The structure and array browsers come with the views; until then the
 // engine's request for one says so.
 void BrowseStruct(ResultRecord* r, const char* name, char letter) {

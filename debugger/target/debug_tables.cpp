@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 #include "debugger/target/frames.h"
+#include "debugger/target/recorder.h"
 #include "debugger/target/services.h"
 #include "debugger/target/source_lines.h"
 #include "support/list_node.h"
@@ -251,6 +253,7 @@ static void insertmain(DebugEntry* e) {
 }
 
 void insertentry(DebugEntry* e) {
+    entrieschanged();
     if (e->kind >= DBG_OPTION) {
         e->next = optionlist;
         optionlist = e;
@@ -266,6 +269,7 @@ void insertentry(DebugEntry* e) {
 }
 
 static void removeentry(DebugEntry** link) {
+    entrieschanged();
     DebugEntry* gone = *link;
     *link = gone->next;
     freenode(gone, nullptr);
@@ -278,6 +282,7 @@ static bool oldinfront(const DebugEntry* e, const DebugEntry* x) {
 }
 
 void insertoldentry(DebugEntry* e, bool appendfiles) {
+    entrieschanged();
     if (e->kind == DBG_STRING) {
         insertentry(e);
         return;
@@ -303,6 +308,7 @@ void insertoldentry(DebugEntry* e, bool appendfiles) {
 }
 
 void cleanoldentries() {
+    entrieschanged();
     char* current = nullptr;
     // Lines outside any function move behind the next function start, in
     // their order; the start found is kept while the walk has not reached it.
@@ -344,6 +350,7 @@ void cleanoldentries() {
 }
 
 void clearentries() {
+    entrieschanged();
     for (DebugEntry** list : {&debuglist, &stringlist, &optionlist})
         while (*list) *list = static_cast<DebugEntry*>(freenode(*list, (*list)->next));
     lastmain = nullptr;
@@ -370,6 +377,7 @@ static DebugEntry* withfile(const DebugEntry* e, const char* file) {
 // an assembly source included from elsewhere); so does the function end
 // behind the run of lines.
 static void fixsectionnames() {
+    entrieschanged();
     for (DebugEntry** link = &debuglist; *link;) {
         DebugEntry* e = *link;
         DebugEntry* line = e->next;
@@ -472,10 +480,21 @@ FuncRec* findfunc(const char* name) {
     return nullptr;
 }
 
+// The index list in a table, made again after the list changed: the
+// call-frame code looks a function up on every call.
+static std::unordered_map<uint32_t, FuncRec*> funcoffsets;
+static bool funcoffsetsstale = true;
+
+void funcindexchanged() { funcoffsetsstale = true; }
+
 FuncRec* funcatoffset(uint32_t offset) {
-    for (FuncIndex* i = funcindex; i; i = i->next)
-        if (i->offset == offset) return i->func;
-    return nullptr;
+    if (funcoffsetsstale) {
+        funcoffsets.clear();
+        for (FuncIndex* i = funcindex; i; i = i->next) funcoffsets.emplace(i->offset, i->func);
+        funcoffsetsstale = false;
+    }
+    auto found = funcoffsets.find(offset);
+    return found == funcoffsets.end() ? nullptr : found->second;
 }
 
 void gotoaddr(uint16_t address) { enterline(curline(address)); }
@@ -512,15 +531,11 @@ static void freefile(FileRec* f) {
     std::free(f->name);
 }
 
-static void freeframes() {
-    while (topframe) topframe = static_cast<FrameNode*>(freenode(topframe, topframe->next));
-    curframe = nullptr;
-}
-
 void freedebug(int all) {
     freeframes();
     if (!all) return;
     funcindex = static_cast<FuncIndex*>(freechain(funcindex, nullptr));
+    funcindexchanged();
     clearentries();
     srcinfo = 0;
     unnamedfuncs = nullptr;
@@ -537,6 +552,7 @@ void freedebug(int all) {
         std::free(m->tag);
         memberlists = static_cast<MemberList*>(freenode(m, m->next));
     }
+    variableschanged();
     services().trcfree();
 }
 

@@ -184,8 +184,13 @@ bool cleanentries(std::string& message);
 
 FileRec* findfile(const char* name);
 FuncRec* findfunc(const char* name);
-// The record of the function node at a debug-tree offset, through the index.
+// The record of the function node at a debug-tree offset, through the index
+// (of several at one offset, the first on the list).
 FuncRec* funcatoffset(uint32_t offset);
+// Whoever changes the index list, or the main entry list, says so: the
+// lookups keep tables of them.
+void funcindexchanged();
+void entrieschanged();
 void gotoaddr(uint16_t address);
 // The first line or function-start entry exactly at the address, or null.
 DebugEntry* lineexact(uint16_t address);

@@ -417,6 +417,7 @@ bool buildfile(DebugEntry* entry) {
         funcindex = static_cast<FuncIndex*>(newnode(sizeof(FuncIndex), funcindex));
         funcindex->offset = fnode;
         funcindex->func = fn;
+        funcindexchanged();
         uint32_t nameat = dbgword(fnode + 8);
         fn->name = nameat ? dbgname(nameat, false) : newtext("", 0);
         if (!nameat) {

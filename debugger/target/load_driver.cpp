@@ -13,6 +13,7 @@
 #include "debugger/target/object_reader.h"
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
+#include "debugger/target/recorder.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/source_lines.h"
@@ -26,11 +27,8 @@ uint8_t outsidec;
 uint32_t loadcycles;
 
 void clrframes() {
-    while (topframe) {
-        if (topframe->func && std::strcmp(topframe->func->name, ".") == 0) topframe->func->active = 0;
-        topframe = static_cast<FrameNode*>(freenode(topframe, topframe->next));
-    }
-    curframe = nullptr;
+    freeframes();
+    forgetinterrupts();
     runpos = RunPosition{};
 }
 
@@ -281,6 +279,7 @@ void dbload(const char* name, const char* start) {
         return load.abandon(std::string(msgtext(MSG_READERROR)) + " define texts at offset " +
                             std::to_string(dbgfaultoffset()));
     endbuild();
+    variableschanged();
 
     load.closeprogress();
     load.endwait();

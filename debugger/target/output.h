@@ -32,4 +32,9 @@ std::string printable(std::string_view text);
 // "0x" and lower-case hexadecimal digits, blank-padded to 7 characters.
 std::string hexaddr(uint32_t value);
 
+// A floating value in the debugger's short form: ten significant digits,
+// fixed for exponents from -4 to 6, else "d.ddde+x"; trailing zeros
+// dropped; "inf", "-inf" and "nan" as they are.
+std::string shortfloat(double value);
+
 }  // namespace vy

@@ -1,5 +1,6 @@
 // The recorded accessors: the loads and stores of the simulated program pass
-// the memory alarms and the data events before they reach memory.
+// the memory alarms and the data events before they reach memory, and every
+// program variable whose storage they touch gets an entry in its usage log.
 #pragma once
 #include <cstdint>
 
@@ -9,29 +10,68 @@
 
 namespace vy {
 
+struct FuncRec;
+struct LocalRec;
+
 enum : int { ACC_READ = 1, ACC_WRITE = 2 };
 
-// The alarms and the walk of the event list for one access (recorder.cpp).
+// The usage log of a variable: its accesses in blocks of ten, with the
+// counts of reads and writes over all blocks. Made on the first access;
+// freed with the variable (the chain starts at the header).
+struct UsageBlock {
+    UsageBlock* next;
+    uint8_t kind[10];         // ACC_READ or ACC_WRITE
+    uint32_t line[10];        // source line of the access, or 0
+    FuncRec* func[10];        // function of the access, or null
+    uint32_t stamp[10];       // .time, or 0 without it
+};
+struct UsageLog {
+    UsageBlock* first;
+    uint16_t used;            // entries used in the current block
+    uint32_t reads, writes;
+    UsageBlock* current;
+};
+
+// Appends one access to a variable's log: the cycle stamp, and the function
+// and line of the top frame (else of the line at or below the PC).
+void logusage(LocalRec* rec, int kind);
+
+// Which addresses the usage logs look at: bit 0 for the storage of a
+// file-level variable, bit 1 for a variable of the top frame's function.
+// An access elsewhere logs nothing; one here goes through logaccess.
+extern uint8_t usagemap[65536];
+inline bool usagewatched(uint16_t address) { return usagemap[address] != 0; }
+void logaccess(uint16_t address, int kind);
+// The file-level variables of the loaded program (after a load, or after
+// the tables were freed) and the top frame (after it moved, was fixed, or
+// another frame came on top) are marked again.
+void variableschanged();
+void framesmoved();
+
+// The alarms, the walk of the event list and the usage logs for one access
+// (recorder.cpp).
 void recordaccess(uint16_t address, int kind);
 
 // Clears the pending data hit and leaves the first data event that the
-// access matches as the new one; shows the access to the memory alarms.
-// Where the watch index holds no data event and no alarm is set, nothing
-// can match, and only the hit is cleared.
+// access matches as the new one; shows the access to the memory alarms;
+// logs it for the variables whose storage it touches. Where the watch index
+// holds no data event, no alarm is set and no variable lies, nothing can
+// match, and only the hit is cleared.
 inline void RecordMemoryAccess(uint16_t address, int kind) {
     const uint64_t* bits = kind == ACC_READ ? watch.dataread : watch.datawrite;
-    if (services().alarms || watched(bits, address)) recordaccess(address, kind);
+    if (services().alarms || watched(bits, address) || usagewatched(address)) recordaccess(address, kind);
     else datahit = nullptr;
 }
 
 // recrdbyte and recwrbyte out of line, for all but their common case: no
-// alarms, no watch bit and the recent page.
+// alarms, no watch bit, no variable and the recent page.
 uint8_t recrdbyteslow(uint16_t address);
 void recwrbyteslow(uint16_t address, uint8_t value);
 
 // A recorded byte goes to its page directly, without the memory-event check.
 inline uint8_t recrdbyte(uint16_t address) {
-    if (!services().alarms && !watched(watch.dataread, address) && address >> 9 == recent.datapage) {
+    if (!services().alarms && !watched(watch.dataread, address) && !usagewatched(address) &&
+        address >> 9 == recent.datapage) {
         datahit = nullptr;
         return recent.data->data[address & (PAGESIZE - 1)];
     }
@@ -39,7 +79,8 @@ inline uint8_t recrdbyte(uint16_t address) {
 }
 
 inline void recwrbyte(uint16_t address, uint8_t value) {
-    if (!services().alarms && !watched(watch.datawrite, address) && address >> 9 == recent.datapage) {
+    if (!services().alarms && !watched(watch.datawrite, address) && !usagewatched(address) &&
+        address >> 9 == recent.datapage) {
         datahit = nullptr;
         recent.data->data[address & (PAGESIZE - 1)] = value;
         recent.data->state |= PAGE_DIRTY;

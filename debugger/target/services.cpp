@@ -1,13 +1,16 @@
 #include "debugger/target/services.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "debugger/target/console_services.h"
 #include "debugger/target/messages.h"
+#include "debugger/target/output.h"
 #include "debugger/target/watch.h"
+#include "support/format.h"
 #include "support/list_node.h"
 
 namespace vy {
@@ -63,6 +66,54 @@ void TargetServices::rmbrk(uint16_t number) {
         }
         link = &(*link)->next;
     }
+}
+
+std::string TargetServices::floattext(double value) { return shortfloat(value); }
+
+bool readtextline(std::FILE* f, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = std::getc(f)) != EOF && c != '\n') line += static_cast<char>(c);
+    if (c == EOF && line.empty()) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::FILE* TargetServices::srcopen(const char* name) { return std::fopen(name, "rb"); }
+
+static std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+static std::string trimmed(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A settings file as Windows reads one: "[section]" lines, then "key=value"
+// lines; names compared without case, blanks around them ignored.
+std::string TargetServices::profilestring(const char* section, const char* key, const char* file) {
+    std::FILE* f = std::fopen(file, "rb");
+    if (!f) return "";
+    std::string line, want = lowered(section), wantkey = lowered(key), value;
+    bool inside = false, found = false;
+    while (!found && readtextline(f, line)) {
+        std::string t = trimmed(line);
+        if (!t.empty() && t.front() == '[') {
+            std::size_t close = t.find(']');
+            inside = close != std::string::npos && lowered(trimmed(t.substr(1, close - 1))) == want;
+        } else if (inside) {
+            std::size_t eq = t.find('=');
+            if (eq != std::string::npos && lowered(trimmed(t.substr(0, eq))) == wantkey) {
+                value = trimmed(t.substr(eq + 1));
+                found = true;
+            }
+        }
+    }
+    std::fclose(f);
+    return value;
 }
 
 void dberror(std::initializer_list<std::string_view> texts) {

@@ -9,11 +9,14 @@
 // simulator reads the flags it tests on every access without a call.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
 namespace vy {
+
+struct DebugEntry;
 
 // The run-control flags and counters that the target model reads or sets.
 struct RunFlags {
@@ -145,6 +148,34 @@ public:
     virtual void infobox(const char* title, std::string_view text) { output(text), output("\n"); }
     virtual void warningbox(std::string_view text) { error(text); }
     virtual void trcfree() {}
+
+    // While the program runs: the source trace (kind 1 a line, 0 a function
+    // exit), the stack window's top line as frames come and go, the switch
+    // of the views to instruction level, and the variables browser of the
+    // current function (kind, pointer and address columns).
+    virtual void trcrecord(int kind, DebugEntry* entry) {}
+    virtual void stackwinpush() {}
+    virtual void stackwinpop() {}
+    virtual void enterasmmode() {}
+    virtual void browsevariables(int kind, int pointers, int addresses) {}
+
+    // A floating value as the debugger prints it; the default is the short
+    // form of output.h.
+    virtual std::string floattext(double value);
+    // Source files: a file opened for reading along the source path (null
+    // when there is none; the caller closes it), and one line of a file
+    // (null when there is none).
+    virtual std::FILE* srcopen(const char* name);
+    virtual const char* readsrcline(const char* file, uint32_t line) { return nullptr; }
+
+    // The settings file: the text of a key (empty when missing). The
+    // default reads the file from the current directory.
+    virtual std::string profilestring(const char* section, const char* key, const char* file);
+    // The interrupt dialogs (timed 221, location 222, vectors 224) and the
+    // save-file dialog: the chosen path, empty when cancelled (the default
+    // takes the default name).
+    virtual void interruptdialog(int id) {}
+    virtual std::string savefilename(const char* title, const char* filter, const char* name) { return name; }
 };
 
 // The services in use; set once at start-up (the console stand-in when none).
@@ -160,6 +191,10 @@ void dbputs(std::initializer_list<std::string_view> texts);
 const char* msgtext(int id);
 // Reports a message through dberror.
 void msgout(int id);
+
+// Reads one line of a text file without its line end (CR LF or LF); a last
+// line without one is a whole line. False at the end of the file.
+bool readtextline(std::FILE* f, std::string& line);
 
 // The command reader's helpers: skip blanks and tabs; read an identifier of
 // at most limit characters (letters, digits, '_', '.', '$', '~') into name,

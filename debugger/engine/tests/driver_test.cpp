@@ -258,6 +258,87 @@ TEST_F(Driver, ValuesMemoryAndControlFlow) {
     EXPECT_EQ(out, "x 0.0001234\n    0.0001234 = 0.0001234\n");
 }
 
+TEST_F(Driver, EventsAndMonitors) {
+    const std::vector<Driver::Case> cases = {
+        {"the smallest free number",
+         {{"t.in", "b @0x8000\nb @0x8002\nb @0x8004\ndel 2\nb @0x8006\n"}},
+         "b @0x8000\n(1)   at absolute address: 0x8000 (user) (count = 1, left = 1) (on)\n"
+         "b @0x8002\n(2)   at absolute address: 0x8002 (user) (count = 1, left = 1) (on)\n"
+         "b @0x8004\n(3)   at absolute address: 0x8004 (user) (count = 1, left = 1) (on)\n"
+         "del 2\n"
+         "b @0x8006\n(2)   at absolute address: 0x8006 (user) (count = 1, left = 1) (on)\n"},
+        {"deleting", {{"t.in", "b @0x8000\ndel 9\ndel *\ndel *\nb\n"}},
+         "b @0x8000\n(1)   at absolute address: 0x8000 (user) (count = 1, left = 1) (on)\n"
+         "del 9\n#error: breakpoint not found\ndel *\ndel *\nno breakpoint\nb\nno breakpoint\n"},
+        {"options", {{"t.in", "b /C5 main()\nw /C:2 /x @0x8000\ndb f.c:10\ndw /T:w\n"}},
+         "b /C5 main()\n#error: Wrong option C5 main()\nw /C:2 /x @0x8000\n#error: Unknown Option x @0x8000\n"
+         "db f.c:10\n#error: Illegal Variable specification for DATA Event\ndw /T:w\nno breakpoint\n"},
+        {"a location evaluated whole", {{"t.in", "b 1+2\nb .v\nb *(char *)0x100 {x 1}\n"}},
+         "b 1+2\n#error: illegal breakpoint: 1+2\nb .v\n(1)  .v (user) (count = 1, left = 1) (on)\n"
+         "b *(char *)0x100 {x 1}\n(2)  *(char *)0x100   {x 1} (user) (count = 1, left = 1) (on)\n"},
+        {"a monitor written and read back",
+         {{"t.in", "monit /x *(unsigned char *)0x100\nwrite st.in\ninput st.in\nwrite st2.in\n"
+                   "del /m *(unsigned char *)0x100\ndel /m *(unsigned char *)0x100\n"}},
+         "monit /x *(unsigned char *)0x100\nwrite st.in\ninput st.in\nmonit /x *(unsigned char *)0x100\n"
+         "write st2.in\ndel /m *(unsigned char *)0x100\ndel /m *(unsigned char *)0x100\n"
+         "#error:  Unknown Monitor: *(unsigned char *)0x100\n",
+         {{"st.in", "monit /x *(unsigned char *)0x100\n"}, {"st2.in", "monit /x *(unsigned char *)0x100\n"}}},
+        {"monitors", {{"t.in", "monit /s /c $a, $b\nmonit $a\nmonit /q $a\nmonit nosuch; x 1\nwrite m.in\n"}},
+         "monit /s /c $a, $b\nmonit $a\nmonit /q $a\n#error: Unknown Option q $a\n"
+         "monit nosuch; x 1\n#error: variable can't be accessed: nosuch\n    1 = 1\nwrite m.in\n",
+         {{"m.in", "monit $a\nmonit /c $b\n"}}},
+    };
+    check(cases);
+}
+
+// Events of every kind on a program assembled with ccasm, written and read
+// back to the same list.
+TEST_F(Driver, WrittenEventsReadBackToTheSameList) {
+    write("p.s", "\txdef\t_main\n\tswitch\t.text\n\torg\t$8000\n_main:\tldaa\t#1\n\tstaa\tcnt\n\tldab\tcnt\n"
+                 "tick:\tinc\twide\n\tbra\t_main\n\tswitch\t.data\n\torg\t$0100\ncnt:\tds.b\t1\nwide:\tds.w\t1\n");
+#ifdef _WIN32
+    std::string assembler = std::string("Z:") + VY_BIN_DIR + "/ccasm.exe";
+    for (char& c : assembler)
+        if (c == '/') c = '\\';
+    std::string command = "cd /d \"" + dir.string() + "\" && \"" + assembler + "\" -a -xx p.s >asm.txt 2>&1";
+#else
+    std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a -xx p.s >asm.txt 2>&1";
+#endif
+    ASSERT_EQ(std::system(command.c_str()), 0) << read("asm.txt");
+    const std::string made =
+        "b @0x8002\n"
+        "w /C:4 @0x8005 {x 1; x 2}\n"
+        "b tick\n"
+        "b _main {x $a}\n"
+        "b p.s:6\n"
+        "w /C:2 p.s:7:8\n"
+        "b *(unsigned char *)0x101\n"
+        "w $b\n"
+        "db cnt\n"
+        "dw /T:r /C:3 wide\n"
+        "db /T:w p.s:cnt {x 3}\n";
+    write("t.in", made + "b\nwrite ev.in\ndel *\ninput ev.in\nb\n");
+    ASSERT_EQ(run("t.in p.o"), 0) << err;
+    EXPECT_EQ(out.find("#error"), std::string::npos) << out;
+    std::size_t first = out.find("\nb\n"), second = out.rfind("\nb\n");
+    ASSERT_NE(first, second);
+    std::string before = out.substr(first + 3, out.find("write ev.in") - first - 3);
+    EXPECT_EQ(out.substr(second + 3), before);
+    EXPECT_NE(before.find("(11)    p.s:cnt (write)   {x 3} (user) (count = 1, left = 1) (on)"), std::string::npos) << before;
+    EXPECT_EQ(lf(read("ev.in")),
+              "break @0x8002\n"
+              "watch /C:4 @0x8005 {x 1; x 2}\n"
+              "break tick\n"
+              "break _main {x $a}\n"
+              "break p.s:6\n"
+              "watch /C:2 p.s:7:8\n"
+              "break *(unsigned char *)0x101\n"
+              "watch $b\n"
+              "dbreak cnt\n"
+              "dwatch /T:r /C:3 wide\n"
+              "dbreak /T:w p.s:cnt {x 3}\n");
+}
+
 TEST_F(Driver, CommandLine) {
     write("t.in", "gox\nquit\n");
     EXPECT_EQ(run("-", "t.in"), 0);

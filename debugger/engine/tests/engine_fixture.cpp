@@ -10,6 +10,7 @@
 #include "debugger/engine/engine.h"
 #include "debugger/engine/headless.h"
 #include "debugger/target/debug_tables.h"
+#include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
 #include "debugger/target/object_reader.h"
 #include "debugger/target/services.h"
@@ -76,6 +77,24 @@ std::string EngineTest::shown() {
     std::string text = headless.cmdwindow;
     headless.cmdwindow.clear();
     return text;
+}
+
+bool EngineTest::assemble(const std::string& name, const std::string& source) {
+    write(name + ".s", source);
+#ifdef _WIN32
+    std::string assembler = std::string("Z:") + VY_BIN_DIR + "/ccasm.exe";
+    for (char& c : assembler)
+        if (c == '/') c = '\\';
+    std::string command = "\"\"" + assembler + "\" -a -xx -pl " + name + ".s >asm.txt 2>&1\"";
+#else
+    std::string command = "'" + std::string(VY_BIN_DIR) + "/ccasm' -a -xx -pl " + name + ".s >asm.txt 2>&1";
+#endif
+    if (std::system(command.c_str()) != 0 || !exists(name + ".o")) {
+        ADD_FAILURE() << "ccasm: " << read("asm.txt");
+        return false;
+    }
+    dbload((name + ".o").c_str(), nullptr);
+    return !LoadFailed;
 }
 
 int generatedcases(int native) {

@@ -25,6 +25,11 @@ protected:
     // What the command window showed since the last call.
     std::string shown();
 
+    // Assembles NAME.s from the source with ccasm (absolute, full debug
+    // information, local symbols kept) into NAME.o and loads it; false when
+    // the assembler or the load failed.
+    bool assemble(const std::string& name, const std::string& source);
+
 private:
     std::filesystem::path dir_, home_;
 };

@@ -10,10 +10,15 @@
 #include "debugger/engine/commands.h"
 #include "debugger/engine/core.h"
 #include "debugger/engine/evaluator.h"
+#include "debugger/engine/events.h"
 #include "debugger/engine/headless.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/script_files.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/decoder.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/registers.h"
 #include "engine_fixture.h"
 #include "sample_program.h"
 
@@ -189,6 +194,63 @@ TEST_F(Fuzz, RandomExpressionsAndValueCommandsEndInValuesOrMessages) {
         headless.browsed.clear();
         headless.answers.clear();
     }
+}
+
+// Event and monitor commands in random order, with checks between them as
+// the run loop makes them: actions that delete events or load the program
+// meanwhile leave nothing used after it is freed.
+TEST_F(Fuzz, RandomEventCommandsAndChecks) {
+    const std::vector<std::string> commands = {"b ", "w ", "db ", "dw ", "del ", "del /m ", "monit ", "monit /x "};
+    const std::vector<std::string> options = {"/C:3 ", "/C:0 ", "/C ", "/a ", "/s ", "/E ", "/T:w ", "/T:r ", "/T: ", "/q "};
+    const std::vector<std::string> places = {
+        "@0x8000", "@0x8003", "@0x8006", "main()", "helper()", "f.c:3", "f.c:4:5", "f.c:", ":4", "f.c:arr",
+        "main():calls", "arr", "uc", "$a", ".v", "*p", "*", "1", "2", "9", "", "x", "1+1", "@",
+    };
+    const std::vector<std::string> actions = {
+        "", "", " {x 1}", " {del *}", " {del 1}", " {load sample.o}", " {b @0x8003 {del *}}", " {w @0x8000}",
+        " {monit uc}", " {del /m *}", " {", " junk", " {b @0x8003; del 2}",
+    };
+    loadsample();
+    std::mt19937 random(2024);
+    const int lines = linecount() / 2;
+    int hits = 0;
+    for (int i = 0; i < lines; ++i) {
+        std::string line;
+        for (int statement = 1 + static_cast<int>(random() % 2); statement > 0; --statement) {
+            if (!line.empty()) line += "; ";
+            line += commands[random() % commands.size()];
+            for (int k = static_cast<int>(random() % 3); k > 0; --k) line += options[random() % options.size()];
+            for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) {
+                line += places[random() % places.size()];
+                if (k > 1) line += ", ";
+            }
+            line += actions[random() % actions.size()];
+        }
+        if (i % 50 == 0) line = i % 100 ? "write ev.in" : "del *; input ev.in";
+        SCOPED_TRACE(line);
+        CmdFileRunning = true;
+        docmdline(line.c_str(), random() % 4 ? 1 : 0);
+        CmdFileRunning = false;
+        // A few steps over main's lines, each checked as a line step is.
+        for (int step = 0; step < 4; ++step) {
+            FuncRec* main = findfunc("main");   // a load makes the tables anew
+            if (!main) break;
+            FrameNode frame{nullptr, main, nullptr, 3 + static_cast<uint32_t>(random() % 3), 0, 0, 0, 0x1F0, 1};
+            setpc(static_cast<uint16_t>(0x8000 + 3 * (random() % 4)));
+            decinstr(getpc(), DEC_EXEC, nullptr);
+            if (Event* e = chkevents(nullptr, nullptr, 1)) {
+                EXPECT_GT(e->count, 0u);
+            }
+            if (Event* e = chkevents(lineexact(getpc()), &frame, 0)) {
+                EXPECT_GT(e->count, 0u);
+                ++hits;
+            }
+        }
+        headless.cmdwindow.clear();
+        headless.boxes.clear();
+    }
+    EXPECT_GT(hits, lines / 10);   // events did trigger
+    rmevent(-1, 0);
 }
 
 }  // namespace

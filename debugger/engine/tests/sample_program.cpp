@@ -65,6 +65,9 @@ void loadsample() {
         out.write(reinterpret_cast<const char*>(built.image.data()), static_cast<std::streamsize>(built.image.size()));
     }
     dbload("sample.o", nullptr);
+    // The load entered main at the start point; the rows look at names with
+    // no function running.
+    clrframes();
 
     for (int i = 0; i < 4; ++i) wrword(static_cast<uint16_t>(0x300 + 2 * i), static_cast<uint16_t>(i + 1));
     wrword(0x310, 0x306);

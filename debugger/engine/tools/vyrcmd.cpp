@@ -26,6 +26,7 @@
 #include "debugger/engine/core.h"
 #include "debugger/engine/engine.h"
 #include "debugger/engine/headless.h"
+#include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/messages.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
 
     int status = 0;
     if (program) {
-        ldprog(program, 0, 0, 0, 0);
+        dbload(program, nullptr);
         if (LoadFailed) status = 1;
     }
     if (status == 0 && kvol) {

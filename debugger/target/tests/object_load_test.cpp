@@ -20,7 +20,7 @@
 #include "debugger/target/registers.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/tools/program_builder.h"
-#include "target_fixture.h"
+#include "program_fixture.h"
 
 namespace vy {
 namespace {
@@ -50,17 +50,6 @@ const char* const absolute_source =
     "\torg\t$FFFE\n"
     "\tdc.w\tstart\n"
     "\tend\n";
-
-// Assembles a source with ccasm's own driver; the object file's path.
-std::string assemble(const std::string& source, std::vector<std::string> options) {
-    std::vector<std::string> args = {"ccasm"};
-    args.insert(args.end(), options.begin(), options.end());
-    args.push_back(source);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    EXPECT_EQ(ccasm::asmmain(static_cast<int>(argv.size()), argv.data()), 0);
-    return source.substr(0, source.rfind('.')) + ".o";
-}
 
 TEST_F(ObjectLoadTest, AnAbsoluteProgramFromTheAssemblerLoadsWithItsSymbolsAndLines) {
     std::string source = tempfile("abs.s", absolute_source);

@@ -123,7 +123,7 @@ TEST_F(QueriesTest, ResettingTheProgramLeavesOnlyTheSpecialSymbols) {
 }
 
 TEST_F(QueriesTest, DroppingTheFramesKeepsTheTables) {
-    topframe = curframe = static_cast<FrameNode*>(newnode(sizeof(FrameNode), nullptr));
+    topframe = curframe = static_cast<FrameNode*>(newnode(sizeof(FrameNode), topframe));
     runflags.stepcount = 9;
     dropdebug();
     EXPECT_EQ(topframe, nullptr);

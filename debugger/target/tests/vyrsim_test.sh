@@ -3,10 +3,14 @@
 # show registers, memory and disassembly; a damaged file gives status 1.
 # Runs with memory events and breakpoints, and the limits of a run.
 # With the assembler: an absolute program with its symbols, lines and
-# variables; a mistyped start symbol and a damaged object are refused.
+# variables; a mistyped start symbol and a damaged object are refused; a
+# program with frames built as the compiler builds them and its debug tree
+# steps by source line into, over and out of a call, with its call stack and
+# variables.
 set -euo pipefail
 sim=$1
 asm=${2:-}
+programs=$(cd "$(dirname "$0")/programs" && pwd)
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
@@ -139,6 +143,28 @@ C005  20 F9           bra   entry' \
   refused "mistyped start" 1 "#error: invalid entry point: nosuch" "$sim" -start nosuch t.o regs
   head -c 40 t.o > cut.o
   refused "damaged object" 1 "#error: read error object file: short section record 1" "$sim" cut.o regs
+  cp "$programs/twice.s" twice.s
+  "$asm" -a twice.s
+  check "line steps, the call stack and variables" '    T: 0x8000 (54)  D: 0x0 (0)
+entry point at 0x8000 
+
+t.c:11 main
+t.c:5 twice
+twice(n = 21) t.c:5
+main() t.c:11
+  argument int  n = 21
+  auto int  r = 0
+t.c:12 main
+0100  00 2A
+main() t.c:12' \
+    "$sim" twice.o line=2 stack locals out mem=0x100,2 stack
+  check "steps over a call" '    T: 0x8000 (54)  D: 0x0 (0)
+entry point at 0x8000 
+
+t.c:11 main
+t.c:12 main
+t.c:13 main' \
+    "$sim" twice.o over=3
 fi
 echo "vyrsim: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

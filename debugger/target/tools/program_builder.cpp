@@ -1,5 +1,6 @@
 #include "debugger/target/tools/program_builder.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace vy::progbuild {
@@ -43,6 +44,12 @@ uint32_t Tree::at(const std::string& name) const {
     auto found = labels_.find(name);
     if (found == labels_.end()) throw std::runtime_error("no label " + name);
     return found->second;
+}
+
+std::vector<std::pair<uint32_t, uint32_t>> Tree::links() const {
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    for (const auto& [offset, name] : links_) out.emplace_back(offset, at(name));
+    return out;
 }
 
 std::vector<uint8_t> Tree::finish() const {
@@ -188,7 +195,8 @@ struct Writer {
         tree.link(next);
         tree.link("file:" + file.name);
         tree.link(name);
-        uint32_t first = line, last = line + static_cast<uint32_t>(fn.lines) + 2;
+        uint32_t first = fn.first ? fn.first : line;
+        uint32_t last = fn.last ? fn.last : first + static_cast<uint32_t>(fn.lines) + 2;
         tree.word(first);
         tree.word(last);
         tree.type(fn.type);
@@ -353,9 +361,65 @@ Built build(const Program& program) {
     built.image = obj.write();
     built.object = obj;
     built.tree = tree;
+    built.links = w.tree.links();
     built.labels = w.tree.labels();
     built.codeend = static_cast<uint16_t>(w.address);
     return built;
+}
+
+std::string treesource(const Built& built) {
+    std::map<uint32_t, uint32_t> links(built.links.begin(), built.links.end());
+    std::map<uint32_t, std::vector<const Record*>> records;
+    std::set<uint32_t> targets;
+    for (const auto& [at, to] : built.links) targets.insert(to);
+    for (const Record& r : built.object.records)
+        if (r.section == DEBUG) records[r.value].push_back(&r);
+    auto label = [](uint32_t offset) { return "T_" + std::to_string(offset); };
+    auto directive = [](uint8_t kind) {
+        switch (kind) {
+        case 2: return ".dtable";
+        case 64: return ".dfile";
+        case 65: return ".dstring";
+        default: return ".dopt";
+        }
+    };
+    std::string out = "\tswitch\t.debug\n";
+    const std::vector<uint8_t>& tree = built.tree;
+    uint32_t size = static_cast<uint32_t>(tree.size());
+    for (uint32_t at = 0; at < size || records.count(at) || targets.count(at);) {
+        if (targets.count(at)) out += label(at) + ":\n";
+        bool optword = false;
+        if (auto r = records.find(at); r != records.end()) {
+            for (const Record* rec : r->second) {
+                out += std::string("\t") + directive(rec->kind) + "\t\"" + rec->text + "\"";
+                if (rec->kind >= 128 && links.count(at)) {
+                    out += "," + label(links[at]);
+                    optword = true;
+                }
+                out += "\n";
+            }
+        }
+        if (optword) {
+            at += 4;
+            continue;
+        }
+        if (at >= size) break;
+        if (auto l = links.find(at); l != links.end()) {
+            out += "\tdc.l\t" + label(l->second) + "\n";
+            at += 4;
+            continue;
+        }
+        // Bytes up to the next place that needs its own line.
+        std::string bytes;
+        uint32_t n = 0;
+        do {
+            bytes += (n ? "," : "") + std::to_string(tree[at]);
+            ++at;
+            ++n;
+        } while (at < size && n < 16 && !links.count(at) && !records.count(at) && !targets.count(at));
+        out += "\tdc.b\t" + bytes + "\n";
+    }
+    return out;
 }
 
 std::vector<uint8_t> writeold(uint8_t first, uint8_t symformat, const std::vector<OldSection>& sections,

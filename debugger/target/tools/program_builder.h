@@ -25,6 +25,8 @@ public:
     uint32_t here() const { return static_cast<uint32_t>(bytes_.size()); }
     // The bytes with every link filled in; labels() gives the offsets.
     std::vector<uint8_t> finish() const;
+    // Each link: the offset of its word and the offset it names.
+    std::vector<std::pair<uint32_t, uint32_t>> links() const;
     uint32_t at(const std::string& name) const;
     const std::map<std::string, uint32_t>& labels() const { return labels_; }
 
@@ -74,6 +76,7 @@ struct Function {
     bool setup = true;                     // a frame set-up record
     bool hascode = true;                   // code and records (else only the tree node)
     bool intree = true;                    // a node in the tree (else only code and records)
+    uint32_t first = 0, last = 0;          // the node's lines when not 0 (else counted from lines)
 };
 
 struct File {
@@ -139,12 +142,21 @@ struct Built {
     Object object;                         // the parts; object.write() makes image again
     std::vector<uint8_t> image;
     std::vector<uint8_t> tree;
+    std::vector<std::pair<uint32_t, uint32_t>> links;  // link word offset, offset named
     std::map<std::string, uint32_t> labels;
     std::vector<Placed> funcs;
     uint16_t codeend = 0;
 };
 
 Built build(const Program& program);
+
+// The debug tree of a built program as assembly text for ccasm: the
+// ".debug" section with its words, links as labels, and the file, function
+// and string records as the compiler's debug directives. A test writes the
+// code with its own line, function and frame directives and appends this,
+// so that the assembler makes the whole object file as it does from the
+// compiler's output.
+std::string treesource(const Built& built);
 
 // The older object format: variant 0 (first byte 0x9D) has a 16-byte header
 // and no debug records; variants 1 and 2 (0xC2, 0xC3) a 28-byte header with

@@ -20,6 +20,12 @@
 //   break=ADDR       define a breakpoint: a read event on ADDR, which the
 //                    execution check before each instruction meets
 //   delete=N         delete memory event N
+//   line[=N]         step N source lines (default 1), into called functions,
+//                    printing the line and function reached
+//   over[=N]         step N source lines over called functions
+//   out              step until the current function has returned
+//   stack            print the call stack, newest frame first
+//   locals           print the current function's arguments and variables
 //   regs             print the registers and the cycle count
 //   cycles           print the cycle count .time
 //   mem=FROM[,N]     dump N bytes of memory (default 16)
@@ -47,6 +53,7 @@
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/decl_text.h"
 #include "debugger/target/decoder.h"
+#include "debugger/target/frames.h"
 #include "debugger/target/line_asm.h"
 #include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
@@ -56,6 +63,7 @@
 #include "debugger/target/services.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/tools/sim_run.h"
 #include "debugger/target/watch.h"
 #include "support/list_node.h"
 
@@ -71,7 +79,8 @@ static void usage() {
                  "              [irq=MASK] [reset] [asm=ADDR:TEXT] [dis=FROM[,TO]] [step=N]\n"
                  "              [until=ADDR[,N]] [regs] [cycles] [mem=FROM[,N]] [syms] [files]\n"
                  "              [funcs[=FILE]] [lines[=FILE]] [vars[=FUNC]]\n"
-                 "              [run[=N]] [event=r|w|rw:LOW[,HIGH]|*] [break=ADDR] [delete=N]\n");
+                 "              [run[=N]] [event=r|w|rw:LOW[,HIGH]|*] [break=ADDR] [delete=N]\n"
+                 "              [line[=N]] [over[=N]] [out] [stack] [locals]\n");
 }
 
 static void listsyms() {
@@ -137,9 +146,11 @@ static uint32_t cycles() { return timeptr ? *timeptr : 0; }
 
 enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
 
-// Simulated steps, as the run control makes them: the execution check at
-// the PC (not before the first step), then an interrupt when one is taken,
-// else one instruction with its accesses checked. Ends when an event fires
+// Simulated steps, as the run control makes them: a pending function exit
+// and the interrupt triggers, the execution check at the PC (not before the
+// first step), then an interrupt when one is taken, else one instruction
+// with its accesses checked; then the entries at the new PC are entered.
+// Ends when the program cannot be followed, when an event fires
 // or the PC holds no instruction, and when Bounded, after `limit` steps or
 // when the PC reaches `until` (when nonnegative). `count` counts the
 // instructions executed.
@@ -153,6 +164,7 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
             stop = STOP_UNTIL;
             break;
         }
+        simrun::beforestep();
         runflags.lasthit = 0;
         if (n > 0 && chkmemevt(pc, 5)) {
             std::printf("event %lu at 0x%04X (execution)\n",
@@ -160,7 +172,12 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
             stop = STOP_EVENT;
             break;
         }
-        if (irqptr && *irqptr && takeint(irqptr)) continue;
+        if (irqptr && *irqptr && takeint(irqptr)) {
+            simrun::afterstep(pc, 0, false);
+            if (LoadFailed) break;
+            continue;
+        }
+        uint32_t before = cycles();
         runflags.skipone = 1;
         runflags.armed = 1;
         uint16_t length = decinstr(pc, DEC_EXEC, nullptr);
@@ -172,6 +189,8 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
             break;
         }
         ++instructions;
+        simrun::afterstep(pc, before, true);
+        if (LoadFailed) break;
         if (runflags.lasthit) {
             SymRec* kind = rensym(".tbrk");
             std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit),
@@ -226,6 +245,19 @@ static bool eventcommand(const char* value) {
     if (low > 0xFFFF || high > 0xFFFF || high < low) return false;
     addevent(flags, static_cast<uint16_t>(low), static_cast<uint16_t>(high));
     return true;
+}
+
+// Where a line step ended.
+static bool reached(simrun::Stop stop) {
+    switch (stop) {
+    case simrun::Stop::line:
+        std::printf("%s:%u %s\n", topframe->func->file ? topframe->func->file->name : "",
+                    static_cast<unsigned>(topframe->line), topframe->func->name);
+        return true;
+    case simrun::Stop::noinstr: std::printf("no instruction at 0x%04X\n", getpc()); return false;
+    case simrun::Stop::limit: std::printf("no source line within 100 million instructions\n"); return false;
+    default: return false;
+    }
 }
 
 static void disassemble(uint16_t from, uint16_t to, bool bycount) {
@@ -294,6 +326,15 @@ static bool command(const char* arg) {
         addevent(MEV_READ, static_cast<uint16_t>(at), static_cast<uint16_t>(at));
     } else if (key == "delete") {
         services().rmbrk(static_cast<uint16_t>(number(value)));
+    } else if (key == "line" || key == "over") {
+        for (uint32_t n = *value ? number(value) : 1; n > 0; --n)
+            if (!reached(key == "line" ? simrun::linestep(100000000) : simrun::stepover(100000000))) break;
+    } else if (key == "out") {
+        reached(simrun::finish(100000000));
+    } else if (key == "stack") {
+        for (const FrameNode* f = topframe; f; f = f->next) std::printf("%s\n", simrun::frametext(f).c_str());
+    } else if (key == "locals") {
+        if (curframe) std::printf("%s", simrun::variablestext(curframe).c_str());
     } else if (key == "regs") {
         char line[512];
         regline(line);
@@ -363,6 +404,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vyrsim: bad command: %s\n", printable(argv[i]).c_str());
             usage();
             status = 2;
+        } else if (LoadFailed) {
+            status = 1;  // the program could not be followed
         }
     }
     std::fflush(stdout);

@@ -1,0 +1,288 @@
+// Call frames, line entry and typed values on a program whose frames are
+// built as the code generator builds them: frames.s is frames.c as the
+// compiler's output would read, its debug tree is frames.c's description.
+// Stepping by line goes into and out of every call; at every instruction
+// the frames agree with the return addresses on the simulated stack, and at
+// every probe the debugger reads each argument and local with the values
+// that frames.c computes when compiled for the host.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "debugger/target/abi.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/interrupts.h"
+#include "debugger/target/memory.h"
+#include "debugger/target/output.h"
+#include "debugger/target/queries.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/source_lines.h"
+#include "debugger/target/symbols.h"
+#include "debugger/target/tools/sim_run.h"
+#include "debugger/target/typed_values.h"
+#include "frames_host.h"
+#include "frames_program.h"
+#include "support/list_node.h"
+
+namespace vy {
+namespace {
+
+
+// The lines the walk stops at, as frames.c runs: "function:line/depth".
+void walklines(std::vector<std::string>& lines, int n, int depth) {
+    auto at = [&](const char* fn, int line, int d) {
+        lines.push_back(std::string(fn) + ":" + std::to_string(line) + "/" + std::to_string(d));
+    };
+    for (int line = 30; line <= 39; ++line) at("walk", line, depth);
+    at("probe", 19, depth + 1);
+    at("walk", 40, depth);
+    if (n > 0) {
+        at("walk", 41, depth);
+        walklines(lines, n - 1, depth + 1);
+    }
+    at("walk", 42, depth);
+    at("walk", 43, depth);
+    at("probe", 19, depth + 1);
+    at("walk", 44, depth);
+    at("walk", 45, depth);
+}
+
+std::vector<std::string> expectedstops() {
+    std::vector<std::string> want;
+    for (int line = 51; line <= 57; ++line) want.push_back("main:" + std::to_string(line) + "/1");
+    walklines(want, 3, 2);
+    for (const char* s : {"main:58/1", "probe:19/2", "main:59/1", "main:60/1"}) want.push_back(s);
+    return want;
+}
+
+class FramesTest : public FramesProgramTest {
+protected:
+    void walkthrough() {
+        std::vector<std::string> seen;
+        ASSERT_NO_FATAL_FAILURE(walkprogram(exitaddress, seen));
+        EXPECT_EQ(seen, expectedstops());
+    }
+};
+
+TEST_F(FramesTest, StepsIntoAndOutOfEveryCallAndReadsWhatTheHostComputes) { walkthrough(); }
+
+TEST_F(FramesTest, InterruptsTakenAnywhereLeaveTheFramesAsTheyAre) {
+    // A timer every 53 cycles lands on every kind of place: function
+    // starts, set-up points, lines and exits. Its handler counts its runs
+    // at 0x00F0 (ldx, inx, stx, rti: the registers come back with rti).
+    poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
+    poke(0xFFF2, {0xA0, 0x00});
+    settimeint(3, 1, 53, 53);
+    walkthrough();
+    EXPECT_GT(rdword(0x00F0), 80);
+}
+
+TEST_F(FramesTest, CallCountsChronologyAndCyclesPerLine) {
+    uint32_t start = timeptr ? *timeptr : 0;
+    while (getpc() != exitaddress) ASSERT_EQ(simrun::step(), simrun::Stop::step);
+    uint32_t cycles = *timeptr - start;
+    FuncRec *walk = findfunc("walk"), *probe = findfunc("probe"), *main = findfunc("main");
+    EXPECT_EQ(main->calls, 1u);
+    EXPECT_EQ(walk->calls, 4u);
+    EXPECT_EQ(probe->calls, 9u);
+    // walk leaves its own running 15 times (two probes and a return per
+    // call, and three recursive calls): one full block and five more.
+    ASSERT_NE(walk->timing->next, nullptr);
+    EXPECT_EQ(walk->curtiming, walk->timing->next);
+    EXPECT_EQ(walk->ntiming, 5);
+    uint32_t last = 0;
+    for (const ChronBlock* b = walk->timing; b; b = b->next) {
+        for (int i = 0; i < (b->next ? 10 : walk->ntiming); ++i) {
+            EXPECT_LE(last, b->enter[i]);
+            EXPECT_LT(b->enter[i], b->exit[i]);
+            last = b->exit[i];
+        }
+    }
+    EXPECT_EQ(probe->ntiming, 9);
+    EXPECT_EQ(probe->timing->next, nullptr);
+    // Every cycle from main's start on is counted to a line; lds and the
+    // call of main (3 + 6 cycles) lie before the first entry.
+    uint64_t counted = 0;
+    uint32_t line30 = 0, line41 = 0;
+    for (DebugEntry* e = debuglist; e; e = e->next) {
+        counted += e->cycles;
+        if (e->kind == DBG_LINE && e->line == 30) line30 = e->calls;
+        if (e->kind == DBG_LINE && e->line == 41) line41 = e->calls;
+    }
+    EXPECT_EQ(counted, cycles - 9);
+    EXPECT_EQ(line30, 4u);
+    EXPECT_EQ(line41, 3u);
+    EXPECT_EQ(walk->start->calls, 4u);
+}
+
+TEST_F(FramesTest, TheCallStackAndVariablesAsTheDriverShowsThem) {
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(simrun::linestep(100000), simrun::Stop::line);
+    EXPECT_EQ(simrun::frametext(topframe), "main() frames.c:53");
+    // Into walk(3), then down to walk(2)'s first probe.
+    while (!(simrun::depth() == 4 && std::string(topframe->func->name) == "probe"))
+        ASSERT_EQ(simrun::linestep(100000), simrun::Stop::line);
+    std::vector<std::string> stack;
+    for (const FrameNode* f = topframe; f; f = f->next) stack.push_back(simrun::frametext(f));
+    // main's top and each walk's here lie 27 (9) below their frame pointers.
+    const FrameNode *walk2 = topframe->next, *walk3 = walk2->next, *main = walk3->next;
+    auto hex = [](uint32_t v) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%x", v);
+        return std::string(text);
+    };
+    const std::vector<std::string> want = {
+        "probe(id = 1) frames.c:19",
+        "walk(n = 2, c = 66, up = " + hex(walk3->fp - 27) + ") frames.c:39",
+        "walk(n = 3, c = 65, up = " + hex(main->fp - 9) + ") frames.c:41",
+        "main() frames.c:57",
+    };
+    EXPECT_EQ(stack, want);
+    // Characters show as numbers ("%c" is the 8-bit conversion), large
+    // doubles in exponent form, structures member by member.
+    EXPECT_EQ(simrun::variablestext(walk2), "  argument int  n = 2\n"
+                                            "  argument char  c = 66\n"
+                                            "  argument struct pair @near *up = " + hex(walk3->fp - 27) + "\n"
+                                            "  auto long  sq = 123456789\n"
+                                            "  auto float  f = -1.5\n"
+                                            "  auto double  d = -2.5e+10\n"
+                                            "  auto int  @near *ip = " + hex(walk2->fp - 27) + "\n"
+                                            "  auto struct pair here =  {4,66,123456789,2,2}\n");
+}
+
+TEST_F(FramesTest, LineRangeTriggersFollowTheTopFrame) {
+    regs.cc |= CC_I;  // the interrupts stay pending: their bits show when each fired
+    *irqptr = 0;
+    LocationSpec from42;  // walk's lines from 42 on, any of them
+    from42.func = findfunc("walk");
+    from42.firstline = 42;
+    from42.hitcount = 1;
+    LocationSpec rows;  // lines 30 and 31 of any function of the file, every fifth check
+    rows.file = findfile("frames.c");
+    rows.firstline = 30;
+    rows.lastline = 31;
+    rows.hitcount = 5;
+    ASSERT_TRUE(setlocint(3, 1, from42));  // IRQ, mask 8
+    ASSERT_TRUE(setlocint(4, 1, rows));  // Real Time Interrupt, mask 16
+    inttable[4].staysactive = 1;
+    triggerschanged();
+    std::vector<std::string> fired;
+    uint32_t seen = 0;
+    while (getpc() != exitaddress) {
+        ASSERT_EQ(simrun::step(), simrun::Stop::step);
+        if (*irqptr == seen) continue;
+        fired.push_back(std::to_string(*irqptr ^ seen) + "@" + topframe->func->name + ":" +
+                        std::to_string(topframe->line));
+        seen = *irqptr;
+        *irqptr = seen = 0;
+    }
+    // The range trigger fires once, at the first check inside walk at line
+    // 42 or later. The other is checked before each instruction of lines 30
+    // and 31, nine each in every call of walk, and stays active: it fires
+    // on every fifth of those 72 checks.
+    auto range = std::find_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '8'; });
+    ASSERT_NE(range, fired.end());
+    EXPECT_EQ(*range, "8@walk:42");
+    EXPECT_EQ(std::count_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '8'; }), 1);
+    EXPECT_EQ(inttable[3].locactive, 0);
+    EXPECT_EQ(inttable[4].locactive, 1);
+    std::size_t rowhits = std::count_if(fired.begin(), fired.end(), [](const std::string& f) { return f[0] == '1'; });
+    EXPECT_EQ(rowhits, 72u / 5u);
+    EXPECT_EQ(inttable[4].hits, 72 % 5);
+}
+
+// Services with frames.c's source lines, a source file to open, and the
+// variables browser's calls kept.
+class Listings : public ConsoleServices {
+public:
+    const char* readsrcline(const char* file, uint32_t line) override {
+        if (std::string(file) != "frames.c" || line == 0 || line > lines.size()) return nullptr;
+        return lines[line - 1].c_str();
+    }
+    std::FILE* srcopen(const char* name) override { return std::string(name) == "frames.c" ? std::fopen(path.c_str(), "rb") : nullptr; }
+    void browsevariables(int kind, int pointers, int addresses) override {
+        browsed = std::to_string(kind) + std::to_string(pointers) + std::to_string(addresses);
+    }
+    std::vector<std::string> lines;
+    std::string path, browsed;
+};
+
+TEST_F(FramesTest, ListingsOfTheOlderCoreAndTheVariablesOfAFrame) {
+    Listings listings;
+    listings.capture = true;
+    listings.path = std::string(VY_SOURCE_DIR) + "/debugger/target/tests/programs/frames.c";
+    std::string text = programtext("frames.c");
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        listings.lines.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    setservices(&listings);
+    while (!(topframe && std::string(topframe->func->name) == "walk" && topframe->line == 40))
+        ASSERT_EQ(simrun::linestep(100000), simrun::Stop::line);
+
+    runlistcmd();
+    runblock("  x 1; x 2");
+    EXPECT_EQ(listings.commands, "E\n{x 1; x 2 }\n");
+    EXPECT_EQ(runflags.listing, 0);
+    listings.out.clear();
+    srcrange("frames.c", "walk", 44, 46);
+    EXPECT_EQ(listings.out, "walk():44    return here.a;\nwalk():45}\nwalk():46\n");
+    listings.out.clear();
+    framelist(3, 0, 0);
+    EXPECT_EQ(listings.out, "    39     probe(1);\n==>>40     if (n > 0)\n    41         *ip = *ip + walk(n - 1, c + 1, &here);\n");
+    listings.commands.clear();
+    framelist(1, 1, 1);  // with the code of the line, through the older core's listing command
+    uint16_t low, high;
+    DebugEntry* line40 = linecode(findfile("frames.c"), 40);
+    addrrange(static_cast<uint16_t>(line40->addr), &low, &high);
+    char command[32];
+    std::snprintf(command, sizeof command, "e 0x%x,0x%x\n", static_cast<unsigned>(line40->addr), static_cast<unsigned>(high));
+    EXPECT_EQ(listings.commands, command);
+
+    // The source lines of an entry, interleaved with the disassembly.
+    listings.out.clear();
+    EXPECT_EQ(lineannot(line40), 1);
+    EXPECT_EQ(listings.out, "frames.c:40 |     if (n > 0)\n");
+    listings.out.clear();
+    EXPECT_EQ(lineannot(linecode(findfile("frames.c"), 30)), 1);  // an earlier line: read again from the start
+    EXPECT_EQ(listings.out, "frames.c:30 |     sq = bigs[n];\n");
+    listings.path = temppath("gone.c");
+    listings.out.clear();
+    std::string missing = "gone.c";
+    DebugEntry* gone = newentry(DBG_LINE, 0x9999, missing.c_str(), missing.size());
+    gone->line = gone->endline = 7;
+    EXPECT_EQ(lineannot(gone), 0);
+    EXPECT_EQ(listings.out, "                  gone.c  L7\n");
+    freenode(gone, nullptr);
+
+    // A variable shown whole, the browser for a frame, a snapshot of the frames.
+    listings.out.clear();
+    showlocal(funcvar(topframe->func, "here"), nullptr);
+    // walk(3): here.a = 3 + top.a, its tag 'A', big bigs[3], lo 3, hi 'A' & 31.
+    EXPECT_EQ(listings.out, " =  {\n"
+                            "int  a        at " + hexaddr(topframe->fp - 27) + " 2\n"
+                            "char  tag        at " + hexaddr(topframe->fp - 25) + " 65\n"
+                            "long  big        at " + hexaddr(topframe->fp - 24) + " -2000000000\n"
+                            "bit-field  lo        at " + hexaddr(topframe->fp - 20) + " 3\n"
+                            "bit-field  hi        at " + hexaddr(topframe->fp - 20) + " 1\n"
+                            "        }\n");
+    showvars(topframe->next, "p&");
+    EXPECT_EQ(listings.browsed, "111");
+    EXPECT_EQ(curframe, topframe->next);
+    FrameNode* copy = copyframes();
+    int n = 0;
+    for (FrameNode *f = copy, *g = topframe; f || g; f = f ? f->next : nullptr, g = g ? g->next : nullptr, ++n) {
+        ASSERT_TRUE(f && g);
+        EXPECT_EQ(f->func, g->func);
+        EXPECT_EQ(f->fp, g->fp);
+    }
+    EXPECT_EQ(n, simrun::depth());
+    freechain(copy, nullptr);
+    setservices(&console);
+}
+
+}  // namespace
+}  // namespace vy

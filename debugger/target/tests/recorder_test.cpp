@@ -1,0 +1,206 @@
+// The memory-access recorder: the alarms and the data events see each
+// recorded access, and the usage logs of file-level variables and of the
+// top frame's variables get an entry for every access to their storage.
+#include <string>
+#include <vector>
+
+#include "debugger/target/abi.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/load_driver.h"
+#include "debugger/target/memory.h"
+#include "debugger/target/recorder.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/source_lines.h"
+#include "debugger/target/symbols.h"
+#include "debugger/target/tools/sim_run.h"
+#include "debugger/target/typed_values.h"
+#include "frames_program.h"
+#include "support/list_node.h"
+
+namespace vy {
+namespace {
+
+namespace pb = progbuild;
+
+// Every entry of a usage log, as "kind@function:line".
+std::vector<std::string> entries(const LocalRec* rec) {
+    std::vector<std::string> out;
+    if (!rec->usage) return out;
+    for (const UsageBlock* b = rec->usage->first; b; b = b->next) {
+        int n = b == rec->usage->current ? rec->usage->used : 10;
+        for (int i = 0; i < n; ++i)
+            out.push_back(std::string(b->kind[i] == ACC_READ ? "r" : "w") + "@" + (b->func[i] ? b->func[i]->name : "") +
+                          ":" + std::to_string(b->line[i]));
+    }
+    return out;
+}
+
+class RecorderTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        pb::Program p;
+        pb::File f;
+        f.name = "r.c";
+        pb::Function fn;
+        fn.name = "f";
+        f.funcs = {fn};
+        f.globals = {pb::var("g", 6, 0x0200, 24), pb::var("h", 1, 0x0202, 9), pb::var("buf", 6, 0x0210, 0xC0000009, {8}),
+                     pb::var("red", 12, 0x0200, 24)};
+        p.files = {f};
+        pb::Built built = pb::build(p);
+        dbload(tempfile("r.o", built.image).c_str(), nullptr);
+        ASSERT_EQ(console.errors, "");
+        g = findglobal("g"), h = findglobal("h"), buf = findglobal("buf");
+        ASSERT_TRUE(g && h && buf);
+        line = static_cast<uint16_t>(built.funcs[0].lines[1].first);
+    }
+    LocalRec *g = nullptr, *h = nullptr, *buf = nullptr;
+    uint16_t line = 0;
+};
+
+TEST_F(RecorderTest, AccessesLogTheVariablesWhoseStorageTheyTouch) {
+    struct Case {
+        const char* meaning;
+        void (*access)();
+        std::vector<std::string> g, h, buf;
+    };
+    const Case cases[] = {
+        {"a word store to a word logs one write", [] { recwrword(0x0200, 1); }, {"w"}, {}, {}},
+        {"a store to its second byte alone logs it too", [] { recwrbyte(0x0201, 1); }, {"w"}, {}, {}},
+        {"a word whose first byte lies below a variable logs nothing of it", [] { recwrword(0x0201, 1); }, {"w"}, {}, {}},
+        {"a long read logs the variable at its address only", [] { recrdlong(0x0200); }, {"r"}, {}, {}},
+        {"an array byte", [] { recrdbyte(0x0217); }, {}, {}, {"r"}},
+        {"past the array", [] { recrdbyte(0x0218); }, {}, {}, {}},
+        {"the typed-value word accessors record too", [] { recputword(0x0202, 7); }, {}, {"w"}, {}},
+    };
+    for (const Case& c : cases) {
+        for (LocalRec* l : {g, h, buf}) l->usage = static_cast<UsageLog*>(freechain(l->usage, nullptr));
+        c.access();
+        auto kinds = [](const LocalRec* l) {
+            std::vector<std::string> k;
+            for (const std::string& e : entries(l)) k.push_back(e.substr(0, 1));
+            return k;
+        };
+        EXPECT_EQ(kinds(g), c.g) << c.meaning;
+        EXPECT_EQ(kinds(h), c.h) << c.meaning;
+        EXPECT_EQ(kinds(buf), c.buf) << c.meaning;
+    }
+    EXPECT_EQ(findglobal("red")->usage, nullptr);  // an enumerator is no storage
+    // The file-level variables by name and class: statics are class 1,
+    // those of the whole program class 6.
+    EXPECT_EQ(filestatic("h", "r.c"), h);
+    EXPECT_EQ(fileglobal("g", "r.c"), g);
+    EXPECT_EQ(filestatic("g", "r.c"), nullptr);
+    EXPECT_EQ(fileglobal("g", "s.c"), nullptr);
+    EXPECT_EQ(filevar("red", "r.c", CL_ENUMMEMBER), findglobal("red"));
+    // The debugger's own reads of values are not the program's.
+    g->usage = static_cast<UsageLog*>(freechain(g->usage, nullptr));
+    rdvalue(0x0200, 0, CL_EXTERN, 24);
+    EXPECT_EQ(g->usage, nullptr);
+}
+
+TEST_F(RecorderTest, LogsFillBlocksOfTenWithStampsFunctionsAndLines) {
+    // The load entered f at its start: its frame names the place.
+    ASSERT_NE(topframe, nullptr);
+    *timeptr = 7;
+    recrdbyte(0x0202);
+    EXPECT_EQ(entries(h), std::vector<std::string>{"r@f:" + std::to_string(topframe->line)});
+    // Without a frame the line at the PC does.
+    freeframes();
+    setpc(line);
+    for (int i = 0; i < 12; ++i) {
+        *timeptr = 100 + i;
+        if (i % 3 == 0) recwrword(0x0200, 0);
+        else recrdword(0x0200);
+    }
+    ASSERT_NE(g->usage, nullptr);
+    EXPECT_EQ(g->usage->reads, 8u);
+    EXPECT_EQ(g->usage->writes, 4u);
+    EXPECT_EQ(g->usage->used, 2);
+    ASSERT_NE(g->usage->first->next, nullptr);
+    EXPECT_EQ(g->usage->current, g->usage->first->next);
+    EXPECT_EQ(g->usage->first->stamp[9], 109u);
+    EXPECT_EQ(g->usage->current->stamp[1], 111u);
+    std::vector<std::string> log = entries(g);
+    ASSERT_EQ(log.size(), 12u);
+    EXPECT_EQ(log[0], "w@f:" + std::to_string(lineat(line)->line));
+    EXPECT_EQ(log[1].substr(0, 2), "r@");
+    // Without the cycle counter the stamps are 0.
+    undefsym(".time");
+    recrdbyte(0x0202);
+    EXPECT_EQ(h->usage->first->stamp[0], 7u);
+    EXPECT_EQ(h->usage->first->stamp[1], 0u);
+    defsym(".time", 0);
+}
+
+TEST_F(RecorderTest, TheFirstMatchingDataEventIsTheHit) {
+    EventVar gv{0x0200, 2}, hv{0x0202, 1};
+    EventRecord readg{nullptr, 'D', 'R', &gv};
+    EventRecord anyh{nullptr, 'D', 'A', &hv};
+    EventRecord writeg{nullptr, 'D', 'W', &gv};
+    EventRecord other{nullptr, 'B', 'A', &gv};
+    other.next = &readg;
+    readg.next = &anyh;
+    anyh.next = &writeg;
+    eventlist = &other;
+    recwrword(0x0200, 5);
+    EXPECT_EQ(datahit, &writeg);  // the read event does not match a write
+    recrdbyte(0x0201);
+    EXPECT_EQ(datahit, &readg);
+    recwrbyte(0x0202, 1);
+    EXPECT_EQ(datahit, &anyh);
+    recrdbyte(0x0203);
+    EXPECT_EQ(datahit, nullptr);  // cleared by every recording
+    eventlist = nullptr;
+}
+
+// Services that keep the accesses shown to the alarms.
+class Alarms : public ConsoleServices {
+public:
+    void memalarm(uint16_t address, int kind) override { seen.push_back(address * 10 + kind); }
+    std::vector<int> seen;
+};
+
+TEST_F(RecorderTest, TheAlarmsSeeEveryRecordedAccess) {
+    Alarms alarms;
+    setservices(&alarms);
+    recrdbyte(0x0300);
+    alarms.alarms = true;
+    recwrword(0x0301, 1);
+    recrdlong(0x0310);
+    setservices(&console);
+    EXPECT_EQ(alarms.seen, (std::vector<int>{0x0301 * 10 + 2, 0x0310 * 10 + 1}));
+}
+
+using FrameUsageTest = FramesProgramTest;
+
+TEST_F(FrameUsageTest, TheTopFramesVariablesAndTheGlobalsAreLogged) {
+    while (getpc() != exitaddress) ASSERT_EQ(simrun::step(), simrun::Stop::step);
+    // total: two word stores in main, then in each walk a store, a load and
+    // a store (the add's operand read is no recorded access).
+    std::vector<std::string> want = {"w@main:56", "w@main:56"};
+    for (int i = 0; i < 4; ++i) want.insert(want.end(), {"w@walk:42", "r@walk:42", "w@walk:42"});
+    LocalRec* total = findglobal("total");
+    EXPECT_EQ(entries(total), want);
+    // Each walk's own sq, in whichever frame: two word stores on line 30,
+    // two loads on line 35.
+    FuncRec* walk = findfunc("walk");
+    LocalRec* sq = funcvar(walk, "sq");
+    want.clear();
+    for (int i = 0; i < 4; ++i) want.insert(want.end(), {"w@walk:30", "w@walk:30", "r@walk:35", "r@walk:35"});
+    EXPECT_EQ(entries(sq), want);
+    // n, pushed from D by the entry sequence: loads on lines 30, 31, 32, 36
+    // (its low byte) and 40 in every call, and 41 in the three that recur.
+    LocalRec* n = funcvar(walk, "n");
+    EXPECT_EQ(n->usage->reads, 4u * 5u + 3u);
+    EXPECT_EQ(n->usage->writes, 0u);
+    // here: eight stores of its members on lines 33 to 37 in every call,
+    // and the store through ip on line 41 after a recursive call returned.
+    LocalRec* here = funcvar(walk, "here");
+    EXPECT_EQ(here->usage->writes, 4u * 8u + 3u);
+}
+
+}  // namespace
+}  // namespace vy

@@ -1,0 +1,144 @@
+#include "debugger/target/tools/sim_run.h"
+
+#include "debugger/target/abi.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/decl_text.h"
+#include "debugger/target/decoder.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/interrupts.h"
+#include "debugger/target/memory.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/semantics.h"
+#include "debugger/target/services.h"
+#include "debugger/target/source_lines.h"
+#include "debugger/target/symbols.h"
+#include "debugger/target/typed_values.h"
+
+namespace vy::simrun {
+
+
+static bool online;
+
+bool afterstep(uint16_t pc, uint32_t before, bool executed) {
+    DebugEntry* e = lineupdate(pc, before, executed);
+    return online = e && reckind(e, DBG_LINE) && topframe;
+}
+
+Stop step(bool armed) {
+    online = false;
+    beforestep();
+    uint16_t pc = getpc();
+    if (irqptr && *irqptr && takeint(irqptr)) {
+        afterstep(pc, 0, false);
+        return LoadFailed ? Stop::broken : Stop::step;
+    }
+    uint32_t before = timeptr ? *timeptr : 0;
+    runflags.lasthit = 0;
+    if (armed) {
+        runflags.armed = 1;
+        chkmemevt(pc, 5);
+        runflags.skipone = 1;
+    }
+    uint16_t length = decinstr(pc, DEC_EXEC, nullptr);
+    runflags.armed = 0;
+    runflags.skipone = 0;
+    if (length == NOINSTR) {
+        online = false;
+        return Stop::noinstr;
+    }
+    afterstep(pc, before, true);
+    return LoadFailed ? Stop::broken : Stop::step;
+}
+
+bool atline() { return online; }
+
+int depth() {
+    int n = 0;
+    for (FrameNode* f = topframe; f; f = f->next) ++n;
+    return n;
+}
+
+// Steps until a line is reached and the condition on the depth holds.
+template <class Done>
+static Stop stepping(uint64_t limit, int32_t stop, Done done) {
+    for (uint64_t n = 0; n < limit; ++n) {
+        Stop s = step();
+        if (s != Stop::step) return s;
+        if (stop >= 0 && getpc() == stop) return Stop::address;
+        if (online && done()) return Stop::line;
+    }
+    return Stop::limit;
+}
+
+Stop linestep(uint64_t limit, int32_t stop) {
+    return stepping(limit, stop, [] { return true; });
+}
+
+// Outside any function both take the first line reached.
+Stop stepover(uint64_t limit, int32_t stop) {
+    int start = depth();
+    return stepping(limit, stop, [start] { return start == 0 || depth() <= start; });
+}
+
+Stop finish(uint64_t limit, int32_t stop) {
+    int start = depth();
+    return stepping(limit, stop, [start] { return start == 0 || depth() < start; });
+}
+
+namespace {
+
+// Output of the display functions, kept in a string.
+class Capture : public TargetServices {
+public:
+    explicit Capture(TargetServices& outer) : outer_(outer) { setservices(this); }
+    ~Capture() override { setservices(&outer_); }
+    void error(std::string_view text) override { outer_.error(text); }
+    void output(std::string_view text) override { text_.append(text); }
+    bool evalexpr(uint32_t* value) override { return outer_.evalexpr(value); }
+    std::string floattext(double value) override { return outer_.floattext(value); }
+    const std::string& text() const { return text_; }
+
+private:
+    TargetServices& outer_;
+    std::string text_;
+};
+
+}  // namespace
+
+std::string valuetext(const LocalRec* rec, const FrameNode* frame) {
+    VarPlace p = readvar(rec, frame);
+    Capture capture(services());
+    if (nderivations(rec->type) == 0 && (static_cast<uint8_t>(rec->type) == 72 || static_cast<uint8_t>(rec->type) == 73)) {
+        dispshort(rec, p.address, nullptr);
+    } else {
+        showvalue(p.address, nullptr, firstdetail(rec), p.cls, typeposition(rec->type));
+    }
+    return capture.text();
+}
+
+std::string frametext(const FrameNode* frame) {
+    const FuncRec* fn = frame->func;
+    std::string text = fn->name;
+    text += '(';
+    bool first = true;
+    for (const LocalRec* l = fn->locals; l && l < fn->localsend; ++l) {
+        if (!isargclass(l->cls)) continue;
+        if (!first) text += ", ";
+        text += std::string(l->name) + " = " + valuetext(l, frame);
+        first = false;
+    }
+    text += ") ";
+    text += fn->file ? fn->file->name : "";
+    text += ':' + std::to_string(frame->line);
+    return text;
+}
+
+std::string variablestext(const FrameNode* frame) {
+    std::string text;
+    const FuncRec* fn = frame->func;
+    for (const LocalRec* l = fn->locals; l && l < fn->localsend; ++l)
+        text += "  " + descresult(l) + " = " + valuetext(l, frame) + "\n";
+    return text;
+}
+
+}  // namespace vy::simrun

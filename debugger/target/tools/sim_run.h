@@ -1,0 +1,60 @@
+// Test tool: the simulated step as the debugger's run control makes it, and
+// stepping by source line, for the test driver vyrsim, the benchmark and the
+// tests (the command engine has its own run control with events, alarms and
+// the views).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "debugger/target/frames.h"
+#include "debugger/target/interrupts.h"
+
+namespace vy {
+
+struct FrameNode;
+struct LocalRec;
+
+namespace simrun {
+
+enum class Stop { step, line, noinstr, broken, limit, address };
+
+// One step: a pending function exit first, the interrupt triggers, then an
+// interrupt taken or else one instruction executed (its cycles counted for
+// its line), and then the entries at the new PC entered. Memory events are
+// armed around the instruction when armed is set.
+Stop step(bool armed = false);
+// The parts of a step around its interrupt or instruction, for a run loop
+// of its own: the pending exit and the triggers before; the instruction's
+// cycles counted for its line (executed, with the PC and the cycle count
+// before it) and the entries at the new PC entered after.
+inline void beforestep() {
+    if (runpos.exitpending) exitfunc();
+    CheckInterruptTriggers();
+}
+// True when the step ended on a source line of a function.
+bool afterstep(uint16_t pc, uint32_t before, bool executed);
+
+// Steps until the PC reaches a source line (a function's line entry), into
+// called functions. Stops also when the PC reaches stop (when given), when
+// the PC holds no instruction, when the program cannot be followed, or
+// after limit instructions.
+Stop linestep(uint64_t limit, int32_t stop = -1);
+// Steps by line until the call depth is at most the one it started with.
+Stop stepover(uint64_t limit, int32_t stop = -1);
+// Steps by line until the current function has returned. Outside any
+// function both stop at the first line reached.
+Stop finish(uint64_t limit, int32_t stop = -1);
+
+// Whether the last step ended on a source line of a function.
+bool atline();
+// The number of frames.
+int depth();
+// One frame as text: "walk(n = 3, c = 65, up = 0x7ff0) frames.c:30".
+std::string frametext(const FrameNode* frame);
+// The variables of a frame, one per line: "  auto long  sq = 70000".
+std::string variablestext(const FrameNode* frame);
+// A value shown on one line, as the debugger shows it.
+std::string valuetext(const LocalRec* rec, const FrameNode* frame);
+
+}  // namespace simrun
+}  // namespace vy
