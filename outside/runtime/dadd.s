@@ -3,7 +3,7 @@
 ;			register kept
 ; As for floats: the larger magnitude to R, the other shifted right to its
 ; exponent with the bits shifted out sticking in the guard byte, then
-; added or subtracted and normalised.
+; added or subtracted and normalised; x - x and +0 + -0 are +0.
 	include	"double.h11"
 	xdef	c_dadd, c_dsub
 	xref	c__dop, c__dnorm
@@ -25,7 +25,7 @@ op:	ldy	#core
 
 core:
 	ldd	D_BE,x
-	beq	9$		; + 0
+	beq	8$		; + 0
 	ldd	D_RE,x
 	beq	20$		; 0 +
 	cpd	D_BE,x		; the larger magnitude to R
@@ -152,6 +152,12 @@ core:
 	addd	#1
 	std	D_RE,x
 9$:	rts
+8$:	ldd	D_RE,x
+	bne	9$
+	ldaa	D_RS,x		; 0 + 0 is -0 only when both are -0
+	anda	D_BS,x
+	staa	D_RS,x
+	rts
 
 22$:	ldd	D_RM+6,x	; subtract
 	subd	D_BM+6,x

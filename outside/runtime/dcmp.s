@@ -119,7 +119,8 @@ mag:	ldd	0,y		; the sign is clear
 plus:	dc.b	1
 minus:	dc.b	$80
 
-; A double whose exponent field is 0 negates to 0.
+; The sign flips; a double whose exponent field is 0 becomes 0 of the new
+; sign.
 c_dneg:
 	brclr	0,y,#$7F,2$
 1$:	brset	0,y,#$80,3$
@@ -129,14 +130,17 @@ c_dneg:
 	rts
 2$:	brclr	1,y,#$F0,4$
 	bra	1$
-4$:	clr	0,y
-	clr	1,y
+4$:	clr	1,y
 	clr	2,y
 	clr	3,y
 	clr	4,y
 	clr	5,y
 	clr	6,y
 	clr	7,y
+	brset	0,y,#$80,5$
+	bset	0,y,#$80
+	rts
+5$:	clr	0,y
 	rts
 
 	end

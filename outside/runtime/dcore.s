@@ -4,9 +4,9 @@
 ; Doubles are IEEE double, under the rules of the floats (fcore.s): an
 ; exponent field of 0 is 0, one of 2047 the largest finite value of its
 ; sign; results are rounded to nearest, ties to even; too large gives the
-; largest finite value, below the smallest normal value 0 (all zero bytes),
+; largest finite value, below the smallest normal value 0 of its sign,
 ; except that a result IEEE rounds up to the smallest normal value from
-; below it becomes that value.
+; below it becomes that value. Zeros have signs as in IEEE.
 	include	"double.h11"
 	xdef	c__dop, c__dupr, c__dupb, c__dnorm, c__dpack
 
@@ -97,7 +97,7 @@ c__dupb:
 
 ; Brings the highest set bit of R's mantissa (with its guard byte) to the
 ; hidden bit's place, from below, counting the exponent down; a mantissa
-; of 0 makes the exponent 0.
+; of 0 makes the value +0.
 c__dnorm:
 	ldd	D_RM,x
 	bne	2$
@@ -108,6 +108,7 @@ c__dnorm:
 	ldd	D_RM+6,x
 	bne	2$
 	std	D_RE,x
+	clr	D_RS,x
 	rts
 1$:	ldd	D_RM+1,x	; by a byte
 	std	D_RM,x
@@ -225,12 +226,14 @@ c__dpack:
 	std	4,y
 	std	6,y
 	rts
-7$:	clra
+7$:	clra			; 0 of the result's sign
 	clrb
-	std	0,y
 	std	2,y
 	std	4,y
 	std	6,y
+	ldaa	D_RS,x
+	anda	#$80
+	std	0,y
 	rts
 
 	end

@@ -42,8 +42,10 @@ core:
 	ldd	D_BE,x
 	bne	1$
 	ldd	D_RE,x		; x / 0
-	beq	9$
-	ldd	#2047
+	bne	10$
+	clr	D_RS,x		; 0 / 0 is +0
+	rts
+10$:	ldd	#2047
 	std	D_RE,x
 9$:	rts
 1$:	ldaa	D_RS,x

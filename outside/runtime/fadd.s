@@ -37,10 +37,11 @@ c_fgsub:
 g:	fop_g	core
 
 ; A zero operand gives the other one, packed from its own fields; so does
-; an operand 26 or more binary places above the other.
+; an operand 26 or more binary places above the other. Zeros sum as in
+; IEEE: x - x and +0 + -0 are +0.
 core:
 	ldd	F_BE,x
-	beq	90$		; + 0
+	beq	8$		; + 0
 	ldd	F_RE,x
 	beq	91$		; 0 +
 	subd	F_BE,x		; the difference of the exponents
@@ -125,6 +126,11 @@ core:
 7$:	ldd	F_RE,x
 	addd	#1
 	std	F_RE,x
+8$:	ldd	F_RE,x
+	bne	90$
+	ldaa	F_RS,x		; 0 + 0 is -0 only when both are -0
+	anda	F_BS,x
+	staa	F_RS,x
 90$:	jmp	c__fpack
 91$:	ldab	#F_BS
 	abx
@@ -141,7 +147,8 @@ core:
 	bne	23$
 	ldd	F_RM+2,x
 	bne	23$
-	std	F_RE,x		; x - x = 0
+	std	F_RE,x		; x - x = +0
+	clr	F_RS,x
 	jmp	c__fpack
 23$:	tst	F_RM,x		; whole bytes first
 	bne	25$

@@ -93,7 +93,8 @@ mag:	ldd	0,y
 plus:	dc.b	1
 minus:	dc.b	$80
 
-; A float whose exponent field is 0 negates to 0.
+; The sign flips; a float whose exponent field is 0 becomes 0 of the new
+; sign.
 c_fneg:
 	brclr	2,x,#$7F,2$
 1$:	brset	2,x,#$80,3$
@@ -102,9 +103,13 @@ c_fneg:
 3$:	bclr	2,x,#$80
 	rts
 2$:	brset	3,x,#$80,1$
+	clr	3,x		; 0
 	clra
 	clrb
-	std	2,x
+	brset	2,x,#$80,4$
+	ldaa	#$80
+4$:	staa	2,x
+	clra
 	rts
 
 	end

@@ -5,8 +5,8 @@
 ; or NaN) is read as the largest finite value of its sign. A result is
 ; rounded to nearest, ties to even; one too large becomes the largest
 ; finite value of its sign, one below the smallest normal value becomes 0
-; (all zero bytes: the routines make no -0), except that a result IEEE
-; rounds up to the smallest normal value from below it becomes that value.
+; of its sign, except that a result IEEE rounds up to the smallest normal
+; value from below it becomes that value. Zeros have signs as in IEEE.
 	include	"float.h11"
 	xdef	c__fpack
 
@@ -58,10 +58,10 @@ c__fpack:
 	ldy	#0
 	ldd	#$0080
 	bra	8$
-6$:	ldy	#0		; 0
+6$:	ldy	#0		; 0 of the result's sign
 	clra
 	clrb
-	rts
+	bra	8$
 7$:	ldy	#$FFFF		; the largest finite value
 	ldd	#$7F7F
 8$:	tst	F_RS,x

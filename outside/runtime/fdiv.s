@@ -37,8 +37,10 @@ core:
 	ldd	F_BE,x
 	bne	1$
 	ldd	F_RE,x		; x / 0
-	beq	9$
-	ldd	#255
+	bne	8$
+	clr	F_RS,x		; 0 / 0 is +0
+	bra	9$
+8$:	ldd	#255
 	std	F_RE,x
 9$:	jmp	c__fpack
 1$:	ldaa	F_RS,x
