@@ -44,6 +44,14 @@ bool fallsthrough(const LineNode* line) {
     return !(line->effects & (E_END | E_BRANCH)) || (line->uses & F_COND);
 }
 
+bool nofallin(const LineNode* label) {
+    for (const LineNode* l = label->prev; l; l = l->prev) {
+        if (l->is_insn()) return !fallsthrough(l);
+        if (l->is_label()) return false;
+    }
+    return false;
+}
+
 LineNode* previnsn_text(LineNode* line) {
     for (LineNode* l = line->prev; l; l = l->prev)
         if (l->is_insn()) return l;
@@ -132,7 +140,7 @@ void linkrefs(Opt& o) {
         l->lineno = 0;
         if (l->refs.empty()) {
             if (l->kept()) {
-                // Written as text: it keeps its place but leaves the chain.
+                // Written as it stands; it leaves the chain.
                 unlabel(o, l);
             } else {
                 killline(o, l);
@@ -216,12 +224,7 @@ void findlabel(Opt& o, LineNode* line) {
 
 // A label that only its one jump reaches: nothing falls into it.
 static bool sole_entry(LineNode* label, LineNode* jump) {
-    if (label->refs.size() != 1 || label->refs[0] != jump) return false;
-    for (LineNode* l = label->prev; l; l = l->prev) {
-        if (l->is_insn()) return !fallsthrough(l);
-        if (l->is_label()) return false;
-    }
-    return false;
+    return label->refs.size() == 1 && label->refs[0] == jump && nofallin(label);
 }
 
 LineNode* nextinsn(Opt& o, LineNode* line, int mode) {

@@ -145,11 +145,10 @@ static void unchain(Opt& o, LineNode* label) {
 
 void unlabel(Opt& o, LineNode* label) {
     unchain(o, label);
-    label->kind = static_cast<std::uint16_t>((label->kind & ~K_LABEL) | K_TEXT);
     label->uses = 0;
 }
 
-// A label whose last referrer went: removed, or, when kept, plain text.
+// A label whose last referrer went: removed, or, when kept, left unlinked.
 static void orphan(Opt& o, LineNode* label) {
     if (label->kept()) unlabel(o, label);
     else killline(o, label);
@@ -240,11 +239,16 @@ void prescan_line(Opt& o, std::string_view line, bool& in_dp, std::vector<std::s
     } else if (starts(line, "_")) {
         std::size_t colon = line.rfind(':');
         if (colon != std::string_view::npos && starts(line.substr(colon), ":\tequ\t")) {
+            // A decimal number, as the code generator writes it; anything
+            // else ("0x1000", "$20", an expression) is no known address.
             std::string number(line.substr(colon + 6));
             std::int32_t value = 0;
             const char* end = vy::getnum(number.c_str(), &value, 10);
-            if (static_cast<std::uint32_t>(value) < 256) add_direct(o, line.substr(0, colon));
-            if (end != number.c_str()) o.equates[std::string(line.substr(0, colon))] = value;
+            while (*end == ' ' || *end == '\t') ++end;
+            if (end != number.c_str() && (*end == 0 || *end == ';')) {
+                if (static_cast<std::uint32_t>(value) < 256) add_direct(o, line.substr(0, colon));
+                o.equates[std::string(line.substr(0, colon))] = value;
+            }
         }
     } else if (starts(line, ".") && in_dp) {
         std::size_t colon = line.rfind(':');

@@ -179,7 +179,9 @@ void unlink(Opt& o, LineNode* node);
 // Takes a branch out of its target's referrers; a target left without any
 // is removed (or, when kept, turns into text).
 void droplink(Opt& o, LineNode* line);
-// A kept label that lost its last referrer: it stays as text.
+// A kept label that lost its last referrer leaves the label chain. It is
+// written as it stands and, like a label before a function's first
+// marker, still ends the walks: a call or another file may reach it.
 void unlabel(Opt& o, LineNode* label);
 std::string linetext(const LineNode* line);
 void freechunk(Opt& o);
@@ -218,6 +220,10 @@ bool rulestart(Opt& o, const char* code);
 // For a late rule: true in the late phase; otherwise asks for it.
 bool late(Opt& o);
 bool fallsthrough(const LineNode* line);
+// True when only jumps reach the label: the line before it is an
+// instruction that does not fall through (no other label, not the
+// function's entry).
+bool nofallin(const LineNode* label);
 LineNode* previnsn_text(LineNode* line);  // previous instruction in text order
 LineNode* nextinsn_text(LineNode* line);  // next instruction in text order
 bool isdata(const LineNode* line);        // a dc/ds/fcb line

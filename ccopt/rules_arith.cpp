@@ -57,7 +57,9 @@ std::uint16_t provides(const LineNode* p, std::uint16_t r) {
     if ((r == R_A && (row == rows.tsta || (row == rows.cmpa && zero))) ||
         (r == R_B && (row == rows.tstb || (row == rows.cmpb && zero))) || (r == R_D && row == rows.cpd && zero))
         return F_ALL;
-    if (named(p, {"tap", "tpa", "mul", "idiv", "fdiv", "daa"})) return 0;
+    // A call leaves the flags of whatever it did last; these others set
+    // them apart from their result.
+    if (iscall(p) || named(p, {"tap", "tpa", "mul", "idiv", "fdiv", "daa", "rti"})) return 0;
     std::uint16_t res = isstore(p) ? storereg(p) : static_cast<std::uint16_t>(row_of(p).effects & 0x001f);
     if (!res || (row_of(p).effects & E_RMW)) return 0;
     std::uint16_t m = 0;
@@ -94,6 +96,24 @@ bool bitaddressable(const Opt& o, std::string_view op) {
     }
     if (m.known && m.symbol.empty()) return m.offset >= 0 && m.offset <= 255;
     return isdirect(o, op);
+}
+
+// On every backward path from `from`, the word at `op` was loaded into the
+// register `reg` or stored from it, and neither the register, the
+// operand's address registers nor the word changed since.
+bool word_in(Opt& o, LineNode* from, const std::string& op, std::uint16_t reg, std::uint16_t addr) {
+    poplabel(o, 1);
+    o.single_mark = true;
+    for (LineNode* x = from;;) {
+        x = previnsn(o, x, true);
+        if (!x) return false;
+        if ((isload(x) && loadreg(x) == reg && x->text == op) || (isstore(x) && storereg(x) == reg && x->text == op)) {
+            x = poplabel(o, 0);
+            if (!x) return true;
+            continue;
+        }
+        if ((x->effects & (reg | addr)) || clobbers(x, op, 2)) return false;
+    }
 }
 
 // Dead on both successors of a conditional branch.
@@ -290,26 +310,43 @@ bool rule_B3(Opt& o, LineNode*& line) {
     LineNode* self = line;
     std::int32_t k;
     if (!immvalue(self->text, k)) return false;
+    // The leading run: lsrb lines, with clra lines among them, or rolb
+    // lines. n rolb rotate B with C through nine bits: they shift right by
+    // 9 - n where the mask keeps only the bits that came round from the
+    // top. A clra among them would change the C that they rotate in.
     std::vector<LineNode*> lead, trail;
+    bool rol = false;
     for (LineNode* l = self->prev; l; l = l->prev) {
         if (l->is_label()) break;
         if (!l->is_insn()) continue;
-        if (is(l, rows.lsrb) && touchable(l)) lead.push_back(l);
-        else if (!is(l, rows.clra)) break;
+        if (is(l, rows.lsrb) && touchable(l) && !rol) {
+            lead.push_back(l);
+        } else if (is(l, rows.rolb) && touchable(l) && (rol || lead.empty())) {
+            rol = true;
+            lead.push_back(l);
+        } else if (!is(l, rows.clra) || rol) {
+            break;
+        }
     }
+    // The trailing run is lslb lines only: m rorb would rotate C into the
+    // result, and nothing here says what C is.
     for (LineNode* l = self->next; l; l = l->next) {
         if (l->is_label()) break;
         if (!l->is_insn()) continue;
         if (is(l, rows.lslb) && touchable(l)) trail.push_back(l);
         else break;
     }
-    int n = static_cast<int>(lead.size()), m = static_cast<int>(trail.size());
-    if (!n || !m) return false;
+    const int run = static_cast<int>(lead.size()), m = static_cast<int>(trail.size());
+    if (!run || !m) return false;
+    if (rol && (run < 2 || (k & 0xff) >= (1 << (run - 1)))) return false;
+    const int n = rol ? 9 - run : run;  // right shifts
+    const int saved = run + m - (m > n ? m - n : n - m);
+    if (saved <= 0) return false;
     LineNode* last = trail.back();
     if (!deadafter(o, last, F_C | F_V)) return false;
     for (LineNode* l : lead) killline(o, l);
     for (LineNode* l : trail) killline(o, l);
-    o.destructions += 2 * std::min(n, m);
+    o.destructions += saved;
     LineNode* at = self->prev;
     int shift = m > n ? rows.lslb : rows.lsrb;
     for (int i = 0; i < (m > n ? m - n : n - m); ++i) at = insert_after(o, at, shift, "");
@@ -524,7 +561,9 @@ bool rule_S0(Opt& o, LineNode*& line) {
         return true;
     }
     bool flags_between = false;
-    for (LineNode* x = self; (x = previnsn(o, x, false));) {
+    for (LineNode* x = self; (x = adjacent_before(x));) {
+        // A is clear from the clrb on, also where a branch between goes.
+        if (iscond(x) && !isdead(o, x->link, R_A)) return false;
         if (x->effects & R_B) {
             if (!is(x, rows.clrb) || !touchable(x)) return false;
             if (flags_between && !deadafter(o, self, F_N | F_Z | F_V)) return false;
@@ -566,8 +605,10 @@ bool rule_S3(Opt& o, LineNode*& line) {
     LineNode* self = line;
     const std::uint16_t reg = namereg(self);
     LineNode* n = nullptr;
+    // A branch ends the search too: brset and brclr read no flag, but the
+    // shifted value goes with them.
     for (LineNode* x = self; (x = nextinsn(o, x, 1));) {
-        if ((x->uses | x->effects) & (R_A | R_B | R_SP | F_ALL)) {
+        if (((x->uses | x->effects) & (R_A | R_B | R_SP | F_ALL)) || iscond(x)) {
             n = x;
             break;
         }
@@ -601,6 +642,26 @@ bool rule_T0(Opt& o, LineNode*& line) {
     LineNode* self = line;
     if (!is(self, rows.tst)) return false;
     if (!deadafter(o, self, F_C)) return false;
+    // A later ldd of the same operand: the test loads D at once and that
+    // load goes. The word's Z is not the byte's, so Z must be dead.
+    if (deadafter(o, self, F_Z)) {
+        const std::string& op = self->text;
+        const std::uint16_t addr = addrregs(self);
+        bool flags_between = false;
+        for (LineNode* x = self; (x = nextinsn(o, x, 1));) {
+            if (is(x, rows.ldd) && x->text == op && x->uses == self->uses && touchable(x)) {
+                if (flags_between && !deadafter(o, x, flagsof(x))) break;
+                rewrite(o, self, rows.ldd, op);
+                destroy(o, x);
+                return true;
+            }
+            if (((x->uses | x->effects) & R_D) || (x->effects & addr) || iscall(x) || clobbers(x, op, 2)) break;
+            // D now holds the word where the branch goes.
+            if (iscond(x) && !isdead(o, x->link, R_D)) break;
+            if (x->effects & F_ALL) flags_between = true;
+        }
+        clrmarks(o, 1);
+    }
     int row;
     if (deadafter(o, self, R_A)) row = rows.ldaa;
     else if (deadafter(o, self, R_B)) row = rows.ldab;
@@ -694,15 +755,29 @@ bool rule_I2(Opt& o, LineNode*& line) {
     const std::string op = hi->text;
     MemRef m = memref(op);
     if (!m.memory) return false;
-    std::uint16_t flags = F_N | F_Z | F_V;
-    bool use_d = isdead(o, label, static_cast<std::uint16_t>(R_D | F_C | flags));
-    bool use_y = !use_d && m.index != 'y' && isdead(o, label, static_cast<std::uint16_t>(R_Y | flags));
-    if (!use_d && !use_y) return false;
+    const std::uint16_t flags = F_N | F_Z | F_V;
+    if (!isdead(o, label, flags)) return false;
+    const bool d_free = isdead(o, label, static_cast<std::uint16_t>(R_D | F_C));
+    const bool y_usable = m.index != 'y';
+    const bool y_free = y_usable && isdead(o, label, R_Y);
+    const std::uint16_t addr = addrregs(hi);
+    // Without its load where the word is in the register already; Y then
+    // goes back to the old word with "dey" where that is still needed.
+    const bool d_holds = d_free && word_in(o, self, op, R_D, addr);
+    const bool y_holds = !d_holds && y_usable && word_in(o, self, op, R_Y, addr);
+    const bool use_d = d_holds || (!y_holds && d_free);
+    if (!use_d && !y_holds && !y_free) return false;
     LineNode* at = hi;
-    at = insert_after(o, at, use_d ? rows.ldd : rows.ldy, op);
+    if (!d_holds && !y_holds) at = insert_after(o, at, use_d ? rows.ldd : rows.ldy, op);
     at = insert_after(o, at, use_d ? rows.addd : rows.iny, use_d ? "#1" : "");
-    insert_after(o, at, use_d ? rows.std : rows.sty, op);
-    o.modifications += 3;
+    at = insert_after(o, at, use_d ? rows.std : rows.sty, op);
+    if (y_holds && !y_free) insert_after(o, at, rows.dey, "");
+    if (d_holds || y_holds) {
+        o.modifications += 2;
+        ++o.destructions;
+    } else {
+        o.modifications += 3;
+    }
     killline(o, hi);
     killline(o, br);
     line = killline(o, self);

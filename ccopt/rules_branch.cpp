@@ -43,7 +43,7 @@ int inverse(int row) {
 
 bool opposite(const LineNode* a, const LineNode* b) { return jbform(inverse(a->row())) == jbform(b->row()); }
 
-// A data line or a label between two lines (exclusive).
+// A data line between two lines (exclusive).
 bool data_between(const LineNode* from, const LineNode* to) {
     for (const LineNode* l = from->next; l && l != to; l = l->next)
         if (isdata(l)) return true;
@@ -74,7 +74,7 @@ LineNode* copyline(Opt& o, LineNode* after, const LineNode* from) {
 bool rule_B4(Opt& o, LineNode* label) {
     if (!rulestart(o, "B4")) return false;
     LineNode* p = previnsn_text(label);
-    if (!p || !isbranch(p) || p->link != label || !touchable(p)) return false;
+    if (!p || !isbranch(p) || p->link != label || !touchable(p) || data_between(p, label)) return false;
     destroy(o, p);
     return true;
 }
@@ -84,9 +84,7 @@ bool rule_M1(Opt& o, LineNode* label) {
     if (label->refs.size() != 1) return false;
     LineNode* r = label->refs[0];
     if (!iscond(r)) return false;
-    LineNode* p = previnsn_text(label);
-    if (p && fallsthrough(p)) return false;
-    if (label_between(p ? p : o.head, label) && p) return false;
+    if (!nofallin(label)) return false;
     LineNode* a = nextinsn(o, label, 1);
     LineNode* b = nextinsn(o, r, 1);
     if (!a || !b || a == b || !touchable(a) || !touchable(b)) return false;
@@ -143,10 +141,14 @@ bool rule_M2(Opt& o, LineNode* label) {
         bool candidate = isload(x) && touchable(x) && n2 && reg && (reg & ~f) == 0 &&
                          !(x->uses & e & 0x001f) && !(u & flagsof(x));
         if (candidate) {
+            // The flags of N that a later line reads (N2 or one after it)
+            // must come in with the value.
             std::uint16_t v = reg;
-            std::uint16_t n2flags = static_cast<std::uint16_t>(n2->uses & flagsof(x));
-            if (n2flags & e) candidate = false;
-            v |= n2flags;
+            std::uint16_t live = 0;
+            for (std::uint16_t flag : {F_C, F_N, F_Z, F_V})
+                if ((flagsof(x) & flag) && !isdead(o, x->next, flag)) live |= flag;
+            if (live & e) candidate = false;
+            v |= live;
             if (candidate) {
                 // Every jump into the head must bring the value; one jump
                 // may fail when the fall-through entry brings it.
@@ -190,7 +192,8 @@ bool rule_F0(Opt& o, LineNode* label) {
         t = p;
     }
     std::vector<LineNode*> same;
-    bool other = false;
+    // The function's entry, or a label before it, falls into L without T.
+    bool other = !t && !nofallin(label);
     LineNode* own = nullptr;  // the jump that T itself precedes
     for (std::size_t i = label->refs.size(); i-- > 0;) {
         LineNode* r = label->refs[i];
@@ -414,7 +417,7 @@ bool rule_B2(Opt& o, LineNode*& line) {
         destroy(o, n);
         return true;
     }
-    if (!(n->effects & F_COND) || (n->uses & F_COND)) return false;
+    if (!(n->effects & F_COND) || (n->uses & F_COND) || data_between(self, n)) return false;
     if (self->link) {
         if (!isjump(n) || n->text != self->text) return false;
     } else {
@@ -454,10 +457,7 @@ bool rule_C6(Opt& o, LineNode*& line) {
     LineNode* x;
     if (beq) {
         LineNode* t = self->link;
-        if (!t || t->refs.size() != 1) return false;
-        LineNode* before = previnsn_text(t);
-        if (before && fallsthrough(before)) return false;
-        if (before && label_between(before, t)) return false;
+        if (!t || t->refs.size() != 1 || !nofallin(t)) return false;
         x = t;
     } else {
         x = self;

@@ -37,6 +37,15 @@ LineNode* next_adjacent(LineNode* line) {
     return nullptr;
 }
 
+// The previous instruction in text order when no label stands between.
+LineNode* prev_adjacent(LineNode* line) {
+    for (LineNode* l = line->prev; l; l = l->prev) {
+        if (l->is_label()) return nullptr;
+        if (l->is_insn()) return l;
+    }
+    return nullptr;
+}
+
 // The value of a byte register (A or B) at `line`, found by walking back
 // over increments and decrements to a clear or an immediate load.
 struct Known {
@@ -333,14 +342,18 @@ bool rule_L3(Opt& o, LineNode*& line) {
     if (!imm && !memref(op).memory) return false;
     std::uint16_t addr = addrregs(self);
     // Earlier: Y already holds the word.
-    bool y_holds = false;
+    bool y_holds = false, flags_between = false;
     for (LineNode* x = self; (x = previnsn(o, x, false));) {
         if ((is(x, rows.ldy) || is(x, rows.sty)) && x->text == op) {
             y_holds = true;
             break;
         }
         if ((x->effects & (R_Y | addr)) || iscond(x) || (!imm && clobbers(x, op, 2))) break;
+        if (x->effects & F_ALL) flags_between = true;
     }
+    // Without the ldd its flags are those of the line before it: the same
+    // as its own only when that load or store of Y set them last.
+    if (y_holds && flags_between && !deadafter(o, self, flagsof(self))) y_holds = false;
     // Forward: D's only readers are one store and one compare before D is
     // overwritten; Y stays unchanged over them.
     LineNode* store = nullptr;
@@ -348,6 +361,8 @@ bool rule_L3(Opt& o, LineNode*& line) {
     LineNode* later = nullptr;
     bool d_gone = false;
     bool y_read = false;
+    bool word_changed = false;  // the store may write over the word itself
+    bool flags_set = false;     // a line other than the store set flags
     for (LineNode* x = self; (x = nextinsn(o, x, 1));) {
         if (iscond(x)) {
             LineNode* t = x->link;
@@ -358,8 +373,10 @@ bool rule_L3(Opt& o, LineNode*& line) {
         if (!d_gone) {
             if (is(x, rows.std) && !store && touchable(x) && !(x->uses & R_Y)) {
                 store = x;
+                if (!imm && x->text != op && clobbers(x, op, 2)) word_changed = true;
                 continue;
             }
+            if (x->effects & F_ALL) flags_set = true;
             if (is(x, rows.cpd) && !compare && touchable(x) && !(x->uses & R_Y)) {
                 compare = x;
                 continue;
@@ -378,12 +395,15 @@ bool rule_L3(Opt& o, LineNode*& line) {
             if (x->effects & addr) return false;
             continue;
         }
-        // After D is gone: look for a later ldy of the word.
-        if (is(x, rows.ldy) && x->text == op && touchable(x) && !y_read) {
+        // After D is gone: look for a later ldy of the word. Without it
+        // its flags are those of the line before it.
+        if (is(x, rows.ldy) && x->text == op && touchable(x) && !y_read && !word_changed &&
+            (!flags_set || deadafter(o, x, flagsof(x)))) {
             later = x;
             break;
         }
         if (x->uses & R_Y) y_read = true;
+        if (x->effects & F_ALL) flags_set = true;
         if ((x->effects & (R_Y | addr)) || (!imm && clobbers(x, op, 2)) || y_read) break;
     }
     if (!d_gone) return false;
@@ -587,10 +607,14 @@ bool rule_C0(Opt& o, LineNode*& line) {
             break;
         }
         if (is(x, rows.clr) && touchable(x) && !read_between) {
-            // Straight text only: what follows the clr reaches this clear alone.
+            // Straight text only: what follows the clr reaches this clear
+            // alone. (The walk may have come to the clr through a jump from
+            // further down.)
             bool straight = true;
-            for (LineNode* l = x->next; l != self; l = l->next)
+            LineNode* l = x->next;
+            for (; l && l != self && straight; l = l->next)
                 if (l->is_label() || (l->is_insn() && (l->effects & (E_BRANCH | E_END)))) straight = false;
+            if (l != self) straight = false;
             if (straight && (!flags_between || deadafter(o, self, F_ALL))) {
                 std::string target = x->text;
                 rewrite(o, x, self->row(), "");
@@ -604,12 +628,15 @@ bool rule_C0(Opt& o, LineNode*& line) {
         if (x->effects & F_ALL) flags_between = true;
     }
     // Forward.
-    bool label_passed = false, c_set = false;
+    // leaves: a branch (brset, brclr) that reads no flag carries the clear
+    // elsewhere.
+    bool label_passed = false, c_set = false, leaves = false;
     for (LineNode* x = self; (x = nextinsn(o, x, 0x8000));) {
         if (x->is_label()) {
             label_passed = true;
             continue;
         }
+        if (iscond(x) && !isdead(o, x->link, static_cast<std::uint16_t>(reg | F_ALL))) leaves = true;
         if (is(x, rows.clr) && !label_passed && touchable(x) && (!c_set || deadafter(o, x, F_C)) &&
             !(x->uses & reg)) {
             rewrite(o, x, a ? rows.staa : rows.stab, std::string(x->text));
@@ -617,7 +644,8 @@ bool rule_C0(Opt& o, LineNode*& line) {
         }
         if (x->uses & (reg | F_ALL)) {
             if (label_passed) break;
-            if (is(x, a ? rows.oraa : rows.orab) && touchable(x) && x->text != "" && deadafter(o, x, F_C)) {
+            if (is(x, a ? rows.oraa : rows.orab) && touchable(x) && x->text != "" && !leaves &&
+                deadafter(o, x, F_C)) {
                 rewrite(o, x, a ? rows.ldaa : rows.ldab, std::string(x->text));
                 line = destroy(o, self);
                 return true;
@@ -642,12 +670,15 @@ bool rule_T1(Opt& o, LineNode*& line) {
     if (!deadafter(o, self, src)) return false;
     bool flags_between = false;
     LineNode* ld = nullptr;
-    for (LineNode* x = self; (x = previnsn(o, x, false));) {
+    for (LineNode* x = self; (x = prev_adjacent(x));) {
         if (is(x, rows.ldaa) || is(x, rows.ldab) || is(x, rows.ldd)) {
             ld = x;
             break;
         }
         if ((x->uses | x->effects) & R_D) return false;
+        // The new load leaves other values in A and B where a branch
+        // between goes.
+        if (iscond(x) && !isdead(o, x->link, R_D)) return false;
         if (x->effects & F_ALL) flags_between = true;
     }
     if (!ld || !touchable(ld)) return false;
@@ -833,12 +864,9 @@ bool rule_D0(Opt& o, LineNode*& line) {
         if ((x->effects & (E_BRANCH | E_END)) || iscall(x)) return false;
         if (mayread(x, op, 2) || clobbers(x, op, 2)) return false;
         if ((x->uses & R_Y) && (x->effects & R_Y)) return false;
-        if (x->uses & R_Y) {
-            u = x;
-            continue;
-        }
-        if (x->effects & R_Y) break;
-        if (u && !(x->uses & F_ALL)) {
+        const bool reads_y = x->uses & R_Y;
+        if (!reads_y && (x->effects & R_Y)) break;
+        if (!reads_y && u && !(x->uses & F_ALL)) {
             if (!isdead(o, x, R_Y | F_N | F_Z | F_V)) return false;
             if (!isdead(o, self->next, F_N | F_Z | F_V)) return false;
             insert_before(o, x, rows.iny, "");
@@ -848,6 +876,9 @@ bool rule_D0(Opt& o, LineNode*& line) {
             line = destroy(o, self);
             return true;
         }
+        // The store cannot move past a change of its address register.
+        if (x->effects & addrregs(st)) return false;
+        if (reads_y) u = x;
     }
     return false;
 }

@@ -121,6 +121,15 @@ TEST_F(Driver, DisableSwitchesOffOneRule) {
     EXPECT_EQ(opttest::optimize_body(body, "L1B2"), "ldaa _y|staa _x|rts");
 }
 
+TEST_F(Driver, OnlyDecimalEquatesBelow256AreDirectPage) {
+    const std::string body = "_f:\nFL:\n\tldab\t_port\n\tandb\t#4\n\tjbne\tL1\n\tstaa\t_x\nL1:\n\tnod\n\trts\nFL:\n";
+    EXPECT_NE(opt("_port:\tequ\t32\n" + body).find("\tbrset\t_port,#4,L1\n"), std::string::npos);
+    EXPECT_NE(opt("_port:\tequ\t32 ; the port\n" + body).find("\tbrset\t_port,#4,L1\n"), std::string::npos);
+    for (const char* value : {"4096", "0x1000", "$20", "_base+2"})
+        EXPECT_NE(opt(std::string("_port:\tequ\t") + value + "\n" + body).find("\tldab\t_port\n"), std::string::npos)
+            << value;
+}
+
 TEST_F(Driver, AdjacentLabelsBecomeOne) {
     std::string out = opt("_f:\nFL:\n\tldab\t_y\n\tjsr\tc_jtab\n\tdc.w\tL2\n\tdc.w\tL1\nL1:\n; between\nL2:\n"
                           "\tstab\t_x\n\tjbne\tL2\n\tnod\n\trts\nFL:\n");

@@ -24,7 +24,8 @@ int count(int native, int wine) {
 }
 
 // A random function body in the compact form: straight code, forward
-// branches, a loop now and then, balanced pushes, and a return hint.
+// branches, a loop now and then (also at the function's entry), calls,
+// balanced pushes, and a return hint.
 std::string random_body(std::mt19937& rng) {
     auto pick = [&](std::initializer_list<const char*> l) { return *(l.begin() + rng() % l.size()); };
     auto mem = [&] { return std::string(pick({"_a", "_b", "_c", "_p", "_x", "_y", "_z", "_w+1", "0,x", "1,x", "2,y", "_big"})); };
@@ -35,7 +36,7 @@ std::string random_body(std::mt19937& rng) {
     int labels = 0, pending = 0;
     std::vector<std::string> out;
     for (int i = 0; i < n; ++i) {
-        switch (rng() % 30) {
+        switch (rng() % 33) {
         case 0: out.push_back(std::string(pick({"ldaa ", "ldab "})) + src()); break;
         case 1: out.push_back("ldd " + (rng() % 2 ? word() : "#" + std::to_string(rng() % 70000 % 65536))); break;
         case 2: out.push_back(std::string(pick({"staa ", "stab "})) + mem()); break;
@@ -70,9 +71,9 @@ std::string random_body(std::mt19937& rng) {
         case 15: out.push_back(std::string(pick({"ins", "des"})) == "ins" ? "pshx" : "pshy"), out.push_back("ins"), out.push_back("ins"); break;
         case 16: out.push_back(std::string("ldab ") + pick({"_p", "_x", "_big"})), out.push_back(std::string("andb #") + pick({"1", "4", "6", "128", "255", "0"})), out.push_back(std::string(pick({"jbeq", "jbne"})) + " M" + std::to_string(labels)), ++pending; break;
         case 17: out.push_back("inc _w+1"), out.push_back("jbne M" + std::to_string(labels)), out.push_back("inc _w"), out.push_back("M" + std::to_string(labels++) + ":"); pending = 0; break;
-        case 18: {  // a short counted loop
+        case 18: {  // a short counted loop; at the entry it counts what B holds
             std::string l = "Q" + std::to_string(i);
-            out.push_back("ldab #" + std::to_string(1 + rng() % 4));
+            if (!out.empty()) out.push_back("ldab #" + std::to_string(1 + rng() % 4));
             out.push_back(l + ":");
             out.push_back(std::string(pick({"ldaa _x", "adda _y", "inc _c", "ldaa _z"})));
             out.push_back(std::string(pick({"staa _c", "staa _z", "tsta", "nop"})));
@@ -80,6 +81,16 @@ std::string random_body(std::mt19937& rng) {
             out.push_back("jbne " + l);
             break;
         }
+        case 19: out.push_back(std::string(pick({"", "noa|", "nod|"})) + "jsr _g"); break;
+        case 20:  // Y stays a pointer
+            out.push_back(pick({"iny|sty _w|dey", "iny|sty 0,x|dey", "ldd _w|xgdy|sty _u|xgdy", "xgdy|xgdy",
+                                "pshy|ldy _w|sty _v|ldy _v|iny|sty _w|dey|sty _u|puly", "ldd _w|std _v|ldd #1|std _u|ldy #400"}));
+            break;
+        case 21:
+            out.push_back(std::string(pick({"tst _y|jbmi M", "tst _w|jbpl M", "ldab _y|rolb|rolb|andb #1|lslb|jbne M", "lsrb|andb #3|lslb|jbeq M"})) + std::to_string(labels));
+            out.push_back(pick({"ldd _y", "ldd _w", "ldd _v", "stab _x"}));
+            ++pending;
+            break;
         default: out.push_back(std::string(pick({"ldaa ", "ldab ", "staa ", "stab ", "adda ", "ldd ", "std "})) + (rng() % 2 ? mem() : word())); break;
         }
     }

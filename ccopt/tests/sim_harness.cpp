@@ -104,7 +104,11 @@ std::string sim_program(std::string_view compact) {
            "_a:\tequ\t64\n_b:\tequ\t65\n_c:\tequ\t66\n_p:\tequ\t67\n_q:\tequ\t68\n"
            "_x:\tequ\t70\n_y:\tequ\t71\n_z:\tequ\t72\n_u:\tequ\t74\n_v:\tequ\t76\n_w:\tequ\t78\n"
            "_big:\tequ\t384\n_far:\tequ\t416\n"
-           "\tswitch\t.text\n\torg\t32768\n\tjsr\t_f\nstop:\n\tbra\tstop\n_f:\nFL:\n" +
+           "\tswitch\t.text\n\torg\t32768\n\tjsr\t_f\nstop:\n\tbra\tstop\n"
+           // A function to call: it changes A, B, Y and the flags, and its
+           // flags are not those of A.
+           "_g:\n\tldy\t#496\n\tldab\t#128\n\tclra\n\ttstb\n\trts\n"
+           "FL:\nFL:\n_f:\nFL:\n" +
            asm_lines(compact) + "FL:\n\tend\n";
 }
 

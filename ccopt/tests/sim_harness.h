@@ -18,7 +18,8 @@ struct SimResult {
 };
 
 // The data symbols a body may name: _a _b _c _p _q _x _y _z and the words
-// _u _v _w on the direct page, _big and _far beyond it. X and Y start in
+// _u _v _w on the direct page, _big and _far beyond it; "jsr _g" calls a
+// function that changes A, B, Y and the flags (N set, A clear). X and Y start in
 // 0x0100..0x01ef; memory 0x0000..0x01ff starts random and is compared.
 SimResult sim_compare(std::string_view compact, const ccopt::Options& options, unsigned seed, int trials);
 
@@ -33,7 +34,8 @@ struct Assembled {
 Assembled assemble_text(const std::string& text);
 
 // The header of the simulated program (macros, data symbols, the caller)
-// and the body wrapped as one function "_f".
+// and the body wrapped as one function "_f". The caller stands in a chunk
+// of its own, so that "_f" begins its chunk as a function of a file does.
 std::string sim_program(std::string_view compact);
 
 }  // namespace opttest
