@@ -11,78 +11,23 @@
 #include <cstdio>
 #include <cstring>
 
+#include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
 
 namespace {
 
 using namespace rtsim;
-
-uint64_t bits_of(double f) {
-    uint64_t u;
-    std::memcpy(&u, &f, 8);
-    return u;
-}
-double double_of(uint64_t u) {
-    double f;
-    std::memcpy(&f, &u, 8);
-    return f;
-}
-uint32_t fbits_of(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
-float float_of(uint32_t u) {
-    float f;
-    std::memcpy(&f, &u, 4);
-    return f;
-}
-std::string hex(uint64_t v) {
-    char t[24];
-    std::snprintf(t, sizeof t, "%016llx", static_cast<unsigned long long>(v));
-    return t;
-}
-
-constexpr uint64_t DMAX = 0x7FEFFFFFFFFFFFFFull;
-constexpr uint64_t SIGN = 0x8000000000000000ull;
-
-double read_as(uint64_t u) {
-    uint64_t e = u >> 52 & 0x7FF;
-    if (e == 0) return double_of(u & SIGN);
-    if (e == 2047) return double_of((u & SIGN) | DMAX);
-    return double_of(u);
-}
-
-uint64_t written_as(double r) {
-    uint64_t u = bits_of(r);
-    if (std::isinf(r)) return (u & SIGN) | DMAX;
-    if (std::fabs(r) < DBL_MIN) return u & SIGN;
-    return u;
-}
-
-float read_float(uint32_t u) {
-    uint32_t e = u >> 23 & 0xFF;
-    if (e == 0) return float_of(u & 0x80000000u);
-    if (e == 255) return float_of((u & 0x80000000u) | 0x7F7FFFFF);
-    return float_of(u);
-}
-
-uint32_t written_float(float r) {
-    uint32_t u = fbits_of(r);
-    if (std::isinf(r)) return (u & 0x80000000u) | 0x7F7FFFFF;
-    if (std::fabs(r) < FLT_MIN) return u & 0x80000000u;
-    return u;
-}
+using namespace rtvalues;
 
 uint64_t host(char op, uint64_t a, uint64_t b) {
-    volatile double x = read_as(a), y = read_as(b);
+    volatile double x = read_double(a), y = read_double(b);
     switch (op) {
-    case '+': return written_as(x + y);
-    case '-': return written_as(x - y);
-    case '*': return written_as(x * y);
+    case '+': return written_double(x + y);
+    case '-': return written_double(x - y);
+    case '*': return written_double(x * y);
     default:
-        if (y == 0.0) return x == 0.0 ? 0 : (a & SIGN) | DMAX;
-        return written_as(x / y);
+        if (y == 0.0) return x == 0.0 ? 0 : (a & DSIGN) | DMAX;
+        return written_double(x / y);
     }
 }
 
@@ -123,7 +68,7 @@ std::vector<std::pair<uint64_t, uint64_t>> double_pairs(std::mt19937_64& rng, in
         }
         default: {
             std::uniform_int_distribution<int> small(-1000, 1000);
-            v.emplace_back(bits_of(small(rng)), bits_of(small(rng) / 8.0));
+            v.emplace_back(dbits(small(rng)), dbits(small(rng) / 8.0));
             break;
         }
         }
@@ -171,8 +116,8 @@ TEST_F(DoubleRuntime, ArithmeticIsBitExactWithTheHost) {
             std::string contract;
             if (++n % 4 == 0) contract = check_contract(c, o, rng32, false, {{OPERAND, 8}, {OPERAND2, 8}});
             if (got != want || !contract.empty()) {
-                ADD_FAILURE() << hex(a) << " " << op.op << " " << hex(b) << " (" << read_as(a) << " " << op.op << " "
-                              << read_as(b) << "): " << hex(got) << ", want " << hex(want) << " " << contract;
+                ADD_FAILURE() << hex(a) << " " << op.op << " " << hex(b) << " (" << read_double(a) << " " << op.op << " "
+                              << read_double(b) << "): " << hex(got) << ", want " << hex(want) << " " << contract;
                 if (++failures > 8) break;
             }
         }
@@ -191,12 +136,12 @@ TEST_F(DoubleRuntime, ComparisonOrdersTheValuesAndNegationFlipsTheSign) {
         c.memory[OPERAND2] = bytes8(b);
         Outcome o = Target::get().run(c);
         ASSERT_TRUE(o.ok) << o.error;
-        double x = read_as(a), y = read_as(b);
+        double x = read_double(a), y = read_double(b);
         bool z = o.out.cc & 0x04, less = ((o.out.cc >> 3) ^ (o.out.cc >> 1)) & 1;
         std::string contract;
         if (++n % 4 == 0) contract = check_contract(c, o, rng32, true, {{OPERAND, 8}});
         if (z != (x == y) || less != (x < y) || !contract.empty()) {
-            ADD_FAILURE() << "c_dcmp " << hex(a) << " with " << hex(b) << ": flags " << hex(o.out.cc) << " "
+            ADD_FAILURE() << "c_dcmp " << hex(a) << " with " << hex(b) << ": flags " << hex(uint32_t{o.out.cc}) << " "
                           << contract;
             if (++failures > 8) return;
         }
@@ -204,7 +149,7 @@ TEST_F(DoubleRuntime, ComparisonOrdersTheValuesAndNegationFlipsTheSign) {
         o = Target::get().run(c);
         ASSERT_TRUE(o.ok) << o.error;
         if (n % 4 == 0) contract = check_contract(c, o, rng32, false, {{OPERAND, 8}});
-        uint64_t want = (a >> 52 & 0x7FF) == 0 ? (a ^ SIGN) & SIGN : a ^ SIGN;
+        uint64_t want = (a >> 52 & 0x7FF) == 0 ? (a ^ DSIGN) & DSIGN : a ^ DSIGN;
         if (peek64(OPERAND) != want || !contract.empty()) {
             ADD_FAILURE() << "c_dneg " << hex(a) << ": " << hex(peek64(OPERAND)) << " " << contract;
             if (++failures > 8) return;
@@ -229,11 +174,11 @@ TEST_F(DoubleRuntime, IntegersAndFloatsBecomeDoublesExactly) {
             const char* name;
             uint64_t want;
         } rows[] = {
-            {"c_itod", bits_of(static_cast<int16_t>(v))},
-            {"c_uitod", bits_of(static_cast<uint16_t>(v))},
-            {"c_ltod", bits_of(static_cast<int32_t>(v))},
-            {"c_ultod", bits_of(v)},
-            {"c_ftod", written_as(read_float(v))},
+            {"c_itod", dbits(static_cast<int16_t>(v))},
+            {"c_uitod", dbits(static_cast<uint16_t>(v))},
+            {"c_ltod", dbits(static_cast<int32_t>(v))},
+            {"c_ultod", dbits(v)},
+            {"c_ftod", written_double(read_float(v))},
         };
         for (const auto& row : rows) {
             Call c;
@@ -263,14 +208,14 @@ TEST_F(DoubleRuntime, DoublesBecomeIntegersAndFloats) {
                      2147483647.99, 2147483648.0, -2147483648.0, -2147483648.99, -2147483649.0, 1e300, -1e300,
                      123.75, -123.75, 3.4028235677973366e38, 3.4028234663852886e38, 1.1754943508222875e-38,
                      1.1754942807573643e-38, 1.1754942106924411e-38, 1.4e-45, 1.0000000596046448, 1.0000001788139343})
-        values.push_back(bits_of(f));
+        values.push_back(dbits(f));
     std::uniform_int_distribution<int> exps(1000, 1060), fexps(890, 1160);
     for (int i = 0; i < random_cases(600); ++i) {
         values.push_back(random_double(rng, exps(rng32)));
         values.push_back(random_double(rng, fexps(rng32)));
     }
     for (uint64_t v : values) {
-        double x = read_as(v);
+        double x = read_double(v);
         double t = std::trunc(x);
         int16_t want_i = t >= 32767 ? 32767 : t <= -32768 ? -32768 : static_cast<int16_t>(t);
         int32_t want_l = t >= 2147483647.0   ? INT32_MAX

@@ -11,57 +11,25 @@
 #include <cstdio>
 #include <cstring>
 
+#include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
 
 namespace {
 
 using namespace rtsim;
-
-uint32_t bits_of(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
-float float_of(uint32_t u) {
-    float f;
-    std::memcpy(&f, &u, 4);
-    return f;
-}
-std::string hex(uint32_t v) {
-    char t[16];
-    std::snprintf(t, sizeof t, "%08x", v);
-    return t;
-}
-
-constexpr uint32_t FMAX = 0x7F7FFFFF;
-
-// An operand as the library reads it.
-float read_as(uint32_t u) {
-    uint32_t e = u >> 23 & 0xFF;
-    if (e == 0) return float_of(u & 0x80000000u);
-    if (e == 255) return float_of((u & 0x80000000u) | FMAX);
-    return float_of(u);
-}
-
-// A host result as the library writes it.
-uint32_t written_as(float r) {
-    uint32_t u = bits_of(r);
-    if (std::isinf(r)) return (u & 0x80000000u) | FMAX;
-    if (std::fabs(r) < FLT_MIN) return u & 0x80000000u;
-    return u;
-}
+using namespace rtvalues;
 
 // The operation as the host does it, with volatile operands so that the
 // compiler folds nothing.
 uint32_t host(char op, uint32_t a, uint32_t b) {
-    volatile float x = read_as(a), y = read_as(b);
+    volatile float x = read_float(a), y = read_float(b);
     switch (op) {
-    case '+': return written_as(x + y);
-    case '-': return written_as(x - y);
-    case '*': return written_as(x * y);
+    case '+': return written_float(x + y);
+    case '-': return written_float(x - y);
+    case '*': return written_float(x * y);
     default:
         if (y == 0.0f) return x == 0.0f ? 0 : (a & 0x80000000u) | FMAX;
-        return written_as(x / y);
+        return written_float(x / y);
     }
 }
 
@@ -101,7 +69,7 @@ std::vector<std::pair<uint32_t, uint32_t>> float_pairs(std::mt19937& rng, int ra
         }
         default: {  // small integers and their neighbours
             std::uniform_int_distribution<int> small(-1000, 1000);
-            v.emplace_back(bits_of(static_cast<float>(small(rng))), bits_of(static_cast<float>(small(rng)) / 8));
+            v.emplace_back(fbits(static_cast<float>(small(rng))), fbits(static_cast<float>(small(rng)) / 8));
             break;
         }
         }
@@ -151,8 +119,8 @@ TEST_F(FloatRuntime, ArithmeticIsBitExactWithTheHost) {
             std::string contract;
             if (++n % 4 == 0) contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}, {OPERAND, 4}});
             if (got != want || !contract.empty()) {
-                ADD_FAILURE() << hex(a) << " " << op.op << " " << hex(b) << " (" << read_as(a) << " " << op.op << " "
-                              << read_as(b) << "): " << hex(got) << ", want " << hex(want) << " " << contract;
+                ADD_FAILURE() << hex(a) << " " << op.op << " " << hex(b) << " (" << read_float(a) << " " << op.op << " "
+                              << read_float(b) << "): " << hex(got) << ", want " << hex(want) << " " << contract;
                 if (++failures > 8) break;
             }
         }
@@ -170,12 +138,12 @@ TEST_F(FloatRuntime, ComparisonOrdersTheValuesAndNegationFlipsTheSign) {
         set_operand(c, b);
         Outcome o = Target::get().run(c);
         ASSERT_TRUE(o.ok) << o.error;
-        float x = read_as(a), y = read_as(b);
+        float x = read_float(a), y = read_float(b);
         bool z = o.out.cc & 0x04, less = ((o.out.cc >> 3) ^ (o.out.cc >> 1)) & 1;
         std::string contract;
         if (++n % 4 == 0) contract = check_contract(c, o, rng, true, {});
         if (z != (x == y) || less != (x < y) || !contract.empty()) {
-            ADD_FAILURE() << "c_fcmp " << hex(a) << " with " << hex(b) << ": flags " << hex(o.out.cc) << " "
+            ADD_FAILURE() << "c_fcmp " << hex(a) << " with " << hex(b) << ": flags " << hex(uint32_t{o.out.cc}) << " "
                           << contract;
             if (++failures > 8) return;
         }
@@ -210,10 +178,10 @@ TEST_F(FloatRuntime, IntegersBecomeFloatsRoundedToNearestEven) {
             bool wide;
             uint32_t want;
         } rows[] = {
-            {"c_itof", false, bits_of(static_cast<float>(static_cast<int16_t>(v)))},
-            {"c_uitof", false, bits_of(static_cast<float>(static_cast<uint16_t>(v)))},
-            {"c_ltof", true, written_as(static_cast<float>(static_cast<int32_t>(v)))},
-            {"c_ultof", true, written_as(static_cast<float>(v))},
+            {"c_itof", false, fbits(static_cast<float>(static_cast<int16_t>(v)))},
+            {"c_uitof", false, fbits(static_cast<float>(static_cast<uint16_t>(v)))},
+            {"c_ltof", true, written_float(static_cast<float>(static_cast<int32_t>(v)))},
+            {"c_ultof", true, written_float(static_cast<float>(v))},
         };
         for (const auto& row : rows) {
             c.routine = row.name;
@@ -223,7 +191,7 @@ TEST_F(FloatRuntime, IntegersBecomeFloatsRoundedToNearestEven) {
             ASSERT_TRUE(o.ok) << o.error;
             std::string contract;
             if (++n % 4 == 0) contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}});
-            if (Target::lr(o) != written_as(float_of(row.want)) || !contract.empty()) {
+            if (Target::lr(o) != written_float(float_of(row.want)) || !contract.empty()) {
                 ADD_FAILURE() << row.name << " " << hex(v) << ": " << hex(Target::lr(o)) << ", want " << hex(row.want)
                               << " " << contract;
                 if (++failures > 8) return;
@@ -237,11 +205,11 @@ TEST_F(FloatRuntime, FloatsBecomeIntegersTruncatedAndClampedToTheRange) {
     std::vector<uint32_t> values(std::begin(float_boundaries), std::end(float_boundaries));
     for (float f : {32767.0f, 32767.9f, 32768.0f, -32768.0f, -32768.9f, -32769.0f, 0.999f, -0.999f, 2147483520.0f,
                     2147483648.0f, -2147483648.0f, -2147483904.0f, 65535.0f, 1e10f, -1e10f, 123.75f, -123.75f})
-        values.push_back(bits_of(f));
+        values.push_back(fbits(f));
     std::uniform_int_distribution<int> exps(120, 160);
     for (int i = 0; i < random_cases(1000); ++i) values.push_back(random_float(rng, exps(rng)));
     for (uint32_t v : values) {
-        double x = read_as(v);
+        double x = read_float(v);
         double t = std::trunc(x);
         int16_t want_i = t >= 32767 ? 32767 : t <= -32768 ? -32768 : static_cast<int16_t>(t);
         int32_t want_l = t >= 2147483647.0   ? INT32_MAX
