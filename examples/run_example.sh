@@ -14,7 +14,8 @@
 # native programs of build/native/bin are used, built first when they are
 # missing. --check compares the text and main's result with PROGRAM.expected
 # (status 1 when they differ). --skip-missing ends with status 77 when the
-# chain cannot compile C yet (no ccgen or no runtime library). --host runs
+# chain cannot compile C yet (no ccgen, no runtime library, or a ccparse
+# that compiles no function definition). --host runs
 # the program on the host instead (gcc, with host_main.c), which shows that
 # PROGRAM.expected is what C computes.
 set -uo pipefail
@@ -77,7 +78,7 @@ if [ -z "$bin" ]; then
         bash "$top/tools/setup.sh" || exit 1
         log=$(mktemp)
         if ! { cmake -S "$top" -B "$top/build/native" -DCMAKE_BUILD_TYPE=Release -DVY_TESTS=OFF &&
-               cmake --build "$top/build/native" -j "${VY_JOBS:-$(nproc)}" --target "${tools[@]}"; } >"$log" 2>&1; then
+               cmake --build "$top/build/native" -j "${VY_JOBS:-$(nproc)}" --target "${tools[@]}" rt11; } >"$log" 2>&1; then
             cat "$log"
             rm -f "$log"
             exit 1
@@ -89,6 +90,13 @@ bin=$(cd "$bin" && pwd)
 why=
 [ "${file##*.}" != c ] || [ -x "$bin/ccgen" ] || why="no code generator (ccgen) in $bin yet"
 [ -n "$why" ] || [ "${file##*.}" != c ] || [ -f "$bin/rt11.lib" ] || why="no runtime library (rt11.lib) in $bin yet"
+if [ -z "$why" ] && [ "${file##*.}" = c ]; then  # the front end compiles functions
+    probe=$(mktemp -d)
+    printf 'int f(void)\n{\n    return 0;\n}\n' >"$probe/f.c"
+    "$bin/ccparse" -o "$probe/f.ir" "$probe/f.c" >/dev/null 2>&1 ||
+        why="no front end (ccparse) that compiles function definitions in $bin yet"
+    rm -rf "$probe"
+fi
 if [ -n "$why" ]; then
     echo "run_example: $why: the chain cannot compile C"
     [ $skip_missing -eq 1 ] && exit 77

@@ -6,20 +6,30 @@
 //   -link:           start-up code, the objects (and .o and library files
 //                    given), the runtime library when it is there -> lomar
 //
+// The runtime library rt11.lib lies beside the driver. Where the build
+// could not make it (a tree of programs built for another system), the
+// driver makes it at its first link from the sources in rt11/ beside it:
+// ccasm on each, then the library, written beside the driver, or for this
+// link only where that directory cannot be written.
+//
 // ccopt runs when it is beside the driver and -no is not given; without it
 // ccgen writes plain instructions (-no). Options reach the pass they belong
 // to; +p, +g, +o, +a and +l pass one option on to ccparse, ccgen, ccopt,
 // ccasm and lomar. The first pass that fails ends the run with its status;
 // the intermediate files of a source (.ir, .gs, .os beside its object) are
 // removed unless -k is given.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <new>
 
 #include "ccparse/toolkit/toolkit.h"
 #include "outside/driver/spawn.h"
 #include "outside/lomar/diag.h"
+#include "outside/lomar/library.h"
 
 namespace {
 
@@ -30,6 +40,7 @@ const char* const MACRO_FILE = "macro.h11";
 const char* const STARTUP_SOURCE = "start11.s";
 const char* const LINK_HEADER = "cc11.lkf";
 const char* const RUNTIME_LIBRARY = "rt11.lib";
+const char* const RUNTIME_SOURCES = "rt11";
 
 struct Options {
     std::vector<std::string> parse, gen, opt, assemble, link;  // options of each pass
@@ -195,23 +206,83 @@ private:
         if (!text.empty() && text.back() != '\n') text += '\n';
         std::vector<std::string> inputs{startup};
         inputs.insert(inputs.end(), objects.begin(), objects.end());
-        if (exists(beside(RUNTIME_LIBRARY))) inputs.push_back(beside(RUNTIME_LIBRARY));
-        for (const std::string& in : inputs) {
-            if (in.find('"') != std::string::npos) {
+        std::string library = beside(RUNTIME_LIBRARY), own_library;
+        if (!exists(library)) {
+            library.clear();
+            if ((status = make_runtime_library(first, program, library, own_library))) {
                 remove_all({startup});
-                return fail(in, "a file name with '\"' cannot be linked");
+                return status;
             }
+        }
+        if (!library.empty()) inputs.push_back(library);
+        // A library made for this link only goes in any case.
+        auto done = [&](int result) {
+            remove_all({startup, script});
+            if (!own_library.empty()) std::remove(own_library.c_str());
+            return result;
+        };
+        for (const std::string& in : inputs) {
+            if (in.find('"') != std::string::npos) return done(fail(in, "a file name with '\"' cannot be linked"));
             text += "\"" + in + "\"\n";
         }
-        if (!lomar::write_file(script, std::vector<uint8_t>(text.begin(), text.end()))) {
-            remove_all({startup});
-            return fail(script, "can't create " + script);
-        }
+        if (!lomar::write_file(script, std::vector<uint8_t>(text.begin(), text.end())))
+            return done(fail(script, "can't create " + script));
         std::vector<std::string> args = opt_.link;
         args.insert(args.end(), {"-o", program, script});
-        status = pass(first, "lomar", args);
-        remove_all({startup, script});
-        return status;
+        return done(pass(first, "lomar", args));
+    }
+
+    // Makes the runtime library from the sources in rt11/ beside the driver,
+    // when there are any: into `library` beside the driver, or, when that
+    // cannot be written, into `own` (also set in `library`) for this link.
+    int make_runtime_library(const std::string& first, const std::string& program, std::string& library,
+                             std::string& own) {
+        std::string dir = beside(RUNTIME_SOURCES);
+        std::vector<std::string> sources;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+            if (e.path().extension() == ".s") sources.push_back(e.path().string());
+        }
+        if (ec || sources.empty()) return 0;  // no runtime library: nothing to add
+        std::sort(sources.begin(), sources.end());
+        std::string work = lomar::replace_extension(program, ".rt~");
+        std::filesystem::create_directories(work, ec);
+        if (ec) return fail(work, "can't create " + work);
+        std::vector<lomar::LibraryMember> members;
+        int status = 0;
+        for (const std::string& src : sources) {
+            lomar::LibraryMember m;
+            m.name = lomar::replace_extension(lomar::base_name(src), ".o");
+            std::string object = (std::filesystem::path(work) / m.name).string();
+            if ((status = pass(src, "ccasm", {"-i" + dir, "-o", object, src}))) break;
+            std::string error;
+            if (!lomar::read_file(object, m.bytes, error)) {
+                status = fail(object, error);
+                break;
+            }
+            members.push_back(std::move(m));
+        }
+        std::filesystem::remove_all(work, ec);
+        if (status) return status;
+        std::vector<uint8_t> image = lomar::write_library(members);
+        // Through a file of this run's own, so that links running at the
+        // same time never see half a library.
+        std::string temp = beside(RUNTIME_LIBRARY) + "." +
+                           std::to_string(std::hash<std::string>()(std::filesystem::absolute(work, ec).string()) ^
+                                          std::random_device()()) +
+                           ".tmp";
+        if (lomar::write_file(temp, image)) {
+            std::filesystem::rename(temp, beside(RUNTIME_LIBRARY), ec);
+            if (!ec) {
+                library = beside(RUNTIME_LIBRARY);
+                return 0;
+            }
+            std::remove(temp.c_str());
+        }
+        own = lomar::replace_extension(program, ".rl~");
+        if (!lomar::write_file(own, image)) return fail(first, "can't create " + own);
+        library = own;
+        return 0;
     }
 };
 

@@ -28,7 +28,8 @@
 #                      noopt-debug, noopt-nodebug (default all four; for
 #                      --asm only the debug choice counts)
 #   --skip-missing     end with status 77 (skipped) when the chain cannot
-#                      compile C yet: no ccgen, or no runtime library rt11.lib
+#                      compile C yet: no ccgen, no runtime library rt11.lib,
+#                      or a ccparse that compiles no function definition
 #   --timeout SECONDS  bound of each simulator run (default 120)
 #   -j, --jobs N       programs run side by side (default 2)
 #   --work DIR         keep the work files in DIR (default: a temporary
@@ -296,6 +297,13 @@ if [ $host_only -eq 0 ]; then
         missing=
         [ -f "$bin/ccgen$exe" ] || missing="code generator (ccgen$exe)"
         [ -n "$missing" ] || [ -f "$bin/rt11.lib" ] || missing="runtime library (rt11.lib)"
+        if [ -z "$missing" ]; then  # the front end compiles functions
+            probe=$(mktemp -d)
+            printf 'int f(void)\n{\n    return 0;\n}\n' >"$probe/f.c"
+            "${wrapper[@]}" "$bin/ccparse$exe" -o "$probe/f.ir" "$probe/f.c" >/dev/null 2>&1 ||
+                missing="front end (ccparse$exe) that compiles function definitions"
+            rm -rf "$probe"
+        fi
         if [ -n "$missing" ]; then
             echo "run_corpus: skipped: no $missing in $bin yet, so the chain cannot compile C"
             [ $skip_missing -eq 1 ] && exit 77
