@@ -11,6 +11,7 @@
 
 #include "ccasm/namemap.h"
 #include "ccasm/opcodes.h"
+#include "ccasm/tools/objfile.h"
 #include "support/file_read.h"
 
 namespace ccasm {
@@ -75,16 +76,14 @@ enum : uint16_t {
     SA_BIT = 0x100,
 };
 
-// Object-file symbol flags.
-enum : uint8_t {
-    SF_DEFINED = 0x01,
-    SF_REFERENCED = 0x02,
-    SF_PUBLIC = 0x04,
-    SF_ZPAGE = 0x08,
-    SF_ABSOLUTE = 0x10,
-    SF_BIT = 0x20,
-    SF_LONG = 0x40,
-};
+// Object-file symbol flags, as the object format defines them.
+using objfile::SF_DEFINED;
+using objfile::SF_REFERENCED;
+using objfile::SF_PUBLIC;
+using objfile::SF_ZPAGE;
+using objfile::SF_ABSOLUTE;
+using objfile::SF_BIT;
+using objfile::SF_LONG;
 
 struct Symbol {
     Symbol* next = nullptr;   // symbol list, bucket order
@@ -111,16 +110,15 @@ struct Symbol {
 
 // ---------------------------------------------------------------- sections
 
-enum : uint8_t {
-    SEC_BSS = 0x01,
-    SEC_HILO = 0x02,
-    SEC_EVEN = 0x04,
-    SEC_ZPAGE = 0x08,
-    SEC_ABS = 0x10,
-    SEC_BIT = 0x20,
-    SEC_LONG = 0x40,
-    SEC_CODE = 0x80,
-};
+// Section attributes, as the object format defines them.
+using objfile::SEC_BSS;
+using objfile::SEC_HILO;
+using objfile::SEC_EVEN;
+using objfile::SEC_ZPAGE;
+using objfile::SEC_ABS;
+using objfile::SEC_BIT;
+using objfile::SEC_LONG;
+using objfile::SEC_CODE;
 
 // Target of a recorded jump: value, the undefined external it rests on (or
 // null) and its section (-1 for absolute and external targets).

@@ -7,6 +7,29 @@
 
 namespace objfile {
 
+// Section attribute bits.
+enum : uint8_t {
+    SEC_BSS = 0x01,
+    SEC_HILO = 0x02,
+    SEC_EVEN = 0x04,
+    SEC_ZPAGE = 0x08,
+    SEC_ABS = 0x10,
+    SEC_BIT = 0x20,
+    SEC_LONG = 0x40,
+    SEC_CODE = 0x80,
+};
+
+// Symbol flag bits.
+enum : uint8_t {
+    SF_DEFINED = 0x01,
+    SF_REFERENCED = 0x02,
+    SF_PUBLIC = 0x04,
+    SF_ZPAGE = 0x08,
+    SF_ABSOLUTE = 0x10,
+    SF_BIT = 0x20,
+    SF_LONG = 0x40,
+};
+
 struct Relocation {
     uint32_t offset = 0;   // section offset of the relocated field
     uint8_t kind = 0;      // bits 0-4 of the kind byte

@@ -11,7 +11,6 @@ namespace {
 
 constexpr size_t HEADER_SIZE = 28;
 constexpr size_t SECTION_RECORD_SIZE = 40;
-constexpr uint8_t ATTR_BSS = 0x01;
 
 void put_text(std::vector<uint8_t>& out, const std::string& text) {
     out.push_back(static_cast<uint8_t>(text.size()));
@@ -31,7 +30,7 @@ std::vector<uint8_t> write_program(const std::vector<OutSection>& sections, cons
         const OutSection& s = sections[i];
         size_t rec = HEADER_SIZE + SECTION_RECORD_SIZE * i;
         size_t len = std::min<size_t>(s.name.size(), 14);
-        out[rec] = static_cast<uint8_t>(s.data ? s.attr & ~ATTR_BSS : s.attr | ATTR_BSS);
+        out[rec] = static_cast<uint8_t>(s.data ? s.attr & ~objfile::SEC_BSS : s.attr | objfile::SEC_BSS);
         out[rec + 1] = static_cast<uint8_t>(len);
         std::copy(s.name.begin(), s.name.begin() + static_cast<long>(len), out.begin() + static_cast<long>(rec + 2));
         set32(out, rec + 20, s.size);

@@ -11,23 +11,17 @@
 
 namespace lomar {
 
-// Section attribute bits of the object format.
-enum : uint8_t {
-    ATTR_BSS = 0x01,
-    ATTR_HILO = 0x02,
-    ATTR_EVEN = 0x04,
-    ATTR_ZPAGE = 0x08,
-    ATTR_ABS = 0x10,
-    ATTR_CODE = 0x80,
-};
-
-// Symbol flag bits.
-enum : uint8_t {
-    SYM_DEFINED = 0x01,
-    SYM_REFERENCED = 0x02,
-    SYM_PUBLIC = 0x04,
-    SYM_ABSOLUTE = 0x10,
-};
+// Section attributes and symbol flags of the object format.
+using objfile::SEC_BSS;
+using objfile::SEC_HILO;
+using objfile::SEC_EVEN;
+using objfile::SEC_ZPAGE;
+using objfile::SEC_ABS;
+using objfile::SEC_CODE;
+using objfile::SF_DEFINED;
+using objfile::SF_REFERENCED;
+using objfile::SF_PUBLIC;
+using objfile::SF_ABSOLUTE;
 
 // An object file taken into the link: a file of its own or a library member.
 struct Unit {

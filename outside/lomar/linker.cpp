@@ -31,9 +31,9 @@ std::string hex4(uint64_t v) {
     return buf;
 }
 
-bool defines(const objfile::Symbol& s) { return (s.flags & SYM_DEFINED) != 0; }
-bool exports(const objfile::Symbol& s) { return (s.flags & (SYM_DEFINED | SYM_PUBLIC)) == (SYM_DEFINED | SYM_PUBLIC); }
-bool imports(const objfile::Symbol& s) { return (s.flags & (SYM_DEFINED | SYM_PUBLIC)) == SYM_PUBLIC; }
+bool defines(const objfile::Symbol& s) { return (s.flags & SF_DEFINED) != 0; }
+bool exports(const objfile::Symbol& s) { return (s.flags & (SF_DEFINED | SF_PUBLIC)) == (SF_DEFINED | SF_PUBLIC); }
+bool imports(const objfile::Symbol& s) { return (s.flags & (SF_DEFINED | SF_PUBLIC)) == SF_PUBLIC; }
 
 struct Library {
     std::string name;
@@ -118,7 +118,7 @@ private:
         bool ok = true;
         size_t nsec = obj.sections.size();
         for (const objfile::Symbol& s : obj.symbols)
-            if (defines(s) && !(s.flags & SYM_ABSOLUTE) && s.section > nsec) {
+            if (defines(s) && !(s.flags & SF_ABSOLUTE) && s.section > nsec) {
                 diag_.error(name, 0, "symbol " + s.name + " lies in section " + std::to_string(s.section) +
                                          ", which is not in the file");
                 ok = false;
@@ -319,12 +319,12 @@ private:
     void add_part(Segment& seg, Unit& unit, size_t k, int index) {
         const objfile::Section& sec = unit.obj.sections[k];
         uint64_t offset = seg.size;
-        if ((sec.attr & ATTR_EVEN) && (offset & 1)) ++offset;
+        if ((sec.attr & SEC_EVEN) && (offset & 1)) ++offset;
         unit.segment[k] = index;
         unit.offset[k] = static_cast<uint32_t>(std::min<uint64_t>(offset, UINT32_MAX));
         seg.size = offset + sec.size;
         seg.attr |= sec.attr;
-        if (!(sec.attr & ATTR_BSS)) seg.all_bss = false;
+        if (!(sec.attr & SEC_BSS)) seg.all_bss = false;
         seg.parts.push_back({static_cast<size_t>(&unit - state_.units.data()), k});
     }
 
@@ -348,7 +348,7 @@ private:
                 const objfile::Section& sec = u.obj.sections[k];
                 if (sec.name == ".debug") {
                     debug_parts.push_back({ui, k});
-                } else if (sec.attr & ATTR_ABS) {
+                } else if (sec.attr & SEC_ABS) {
                     Segment s;
                     s.input = sec.name;
                     s.fixed = true;
@@ -410,7 +410,7 @@ private:
         if (state_.host < 0)
             for (size_t i = 0; i < state_.segments.size(); ++i) {
                 const Segment& s = state_.segments[i];
-                if (!s.fixed && !s.debug && s.holds_bytes() && (s.attr & ATTR_CODE)) {
+                if (!s.fixed && !s.debug && s.holds_bytes() && (s.attr & SEC_CODE)) {
                     state_.host = static_cast<int>(i);
                     break;
                 }
@@ -476,9 +476,9 @@ private:
             uint64_t address = 0;
             if (s.line && s.line->logical) address = *s.line->logical;
             else if (s.line && s.line->physical) address = *s.line->physical;
-            else if (dep >= 0) address = state_.segments[static_cast<size_t>(dep)].end() + ((s.attr & ATTR_EVEN) ? 1 : 0);
+            else if (dep >= 0) address = state_.segments[static_cast<size_t>(dep)].end() + ((s.attr & SEC_EVEN) ? 1 : 0);
             else if (s.line && !s.line->after.empty()) diag_.error(script_.path, s.line->line, "no segment " + s.line->after);
-            if (dep >= 0 && (s.attr & ATTR_EVEN)) address &= ~uint64_t(1);
+            if (dep >= 0 && (s.attr & SEC_EVEN)) address &= ~uint64_t(1);
             s.address = static_cast<uint32_t>(std::min<uint64_t>(address, UINT32_MAX));
             s.placing = false;
             s.placed = true;
@@ -511,7 +511,7 @@ private:
             for (const Part& p : s.parts) {
                 const Unit& u = state_.units[p.unit];
                 const objfile::Section& sec = u.obj.sections[p.section];
-                if ((sec.attr & ATTR_ZPAGE) && uint64_t(u.address[p.section]) + sec.size > 0x100) {
+                if ((sec.attr & SEC_ZPAGE) && uint64_t(u.address[p.section]) + sec.size > 0x100) {
                     diag_.error(u.name, 0, "zero-page section " + sec.name + " ends beyond 0xFF");
                     break;
                 }
@@ -534,7 +534,7 @@ private:
     // ---------------------------------------------------------- values
 
     uint32_t unit_symbol_value(const Unit& u, const objfile::Symbol& s) const {
-        if ((s.flags & SYM_ABSOLUTE) || s.section == 0) return s.value;
+        if ((s.flags & SF_ABSOLUTE) || s.section == 0) return s.value;
         size_t k = s.section - 1u;
         return s.value - u.obj.sections[k].start + u.address[k];
     }
@@ -644,7 +644,7 @@ private:
             for (const Part& p : s.parts) {
                 const Unit& u = state_.units[p.unit];
                 const objfile::Section& sec = u.obj.sections[p.section];
-                if (sec.attr & ATTR_BSS) continue;
+                if (sec.attr & SEC_BSS) continue;
                 size_t base = u.offset[p.section];
                 std::copy(sec.data.begin(), sec.data.end(), s.bytes.begin() + static_cast<long>(base));
                 for (const objfile::Relocation& r : sec.relocations) relocate_field(s.bytes, base, u, sec, r);
@@ -666,7 +666,7 @@ private:
                 return;
             }
         }
-        bool hilo = sec.attr & ATTR_HILO;
+        bool hilo = sec.attr & SEC_HILO;
         size_t at = base + r.offset;
         switch (r.kind) {
         case 0: put(b, at, 1, hilo, get(b, at, 1, hilo) + delta); break;
@@ -721,7 +721,7 @@ private:
             bool bytes = s.holds_bytes() && !copied(s) && !(s.line && s.line->symbols_only) &&
                          (!options_.symbols_only || s.debug);
             o.data = bytes ? &s.bytes : nullptr;
-            o.attr = static_cast<uint8_t>((s.attr & ~ATTR_BSS) | (s.debug ? 0 : ATTR_ABS));
+            o.attr = static_cast<uint8_t>((s.attr & ~SEC_BSS) | (s.debug ? 0 : SEC_ABS));
             sections.push_back(o);
             s.output = static_cast<int>(sections.size());
         }
@@ -743,20 +743,20 @@ private:
             const Unit& u = state_.units[ui];
             for (const objfile::Symbol& s : u.obj.symbols) {
                 if (!defines(s)) continue;
-                bool absolute = (s.flags & SYM_ABSOLUTE) || s.section == 0;
-                symbols.push_back({unit_symbol_value(u, s), static_cast<uint8_t>(s.flags & ~SYM_REFERENCED),
+                bool absolute = (s.flags & SF_ABSOLUTE) || s.section == 0;
+                symbols.push_back({unit_symbol_value(u, s), static_cast<uint8_t>(s.flags & ~SF_REFERENCED),
                                    absolute ? uint8_t(0) : out_section(u, s.section), s.name});
             }
         }
         for (const DefLine& d : script_.defs) {
             uint32_t v = 0;
             global_value(d.symbol, v);
-            symbols.push_back({v, SYM_DEFINED | SYM_PUBLIC | SYM_ABSOLUTE, 0, d.symbol});
+            symbols.push_back({v, SF_DEFINED | SF_PUBLIC | SF_ABSOLUTE, 0, d.symbol});
         }
         if (state_.host >= 0) {
             uint32_t v = 0;
             global_value(INIT_TABLE, v);
-            symbols.push_back({v, SYM_DEFINED | SYM_PUBLIC,
+            symbols.push_back({v, SF_DEFINED | SF_PUBLIC,
                                static_cast<uint8_t>(state_.segments[static_cast<size_t>(state_.host)].output),
                                INIT_TABLE});
         }

@@ -52,9 +52,9 @@ std::string make_map(const LinkState& state, bool physical) {
     for (size_t ui : state.order) {
         const Unit& u = state.units[ui];
         for (const objfile::Symbol& s : u.obj.symbols) {
-            if (!(s.flags & SYM_DEFINED)) continue;
+            if (!(s.flags & SF_DEFINED)) continue;
             uint32_t v = s.value;
-            if (!(s.flags & SYM_ABSOLUTE) && s.section) v = v - u.obj.sections[s.section - 1u].start + u.address[s.section - 1u];
+            if (!(s.flags & SF_ABSOLUTE) && s.section) v = v - u.obj.sections[s.section - 1u].start + u.address[s.section - 1u];
             symbols.push_back({v, s.name, u.name});
         }
     }
