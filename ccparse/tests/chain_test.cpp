@@ -423,4 +423,37 @@ TEST_F(DebugChain, DataOnly) {
     EXPECT_NE(local(filescope("t.c"), "origin"), nullptr);
 }
 
+
+// The reference node of each function: the functions it calls under the
+// node's first count, the variables it reads or writes under the second, as
+// the debugger's builder reads them back.
+TEST_F(DebugChain, CalledFunctionsAndUsedVariables) {
+    load("int g(int a) { return a; }\n"
+         "int h(void) { return 2; }\n"
+         "int x, y;\n"
+         "static int s;\n"
+         "int f(void) { static int t; int local; local = g(x) + h() + g(y); s = t + local; return s; }\n"
+         "int leaf(void) { return 0; }\n",
+         {"-x"});
+    struct Case {
+        const char* name;
+        std::uint32_t ncalled, nrefs;
+        const char* called;
+        const char* refs;
+    };
+    const Case cases[] = {
+        {"f", 2, 4, "g h", "x y s t"},
+        {"g", 0, 0, "", ""},
+        {"leaf", 0, 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        vy::FuncRec* fn = vy::findfunc(c.name);
+        ASSERT_NE(fn, nullptr) << c.name;
+        EXPECT_EQ(fn->ncalled, c.ncalled) << c.name;
+        EXPECT_EQ(fn->nrefs, c.nrefs) << c.name;
+        EXPECT_EQ(names(fn->called), c.called) << c.name;
+        EXPECT_EQ(names(fn->refs), c.refs) << c.name;
+    }
+}
+
 }  // namespace

@@ -363,4 +363,26 @@ TEST(Statements, LabelNumbersDoNotRepeat) {
     EXPECT_FALSE(run.output_exists);
 }
 
+
+// The remaining messages of function bodies, each with its recovery: the
+// rest of the function is still read (the second error is found) and no
+// intermediate file is left.
+TEST(Statements, MoreErrorsAndRecovery) {
+    const ErrorCase cases[] = {
+        {"int f(int x) {\n do x++; while ();\n return y;\n}", "2:missing do test expression|3:y undefined"},
+        {"void f(void) {\n goto ;\n goto 3;\n}", "2:missing goto label|3:missing goto label"},
+        {"void f(void) {\n int 3;\n x = 1;\n}", "2:missing local name|3:x undefined"},
+        {"void f(void) {\n int a\n a = 1;\n int b;\n}", "3:missing ; in local declaration"},
+        {"int f(a) int a; return a;", "1:bad function declaration"},
+        {"int f(void) {\n register int r;\n int *p;\n p = &r;\n return *p + q;\n}",
+         "4:invalid address operand|5:q undefined"},
+    };
+    for (const ErrorCase& c : cases) {
+        FrontRun run = vytest::compile(c.source);
+        EXPECT_EQ(run.status, 1) << c.source;
+        EXPECT_FALSE(run.output_exists) << c.source;
+        EXPECT_EQ(vytest::messages(run.errors), c.messages) << c.source;
+    }
+}
+
 }  // namespace
