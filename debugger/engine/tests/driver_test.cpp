@@ -446,4 +446,25 @@ TEST_F(Driver, WrittenSymbolEventsReadBackToTheSameList) {
     EXPECT_EQ(lf(read("ev.in")), "break _main {x $a}\nwatch /C:3 tick\n");
 }
 
+// write by parts; the log of record holds what was given, not the update
+// commands that fread runs for its values.
+TEST_F(Driver, WriteByPartsAndWhatTheLogLeavesOut) {
+    const std::vector<Driver::Case> cases = {
+        {"parts",
+         {{"n.txt", "5\n"},
+          {"t.in", "b .v {x 1}\nmonit /x $a\nrecord lg.txt\nwrite all.in\nwrite /e ev.in\nwrite /M mon.in\n"
+                   "write /f fn.in\nfopen /C:1 n.txt\nfread /C:1 \"%d\", .z\nfclose 1\nrecord\n"}},
+         "b .v {x 1}\n(1)  .v   {x 1} (user) (count = 1, left = 1) (on)\nmonit /x $a\nrecord lg.txt\nwrite all.in\n"
+         "write /e ev.in\nwrite /M mon.in\nwrite /f fn.in\nfopen /C:1 n.txt\nfread /C:1 \"%d\", .z\n"
+         "    .z = 0 => 5\nfclose 1\nrecord\n",
+         {{"all.in", "break .v {x 1}\nmonit /x $a\n"},
+          {"ev.in", "break .v {x 1}\n"},
+          {"mon.in", "monit /x $a\n"},
+          {"fn.in", ""},
+          {"lg.txt", "write all.in\nwrite /e ev.in\nwrite /M mon.in\nwrite /f fn.in\nfopen /C:1 n.txt\n"
+                     "fread /C:1 \"%d\", .z\nfclose 1\nrecord\n"}}},
+    };
+    check(cases);
+}
+
 }  // namespace
