@@ -11,6 +11,7 @@
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/registers.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "engine_fixture.h"
 #include "support/list_node.h"
@@ -213,6 +214,20 @@ TEST_F(SourceTraceTest, AnEntryKeepsTheValuesOfTheMonitorsThatAreOn) {
     EXPECT_EQ(m[2].text, "gone");
     EXPECT_TRUE(m[2].novalue);
     rmmonit(-1);
+}
+
+// The target model's line steps record into the engine's trace: a line is
+// an entry, a function exit asks for a snapshot next time.
+TEST_F(SourceTraceTest, TheTargetModelsLineStepsRecordIntoTheTrace) {
+    trcstart(0);
+    uint32_t before = trccount();
+    services().trcrecord(1, line2);
+    EXPECT_EQ(trccount(), before + 1);
+    EXPECT_EQ(sourcetrace.newest->line, line2);
+    services().trcrecord(0, exit);
+    EXPECT_EQ(trccount(), before + 1);
+    EXPECT_TRUE(sourcetrace.snapnext);
+    trcstop();
 }
 
 }  // namespace
