@@ -41,6 +41,9 @@ void EngineServices::rightstatus(const char* text) { RightStatus(text); }
 void EngineServices::regwinrefresh(int code) { RegWinRedraw(code); }
 void EngineServices::memalarm(uint16_t address, int kind) { vy::memalarm(address, kind); }
 void EngineServices::trcfree() { vy::trcfree(); }
+void EngineServices::trcrecord(int kind, DebugEntry* entry) { vy::trcrecord(kind, entry); }
+std::FILE* EngineServices::srcopen(const char* name) { return vy::srcopen(name, true); }
+const char* EngineServices::readsrcline(const char* file, uint32_t line) { return vy::readsrcline(file, line); }
 
 static EngineServices engineservices;
 

@@ -32,6 +32,12 @@ public:
     void regwinrefresh(int code) override;
     void memalarm(uint16_t address, int kind) override;
     void trcfree() override;
+    // The source trace, the search path and the source-line reader are the
+    // engine's: the target model's line steps record into the trace, and
+    // its listings read source lines through the engine's reader.
+    void trcrecord(int kind, DebugEntry* entry) override;
+    std::FILE* srcopen(const char* name) override;
+    const char* readsrcline(const char* file, uint32_t line) override;
 };
 
 // Installs the engine's services and brings the engine's state to that of

@@ -32,6 +32,13 @@ static std::size_t number(const char* p, int32_t& value) {
     return static_cast<std::size_t>(used) == n ? n : 0;
 }
 
+// The text after an '@': wholly a number of the 16-bit address space. Any
+// other text (a mistyped name, nothing, a wider number) is no address, and
+// the word stays a name for the caller to report.
+static bool isaddressword(const char* p, std::ptrdiff_t n, int32_t& value) {
+    return n > 0 && scanlong(p, static_cast<int32_t>(n), value, 1) == n && value >= 0 && value <= 0xFFFF;
+}
+
 // line[.column][:endline[.endcolumn]], the whole text used.
 static bool linerange(const char* p, LocationSpec& r) {
     int32_t v = 0;
@@ -132,8 +139,7 @@ const char* parseloc(const char* text, LocationSpec& r) {
     }
 
     int32_t v = 0;
-    if (w[0] == '@') {
-        scanlong(w + 1, static_cast<int32_t>(n - 1), v, 1);
+    if (w[0] == '@' && isaddressword(w + 1, n - 1, v)) {
         r.address = static_cast<uint16_t>(v);
         r.isaddress = 1;
     } else if (std::strchr("uUlL", w[0]) == nullptr && scanlong(w, static_cast<int32_t>(n), v, 1) == n) {

@@ -11,6 +11,7 @@
 #include "debugger/engine/scan.h"
 #include "debugger/engine/sink.h"
 #include "debugger/engine/source_trace.h"
+#include "debugger/target/abi.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/services.h"
 
@@ -164,8 +165,13 @@ bool monitorvalue(const LiveMonitor& monitor, std::string& value) {
     int error = 0;
     ResultRecord* r = xexpr(&p, &error, 1);
     if (error) {
+        // A local kept in a register has no address to read; where it lives
+        // is its value text.
+        bool inregister =
+            error == MSG_NOTADDRESSABLE && (isframeclass(r->storage) || r->storage == 13 || r->storage == 15);
+        if (inregister) value = resultreg(r->type);
         xfree(r);
-        return false;
+        return inregister;
     }
     // Printed into the monitors' capture, which is given back as it was.
     auto saved = std::make_unique<CaptureBuffer>(capture2);

@@ -4,6 +4,7 @@
 // after windows.h
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -51,15 +52,36 @@ static void caretatend() {
 
 static void insert(const char* text) { SendMessageA(hwndCmdEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text)); }
 
+// The text of the control's last line as it stands, whatever its length.
+static std::string lastlinetext() {
+    LRESULT last = SendMessageA(hwndCmdEdit, EM_GETLINECOUNT, 0, 0) - 1;
+    LRESULT start = SendMessageA(hwndCmdEdit, EM_LINEINDEX, static_cast<WPARAM>(last), 0);
+    LRESULT length = SendMessageA(hwndCmdEdit, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    if (last < 0 || start < 0 || length <= 0) return {};
+    length = std::min<LRESULT>(length, 0xFFFF);
+    std::string text(static_cast<std::size_t>(length) + sizeof(WORD), '\0');
+    *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(length);
+    LRESULT n =
+        SendMessageA(hwndCmdEdit, EM_GETLINE, static_cast<WPARAM>(last), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n < 0 ? 0 : std::min(n, length)));
+    return text;
+}
+
 // One piece of output, and with `newline` the end of its line. A control
-// that holds more than the limit is emptied before the line goes in.
+// that holds more than the limit is emptied before the line ends; the part
+// of the line already shown (output comes in pieces) goes in again first, so
+// the line stays whole.
 static void appendpiece(const std::string& piece, bool newline) {
-    if (newline)
-        while (charcount >= static_cast<uint32_t>(CMDTEXTLIMIT) + 1) {
-            SendMessageA(hwndCmdEdit, EM_SETSEL, 0, -1);
-            insert("");
-            charcount = 0;
+    if (newline && charcount >= static_cast<uint32_t>(CMDTEXTLIMIT) + 1) {
+        std::string begun = lastlinetext();
+        SendMessageA(hwndCmdEdit, EM_SETSEL, 0, -1);
+        insert("");
+        charcount = 0;
+        if (!begun.empty()) {
+            insert(begun.c_str());
+            charcount = static_cast<uint32_t>(begun.size());
         }
+    }
     caretatend();
     insert(piece.c_str());
     charcount += static_cast<uint32_t>(piece.size());

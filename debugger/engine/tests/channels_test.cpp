@@ -1,12 +1,17 @@
 // The error channel, the source-line reader and the search path.
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "debugger/engine/channels.h"
 #include "debugger/engine/headless.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/target/debug_tables.h"
 #include "debugger/target/loader.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/services.h"
+#include "debugger/target/source_lines.h"
+#include "support/list_node.h"
 #include "engine_fixture.h"
 
 namespace vy {
@@ -101,6 +106,28 @@ TEST_F(Channels, TheFrameTitleNamesThePlace) {
     EXPECT_TRUE(headless.running);
     SetRunState(0, 0);
     EXPECT_FALSE(headless.running);
+}
+
+// The target model's listings read source files through the engine: along
+// the search path, lines by number with tabs expanded.
+TEST_F(Channels, TheTargetModelsListingsReadThroughTheEngine) {
+    std::filesystem::create_directories("src");
+    write("src/f.c", "one\n\ttwo\nthree\n");
+    SourcePath = "src";
+    srcrange("f.c", "main", 2, 3);
+    EXPECT_EQ(shown(), "main():2    two\nmain():3three\n");
+
+    // The older core's annotation of a line entry opens the file itself.
+    const char name[] = "f.c";
+    auto* e = static_cast<DebugEntry*>(newnode(sizeof(DebugEntry) + sizeof name, nullptr));
+    std::memcpy(e->text(), name, sizeof name);
+    e->line = 3;
+    EXPECT_EQ(lineannot(e), 1);
+    EXPECT_EQ(shown(), "f.c:3 | three\n");
+    e->line = 4;   // past the end: the file is closed
+    EXPECT_EQ(lineannot(e), 0);
+    freenode(e, nullptr);
+    SourcePath.clear();
 }
 
 }  // namespace

@@ -421,4 +421,50 @@ TEST_F(Driver, TheOlderCoreAtItsConsole) {
     check(cases, "-k ");
 }
 
+// Symbol events (a linker symbol without debug information) are written
+// and read back too.
+TEST_F(Driver, WrittenSymbolEventsReadBackToTheSameList) {
+    write("s.s", "\txdef\t_main\n\txdef\ttick\n\tswitch\t.text\n\torg\t$8000\n_main:\tldaa\t#1\n"
+                 "tick:\tinc\t$100\n\tbra\t_main\n");
+#ifdef _WIN32
+    std::string assembler = std::string("Z:") + VY_BIN_DIR + "/ccasm.exe";
+    for (char& c : assembler)
+        if (c == '/') c = '\\';
+    std::string command = "cd /d \"" + dir.string() + "\" && \"" + assembler + "\" -a s.s >asm.txt 2>&1";
+#else
+    std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a s.s >asm.txt 2>&1";
+#endif
+    ASSERT_EQ(std::system(command.c_str()), 0) << read("asm.txt");
+    write("t.in", "b _main {x $a}\nw /C:3 tick\nb\nwrite ev.in\ndel *\ninput ev.in\nb\n");
+    ASSERT_EQ(run("t.in s.o"), 0) << err;
+    const std::string list = "(1)    at: _main (0x8000)  {x $a} (user) (count = 1, left = 1) (on)\n"
+                             "(2)    at: tick (0x8002)(user) (count = 3, left = 3) (on)\n";
+    EXPECT_NE(out.find("b\n" + list + "write ev.in"), std::string::npos) << out;
+    EXPECT_TRUE(out.size() > list.size() && out.compare(out.size() - list.size() - 2, std::string::npos, "b\n" + list) == 0)
+        << out;
+    EXPECT_EQ(out.find("#error"), std::string::npos) << out;
+    EXPECT_EQ(lf(read("ev.in")), "break _main {x $a}\nwatch /C:3 tick\n");
+}
+
+// write by parts; the log of record holds what was given, not the update
+// commands that fread runs for its values.
+TEST_F(Driver, WriteByPartsAndWhatTheLogLeavesOut) {
+    const std::vector<Driver::Case> cases = {
+        {"parts",
+         {{"n.txt", "5\n"},
+          {"t.in", "b .v {x 1}\nmonit /x $a\nrecord lg.txt\nwrite all.in\nwrite /e ev.in\nwrite /M mon.in\n"
+                   "write /f fn.in\nfopen /C:1 n.txt\nfread /C:1 \"%d\", .z\nfclose 1\nrecord\n"}},
+         "b .v {x 1}\n(1)  .v   {x 1} (user) (count = 1, left = 1) (on)\nmonit /x $a\nrecord lg.txt\nwrite all.in\n"
+         "write /e ev.in\nwrite /M mon.in\nwrite /f fn.in\nfopen /C:1 n.txt\nfread /C:1 \"%d\", .z\n"
+         "    .z = 0 => 5\nfclose 1\nrecord\n",
+         {{"all.in", "break .v {x 1}\nmonit /x $a\n"},
+          {"ev.in", "break .v {x 1}\n"},
+          {"mon.in", "monit /x $a\n"},
+          {"fn.in", ""},
+          {"lg.txt", "write all.in\nwrite /e ev.in\nwrite /M mon.in\nwrite /f fn.in\nfopen /C:1 n.txt\n"
+                     "fread /C:1 \"%d\", .z\nfclose 1\nrecord\n"}}},
+    };
+    check(cases);
+}
+
 }  // namespace

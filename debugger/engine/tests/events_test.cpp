@@ -327,5 +327,16 @@ TEST_F(Events, OptionsAndLists) {
               "(2)    at absolute address: 0x8002 (user) (count = 1, left = 1) (off)\n");
 }
 
+// The log of record holds the commands given, not those an event's action
+// runs.
+TEST_F(Events, AnActionsCommandsAreNotLogged) {
+    EngineTest::run("record lg.txt\nw @0x8002 {x 7}\n");
+    shown();
+    EXPECT_TRUE(run(1, 3).empty());
+    EXPECT_EQ(shown(), "    7 = 7\n");
+    EngineTest::run("record\n");
+    EXPECT_EQ(lflines(read("lg.txt")), "w @0x8002 {x 7}\nrecord\n");
+}
+
 }  // namespace
 }  // namespace vy

@@ -205,6 +205,9 @@ TEST_F(Fuzz, RandomEventCommandsAndChecks) {
     const std::vector<std::string> places = {
         "@0x8000", "@0x8003", "@0x8006", "main()", "helper()", "f.c:3", "f.c:4:5", "f.c:", ":4", "f.c:arr",
         "main():calls", "arr", "uc", "$a", ".v", "*p", "*", "1", "2", "9", "", "x", "1+1", "@",
+        // Where the steps below end: instructions of the sample's code lead
+        // to these.
+        "@0", "@0x8004",
     };
     const std::vector<std::string> actions = {
         "", "", " {x 1}", " {del *}", " {del 1}", " {load sample.o}", " {b @0x8003 {del *}}", " {w @0x8000}",

@@ -127,5 +127,30 @@ TEST_F(Locations, FilesAndFunctionsOfTheLoadedProgram) {
     EXPECT_EQ(shown(), "extern int main() at 0x8000 ");
 }
 
+// An '@' form is an address only when the rest is wholly a number of the
+// 16-bit address space; otherwise the word stays a name, which the
+// commands report, instead of a place at a wrapped or empty address.
+TEST_F(Locations, AnAddressIsWhollyASixteenBitNumber) {
+    struct Case {
+        const char* text;
+        bool isaddress;
+        uint16_t address;
+    } cases[] = {
+        {"@0", true, 0},       {"@0xffff", true, 0xFFFF}, {"@8000", true, 8000}, {"@0x10000", false, 0},
+        {"@-1", false, 0},     {"@", false, 0},           {"@junk", false, 0},   {"@0x80zz", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        LocationSpec r;
+        parseloc(c.text, r);
+        EXPECT_EQ(r.isaddress != 0, c.isaddress);
+        EXPECT_EQ(r.address, c.address);
+        EXPECT_EQ(hasname(r), !c.isaddress);
+    }
+    EXPECT_EQ(run("b @junk\nb @0x10000\nb @\ndel @\nb\n"),
+              "b @junk\n#error: syntax error: @\nb @0x10000\n#error: syntax error: @\n"
+              "b @\n#error: syntax error: @\ndel @\n#error: syntax error: @\nb\nno breakpoint\n");
+}
+
 }  // namespace
 }  // namespace vy

@@ -4,10 +4,14 @@
 #include <vector>
 
 #include "debugger/engine/headless.h"
+#include "debugger/engine/monitors.h"
+#include "debugger/engine/names.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/source_trace.h"
 #include "debugger/target/debug_tables.h"
+#include "debugger/target/messages.h"
 #include "debugger/target/registers.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "engine_fixture.h"
 #include "support/list_node.h"
@@ -167,6 +171,63 @@ TEST_F(SourceTraceTest, UnloadingTheDebugTablesFreesIt) {
     freedebug(1);
     EXPECT_EQ(trccount(), 0u);
     EXPECT_EQ(sourcetrace.head, nullptr);
+}
+
+// Names that know r, a local held in a register (no address to read), and
+// gone, which is found when parsed but not when the trace evaluates it.
+class TraceNames : public ProgramNames {
+public:
+    int variable(const char* file, const char* function, const char* name, bool evaluate, VarRef& var) override {
+        if (std::strcmp(name, "r") == 0) {
+            var = {0, 24, nullptr, 0, 4};
+            return MSG_NOTADDRESSABLE;
+        }
+        if (std::strcmp(name, "gone") == 0) {
+            var = {0x300, 24, nullptr, 0, 1};
+            return evaluate ? MSG_NOACCESS : 0;
+        }
+        return ProgramNames::variable(file, function, name, evaluate, var);
+    }
+};
+
+TEST_F(SourceTraceTest, AnEntryKeepsTheValuesOfTheMonitorsThatAreOn) {
+    TraceNames names;
+    setnames(&names);
+    setreg(REG_A, 0x2A);
+    EXPECT_EQ(run("monit /x $a\nmonit r\nmonit gone\nmonit /d $b\n"),
+              "monit /x $a\nmonit r\nmonit gone\nmonit /d $b\n");
+    findmonit(4)->on = 0;
+    trcstart(0);
+    trcrecord(1, line2);
+    setnames(nullptr);
+    const std::vector<TraceMonitor>& m = sourcetrace.newest->monitors;
+    ASSERT_EQ(m.size(), 3u);   // the one switched off is not kept
+    EXPECT_EQ(m[0].number, 1u);
+    EXPECT_EQ(m[0].letter, 'x');
+    EXPECT_EQ(m[0].text, "$a");
+    EXPECT_EQ(m[0].value, "0x2a");
+    EXPECT_FALSE(m[0].novalue);
+    // The register variable keeps the text of its register.
+    EXPECT_EQ(m[1].text, "r");
+    EXPECT_EQ(m[1].value, "reg. d");
+    EXPECT_FALSE(m[1].novalue);
+    EXPECT_EQ(m[2].text, "gone");
+    EXPECT_TRUE(m[2].novalue);
+    rmmonit(-1);
+}
+
+// The target model's line steps record into the engine's trace: a line is
+// an entry, a function exit asks for a snapshot next time.
+TEST_F(SourceTraceTest, TheTargetModelsLineStepsRecordIntoTheTrace) {
+    trcstart(0);
+    uint32_t before = trccount();
+    services().trcrecord(1, line2);
+    EXPECT_EQ(trccount(), before + 1);
+    EXPECT_EQ(sourcetrace.newest->line, line2);
+    services().trcrecord(0, exit);
+    EXPECT_EQ(trccount(), before + 1);
+    EXPECT_TRUE(sourcetrace.snapnext);
+    trcstop();
 }
 
 }  // namespace
