@@ -21,9 +21,10 @@
 # host is listed as "no baseline" (a fault before the optimiser) and left
 # out of the check and the totals.
 # Options:
-#   --bin DIR        cc11, ccgen, ccopt, ccasm, vyrsim, objdump11 and
-#                    ccgen_tests (default build/native/bin, else
-#                    build/test-native/bin)
+#   --bin DIR        cc11, ccgen, ccopt, ccasm, lomar, vyrsim, objdump11
+#                    and rt11.lib (default build/native/bin, else
+#                    build/test-native/bin); ccgen_tests is taken from
+#                    there or from build/test-native/bin
 #   --c-only         only the C corpus;  --gen-only  only the generator's
 #   --each-rule      also one build per rule with that rule off (slow)
 #   -j, --jobs N     programs side by side (default 3)
@@ -95,15 +96,20 @@ if [[ " $sets " == *" c "* ]]; then
     done
 fi
 if [[ " $sets " == *" gen "* ]]; then
-    if [ -x "$bin/ccgen_tests" ]; then
+    # The release tree has no tests: the test tree's ccgen_tests writes the corpus.
+    gentests=
+    for g in "$bin/ccgen_tests" "$top/build/test-native/bin/ccgen_tests"; do
+        [ -x "$g" ] && { gentests=$g; break; }
+    done
+    if [ -n "$gentests" ]; then
         mkdir -p "$work/opdump"
-        (cd "$work" && VY_CORPUS_DUMP="$work/opdump" "$bin/ccgen_tests" --gtest_filter='OperatorCorpus.*' >opdump.log 2>&1) ||
+        (cd "$work" && VY_CORPUS_DUMP="$work/opdump" "$gentests" --gtest_filter='OperatorCorpus.*' >opdump.log 2>&1) ||
             { echo "optdiff: ccgen_tests could not write the operator corpus:"; cat "$work/opdump.log"; exit 1; }
         for f in "$work"/opdump/*.ir; do
             want "$(basename "${f%.ir}")" && list+=("gen $f")
         done
     else
-        echo "optdiff: no ccgen_tests in $bin: the generator's corpus is left out"
+        echo "optdiff: no ccgen_tests (build the test tree): the generator's corpus is left out"
     fi
 fi
 [ ${#list[@]} -gt 0 ] || { echo "optdiff: no program" >&2; exit 2; }
@@ -197,7 +203,7 @@ wait
 for entry in "${list[@]}"; do
     set -- $entry
     name=$(basename "${2%.*}")
-    echo "== $1 $name"
+    echo "== $1/$name"
     cat "$work/$1-$name/rows.txt"
 done | awk -v families="branch load arith" '
     function flush(   b, ok) {
@@ -217,7 +223,7 @@ done | awk -v families="branch load arith" '
         for (b in bytes) { tb[b] += bytes[b]; tc[b] += cyc[b] }
     }
     BEGIN { printf "%-22s %7s %7s %7s %11s %11s %11s\n", "program", "B:noopt", "B:off", "B:full", "C:noopt", "C:off", "C:full" }
-    /^== / { flush(); prog = $3; host = ""; delete res; delete bytes; delete cyc; next }
+    /^== / { flush(); prog = $2; host = ""; delete res; delete bytes; delete cyc; next }
     $1 == "host" { host = $2; next }
     { bytes[$1] = $2; cyc[$1] = $3; res[$1] = ($2 == "FAILED-BUILD") ? "build failed" : $4 }
     END {
