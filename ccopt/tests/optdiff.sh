@@ -205,30 +205,42 @@ for entry in "${list[@]}"; do
     name=$(basename "${2%.*}")
     echo "== $1/$name"
     cat "$work/$1-$name/rows.txt"
-done | awk -v families="branch load arith" '
+done | awk -v families="branch load arith" -v rules="$all_rules" '
     function flush(   b, ok) {
         if (prog == "") return
-        if (host == "FAILED") { printf "%-22s host program failed\n", prog; nohost++; return }
-        if (res["noopt"] != host) { printf "%-22s no baseline: without ccopt the results differ from the host\n", prog; pending++; return }
+        if (host == "FAILED") { printf "%-24s host program failed\n", prog; nohost++; return }
+        if (res["noopt"] != host) {
+            # A fault before the optimiser: the builds through ccopt are
+            # still compared with the build without it, for information.
+            if (res["noopt"] == "build failed") why = "the build without ccopt fails"
+            else {
+                agree = 1
+                for (b in res) if (res[b] != res["noopt"]) agree = 0
+                why = "without ccopt the results differ from the host; the ccopt builds " (agree ? "agree with it" : "DIFFER from it")
+            }
+            printf "%-24s no baseline: %s\n", prog, why
+            pending++
+            return
+        }
         ok = 1
         for (b in res) {
-            if (res[b] != host) { printf "%-22s FAIL: build %s computes other results\n", prog, b; ok = 0; failed++ }
+            if (res[b] != host) { printf "%-24s FAIL: build %s computes other results\n", prog, b; ok = 0; failed++ }
         }
-        if (bytes["full"] > bytes["noopt"]) { printf "%-22s FAIL: more code bytes with ccopt\n", prog; ok = 0; failed++ }
-        if (cyc["full"] > cyc["noopt"]) { printf "%-22s FAIL: more cycles with ccopt\n", prog; ok = 0; failed++ }
-        if (cyc["full"] > cyc["off"]) printf "%-22s note: more cycles than with every rule off\n", prog
-        printf "%-22s %7d %7d %7d %11d %11d %11d\n", prog, bytes["noopt"], bytes["off"], bytes["full"], cyc["noopt"], cyc["off"], cyc["full"]
+        if (bytes["full"] > bytes["noopt"]) { printf "%-24s FAIL: more code bytes with ccopt\n", prog; ok = 0; failed++ }
+        if (cyc["full"] > cyc["noopt"]) { printf "%-24s FAIL: more cycles with ccopt\n", prog; ok = 0; failed++ }
+        if (cyc["full"] > cyc["off"]) printf "%-24s note: more cycles than with every rule off\n", prog
+        printf "%-24s %7d %7d %7d %11d %11d %11d\n", prog, bytes["noopt"], bytes["off"], bytes["full"], cyc["noopt"], cyc["off"], cyc["full"]
         checked++
         if (!ok) failedp++
         for (b in bytes) { tb[b] += bytes[b]; tc[b] += cyc[b] }
     }
-    BEGIN { printf "%-22s %7s %7s %7s %11s %11s %11s\n", "program", "B:noopt", "B:off", "B:full", "C:noopt", "C:off", "C:full" }
+    BEGIN { printf "%-24s %7s %7s %7s %11s %11s %11s\n", "program", "B:noopt", "B:off", "B:full", "C:noopt", "C:off", "C:full" }
     /^== / { flush(); prog = $2; host = ""; delete res; delete bytes; delete cyc; next }
     $1 == "host" { host = $2; next }
     { bytes[$1] = $2; cyc[$1] = $3; res[$1] = ($2 == "FAILED-BUILD") ? "build failed" : $4 }
     END {
         flush()
-        printf "%-22s %7d %7d %7d %11d %11d %11d\n", "total", tb["noopt"], tb["off"], tb["full"], tc["noopt"], tc["off"], tc["full"]
+        printf "%-24s %7d %7d %7d %11d %11d %11d\n", "total", tb["noopt"], tb["off"], tb["full"], tc["noopt"], tc["off"], tc["full"]
         printf "\nsaved over %d programs (bytes, cycles)\n", checked
         printf "%-28s %9d %12d\n", "ccopt against no ccopt", tb["noopt"] - tb["full"], tc["noopt"] - tc["full"]
         printf "%-28s %9d %12d\n", "all rules against none", tb["off"] - tb["full"], tc["off"] - tc["full"]
@@ -237,7 +249,9 @@ done | awk -v families="branch load arith" '
             printf "%-28s %9d %12d\n", f[i] " rules alone", tb["off"] - tb["only-" f[i]], tc["off"] - tc["only-" f[i]]
             printf "%-28s %9d %12d\n", f[i] " rules last (marginal)", tb["no-" f[i]] - tb["full"], tc["no-" f[i]] - tc["full"]
         }
-        for (b in tb) if (b ~ /^no-[A-Z][0-9]$/) printf "%-28s %9d %12d\n", "rule " substr(b, 4) " (marginal)", tb[b] - tb["full"], tc[b] - tc["full"]
+        n = split(rules, r, " ")
+        for (i = 1; i <= n; i++)
+            if (("no-" r[i]) in tb) printf "%-28s %9d %12d\n", "rule " r[i] " (marginal)", tb["no-" r[i]] - tb["full"], tc["no-" r[i]] - tc["full"]
         printf "\noptdiff: %d passed, %d failed (%d without a baseline)\n", checked - failedp, failedp, pending
         exit failedp ? 1 : 0
     }
