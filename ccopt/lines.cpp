@@ -362,6 +362,9 @@ int readchunk(Opt& o) {
     for (;;) {
         if (!o.readline(line)) {
             o.end_of_input = true;
+            // The code generator closes every function with its marker: a
+            // text that ends inside one was cut short.
+            if (r.started) optfatal("EOF", "");
             break;
         }
         ++r.n;

@@ -296,6 +296,10 @@ bool rule_B1(Opt& o, LineNode*& line) {
             if ((n->effects & (E_END | F_COND)) == (E_END | F_COND) && isjump(self) && self->row() != rows.brclr) {
                 if (!late(o)) return false;
                 if (n->text.rfind("c_", 0) == 0) return false;
+                // A jump out of the function is copied with its operand; the
+                // copy is longer than the branch it replaces, so it is made
+                // only where the original then goes (no other way reaches it).
+                if (!n->text.empty() && !(t->refs.size() == 1 && nofallin(t))) return false;
                 for (LineNode* l = n->next; l && !l->is_insn() && !l->is_label(); l = l->next)
                     if (isdata(l)) return false;
                 std::vector<LineNode*> quits;

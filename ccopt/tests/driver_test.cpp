@@ -202,9 +202,20 @@ TEST_F(Driver, BadBranchStopsWithoutOutput) {
     EXPECT_EQ(r.errors, "ccopt: bad branch to label L\\x0D9\\x01\n");
 }
 
-TEST_F(Driver, ChunkWithoutEndIsOptimisedAndWritten) {
+TEST_F(Driver, FunctionCutShortIsAnError) {
+    // The text ends inside a function: its closing marker never came.
     write("a.s", "_f:\nFL:\n\tldaa\t_y\n\tjbr\tL1\nL1:\n\tstaa\t_x\n\tnod\n\trts");
     MainRun r = run({"a.s"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, "ccopt: EOF\n");
+    EXPECT_FALSE(std::filesystem::exists("out.s"));
+    write("b.s", "_f:\nFL:\n\trts\nFL:\n_g:\nFL:\n");
+    r = run({"b.s"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, "ccopt: EOF\n");
+    // A closed function whose marker has no line end is whole.
+    write("c.s", "_f:\nFL:\n\tldaa\t_y\n\tjbr\tL1\nL1:\n\tstaa\t_x\n\tnod\n\trts\nFL:");
+    r = run({"c.s"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.output, "_f:\n\tldaa\t_y\n\tstaa\t_x\n\trts\n");
 }
