@@ -55,14 +55,18 @@ if [ ! -x "$gdbrun" ]; then
     ../gdb-13.1/configure --target=m68hc11-elf --disable-gdb --disable-gdbserver \
       --disable-binutils --disable-ld --disable-gas --disable-gprof --disable-gold --disable-nls \
       --disable-werror --enable-sim --disable-readline --without-python >/dev/null
-    make -j4 MAKEINFO=true all-sim >/dev/null
+    make -j3 MAKEINFO=true all-sim >/dev/null
   ) > "$scratch/gdbsim-build.log" 2>&1 || {
     echo "simspeed: building GDB's simulator failed; see $scratch/gdbsim-build.log" >&2; exit 1; }
 fi
 
 echo "== building vyrsim (Release) in build/bench"
-cmake -S "$top" -B "$top/build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$top/build/bench" --target vyrsim -j4 >/dev/null
+launchers=()
+if command -v ccache >/dev/null; then
+  launchers=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$top/build/bench" -DCMAKE_BUILD_TYPE=Release "${launchers[@]}" >/dev/null
+cmake --build "$top/build/bench" --target vyrsim -j3 >/dev/null
 vyrsim=$top/build/bench/bin/vyrsim
 
 work=$(mktemp -d)
