@@ -10,6 +10,7 @@
 // values the program leaves in its variables, which must be those of the
 // same sources compiled for the host.
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,7 @@ struct Function {
     uint32_t first = 0, last = 0;
     std::vector<Decl> args, locals;
     std::set<uint32_t> lines;           // lines that hold a statement
+    std::set<std::string> words;        // the names its statements use
 };
 
 struct Table {
@@ -172,6 +174,12 @@ void readsource(const std::string& file, const std::string& text, Table& table) 
         for (; j < lines.size() && lines[j] != "}"; ++j) {
             std::string s = trim(lines[j]);
             if (!s.empty() && s != "}" && s != "{") fn.lines.insert(static_cast<uint32_t>(j + 1));
+            for (std::size_t k = 0; k < s.size();) {
+                std::size_t e = k;
+                while (e < s.size() && (std::isalnum(static_cast<unsigned char>(s[e])) || s[e] == '_')) ++e;
+                if (e > k && !std::isdigit(static_cast<unsigned char>(s[k]))) fn.words.insert(s.substr(k, e - k));
+                k = e > k ? e : k + 1;
+            }
         }
         fn.last = static_cast<uint32_t>(j + 1);
         table.functions.push_back(fn);
@@ -331,6 +339,34 @@ TEST_F(MultiFileLoadTest, EveryVariableHasItsDeclarationTextSizeAndPlace) {
         }
     }
     EXPECT_EQ(checked, host.size());
+}
+
+// A CalledNames list as a set of names.
+std::set<std::string> namesof(const uint8_t* list) {
+    std::set<std::string> names;
+    for (const uint8_t* c = list; c && *c; c += *c + 2) names.insert(reinterpret_cast<const char*>(c + 1));
+    return names;
+}
+
+TEST_F(MultiFileLoadTest, EachFunctionNamesTheFunctionsItCallsAndTheVariablesItUses) {
+    std::set<std::string> functions, variables;
+    for (const Function& f : table.functions) functions.insert(f.name);
+    for (const auto& [file, vars] : table.filevars)
+        for (const Decl& d : vars) variables.insert(d.name);
+    for (const Function& want : table.functions) {
+        SCOPED_TRACE(want.name);
+        std::set<std::string> calls, uses;
+        for (const std::string& w : want.words) {
+            if (functions.count(w)) calls.insert(w);
+            if (variables.count(w)) uses.insert(w);
+        }
+        FuncRec* fn = findfunc(want.name.c_str());
+        ASSERT_NE(fn, nullptr);
+        EXPECT_EQ(namesof(fn->called), calls);
+        EXPECT_EQ(fn->ncalled, calls.size());
+        EXPECT_EQ(namesof(fn->refs), uses);
+        EXPECT_EQ(fn->nrefs, uses.size());
+    }
 }
 
 TEST_F(MultiFileLoadTest, ArgumentsAndLocalsHaveTheirDeclarationsAndSeparateSlots) {
