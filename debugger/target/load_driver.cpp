@@ -290,9 +290,9 @@ void dbload(const char* name, const char* start) {
     if (!debuglist) msgout(MSG_NODEBUG);
     services().leftstatus("Command");
 
+    uint16_t pcbefore = getpc();
     if (startpoint(start)) setpc(startaddress);
     if (LoadFailed) return load.abandon("");
-    keepobjload();
 
     services().repaintasmwindow();
     runflags.runrequest[0] = runflags.runrequest[1] = 0;
@@ -300,10 +300,17 @@ void dbload(const char* name, const char* start) {
     if (resetstart) resetstart = 3;
     if (DebugEntry* e = curline(getpc())) {
         enterline(e);
+        if (LoadFailed) {
+            // The tables cannot follow the program from its start (the
+            // message is out): nothing of it stays, as for any refusal.
+            setpc(pcbefore);
+            return load.abandon("");
+        }
     } else {
         dbputs({"\n"});
         services().clearlinemarker();
     }
+    keepobjload();
 }
 
 }  // namespace vy

@@ -8,6 +8,7 @@
 #include "debugger/target/memory.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/watch.h"
 #include "support/format.h"
 #include "support/list_node.h"
 
@@ -93,12 +94,14 @@ void dropdebug() {
 void clrbreaks() {
     if (reader.event) {
         for (MemEvent* m = memevents; m; m = m->next) m->flags |= MEV_DELETED;
+        reindexevents();  // every check reaches them, and purges them
         return;
     }
     while (memevents) {
         freenode(memevents->block, nullptr);
         memevents = static_cast<MemEvent*>(freenode(memevents, memevents->next));
     }
+    reindexevents();
     undefsym(".abrk");
     undefsym(".nbrk");
 }

@@ -123,6 +123,8 @@ void rebuild() {
     }
     t.low = t.high = 0;
     t.gap = nullptr;
+    stretch.low = stretch.high = 0;
+    stretch.tail = nullptr;
     t.below.assign(65536, 0);
     std::size_t next = 0;
     for (uint32_t a = 0; a < 65536; ++a) {
@@ -153,6 +155,9 @@ bool ingap(EntryTable& t, uint16_t address) {
     t.gap = g;
     t.low = g ? static_cast<int32_t>(g->addr) : -1;
     t.high = n < t.groups.size() ? static_cast<int32_t>(std::min<uint32_t>(t.groups[n].addr, 0x10000)) : 0x10000;
+    stretch.low = t.low;
+    stretch.high = t.high;
+    stretch.tail = g ? g->tail : nullptr;
     return true;
 }
 
@@ -184,7 +189,11 @@ DebugEntry* lastbefore(const EntryTable& t, std::size_t end, Wanted wanted) {
 
 }  // namespace
 
-void entrieschanged() { table.stale = true; }
+void entrieschanged() {
+    table.stale = true;
+    stretch.low = stretch.high = 0;  // looked up again after the rebuild
+    stretch.tail = nullptr;
+}
 
 DebugEntry* entryat(uint16_t address) {
     const Group* g = groupat(entries(), address);
@@ -431,13 +440,14 @@ struct Interrupted {
 };
 std::vector<Interrupted> interrupted;
 constexpr std::size_t MAXINTERRUPTED = 256;  // handlers that never return
-int32_t lastpc = -1;
-bool lastentered = false;
 }  // namespace
+
+LineStretch stretch;
 
 void forgetinterrupts() {
     interrupted.clear();
-    lastpc = -1;
+    stretch.quiet = true;
+    stretch.lastpc = -1;
 }
 
 DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed) {
@@ -445,21 +455,23 @@ DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed) {
     uint16_t pc = getpc();
     if (!executed) {
         if (interrupted.size() == MAXINTERRUPTED) interrupted.erase(interrupted.begin());
-        interrupted.push_back({frompc, lastpc == frompc && lastentered});
+        interrupted.push_back({frompc, stretch.lastpc == frompc && stretch.lastentered});
+        stretch.quiet = false;
     } else if (!interrupted.empty() && interrupted.back().pc == pc &&
                getpage(frompc)->data[frompc & (PAGESIZE - 1)] == 0x3B) {
         bool entered = interrupted.back().entered;
         interrupted.pop_back();
+        stretch.quiet = interrupted.empty();
         if (entered) return nullptr;
     }
     EntryTable& t = entries();
     const Group* g = ingap(t, pc) ? nullptr : groupat(t, pc);
     DebugEntry* e = currentline = g ? g->atpc : nullptr;
-    lastpc = pc;
-    lastentered = true;
+    stretch.lastpc = pc;
+    stretch.lastentered = true;
     if (!e) return nullptr;
     entergroup(e, g);
-    lastentered = !intpending();
+    stretch.lastentered = !intpending();
     return e;
 }
 

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "debugger/target/debug_tables.h"
+
 namespace vy {
 
 struct DebugEntry;
@@ -91,6 +93,36 @@ int enterline(DebugEntry* entry);
 // interrupt that waited there when they were entered kept the frames from
 // changing: they are entered now). Returns the entry entered, or null.
 DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed);
+
+// The stretch of addresses without an entry that the lookups met last
+// (low < address < high), the entry its instructions' cycles go to (or
+// null), and what the line update keeps between steps: the PC it left,
+// whether that PC's entries were entered in full, and whether no interrupt
+// waits to come back. A step that starts and ends in the stretch enters
+// nothing and only adds its cycles (instretch, stretchstep).
+struct LineStretch {
+    int32_t low = 0, high = 0;
+    DebugEntry* tail = nullptr;
+    int32_t lastpc = -1;
+    bool lastentered = false;
+    bool quiet = true;
+};
+extern LineStretch stretch;
+
+// Whether an executed step from frompc to pc stays inside the stretch
+// while no interrupt waits to come back: lineupdate would then enter
+// nothing and only add the step's cycles, which stretchstep does in its
+// place at the cost of a few compares.
+inline bool instretch(uint16_t frompc, uint16_t pc, bool executed) {
+    return executed && stretch.quiet && frompc > stretch.low && frompc < stretch.high && pc > stretch.low &&
+           pc < stretch.high;
+}
+inline void stretchstep(uint16_t pc, uint32_t before, const uint32_t* time) {
+    if (stretch.tail) stretch.tail->cycles += (time ? *time : 0) - before;
+    currentline = nullptr;
+    stretch.lastpc = pc;
+    stretch.lastentered = true;
+}
 // Forgets the places where interrupts were taken (a load, a reset).
 void forgetinterrupts();
 

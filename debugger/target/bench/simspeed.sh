@@ -13,7 +13,8 @@
 # loop, the loop with 1, 4 and 16 memory events that never match, and with
 # a breakpoint at an address never reached (GDB's simulator always runs the
 # bare loop). It prints the machine's load, the median times and the median
-# of the per-round speed ratios, GDB's time over vyrsim's, last.
+# of the per-round speed ratios, GDB's time over vyrsim's (on the clock, and
+# in processor seconds, which a shared machine disturbs less), last.
 set -euo pipefail
 
 rounds=7
@@ -55,14 +56,18 @@ if [ ! -x "$gdbrun" ]; then
     ../gdb-13.1/configure --target=m68hc11-elf --disable-gdb --disable-gdbserver \
       --disable-binutils --disable-ld --disable-gas --disable-gprof --disable-gold --disable-nls \
       --disable-werror --enable-sim --disable-readline --without-python >/dev/null
-    make -j4 MAKEINFO=true all-sim >/dev/null
+    make -j3 MAKEINFO=true all-sim >/dev/null
   ) > "$scratch/gdbsim-build.log" 2>&1 || {
     echo "simspeed: building GDB's simulator failed; see $scratch/gdbsim-build.log" >&2; exit 1; }
 fi
 
 echo "== building vyrsim (Release) in build/bench"
-cmake -S "$top" -B "$top/build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$top/build/bench" --target vyrsim -j4 >/dev/null
+launchers=()
+if command -v ccache >/dev/null; then
+  launchers=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$top/build/bench" -DCMAKE_BUILD_TYPE=Release "${launchers[@]}" >/dev/null
+cmake --build "$top/build/bench" --target vyrsim -j3 >/dev/null
 vyrsim=$top/build/bench/bin/vyrsim
 
 work=$(mktemp -d)
@@ -114,14 +119,14 @@ goals=(4 3 3 3 3.5)
 configs=("" "$(events 1)" "$(events 4)" "$(events 16)" " break=0x8100")
 
 # Runs a command, keeping its output in $work/out and its exit status in
-# $work/status; prints the seconds it took.
+# $work/status; prints the seconds it took on the clock, and the processor
+# seconds (user and system) it used, which a machine shared with other work
+# disturbs less.
 timed() {
-  local start end status=0
-  start=$(date +%s%N)
-  "$@" > "$work/out" 2>&1 || status=$?
-  end=$(date +%s%N)
+  local status=0 TIMEFORMAT='%R %U %S'
+  { time "$@" > "$work/out" 2>&1 || status=$?; } 2> "$work/time"
   echo "$status" > "$work/status"
-  awk -v ns=$((end - start)) 'BEGIN {printf "%.3f", ns / 1e9}'
+  awk '{printf "%.3f %.3f", $1, $2 + $3}' "$work/time"
 }
 
 # Checks that vyrsim's run (its output in $work/out) ended where GDB's
@@ -156,27 +161,29 @@ echo "result byte:  $result (GDB's simulator's exit status, and vyrsim's B)"
 
 echo "== $rounds rounds, each simulator by turns as a whole process"
 echo "load before: $(uptime)"
-declare -A gdbt vyrt ratio
+declare -A gdbt vyrt ratio cpuratio
 for ((r = 0; r < rounds; r++)); do
   for c in "${!configs[@]}"; do
-    g=$(timed "$gdbrun" loop.elf)
+    read -r g gcpu <<< "$(timed "$gdbrun" loop.elf)"
     checkgdb
     # shellcheck disable=SC2086
-    v=$(timed "$vyrsim" loop.s19 pc=0x8000 ${configs[c]} run regs)
+    read -r v vcpu <<< "$(timed "$vyrsim" loop.s19 pc=0x8000 ${configs[c]} run regs)"
     checkvyrsim "${names[c]}"
     gdbt[$c]+="$g "
     vyrt[$c]+="$v "
     ratio[$c]+="$(awk -v g="$g" -v v="$v" 'BEGIN {printf "%.3f", g / v}') "
+    cpuratio[$c]+="$(awk -v g="$gcpu" -v v="$vcpu" 'BEGIN {printf "%.3f", g / v}') "
   done
 done
 echo "load after:  $(uptime)"
 
 median() { tr ' ' '\n' <<< "$1" | grep . | sort -g | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-printf '%-18s %10s %10s %8s %6s\n' "configuration" "GDB s" "vyrsim s" "ratio" "goal"
+printf '%-18s %10s %10s %8s %10s %6s\n' "configuration" "GDB s" "vyrsim s" "ratio" "cpu ratio" "goal"
 for c in "${!configs[@]}"; do
   m=$(median "${ratio[$c]}")
   ok=$(awk -v m="$m" -v g="${goals[c]}" 'BEGIN {print (m >= g) ? "met" : "NOT MET"}')
-  printf '%-18s %10s %10s %8s %6s %s\n' "${names[c]}" "$(median "${gdbt[$c]}")" \
-    "$(median "${vyrt[$c]}")" "$m" "${goals[c]}" "$ok"
+  printf '%-18s %10s %10s %8s %10s %6s %s\n' "${names[c]}" "$(median "${gdbt[$c]}")" \
+    "$(median "${vyrt[$c]}")" "$m" "$(median "${cpuratio[$c]}")" "${goals[c]}" "$ok"
 done
+echo "(ratio: of the clock times; cpu ratio: of the processor seconds, user and system)"
 echo "median speed ratio (GDB's time / vyrsim's time), bare loop: $(median "${ratio[0]}")"

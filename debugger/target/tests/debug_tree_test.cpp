@@ -2,6 +2,7 @@
 // the C chain would write them, loaded through dbload: the file, function
 // and variable records, their declaration texts, and the refusal of trees
 // that do not hold together.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -434,6 +435,7 @@ TEST_F(DebugTreeTest, TreesThatDoNotHoldTogetherAreRefusedAndLeaveMemoryAlone) {
         const char* meaning;
         void (*spoil)(pb::Built&, decltype(patch)&);
         const char* message;
+        const char* start = nullptr;
     };
     const Case cases[] = {
         {"a function returning a type the debugger does not know",
@@ -454,6 +456,14 @@ TEST_F(DebugTreeTest, TreesThatDoNotHoldTogetherAreRefusedAndLeaveMemoryAlone) {
         {"function nodes that link in a ring",
          [](pb::Built& b, decltype(patch)& set) { set(b.object.sections[1].data, b.funcs[1].node, b.funcs[0].node); },
          "the function nodes of main.c form a loop"},
+        {"a start point on a function start whose debug-table reference is missing",
+         [](pb::Built& b, decltype(patch)&) {
+             auto& r = b.object.records;
+             r.erase(std::remove_if(r.begin(), r.end(),
+                                    [](const auto& e) { return e.kind == 2 && e.text == "main.c~main"; }),
+                     r.end());
+         },
+         "can't locate debug tables for: main.c main\nStrike any key to continue...", "main"},
     };
     for (const Case& c : cases) {
         built = pb::build(sample());
@@ -461,7 +471,7 @@ TEST_F(DebugTreeTest, TreesThatDoNotHoldTogetherAreRefusedAndLeaveMemoryAlone) {
         fillbytes();
         std::vector<uint8_t> before = memorybytes();
         console.errors.clear();
-        dbload(tempfile("bad.o", built.object.write()).c_str(), nullptr);
+        dbload(tempfile("bad.o", built.object.write()).c_str(), c.start);
         EXPECT_EQ(LoadFailed, 1) << c.meaning;
         EXPECT_EQ(console.errors, std::string(c.message) + "\n") << c.meaning;
         EXPECT_TRUE(memorybytes() == before) << c.meaning;

@@ -14,11 +14,13 @@
 #include "debugger/target/abi.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
+#include "debugger/target/decoder.h"
 #include "debugger/target/interrupts.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
 #include "debugger/target/registers.h"
+#include "debugger/target/semantics.h"
 #include "debugger/target/source_lines.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/tools/sim_run.h"
@@ -78,6 +80,51 @@ TEST_F(FramesTest, InterruptsTakenAnywhereLeaveTheFramesAsTheyAre) {
     settimeint(3, 1, 53, 53);
     walkthrough();
     EXPECT_GT(rdword(0x00F0), 80);
+}
+
+// Steps inside a line skip the full line update (afterstep's quick path):
+// a run with interrupts landing everywhere ends with the same counts,
+// cycles, chronology and frames at every step as a run in which every
+// step takes the full update.
+TEST_F(FramesTest, TheQuickStepInsideALineEndsAsTheFullUpdateDoes) {
+    auto run = [this](bool quick) {
+        poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
+        poke(0xFFF2, {0xA0, 0x00});
+        regs.sp = 0x7FFF;
+        *timeptr = 0;
+        settimeint(3, 1, 41, 41);
+        std::string trace;
+        for (int n = 0; getpc() != exitaddress; ++n) {
+            EXPECT_LT(n, 1000000);
+            if (n >= 1000000) break;
+            simrun::beforestep();
+            uint16_t pc = getpc();
+            bool online;
+            if (*irqptr && takeint(irqptr)) {
+                online = quick ? simrun::afterstep(pc, 0, false) : simrun::afterstepslow(pc, 0, false);
+            } else {
+                uint32_t before = *timeptr;
+                EXPECT_NE(decinstr(pc, DEC_EXEC, nullptr), NOINSTR);
+                online = quick ? simrun::afterstep(pc, before, true) : simrun::afterstepslow(pc, before, true);
+            }
+            trace += std::to_string(simrun::depth()) + (online ? "L" : "") + (currentline ? "c" : "") + " ";
+        }
+        std::string counts;
+        for (const DebugEntry* e = debuglist; e; e = e->next)
+            counts += std::to_string(e->calls) + "/" + std::to_string(e->cycles) + " ";
+        for (const char* name : {"main", "walk", "probe"}) {
+            const FuncRec* f = findfunc(name);
+            counts += std::string(name) + ":" + std::to_string(f->calls) + "/" + std::to_string(f->ntiming);
+            for (const ChronBlock* b = f->timing; b; b = b->next)
+                for (int i = 0; i < 10; ++i) counts += " " + std::to_string(b->enter[i]) + "-" + std::to_string(b->exit[i]);
+        }
+        return trace + "\n" + counts;
+    };
+    std::string quick = run(true);
+    ASSERT_TRUE(loadprogram("frames", programtext("frames.s"), framestree())) << console.errors;
+    std::string full = run(false);
+    EXPECT_EQ(quick, full);
+    EXPECT_GT(rdword(0x00F0), 80);  // the handler ran
 }
 
 TEST_F(FramesTest, CallCountsChronologyAndCyclesPerLine) {

@@ -145,9 +145,11 @@ TEST_F(QueriesTest, ClearingTheOlderCoresBreakpoints) {
     clrbreaks();
     EXPECT_EQ(memevents->flags & MEV_DELETED, MEV_DELETED);
     EXPECT_EQ(memevents->next->flags & MEV_DELETED, MEV_DELETED);
+    EXPECT_TRUE(memevtpossible(0x1234, 2));  // the next check purges them
     reader.event = nullptr;
     clrbreaks();
     EXPECT_EQ(memevents, nullptr);
+    EXPECT_FALSE(memevtpossible(0x1234, 2));  // nothing left to look at
     EXPECT_EQ(rensym(".abrk"), nullptr);
     EXPECT_EQ(rensym(".nbrk"), nullptr);
     dbwarn({"careful: ", "now"});

@@ -17,9 +17,9 @@
 namespace vy::simrun {
 
 
-static bool online;
+bool online;
 
-bool afterstep(uint16_t pc, uint32_t before, bool executed) {
+bool afterstepslow(uint16_t pc, uint32_t before, bool executed) {
     DebugEntry* e = lineupdate(pc, before, executed);
     return online = e && reckind(e, DBG_LINE) && topframe;
 }

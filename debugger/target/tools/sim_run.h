@@ -8,6 +8,9 @@
 
 #include "debugger/target/frames.h"
 #include "debugger/target/interrupts.h"
+#include "debugger/target/registers.h"
+#include "debugger/target/source_lines.h"
+#include "debugger/target/symbols.h"
 
 namespace vy {
 
@@ -32,7 +35,16 @@ inline void beforestep() {
     CheckInterruptTriggers();
 }
 // True when the step ended on a source line of a function.
-bool afterstep(uint16_t pc, uint32_t before, bool executed);
+extern bool online;
+bool afterstepslow(uint16_t pc, uint32_t before, bool executed);
+inline bool afterstep(uint16_t pc, uint32_t before, bool executed) {
+    uint16_t now = getpc();
+    if (instretch(pc, now, executed)) {
+        stretchstep(now, before, timeptr);
+        return online = false;
+    }
+    return afterstepslow(pc, before, executed);
+}
 
 // Steps until the PC reaches a source line (a function's line entry), into
 // called functions. Stops also when the PC reaches stop (when given), when
