@@ -22,7 +22,7 @@ void on_interrupt(int) {
 
 bool same_file(const std::string& a, const std::string& b) {
     std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+    return a == b || std::filesystem::equivalent(a, b, ec);
 }
 
 // The bank size of -bs: a power of two, or its log2 up to 16.
@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
         for (const lomar::FileLine& f : script.files)
             if (same_file(program, f.name)) diag.error(lkf, f.line, "the program would overwrite " + f.name);
         if (map && same_file(map, lkf)) diag.error(lkf, 0, "the map would overwrite " + lkf);
+        if (map && same_file(map, program)) diag.error(lkf, 0, "the map would overwrite the program " + program);
     }
     if (!diag.count()) result = lomar::link(script, opt, diag);
     if (verbose) std::fputs(result.verbose.c_str(), stdout);
