@@ -823,6 +823,7 @@ OpProgram call_program() {
     }
     p.zeros("hs3", 3);
     p.zeros("hs7", 7);
+    p.zeros("ks7", 7);
     p.zeros("counter", 2);
     p.ir().declare("gfp").address(192, "add_int", 0, A_FUNCTION).end_data().pub("gfp");
     const int M_NOSTACK_ = M_NOSTACK;
@@ -864,6 +865,10 @@ OpProgram call_program() {
     p.function("sum300", {INT, STRUCT300}, 0);  // a large structure by value
     p.ret(INT, bin(222, INT, param(INT, 0),
                    bin(222, INT, cast(INT, param(UCHAR, 2)), cast(INT, param(UCHAR, 2 + 299)))));
+    p.function("copy_local", {}, -7);  // copies into and out of the frame
+    p.store(local(STRUCT7, -7), leaf(STRUCT7, "gs7", 0, 0, 1));
+    p.store(leaf(STRUCT7, "ks7", 0, 0, 1), local(STRUCT7, -7));
+    p.ret(LONG, local(LONG, -4));
     p.function("farf", {INT, INT}, 0, M_FAR);
     p.ret(INT, bin(222, INT, param(INT, 0), param(INT, 2)));
     p.function("tick", {}, 0, M_INTERRUPT);
@@ -950,6 +955,9 @@ OpProgram call_program() {
     p.put(global(INT, "hs3", 1), "0x1234");
     p.store(leaf(STRUCT7, "hs7", 0, 0, 1), leaf(STRUCT7, "gs7", 0, 0, 1));
     p.put(global(LONG, "hs7", 3), "0x1020");
+    p.note("a structure copied into a local and back out");
+    p.put(call(LONG, "copy_local", {}), "0x1020");
+    p.put(global(CHAR, "ks7", 2), "3");
     return p.finish(true);
 }
 
