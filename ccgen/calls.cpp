@@ -216,8 +216,22 @@ bool call_operand(Gen& g, Callee& c, std::uint16_t regs, Operand& out) {
         out.flags = 0;
         return true;
     }
-    if (!gen_node(g, f, 0x0B, static_cast<std::uint16_t>(regs & ~RM_D))) return false;
+    // `regs` leaves D out while it holds the register argument
+    if (!gen_node(g, f, 0x0B, regs)) return false;
     out = f->place;
+    if (out.ind >= 2 || (out.ind == 1 && out.reg == REG_D)) {
+        // the address is a pointer in memory, or reached through D: into Y
+        Operand pointer = out;
+        pointer.ind = static_cast<std::uint8_t>(pointer.ind - 1);
+        pointer.type = 5;
+        pointer.flags = static_cast<std::uint16_t>(pointer.ind ? 1 : 0);
+        Operand y;
+        init_operand(y, 5, 0, REG_Y, 0);
+        if (!(regs & RM_Y) && out.reg != REG_Y) return false;
+        if (!move_to(g, place_leaf(g, pointer), y, regs)) return false;
+        take_free_reg(g, RM_Y);
+        out = y;
+    }
     if (out.ind == 0) {
         // an address held in a register or as a constant: call through it
         if (!(out.reg == REG_Y || out.reg == REG_NONE)) {

@@ -826,6 +826,8 @@ OpProgram call_program() {
     p.zeros("ks7", 7);
     p.zeros("counter", 2);
     p.ir().declare("gfp").address(192, "add_int", 0, A_FUNCTION).end_data().pub("gfp");
+    p.ir().declare("gft").address(192, "add_int", 0, A_FUNCTION).address(192, "seven", 0, A_FUNCTION).end_data().pub("gft");
+    p.data("gk", Program::bytes_of(INT, 1));
     const int M_NOSTACK_ = M_NOSTACK;
 
     // the callees
@@ -869,6 +871,8 @@ OpProgram call_program() {
     p.store(local(STRUCT7, -7), leaf(STRUCT7, "gs7", 0, 0, 1));
     p.store(leaf(STRUCT7, "ks7", 0, 0, 1), local(STRUCT7, -7));
     p.ret(LONG, local(LONG, -4));
+    p.function("seven", {}, 0);
+    p.ret(INT, constant(INT, 7));
     p.function("farf", {INT, INT}, 0, M_FAR);
     p.ret(INT, bin(222, INT, param(INT, 0), param(INT, 2)));
     p.function("tick", {}, 0, M_INTERRUPT);
@@ -935,6 +939,19 @@ OpProgram call_program() {
         Ex a1 = gi, a2 = constant(INT, 2);
         Ex chain = node(165, INT, {&a1, &a2});
         p.put(node(169, INT, {&callee, &chain}), "add_int(1234, 2)");
+    }
+    p.note("calls through a table element that the index computes (D busy with it)");
+    {
+        auto element = [&](const Ex& index) {
+            return deref(INT, deref(NEAR_PTR, bin(222, NEAR_PTR, address(NEAR_PTR, "gft"),
+                                                  bin(226, INT, index, constant(INT, 2)))));
+        };
+        Ex callee = element(bin(216, INT, global(INT, "gk"), constant(INT, 1)));
+        Ex a1 = gi, a2 = constant(INT, 2);
+        Ex chain = node(165, INT, {&a1, &a2});
+        p.put(node(169, INT, {&callee, &chain}), "add_int(1234, 2)");
+        Ex alone = element(global(INT, "gk"));
+        p.put(node(105, INT, {&alone}), "7");
     }
     p.note("inline assembly as a value");
     {
