@@ -828,6 +828,7 @@ OpProgram call_program() {
     p.ir().declare("gfp").address(192, "add_int", 0, A_FUNCTION).end_data().pub("gfp");
     p.ir().declare("gft").address(192, "add_int", 0, A_FUNCTION).address(192, "seven", 0, A_FUNCTION).end_data().pub("gft");
     p.data("gk", Program::bytes_of(INT, 1));
+    p.ir().declare("gip").address(192, "tick", 0, A_FUNCTION).end_data().pub("gip");
     const int M_NOSTACK_ = M_NOSTACK;
 
     // the callees
@@ -930,6 +931,22 @@ OpProgram call_program() {
     p.note("an interrupt function called");
     p.stmt(call(UCHAR, "tick", {}, A_FUNCTION, M_INTERRUPT));
     p.put(global(INT, "counter"), "1");
+    p.note("the front end's form of calls of interrupt and far functions: *(&f)");
+    {
+        const Ty irq_ptr{"uint16_t", 11, 2, false, false, M_INTERRUPT};
+        Ex tick_address = leaf(irq_ptr, "tick", 0, 0, 0, 0, A_FUNCTION);
+        Ex direct = node(107, INT, {&tick_address}, M_INTERRUPT);
+        p.stmt(node(105, UCHAR, {&direct}));
+        Ex vector = global(irq_ptr, "gip");  // through a pointer: Y is loaded, and kept
+        Ex through = node(107, INT, {&vector}, M_INTERRUPT);
+        p.stmt(node(105, UCHAR, {&through}));
+        p.put(global(INT, "counter"), "3");
+        Ex far_address = leaf(FAR_PTR, "farf", 0, 0, 0, 0, A_FUNCTION);
+        Ex far_callee = node(107, INT, {&far_address}, M_FAR);
+        Ex a1 = gi, a2 = constant(INT, 4);
+        Ex chain = node(165, INT, {&a1, &a2});
+        p.put(node(169, INT, {&far_callee, &chain}), "1234 + 4");
+    }
     p.note("four arguments of three sizes");
     p.put(call(INT, "many", {constant(INT, 1), constant(LONG, 2), constant(INT, 3), constant(INT, 4)}), "10");
     p.note("a call through a pointer");
