@@ -820,6 +820,7 @@ OpProgram call_program() {
         for (int i = 0; i < 300; ++i) big[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + 1);
         p.data("gs300", big);
         p.zeros("hs300", 300);
+        p.zeros("ks300", 300);
     }
     p.zeros("hs3", 3);
     p.zeros("hs7", 7);
@@ -872,6 +873,15 @@ OpProgram call_program() {
     p.store(local(STRUCT7, -7), leaf(STRUCT7, "gs7", 0, 0, 1));
     p.store(leaf(STRUCT7, "ks7", 0, 0, 1), local(STRUCT7, -7));
     p.ret(LONG, local(LONG, -4));
+    p.function("pass300", {STRUCT300}, 0, 0, A_FUNCTION_STRUCT);
+    p.ret(STRUCT300, leaf(STRUCT300, "", 0, 160, 1));
+    // a local written before a large structure's result goes straight to
+    // its destination: the frame stays small, the local within reach
+    p.function("big_copy", {INT}, -2);
+    p.store(local(INT, -2), param(INT, 0));
+    p.store(leaf(STRUCT300, "ks300", 0, 0, 1), call(STRUCT300, "pass300", {leaf(STRUCT300, "gs300", 0, 0, 1)},
+                                                    A_FUNCTION_STRUCT));
+    p.ret(INT, bin(222, INT, local(INT, -2), cast(INT, global(UCHAR, "ks300", 299))));
     p.function("seven", {}, 0);
     p.ret(INT, constant(INT, 7));
     p.function("farf", {INT, INT}, 0, M_FAR);
@@ -926,6 +936,7 @@ OpProgram call_program() {
     p.store(leaf(STRUCT300, "hs300", 0, 0, 1), leaf(STRUCT300, "gs300", 0, 0, 1));
     p.put(global(UCHAR, "hs300", 299), "(uint8_t)(299 * 7 + 1)");
     p.put(global(UCHAR, "hs300", 150), "(uint8_t)(150 * 7 + 1)");
+    p.put(call(INT, "big_copy", {constant(INT, 1000)}), "1000 + (uint8_t)(299 * 7 + 1)");
     p.note("a far function");
     p.put(call(INT, "farf", {gi, constant(INT, 9)}, A_FUNCTION, M_FAR), "1234 + 9");
     p.note("an interrupt function called");
