@@ -491,6 +491,9 @@ const TemplateRow copy_rows[] = {
     {D(11, 5), D(3, 5), SP, 4, ""},
     {D(3, 5), D(11, 5), SP, 4, ""},
     {D(11, 5), D(11, 5), SP, 4, ""},
+    // the routines take the destination's address in Y and the source's
+    // in D: the last row puts them there
+    {D(5, 5), D(4, 5), SP, 4, ""},
 };
 
 template <std::size_t N>

@@ -161,9 +161,11 @@ std::int16_t to_int16(double v) {
     if (v <= -32768) return -32768;
     return static_cast<std::int16_t>(v);
 }
+// c_ftol and c_dtol: long and unsigned long alike, -2^31 .. 2^32 - 1.
 std::int32_t to_int32(double v) {
-    if (v >= 2147483647.0) return 2147483647;
+    if (v >= 4294967295.0) return -1;
     if (v <= -2147483648.0) return static_cast<std::int32_t>(0x80000000u);
+    if (v >= 0) return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
     return static_cast<std::int32_t>(v);
 }
 
