@@ -1,388 +1,384 @@
 ; Long division and remainder.
-;	c_ldiv, c_ldiva		the long register /= the long at Y, signed
-;	c_lmod, c_lmoda		the long register %= the long at Y, signed
-;	c_ludv, c_ludva		/=, unsigned
+;	c_ludv, c_ludva		the long register /= the long at Y, unsigned
 ;	c_lumd, c_lumda		%=, unsigned
-;	c_lgdiv, c_lgdiva ...	the long at Y op= the long register (g forms
-;	c_lgumd, c_lgumda	of all four); D and Y kept
+;	c_ldiv, c_ldiva		/=, signed
+;	c_lmod, c_lmoda		%=, signed
+;	c_lgudv, c_lgudva ...	the long at Y op= the long register (g forms
+;	c_lgdiv, c_lgdiva ...	of all four); D and Y kept
 ; Signed quotients truncate toward 0 and remainders take the dividend's
 ; sign. A divisor of 0 gives the quotient 0 (signed) or all ones
 ; (unsigned) and the dividend as remainder; -2^31 / -1 is -2^31.
 ;
-; When both operands are below 65536 the non-g forms divide at once.
-; Otherwise every entry pushes Y, D, X and its mode (bit 0 signed, bit 1 remainder,
-; bit 2 g form) and reserves the frame (X = SP+1):
-;	0	N, the dividend, then Q, the quotient (4 bytes)
-;	4	V, the divisor (4)
-;	8	R, the remainder (4)
-;	12	T, dividend bits still to shift in, then quotient bits (2)
-;	14	loop count
-;	15	scratch (2)
-;	17	sign of the quotient (bit 7), 18 sign of the remainder
-;	19	mode, 20 X, 22 D, 24 Y
+; The two unsigned routines do the work. The signed ones hand them the
+; magnitudes (the dividend negated in the long register, the divisor
+; negated into a copy on the stack) and negate the result; the g forms
+; copy the long register onto the stack as the divisor and run the
+; routine with X = Y - 2, so that its long register is the long at Y.
+;
+; Unsigned, N the dividend (N high in 2,x, N low in D) and V the divisor:
+; - V below 2^16 (v): when N is too, one idiv. Else idiv gives
+;   N high = qh * v + r1, fdiv r1 * 2^16 = qa * v + ra, and idiv
+;   (ra + N low) / v; when that sum carries, it is 2^16 + s, and
+;   2^16 = qc * v + rc by fdiv, so the rest is (rc + s) / v < 2.
+; - V of 17 bits or more: 0 when N's high word is below V's; else the
+;   quotient has 16 bits at most, 8 when V has 25 or more, and takes as
+;   many shift-and-subtract steps (wide).
 	xdef	c_ldiv, c_ldiva, c_lmod, c_lmoda
 	xdef	c_ludv, c_ludva, c_lumd, c_lumda
 	xdef	c_lgdiv, c_lgdiva, c_lgmod, c_lgmoda
 	xdef	c_lgudv, c_lgudva, c_lgumd, c_lgumda
 
-FRAME:	equ	19
+; Runs \1 with the magnitude of the negative long at Y as its divisor (a
+; copy on the stack) and the long register as it is.
+bymag:	macro
+	pshb
+	psha
+	ldd	#0
+	subd	2,y
+	pshb
+	psha
+	ldd	#0
+	sbcb	1,y
+	sbca	0,y
+	pshb
+	psha
+	tsy
+	ldd	4,y
+	jsr	\1
+	puly
+	puly
+	puly
+	endm
 
-; Both operands below 65536 (and the divisor not 0): the idiv instruction
-; alone, the quotient (\1 = 0) or the remainder (\1 = 1) into the long
-; register.
-quick:	macro
+; The g form of \1: the long at Y op= the long register; D, X, Y kept.
+gform:	macro
+	pshy
 	pshx
 	pshb
 	psha
 	ldd	2,x
-	bne	\@l
-	ldd	0,y
-	bne	\@l
-	ldx	2,y
-	beq	\@l
+	pshb
+	psha			; V = the long register
+	xgdy
+	subd	#2
+	xgdx			; X = Y - 2
+	tsy
+	ldd	4,x		; the long at Y, low word
+	jsr	\1
+	std	4,x
+	pulx
 	pula
 	pulb
-	idiv
-	ifeq	\1
-	xgdx
-	endif
 	pulx
-	clr	2,x
-	clr	3,x
+	puly
 	rts
-\@l:	pula
-	pulb
-	pulx
 	endm
 
 	switch	.text
-c_ldiv:
-c_ldiva:
-	quick	0
-	pshy
-	pshb
-	psha
-	ldab	#1
-	bra	entry
-c_lmod:
-c_lmoda:
-	quick	1
-	pshy
-	pshb
-	psha
-	ldab	#3
-	bra	entry
 c_ludv:
 c_ludva:
-	quick	0
-	pshy
-	pshb
-	psha
-	ldab	#0
-	bra	entry
-c_lumd:
-c_lumda:
-	quick	1
-	pshy
-	pshb
-	psha
-	ldab	#2
-	bra	entry
-c_lgdiv:
-c_lgdiva:
-	pshy
-	pshb
-	psha
-	ldab	#5
-	bra	entry
-c_lgmod:
-c_lgmoda:
-	pshy
-	pshb
-	psha
-	ldab	#7
-	bra	entry
-c_lgudv:
-c_lgudva:
-	pshy
-	pshb
-	psha
-	ldab	#4
-	bra	entry
-c_lgumd:
-c_lgumda:
-	pshy
-	pshb
-	psha
-	ldab	#6
-
-entry:
 	pshx
-	pshb			; the mode
-	tsx
-	xgdx
-	subd	#FRAME
-	xgdx
-	txs			; X = the frame
-	brset	19,x,#4,1$
-	ldy	20,x		; N = the long register, V = the long at Y
-	ldd	2,y
-	std	0,x
-	ldd	22,x
-	std	2,x
-	ldy	24,x
+	pshb
+	psha			; the stack: N low, X
 	ldd	0,y
-	std	4,x
-	ldd	2,y
-	std	6,x
-	bra	2$
-1$:	ldy	24,x		; N = the long at Y, V = the long register
-	ldd	0,y
-	std	0,x
-	ldd	2,y
-	std	2,x
-	ldy	20,x
-	ldd	2,y
-	std	4,x
-	ldd	22,x
-	std	6,x
-2$:	clr	17,x
-	clr	18,x
-	brclr	19,x,#1,4$
-	tst	0,x
-	bpl	3$
-	com	17,x
-	com	18,x
-	ldd	#0		; N = -N
-	subd	2,x
-	std	2,x
-	ldd	#0
-	sbcb	1,x
-	sbca	0,x
-	std	0,x
-3$:	tst	4,x
-	bpl	4$
-	com	17,x
-	ldd	#0		; V = -V
-	subd	6,x
-	std	6,x
-	ldd	#0
-	sbcb	5,x
-	sbca	4,x
-	std	4,x
-4$:	bsr	udiv
-	brclr	19,x,#2,5$
-	ldd	8,x		; the remainder is the result
-	std	0,x
-	ldd	10,x
-	std	2,x
-	ldaa	18,x
-	staa	17,x
-	bra	6$
-5$:	brclr	19,x,#1,6$
-	ldd	4,x		; signed x / 0 is 0
-	bne	6$
-	ldd	6,x
-	bne	6$
-	std	0,x
-	std	2,x
-6$:	tst	17,x
-	bpl	7$
-	ldd	#0
-	subd	2,x
-	std	2,x
-	ldd	#0
-	sbcb	1,x
-	sbca	0,x
-	std	0,x
-7$:	brset	19,x,#4,8$
-	ldy	20,x		; into the long register
-	ldd	0,x
-	std	2,y
+	bne	udwide
 	ldd	2,x
-	std	22,x
-	bra	9$
-8$:	ldy	24,x		; into the long at Y
-	ldd	0,x
-	std	0,y
-	ldd	2,x
-	std	2,y
-9$:	ldab	#FRAME+1
-	abx
-	txs
-	pulx
+	bne	1$
+	ldx	2,y		; N and V below 2^16 (the high word stays 0)
+	beq	udzero
 	pula
 	pulb
-	puly
-	rts
-
-; Q = N / V, R = N % V, unsigned; V is kept. V = 0: Q all ones, R = N.
-udiv:
-	clra
-	clrb
-	std	8,x
-	std	10,x
-	ldd	4,x
-	bne	big
-	ldd	6,x
-	beq	byzero
-	ldd	0,x
-	beq	narrow
-	bsr	dv		; a divisor v of 16 bits: Q high = N high / v
-	sty	0,x
-	cpd	#0
-	bne	frac
-narrow:	ldd	2,x		; Q low, R = N low / v
-	bsr	dv
-	sty	2,x
-	std	10,x
-	rts
-; (r1 * 2^16 + N low) / v with r1 < v: fdiv gives qa, ra of r1 * 2^16 / v;
-; then (ra + N low) / v, which takes 2^16 / v apart when the sum carries.
-frac:	bsr	fv
-	addd	2,x
-	sty	2,x		; Q low = qa (sty keeps the carry)
-	bcs	1$
-	bsr	dv
-	std	10,x
-	xgdy
-	addd	2,x
-	std	2,x
-	rts
-1$:	std	15,x		; the sum is 2^16 + s
-	ldd	#1
-	bsr	fv		; 2^16 / v
-	addd	15,x		; rc + s < 2v
-	bcs	2$
-	cpd	6,x
-	blo	3$
-2$:	subd	6,x
-	iny
-3$:	std	10,x
-	xgdy
-	addd	2,x
-	std	2,x
-	rts
-
-byzero:	ldd	0,x
-	std	8,x
-	ldd	2,x
-	std	10,x
-	ldd	#$FFFF
-	std	0,x
-	std	2,x
-	rts
-
-; D / v by idiv, and D * 2^16 / v by fdiv (D < v): Y the quotient, D the
-; remainder; X kept.
-dv:	pshx
-	ldx	6,x
 	idiv
-	bra	dvq
-fv:	pshx
-	ldx	6,x
-	fdiv
-dvq:	xgdx
-	xgdy
 	xgdx
 	pulx
 	rts
+1$:	ldx	2,y
+	beq	udzero
+	pshx
+	tsy			; 0,y v, 2,y N low, 4,y X
+	idiv			; N high = qh * v + r1
+	pshx			; qh, below the frame
+	ldx	0,y
+	fdiv			; r1 * 2^16 = qa * v + ra
+	addd	2,y
+	bcs	3$
+	stx	2,y
+	ldx	0,y
+	idiv
+	xgdx
+	addd	2,y		; the low word: qa + (ra + N low) / v
+2$:	puly			; the high word: qh
+	pulx
+	pulx
+	pulx
+	sty	2,x
+	rts
+3$:	stx	2,y		; ra + N low = 2^16 + s
+	pshb
+	psha
+	tsy			; 0,y s, 2,y qh, 4,y v, 6,y qa, 8,y X
+	ldd	#1
+	ldx	4,y
+	fdiv			; 2^16 = qc * v + rc (v > 1: r1 was not 0)
+	addd	0,y		; rc + s < 2v, and below 2^16
+	cpd	4,y
+	blo	4$
+	inx
+4$:	xgdx
+	addd	6,y		; the low word: qa + qc (+ 1)
+	puly
+	bra	2$
 
-; V of 17 bits or more: the quotient has at most 16 bits. Shift and
-; subtract, starting with R = N >> 16 (16 steps), or with R = N >> 8 when
-; V has 25 bits or more (8 steps).
-big:	ldd	0,x
-	cpd	4,x
-	blo	less
+udzero:	pulx			; x / 0: all ones
+	pulx
+	ldd	#$FFFF
+	std	2,x
+	rts
+
+; V of 17 bits or more (D = V high).
+udwide:	cpd	2,x
+	bhi	1$		; N < V (with equal high words the steps find it)
+	pshx
+	pshx
+	bsr	wide
+	pulx
+	pulx
+	pula
+	pulb			; the quotient
+	pulx
+	ldy	#0
+	sty	2,x
+	rts
+1$:	pulx			; N < V: 0
+	pulx
+	clra
+	clrb
+	std	2,x
+	rts
+
+c_lumd:
+c_lumda:
+	pshx
+	pshb
+	psha			; the stack: N low, X
+	ldd	0,y
+	bne	umwide
+	ldd	2,x
 	bne	1$
-	ldd	2,x
-	cpd	6,x
-	blo	less
-1$:	tst	4,x
-	bne	short
-	ldd	0,x		; R = 0:0:n0:n1, T = n2:n3
-	std	10,x
-	ldd	2,x
-	std	12,x
-	ldab	#16
-	stab	14,x
-2$:	lsl	13,x
-	rol	12,x
-	rol	11,x
-	rol	10,x
-	rol	9,x
-	rol	8,x
+	ldx	2,y		; N and V below 2^16 (the high word stays 0)
+	beq	umless
+	pula
+	pulb
+	idiv
+	pulx
+	rts
+1$:	ldx	2,y
+	beq	umless
+	pshx
+	tsy			; 0,y v, 2,y N low, 4,y X
+	idiv			; D = r1
+	ldx	0,y
+	fdiv			; D = ra
+	addd	2,y
 	bcs	3$
-	ldd	8,x
-	cpd	4,x
-	blo	4$
-	bne	3$
-	ldd	10,x
-	cpd	6,x
-	blo	4$
-3$:	ldd	10,x
-	subd	6,x
-	std	10,x
-	ldd	8,x
-	sbcb	5,x
-	sbca	4,x
-	std	8,x
-	inc	13,x
-4$:	dec	14,x
-	bne	2$
-	clra
-	clrb
-	std	0,x
-	ldd	12,x
-	std	2,x
+	ldx	0,y
+	idiv
+2$:	pulx
+	pulx
+	pulx
+	ldy	#0
+	sty	2,x
+	rts
+3$:	std	2,y		; ra + N low = 2^16 + s
+	ldd	#1
+	ldx	0,y
+	fdiv			; D = rc
+	addd	2,y		; rc + s < 2v, and below 2^16
+	cpd	0,y
+	blo	2$
+	subd	0,y
+	bra	2$
+
+umless:	pula			; N < V or V = 0: N
+	pulb
+	pulx
 	rts
 
-short:	ldd	0,x		; R = 0:n0:n1:n2, T = n3
-	std	9,x
-	ldaa	2,x
-	staa	11,x
-	ldaa	3,x
-	staa	12,x
-	ldab	#8
-	stab	14,x
-2$:	lsl	12,x
-	rol	11,x
-	rol	10,x
-	rol	9,x
-	rol	8,x
-	bcs	3$
-	ldd	8,x
-	cpd	4,x
-	blo	4$
-	bne	3$
-	ldd	10,x
-	cpd	6,x
-	blo	4$
-3$:	ldd	10,x
-	subd	6,x
-	std	10,x
-	ldd	8,x
-	sbcb	5,x
-	sbca	4,x
-	std	8,x
-	inc	12,x
-4$:	dec	14,x
-	bne	2$
-	clra
-	clrb
-	std	0,x
-	ldab	12,x
-	std	2,x
+; V of 17 bits or more (D = V high).
+umwide:	cpd	2,x
+	bhi	umless		; N < V (with equal high words the steps find it)
+	pshx
+	pshx
+	bsr	wide
+	puly
+	pula
+	pulb			; the remainder
+	pulx
+	pulx
+	sty	2,x
 	rts
 
-less:	ldd	0,x		; N < V: Q = 0, R = N
-	std	8,x
-	ldd	2,x
-	std	10,x
+; N / V for V of 17 bits or more and N's high word not below V's. On
+; entry X is the caller's (N high at 2,x), Y points at V, and the stack
+; holds the return address, 4 free bytes, N low and the caller's X. The
+; frame (X = SP+1):
+;	0..1	the return address
+;	2..3	scratch
+;	4	the step count
+;	5..7	the low end of the partial remainder R, then T: the dividend
+;		bits still to shift in, which make way for the quotient bits
+;		(complemented); R 1 byte and T 2 when V is below 2^24, else
+;		R 2 bytes and T 1
+;	8..9	the caller's X
+; D holds the high end of R. Each step shifts T, R and D one bit to the
+; left, the last quotient bit coming in from C, and subtracts V when it
+; fits, which leaves C clear, else C is set. At the end the remainder is
+; at 2..5 and the quotient at 6..7.
+wide:	ldd	2,x		; n0:n1
+	tsx
+	stab	5,x
+	tab
+	tst	0,y
+	bne	wide8
+	ldaa	#16		; R = 0:n0 (D), n1; T = n2:n3
+	staa	4,x
 	clra
+w16:	rol	7,x		; R is C:D:5,x (25 bits)
+	rol	6,x
+	rol	5,x
+	rolb
+	rola
+	bcs	2$		; R >= 2^24 > V
+	cpd	1,y
+	blo	3$		; R < V (C set)
+	bne	2$
+	ldaa	5,x
+	cmpa	3,y
+	ldd	1,y		; (C kept)
+	blo	3$
+2$:	std	2,x		; R -= V (C clear after)
+	ldab	5,x
+	subb	3,y
+	stab	5,x
+	ldd	2,x
+	sbcb	2,y
+	sbca	1,y
+	clc
+3$:	dec	4,x
+	bne	w16
+	rol	7,x		; the last bit
+	rol	6,x
+	std	3,x		; the remainder 0:D:5,x
+	clr	2,x
+	ldd	6,x
+	coma
+	comb
+	std	6,x
+	rts
+
+wide8:	ldaa	#8		; R = 0:n0 (D), n1:n2; T = n3
+	staa	4,x
+	clra
+w8:	rol	7,x		; R is D:5,x:6,x (never above N: no carry)
+	rol	6,x
+	rol	5,x
+	rolb
+	rola
+	cpd	0,y
+	blo	3$		; R < V (C set)
+	bne	2$
+	ldd	5,x
+	cpd	2,y
+	ldd	0,y		; (C kept)
+	blo	3$
+2$:	std	2,x		; R -= V (C clear after)
+	ldd	5,x
+	subd	2,y
+	std	5,x
+	ldd	2,x
+	sbcb	1,y
+	sbca	0,y		; (C clear)
+3$:	dec	4,x
+	bne	w8
+	rol	7,x		; the last bit
+	std	2,x		; the remainder D:5,x:6,x
+	ldd	5,x
+	std	4,x
+	ldab	7,x
+	comb
+	clra
+	std	6,x
+	rts
+
+; The long register = -itself; X and Y kept.
+lneg:	com	2,x
+	com	3,x
+	coma
+	comb
+	addd	#1
+	bcc	1$
+	inc	3,x
+	bne	1$
+	inc	2,x
+1$:	rts
+
+c_ldiv:
+c_ldiva:
+	tst	0,y
+	bmi	3$
+	tst	2,x
+	bmi	2$
+	jsr	c_ludv		; N >= 0, V >= 0
+	tst	2,x
+	bmi	1$		; x / 0 gave all ones
+	rts
+1$:	clra			; x / 0 is 0
 	clrb
-	std	0,x
 	std	2,x
 	rts
+2$:	bsr	lneg		; N < 0 <= V
+	jsr	c_ludv
+	ldy	2,x
+	iny
+	beq	1$		; x / 0 gave all ones
+	bra	lneg
+3$:	tst	2,x
+	bpl	4$
+	bsr	lneg		; N < 0, V < 0
+	bymag	c_ludv
+	rts
+4$:	bymag	c_ludv		; N >= 0 > V
+	bra	lneg
+
+c_lmod:
+c_lmoda:
+	tst	0,y
+	bmi	2$
+	tst	2,x
+	bmi	1$
+	jmp	c_lumd		; N >= 0, V >= 0
+1$:	bsr	lneg		; N < 0 <= V
+	jsr	c_lumd
+	bra	lneg
+2$:	tst	2,x
+	bmi	3$
+	bymag	c_lumd		; N >= 0 > V
+	rts
+3$:	bsr	lneg		; N < 0, V < 0
+	bymag	c_lumd
+	bra	lneg
+
+c_lgudv:
+c_lgudva:
+	gform	c_ludv
+c_lgumd:
+c_lgumda:
+	gform	c_lumd
+c_lgdiv:
+c_lgdiva:
+	gform	c_ldiv
+c_lgmod:
+c_lgmoda:
+	gform	c_lmod
 
 	end
