@@ -1,0 +1,122 @@
+// Operands of different types, as the front end writes them: C programs
+// compiled by ccparse and ccgen, run in the target model (the runtime
+// routines modelled from docs/abi.md) and compared with the host compiler.
+// The front end narrows constants (`l *= 37` has an int 37) and gives a
+// compound assignment its destination's type, so the code generator must
+// find the type the operation is computed in: the usual arithmetic
+// conversions of C with a 16-bit int. The host computes each result in
+// explicit fixed-width types from the table below. Native only.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "ccgen/tests/gen_harness.h"
+#include "ccgen/tests/sim_harness.h"
+
+namespace {
+
+bool have_cc() { return std::system("command -v cc >/dev/null 2>&1") == 0; }
+
+struct Programs {
+    std::string target, host;
+    int results = 0;
+    std::vector<std::string> notes;
+};
+
+// out[k] takes each result as 32 bits (a float as its bits).
+void result(Programs& p, const std::string& target, const std::string& host, const std::string& note) {
+    std::string k = std::to_string(p.results++);
+    p.target += "    put(" + k + ", " + target + ");\n";
+    p.host += "    put(" + k + ", " + host + ");\n";
+    p.notes.push_back(note);
+}
+
+std::string host_head() { return "#include <stdint.h>\n#include <stdio.h>\n#include <string.h>\nuint32_t out[400];\n"; }
+
+std::string host_tail(const Programs& p) {
+    return "    for (int i = 0; i < " + std::to_string(p.results) + "; ++i) printf(\"%08x\", (unsigned)out[i]);\n" +
+           "    printf(\"\\n\");\n    return 0;\n}\n";
+}
+
+std::string host_output(const vytest::TempDir& dir, const std::string& source) {
+    dir.write("host.c", source);
+    std::string cmd = "cd '" + dir.path().string() + "' && cc -std=c99 -O0 -o host host.c 2>host.err && ./host >host.out";
+    if (std::system(cmd.c_str()) != 0) return "host failed: " + dir.read("host.err");
+    std::string out = dir.read("host.out");
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+std::string hex(const std::vector<std::uint8_t>& bytes) {
+    std::string s;
+    char b[4];
+    for (std::uint8_t x : bytes) {
+        std::snprintf(b, sizeof b, "%02x", x);
+        s += b;
+    }
+    return s;
+}
+
+// Compiles, runs and compares with the host's output: the results that
+// differ, with their notes.
+std::string run_and_compare(const Programs& p, const std::string& expected, bool optimise) {
+    std::vector<std::string> gen_options;
+    if (!optimise) gen_options.push_back("-no");
+    if (p.results > 400) return "more results than out[] holds";
+    vytest::ChainRun chain = vytest::compile_and_generate(p.target, {}, gen_options);
+    if (chain.front.status != 0) return "ccparse: " + chain.front.errors;
+    if (chain.gen.status != 0) return "ccgen: " + chain.gen.errors;
+    std::string text = chain.gen.asm_text;
+    if (optimise) {
+        std::string errors;
+        text = vytest::optimise(text, errors);
+        if (!errors.empty()) return "ccopt: " + errors;
+    }
+    vytest::SimRun run = vytest::simulate(text);
+    if (!run.ok) return "run: " + run.error;
+    std::string got = hex(run.bytes("_out", 4 * p.results));
+    if (expected.size() != got.size()) return "host: " + expected;
+    std::ostringstream diff;
+    for (int k = 0; k < p.results; ++k)
+        if (got.compare(static_cast<std::size_t>(8 * k), 8, expected, static_cast<std::size_t>(8 * k), 8) != 0)
+            diff << "  " << p.notes[static_cast<std::size_t>(k)] << ": " << got.substr(static_cast<std::size_t>(8 * k), 8)
+                 << " expected " << expected.substr(static_cast<std::size_t>(8 * k), 8) << "\n";
+    return diff.str();
+}
+
+// Fields that fill their unit: a long unit of 32 bits and an int unit of
+// 16, stored from constants and values, changed in place and read back,
+// beside fields that share a unit.
+TEST(MixedOperands, FieldsOfAWholeUnit) {
+    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    const char* const steps[][2] = {
+        {"b.w = 0x12345678UL", "b.w"},  {"b.w = ~b.w", "b.w"},       {"b.w += 3", "b.w"},
+        {"b.w = vul", "b.w"},           {"b.w ^= 0xFFFF0000UL", "b.w"}, {"b.w = 0", "b.w"},
+        {"b.w = 0xFFFFFFFFUL", "b.w"},  {"b.lo = 0xABC", "b.lo"},    {"b.hi = 0xFEDCBUL", "b.hi"},
+        {"b.w = b.hi", "b.w"},          {"b.h = 0xBEEF", "b.h"},     {"b.h = ~b.h", "b.h"},
+        {"b.h += vu", "b.h"},           {"b.c = 0xA5", "b.c"},       {"b.lo = 0", "b.hi"},
+    };
+    Programs p;
+    p.target = "unsigned long out[400];\nunsigned long vul = 0x89ABCDEFUL; unsigned int vu = 0x1234;\n"
+               "struct B { unsigned long w : 32; unsigned long lo : 12; unsigned long hi : 20;\n"
+               "           unsigned int h : 16; unsigned char c : 8; } b;\n"
+               "void put(int k, unsigned long v) { out[k] = v; }\nvoid f(void)\n{\n";
+    p.host = host_head() +
+             "uint32_t vul = 0x89ABCDEFu; uint16_t vu = 0x1234;\n"
+             "struct B { uint32_t w : 32; uint32_t lo : 12; uint32_t hi : 20; uint16_t h : 16; uint8_t c : 8; } b;\n"
+             "void put(int k, uint32_t v) { out[k] = v; }\nint main(void)\n{\n";
+    for (const auto& step : steps) {
+        p.target += std::string("    ") + step[0] + ";\n";
+        p.host += std::string("    ") + step[0] + ";\n";
+        result(p, step[1], step[1], step[0]);
+    }
+    p.target += "}\n\nint main(void)\n{\n    f();\n    return 0;\n}\n";
+    p.host += host_tail(p);
+    vytest::TempDir dir;
+    std::string expected = host_output(dir, p.host);
+    for (bool optimise : {false, true})
+        EXPECT_EQ(run_and_compare(p, expected, optimise), "") << (optimise ? "optimised" : "");
+}
+
+}  // namespace
