@@ -119,4 +119,91 @@ TEST(MixedOperands, FieldsOfAWholeUnit) {
         EXPECT_EQ(run_and_compare(p, expected, optimise), "") << (optimise ? "optimised" : "");
 }
 
+// A C type of the target and its host twin. Rank orders the integer
+// types for the usual arithmetic conversions.
+struct Ty {
+    const char* target;
+    const char* host;
+    int size;
+    bool is_signed;
+    bool floating;
+    int rank;  // 1 char, 2 int, 3 long, 4 float
+};
+
+const Ty CHAR{"signed char", "int8_t", 1, true, false, 1};
+const Ty UCHAR{"unsigned char", "uint8_t", 1, false, false, 1};
+const Ty INT{"int", "int16_t", 2, true, false, 2};
+const Ty UINT{"unsigned int", "uint16_t", 2, false, false, 2};
+const Ty LONG{"long", "int32_t", 4, true, false, 3};
+const Ty ULONG{"unsigned long", "uint32_t", 4, false, false, 3};
+const Ty FLOAT{"float", "float", 4, true, true, 4};
+
+// The type a binary operator on a and b computes in, with a 16-bit int.
+const Ty& common(const Ty& a, const Ty& b) {
+    auto promoted = [](const Ty& t) -> const Ty& { return t.rank == 1 ? INT : t; };
+    const Ty& x = promoted(a);
+    const Ty& y = promoted(b);
+    if (x.floating || y.floating) return FLOAT;
+    if (x.rank != y.rank) return x.rank > y.rank ? x : y;  // a long holds every unsigned int
+    return x.is_signed ? y : x;  // unsigned wins at equal rank
+}
+
+// A right operand: a constant as the C source writes it (the front end
+// narrows it) or a variable of the table's globals.
+struct Right {
+    const char* text;  // in the target source
+    const char* host;  // the host's value in the right type
+    const Ty* t;
+};
+
+// Longs against constants that share one word with them: the equality
+// tests compare word by word, and a constant's high word is its own.
+TEST(MixedOperands, LongsCompareWithConstantsWordByWord) {
+    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    const char* const values[] = {"0L", "1L", "-1L", "65536L", "65537L", "-65536L", "0x70007L", "2147483647L",
+                                  "-2147483647L - 1L"};
+    const Right constants[] = {
+        {"1", "(int16_t)1", &INT},           {"-1", "(int16_t)-1", &INT},
+        {"7", "(int16_t)7", &INT},           {"40000u", "(uint16_t)40000u", &UINT},
+        {"65537L", "(int32_t)65537", &LONG}, {"0x70000L", "(int32_t)0x70000", &LONG},
+        {"-65536L", "(int32_t)-65536", &LONG}, {"0x80000000UL", "(uint32_t)0x80000000u", &ULONG},
+        {"(-2147483647L - 1L)", "(int32_t)(-2147483647 - 1)", &LONG},
+    };
+    const char* const relations[] = {"==", "!=", "<", ">="};
+    Programs p;
+    p.target = "unsigned long out[400];\nlong vl; unsigned long vul;\n"
+               "void put(int k, unsigned long v) { out[k] = v; }\nvoid f(void)\n{\n";
+    p.host = host_head() + "void put(int k, uint32_t v) { out[k] = v; }\nint main(void)\n{\n    int32_t vl; uint32_t vul;\n";
+    int turn = 0;
+    for (const char* v : values) {
+        p.target += std::string("    vl = ") + v + "; vul = (unsigned long)vl;\n";
+        p.host += std::string("    vl = (int32_t)(") + v + "); vul = (uint32_t)vl;\n";
+        for (const Right& c : constants) {
+            for (const char* rel : relations) {
+                // signed and unsigned, as a value and as a branch, in turn
+                const char* var = turn & 1 ? "vul" : "vl";
+                bool branch = turn++ & 2;
+                const Ty& ct = common(var[1] == 'l' ? LONG : ULONG, *c.t);
+                std::string host = std::string("(") + ct.host + ")" + var + " " + rel + " (" + ct.host + ")" + c.host;
+                std::string test = std::string(var) + " " + rel + " " + c.text;
+                std::string note = std::string(var) + " = " + v + ": " + test + (branch ? " (branch)" : "");
+                if (!branch) {
+                    result(p, "(" + test + ")", host, note);
+                    continue;
+                }
+                std::string k = std::to_string(p.results++);
+                p.target += "    if (" + test + ") put(" + k + ", 1); else put(" + k + ", 2);\n";
+                p.host += "    put(" + k + ", (" + host + ") ? 1 : 2);\n";
+                p.notes.push_back(note);
+            }
+        }
+    }
+    p.target += "}\n\nint main(void)\n{\n    f();\n    return 0;\n}\n";
+    p.host += host_tail(p);
+    vytest::TempDir dir;
+    std::string expected = host_output(dir, p.host);
+    for (bool optimise : {false, true})
+        EXPECT_EQ(run_and_compare(p, expected, optimise), "") << (optimise ? "optimised" : "");
+}
+
 }  // namespace
