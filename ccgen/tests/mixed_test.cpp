@@ -206,4 +206,104 @@ TEST(MixedOperands, LongsCompareWithConstantsWordByWord) {
         EXPECT_EQ(run_and_compare(p, expected, optimise), "") << (optimise ? "optimised" : "");
 }
 
+const Right rights[] = {
+    {"5", "(int16_t)5", &INT},
+    {"-3", "(int16_t)-3", &INT},
+    {"37", "(int16_t)37", &INT},
+    {"200", "(int16_t)200", &INT},
+    {"40000u", "(uint16_t)40000u", &UINT},
+    {"100000L", "(int32_t)100000", &LONG},
+    {"vc", "vc", &CHAR},
+    {"vuc", "vuc", &UCHAR},
+    {"vi", "vi", &INT},
+    {"vu", "vu", &UINT},
+    {"vl", "vl", &LONG},
+    {"vul", "vul", &ULONG},
+    {"vf", "vf", &FLOAT},
+};
+
+const char* const globals_target =
+    "signed char vc = -5; unsigned char vuc = 200; int vi = -7; unsigned int vu = 50000u;\n"
+    "long vl = -123457L; unsigned long vul = 3000000001UL; float vf = 0.75f;\n";
+const char* const globals_host =
+    "int8_t vc = -5; uint8_t vuc = 200; int16_t vi = -7; uint16_t vu = 50000u;\n"
+    "int32_t vl = -123457; uint32_t vul = 3000000001u; float vf = 0.75f;\n";
+
+struct Dest {
+    const Ty* t;
+    const char* init;
+};
+
+const Dest dests[] = {{&CHAR, "-30"},        {&UCHAR, "100"},  {&INT, "-1000"}, {&UINT, "50000u"},
+                      {&LONG, "-12345L"},    {&ULONG, "3000000000UL"}, {&FLOAT, "10.5f"}};
+
+// The places a destination is in: a global, a local, an object reached
+// through a pointer, a structure member, an object at a fixed address.
+const char* const places[] = {"g", "l", "*p", "s.m", "a"};
+
+// The host's text of `d op r` computed in c, converted to the
+// destination's type; + - * & | ^ wrap as the target's do.
+std::string host_value(const Ty& d, const std::string& op, const std::string& dv, const Right& r) {
+    const Ty& c = common(d, *r.t);
+    std::string a = "(" + std::string(c.host) + ")(" + dv + ")", b = "(" + std::string(c.host) + ")(" + r.host + ")";
+    if (c.floating) return "(" + std::string(d.host) + ")(" + a + " " + op + " " + b + ")";
+    if (op == "/" || op == "%") return "(" + std::string(d.host) + ")(" + c.host + ")(" + a + " " + op + " " + b + ")";
+    return "(" + std::string(d.host) + ")(" + c.host + ")((uint64_t)" + a + " " + op + " (uint64_t)" + b + ")";
+}
+
+// Left out: operators that floats do not have, and conversions of floats
+// out of the range of the destination's type, which C leaves undefined.
+bool wanted(const Dest& d, const std::string& op, const Right& r) {
+    if (r.t->floating && (op == "%" || op == "&" || op == "|" || op == "^")) return false;
+    if (d.t->floating && (op == "%" || op == "&" || op == "|" || op == "^")) return false;
+    if (r.t->floating && d.t == &ULONG) return false;
+    if (r.t->floating && d.t == &UINT && op == "/") return false;
+    return true;
+}
+
+Programs compound_programs(const Dest& d) {
+    Programs p;
+    const Ty& t = *d.t;
+    std::string ty = t.target, hty = t.host;
+    std::string put = t.floating ? "void put(int k, float v) { union { float f; unsigned long u; } x; x.f = v; out[k] = x.u; }\n"
+                                 : "void put(int k, unsigned long v) { out[k] = v; }\n";
+    std::string hput = t.floating ? "void put(int k, float v) { memcpy(&out[k], &v, 4); }\n"
+                                  : "void put(int k, uint32_t v) { out[k] = v; }\n";
+    p.target = std::string(globals_target) + "unsigned long out[400];\n" + ty + " g; " + ty + " a @0x1900;\n" +
+               "struct S { char pad; " + ty + " m; } s;\n" + put + "void f(void)\n{\n    " + ty + " l; " + ty +
+               " *p = &g;\n";
+    p.host = host_head() + globals_host + hput + "int main(void)\n{\n";
+    const char* const ops[] = {"+", "-", "*", "/", "%", "&", "|", "^"};
+    int turn = 0;
+    for (const char* op : ops) {
+        for (const Right& r : rights) {
+            if (!wanted(d, op, r)) continue;
+            std::string place = places[turn++ % 5];
+            std::string note = std::string(t.target) + " " + place + " " + op + "= " + r.text;
+            std::string value = host_value(t, op, "(" + hty + ")" + d.init, r);
+            // the assignment's value unused, then used
+            p.target += "    " + place + " = " + d.init + "; " + place + " " + op + "= " + r.text + ";\n";
+            result(p, place, value, note);
+            p.target += "    " + place + " = " + d.init + ";\n";
+            result(p, "(" + place + " " + op + "= " + r.text + ")", value, note + " (value used)");
+        }
+    }
+    p.target += "}\n\nint main(void)\n{\n    f();\n    return 0;\n}\n";
+    p.host += host_tail(p);
+    return p;
+}
+
+TEST(MixedOperands, CompoundAssignmentsComputeInTheTypeOfBothOperands) {
+    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    for (const Dest& d : dests) {
+        Programs p = compound_programs(d);
+        vytest::TempDir dir;
+        std::string expected = host_output(dir, p.host);
+        for (bool optimise : {false, true}) {
+            std::string diff = run_and_compare(p, expected, optimise);
+            EXPECT_EQ(diff, "") << d.t->target << (optimise ? " (optimised)" : "") << "\n" << p.target;
+        }
+    }
+}
+
 }  // namespace
