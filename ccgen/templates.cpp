@@ -75,6 +75,13 @@ bool fits(const Gen& g, const ExprNode* n, const Operand& o, std::uint8_t desc, 
     std::uint8_t dcls = desc & 15;
     if (!plain && !same_storage(cls, dcls)) return false;
     if (plain) {
+        // a constant brought into the long register must be of its class:
+        // a narrower one would set only D, not the high word at 2,x, and
+        // an integer's bits are no float
+        int kind = desc >> 4;
+        if ((kind == 4 || kind == 5 || kind == 6) && dcls >= 6 && dcls <= 9 &&
+            (class_bytes(cls) != 4 || (cls == 9) != (dcls == 9)))
+            return false;
         std::uint8_t c = cls;
         if (class_order(c) > class_order(dcls)) {
             c = constant_class(v);
