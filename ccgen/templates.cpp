@@ -32,8 +32,6 @@ std::uint8_t constant_class(std::int32_t v) {
 
 const Operand& place_of(const Gen& g, const ExprNode* n) { return n ? n->place : g.zero; }
 
-bool bit_field_class(std::uint8_t c) { return c == 4 || c == 7 || c == 13; }
-
 // A value fits only a row of its own class (after the operator's mapping
 // of signedness): a char is not taken for an int, a signed value not for
 // an unsigned division, nor a bit-field for the unit that holds it; a
