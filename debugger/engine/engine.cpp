@@ -13,6 +13,7 @@
 #include "debugger/engine/script_files.h"
 #include "debugger/engine/sink.h"
 #include "debugger/engine/source_trace.h"
+#include "debugger/target/frames.h"
 
 namespace vy {
 
@@ -41,6 +42,10 @@ void EngineServices::rightstatus(const char* text) { RightStatus(text); }
 void EngineServices::regwinrefresh(int code) { RegWinRedraw(code); }
 void EngineServices::memalarm(uint16_t address, int kind) { vy::memalarm(address, kind); }
 void EngineServices::trcfree() { vy::trcfree(); }
+void EngineServices::trcrecord(int kind, DebugEntry* entry) { vy::trcrecord(kind, entry); }
+void EngineServices::browsevariables(int kind, int pointers, int addresses) {
+    ShowVariables(curframe, nullptr, pointers, addresses);
+}
 
 static EngineServices engineservices;
 

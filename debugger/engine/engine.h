@@ -32,6 +32,8 @@ public:
     void regwinrefresh(int code) override;
     void memalarm(uint16_t address, int kind) override;
     void trcfree() override;
+    void trcrecord(int kind, DebugEntry* entry) override;
+    void browsevariables(int kind, int pointers, int addresses) override;
 };
 
 // Installs the engine's services and brings the engine's state to that of
