@@ -48,6 +48,7 @@ const char* doload(const char* text, int arg) {
     while (*p == '/') {
         for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
             char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+            if (c == '/') continue;   // "/s/o:name": the next group at once
             if (c == 's') {
                 symbolsonly = true;
             } else if (c == 'o') {

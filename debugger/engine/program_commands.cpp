@@ -48,6 +48,7 @@ template <class Take>
 static const char* readletters(const char* p, const char* letters, Take take, const char* unknown = "Unknown Option ") {
     while (*p == '/') {
         for (++p; !optionend(*p); ++p) {
+            if (*p == '/') continue;   // "/e/m": the next group at once
             char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
             if (!std::strchr(letters, c)) {
                 dberror({unknown, p, "\n"});
@@ -186,36 +187,39 @@ static FrameNode* frameof(const FuncRec* fn) {
     return nullptr;
 }
 
+// The word of a file or function argument: up to a blank or the end of the
+// statement (a file name keeps its '.').
+static std::string argword(const char*& p) {
+    const char* start = p;
+    while (*p && !isblankbyte(*p) && *p != ';' && *p != '}') ++p;
+    return std::string(start, p);
+}
+
 const char* dovars(const char* text, int arg) {
     bool addresses = false, values = false;
     const char* p = readletters(text, "av", [&](char c) { (c == 'a' ? addresses : values) = true; });
     if (!p) return CMD_END;
-    LocationSpec where{};
-    const char* after = parseloc(p, where);
+    std::string word = argword(p);
     FrameNode* frame = curframe;
     FileRec* file = nullptr;
-    if (where.present) {
-        if (where.function && !where.isline) {
-            FuncRec* fn = findfunc(where.function);
-            if (!fn) {
-                dberror({where.function, "(): ", msgtext(MSG_NOFUNCTION), "\n"});
-                return stmtend(p);
-            }
-            frame = frameof(fn);
-            if (!frame) {
-                dberror({where.function, "(): ", msgtext(MSG_NOFRAME), "\n"});
-                return stmtend(p);
-            }
-        } else if (where.name && (file = findfile(where.name)) == nullptr) {
-            dberror({where.name, ": ", msgtext(MSG_FILENOTFOUND), "\n"});
-            return stmtend(p);
-        } else if (!where.name) {
-            dberror({msgtext(MSG_BADARG), "\n"});
+    if (word.size() > 2 && word.compare(word.size() - 2, 2, "()") == 0) {
+        std::string name = word.substr(0, word.size() - 2);
+        FuncRec* fn = findfunc(name.c_str());
+        if (!fn) {
+            dberror({name, "(): ", msgtext(MSG_NOFUNCTION), "\n"});
             return stmtend(p);
         }
+        frame = frameof(fn);
+        if (!frame) {
+            dberror({name, "(): ", msgtext(MSG_NOFRAME), "\n"});
+            return stmtend(p);
+        }
+    } else if (!word.empty() && !(file = findfile(word.c_str()))) {
+        dberror({word, ": ", msgtext(MSG_FILENOTFOUND), "\n"});
+        return stmtend(p);
     }
     ShowVariables(file ? nullptr : frame, file, values ? 1 : 0, addresses ? 1 : 0);
-    return skipblanks(after);
+    return skipblanks(p);
 }
 
 const char* dofiles(const char* text, int arg) {
@@ -227,18 +231,16 @@ const char* dofuncs(const char* text, int arg) {
     bool declarations = false;
     const char* p = readletters(text, "nv", [&](char c) { declarations = c == 'v'; });
     if (!p) return CMD_END;
-    LocationSpec where{};
-    const char* after = parseloc(p, where);
-    if (!where.present) {
+    std::string word = argword(p);
+    if (word.empty()) {
         listfuncs(nullptr, declarations);
-        return skipblanks(after);
-    }
-    if (!where.name || !findfile(where.name)) {
-        dberror({msgtext(MSG_BADARG), "\n"});
+    } else if (findfile(word.c_str())) {
+        listfuncs(word.c_str(), declarations);
+    } else {
+        dberror({msgtext(MSG_BADARG), ": ", word, "\n"});
         return stmtend(p);
     }
-    listfuncs(where.name, declarations);
-    return skipblanks(after);
+    return skipblanks(p);
 }
 
 // ---------------------------------------------------------------------------

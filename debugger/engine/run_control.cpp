@@ -151,7 +151,10 @@ const char* runloop(const char* text, int arg) {
         WinSetFakeIo();
         if (curframe && curframe->func && curframe->func->active == 0) popframe();
 
-        DebugEntry* entry = InstrMode ? instep() : linestep();
+        // Counted steps of a program without any source line are
+        // instructions: a line step would never end.
+        bool byinstruction = InstrMode || (!FreeRun && !debuglist);
+        DebugEntry* entry = byinstruction ? instep() : linestep();
         Event* hit = brokenstep ? nullptr : chkevents(entry, curframe, 0);
         if (brokenstep) {
             InstrMode = true;
@@ -167,7 +170,10 @@ const char* runloop(const char* text, int arg) {
             continue;
         }
         if (entry && entry->func && entry->func->name[0] && entry->func->active == 0) {
+            // A line of an inactive function is not a step: not counted,
+            // nor shown as one.
             ++runflags.stepcount;
+            if (done) --done;
             continue;
         }
         if (runflags.stepping && runflags.stepcount > 0) {

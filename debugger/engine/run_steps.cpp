@@ -104,12 +104,10 @@ static void stepone(bool interrupts) {
     if (TraceInstr) traceinstruction(simrun::laststep.pc);
 }
 
-// The entry at the PC after a step, as the line step and the instruction
-// step see it: a group that entered a function or holds a line starts a new
-// source line.
-static bool newline(const DebugEntry* e) {
-    return e && topframe && (reckind(e, DBG_LINE) || reckind(e, DBG_FUNCSTART));
-}
+// The entry at the PC after a step, as the line step sees it: a group that
+// entered a function or holds a line (of a C function, or of an assembler
+// file without functions) starts a new source line.
+static bool newline(const DebugEntry* e) { return e && (reckind(e, DBG_LINE) || reckind(e, DBG_FUNCSTART)); }
 
 DebugEntry* instep() {
     if (!AsmPaneShown()) ToggleAsmPane();

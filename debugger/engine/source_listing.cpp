@@ -173,6 +173,7 @@ static bool optionend(char c) { return static_cast<signed char>(c) < 33 || c == 
 static const char* options(const char* p, const char* letters, bool* given) {
     while (*p == '/') {
         for (++p; !optionend(*p); ++p) {
+            if (*p == '/') continue;
             const char* at = std::strchr(letters, std::tolower(static_cast<unsigned char>(*p)));
             if (!at) {
                 dberror({"Unknown Option ", p, "\n"});
