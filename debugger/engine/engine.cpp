@@ -13,6 +13,7 @@
 #include "debugger/engine/script_files.h"
 #include "debugger/engine/sink.h"
 #include "debugger/engine/source_trace.h"
+#include "debugger/target/frames.h"
 
 namespace vy {
 
@@ -44,6 +45,9 @@ void EngineServices::trcfree() { vy::trcfree(); }
 void EngineServices::trcrecord(int kind, DebugEntry* entry) { vy::trcrecord(kind, entry); }
 std::FILE* EngineServices::srcopen(const char* name) { return vy::srcopen(name, true); }
 const char* EngineServices::readsrcline(const char* file, uint32_t line) { return vy::readsrcline(file, line); }
+void EngineServices::browsevariables(int kind, int pointers, int addresses) {
+    ShowVariables(curframe, nullptr, pointers, addresses);
+}
 
 static EngineServices engineservices;
 
