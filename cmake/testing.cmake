@@ -25,9 +25,11 @@ add_library(vy_test_main STATIC ${CMAKE_CURRENT_LIST_DIR}/test_main.cpp)
 target_link_libraries(vy_test_main PUBLIC GTest::gmock GTest::gtest)
 
 # vy_test(name SOURCES ... [LIBS ...] [WORKDIR dir])
-# Natively each test suite is its own CTest entry, PROGRAM.SUITE (its cases
-# run in one process; --output-on-failure shows which case failed); under
-# Wine a whole test program is one entry, because every Wine start costs time.
+# Natively each test suite is its own CTest entry, PROGRAM.SUITE: its cases
+# run in one process (a process per case cost more than most cases take),
+# and --output-on-failure shows which case failed; CTest starts the suites
+# with the most cases first. Under Wine a whole test program is one entry,
+# because every Wine start costs time.
 function(vy_test name)
   cmake_parse_arguments(T "" "WORKDIR" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -70,4 +72,7 @@ function(vy_script_test name)
     set(T_WORKDIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
   add_test(NAME ${name} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${T_WORKDIR})
+  # Scripts run whole programs and take long: CTest starts them first, so
+  # that they do not end the run alone on one core.
+  set_tests_properties(${name} PROPERTIES COST 1000)
 endfunction()
