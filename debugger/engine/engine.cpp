@@ -9,6 +9,7 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
 #include "debugger/engine/program.h"
+#include "debugger/engine/run_control.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/script_files.h"
 #include "debugger/engine/sink.h"
@@ -67,6 +68,7 @@ void engineinit() {
     QuitRequested = false;
     RunState = false;
     StopRequest = false;
+    runcontrolinit();
     coreinit();
     closechannels();
     trcstop();

@@ -55,4 +55,8 @@ bool running();
 // all) keeps its value.
 void resetmade();
 
+// The run control as a fresh debugger starts it: no run, no trace, source
+// steps, no reset waiting to be made again.
+void runcontrolinit();
+
 }  // namespace vy

@@ -178,6 +178,18 @@ DebugEntry* linestep() {
     return entry;
 }
 
+void runcontrolinit() {
+    FreeRun = Animate = InstrMode = false;
+    TraceLines = TraceInstr = false;
+    RunCycles = 0;
+    brokenstep = false;
+    afterresetknown = false;
+    runpos.asmmode = 0;
+    runflags.stepover = 0;
+    runflags.nesting = 0;
+    resetrun();
+}
+
 // ---------------------------------------------------------------------------
 // What the source trace asks of the run modes
 

@@ -88,7 +88,7 @@ protected:
     int shell(const std::string& command) {
         std::string o = (dir / "stdout.txt").string(), e = (dir / "stderr.txt").string();
 #ifdef _WIN32
-        std::string line = "cd /d \"" + dir.string() + "\" && \"" + command + " >\"" + o + "\" 2>\"" + e + "\"\"";
+        std::string line = "cd /d \"" + dir.string() + "\" && " + command + " >\"" + o + "\" 2>\"" + e + "\"";
         return std::system(line.c_str());
 #else
         std::string line = "cd '" + dir.string() + "' && " + command + " >'" + o + "' 2>'" + e + "'";
