@@ -128,7 +128,7 @@ std::uint16_t result_mask(const Operand& o) { return o.ind == 0 ? reg_to_mask(o.
 std::uint16_t mode_class(std::uint16_t value) { return value & 0x30 ? value & 0xB0 : value; }
 
 std::uint32_t field_mask(std::uint16_t type) {
-    unsigned width = (type >> 10) & 31u, offset = (type >> 4) & 31u;
+    unsigned width = (type >> 10) & 63u, offset = (type >> 4) & 31u;
     std::uint32_t ones = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
     return offset >= 32 ? 0 : ones << offset;
 }

@@ -295,7 +295,7 @@ std::map<std::string, Model> models() {
     for (const char* n : {"c_wcalc", "c_wcalk", "c_wcslc", "c_wcslk"})
         m[n] = [](Call& c) { c.jump(rw(static_cast<std::uint16_t>(c.y() + 2))); };
     // integers
-    for (const char* n : {"c_imul", "c_imula"}) m[n] = [](Call& c) { c.set_d(c.d() * c.y()); };
+    for (const char* n : {"c_imul", "c_imula"}) m[n] = [](Call& c) { c.set_d(static_cast<std::uint32_t>(c.d()) * c.y()); };
     m["c_imul10"] = [](Call& c) { c.set_d(c.d() * 10u); };
     m["c_imulb"] = [](Call& c) { c.set_d(static_cast<std::uint32_t>(s16(c.d()) * static_cast<std::int8_t>(c.op8()))); };
     for (const char* n : {"c_idiv", "c_idiva"})

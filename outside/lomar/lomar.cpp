@@ -16,7 +16,7 @@ const char* const TITLE = "68HC11 Linker";
 char writing[4096];
 
 void on_interrupt(int) {
-    if (writing[0]) std::remove(writing);
+    if (writing[0]) vy::removefile(writing);
     std::_Exit(2);
 }
 
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
             std::vector<uint8_t> bytes(result.map.begin(), result.map.end());
             if (!lomar::write_file(map, bytes)) {
                 diag.error(map, 0, "can't write " + std::string(map));
-                std::remove(program.c_str());
+                vy::removefile(program.c_str());
             }
         }
     }
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "errors reported in %s\n", errors);
             status = 1;
         } else {
-            std::remove(errors);
+            vy::removefile(errors);
         }
     }
     return status;
