@@ -303,9 +303,9 @@ int main(int argc, char** argv) {
     uint64_t instructions = 0;
     uint32_t interrupts = 0;
     seconds = rundebugging(debugging, instructions, cycles, interrupts);
-    uint32_t logged = 0;
+    uint64_t logged = 0;
     for (const char* name : {"total", "data"})
-        if (LocalRec* v = findglobal(name); v && v->usage) logged += v->usage->reads + v->usage->writes;
+        if (LocalRec* v = findglobal(name); v && v->usage) logged += v->usage->count();
     std::printf("%-18s %llu instructions in %.3f s: %.1f million instructions/s, "
                 ".time = %lu cycles, %lu interrupts, %lu accesses logged to globals, frame depth %d\n",
                 "debugging", static_cast<unsigned long long>(instructions), seconds, instructions / seconds / 1e6,
