@@ -50,6 +50,52 @@ Stop step(bool armed) {
     return LoadFailed ? Stop::broken : Stop::step;
 }
 
+PlainRun plainsteps(uint64_t limit, int32_t until) {
+    PlainRun run{0, false};
+    if (runpos.exitpending || triggerwatch.armed || services().alarms || (btimeptr && timeptr) || !stretch.quiet ||
+        LoadFailed)
+        return run;
+    const int32_t low = stretch.low, high = stretch.high;
+    uint16_t pc = getpc();
+    if (pc <= low || pc >= high) return run;
+    uint32_t* const time = timeptr;
+    const uint32_t* const irq = irqptr;
+    const uint32_t start = time ? *time : 0;
+    const uint32_t scans = eventscans;
+    uint32_t before = start;
+    bool full = false;  // the last step gets the full line update
+    runflags.armed = 1;
+    while (run.steps < limit && pc != until) {
+        if (watched(watch.memexec, pc) || (irq && *irq)) break;
+        before = time ? *time : 0;
+        runflags.lasthit = 0;
+        uint16_t length = executors[getcodepage(pc)->data[pc & (PAGESIZE - 1)]](pc);
+        if (length == NOINSTR) {
+            run.noinstr = true;
+            break;
+        }
+        ++run.steps;
+        uint16_t next = getpc();
+        if (next <= low || next >= high || eventscans != scans) {
+            full = true;
+            break;
+        }
+        pc = next;
+    }
+    runflags.armed = 0;
+    // The steps that stayed in the stretch, as stretchstep leaves them.
+    uint64_t inside = run.steps - (full ? 1 : 0);
+    if (inside) {
+        if (stretch.tail) stretch.tail->cycles += (full ? before : time ? *time : 0) - start;
+        currentline = nullptr;
+        stretch.lastpc = pc;
+        stretch.lastentered = true;
+        online = false;
+    }
+    if (full) afterstep(pc, before, true);
+    return run;
+}
+
 bool atline() { return online; }
 
 int depth() {

@@ -303,14 +303,23 @@ int main(int argc, char** argv) {
     uint64_t instructions = 0;
     uint32_t interrupts = 0;
     seconds = rundebugging(debugging, instructions, cycles, interrupts);
-    uint64_t logged = 0;
-    for (const char* name : {"total", "data"})
-        if (LocalRec* v = findglobal(name); v && v->usage) logged += v->usage->count();
+    // Every access logged (globals and the frames' variables) and the bytes
+    // the logs keep.
+    uint64_t logged = 0, bytes = 0;
+    for (FileRec* f = filelist; morefiles(f); f = f->next) {
+        for (FuncRec* fn = f->funcs; fn; fn = fn->next) {
+            for (LocalRec* l = fn->locals; l && l < fn->localsend; ++l) {
+                if (!l->usage) continue;
+                logged += l->usage->count();
+                for (const UsageChunk* c = l->usage->first; c; c = c->next) bytes += c->used;
+            }
+        }
+    }
     std::printf("%-18s %llu instructions in %.3f s: %.1f million instructions/s, "
-                ".time = %lu cycles, %lu interrupts, %lu accesses logged to globals, frame depth %d\n",
+                ".time = %lu cycles, %lu interrupts, %llu accesses logged in %.1f MB, frame depth %d\n",
                 "debugging", static_cast<unsigned long long>(instructions), seconds, instructions / seconds / 1e6,
                 static_cast<unsigned long>(cycles), static_cast<unsigned long>(interrupts),
-                static_cast<unsigned long>(logged), simrun::depth());
+                static_cast<unsigned long long>(logged), bytes / 1e6, simrun::depth());
     freedebug(1);
     memclose();
     return 0;
