@@ -135,18 +135,20 @@ TEST_F(FramesTest, TheQuickStepInsideALineEndsAsTheFullUpdateDoes) {
 // The plain steps of a run loop (simrun::plainsteps) against full steps:
 // frames.s run to its end as vyrsim runs it, going on after every event
 // (a new run, whose first step is not checked), with a breakpoint in a
-// line of probe and read and write events on the stack and on a global
-// that fire. Step by
-// step (at most one plain step at a time, with an interrupt raised every
-// 53 steps) the PC, cycles, frames and line state after every step are the
-// same; in long plain runs the events fire at the same places, and the
-// counts, cycles and chronology end the same.
+// line of probe, read and write events on the stack and on a global, and
+// data events on a global and on the stack, that fire; and in a second pair of runs with
+// triggers armed too (a timer, a line range of walk counting to 7, an
+// address counting to 2). Step by step (at most one plain step at a time,
+// with an interrupt raised every 53 steps) the PC, cycles, frames and line
+// state after every step are the same; in long plain runs the events fire
+// at the same places, and the counts, cycles, chronology, trigger counts
+// and interrupts taken end the same.
 TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
     // limit 0: every step full.
-    auto run = [this](uint64_t limit, bool interrupts) {
+    auto run = [this](uint64_t limit, bool interrupts, bool triggers) {
         poke(0x00F0, {0, 0});
         poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
-        poke(0xFFF2, {0xA0, 0x00});
+        poke(0xFFEE, {0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00});
         regs.sp = 0x7FFF;
         *timeptr = 0;
         const uint16_t breakat = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("probe")->start->addr), 1)->addr);
@@ -163,7 +165,27 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
             *link = e;
             link = &e->next;
         }
+        EventVar total{0x0100, 4}, frame{0x7FE0, 8};
+        EventRecord data{nullptr, 'D', 'R', &total}, stack{nullptr, 'D', 'W', &frame};
+        data.next = &stack;
+        eventlist = &data;
         reindexevents();
+        LoadInterruptTable(0);
+        if (triggers) {
+            settimeint(3, 1, 97, 97);
+            LocationSpec range;
+            range.func = findfunc("walk");
+            range.firstline = 33;
+            range.lastline = 36;
+            range.hitcount = 7;
+            setlocint(4, 1, range);
+            inttable[4].staysactive = 1;
+            LocationSpec at;
+            at.byaddress = true;
+            at.address = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("walk")->start->addr), 1)->addr);
+            at.hitcount = 2;
+            setlocint(5, 1, at);
+        }
         std::string trace;
         auto state = [&] {
             trace += std::to_string(getpc()) + "/" + std::to_string(*timeptr) + "/" + std::to_string(simrun::depth()) +
@@ -172,6 +194,10 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         auto hit = [&](const char* how) {
             trace += std::string(how) + std::to_string(runflags.lasthit) + "@" + std::to_string(getpc()) + " ";
             runflags.lasthit = 0;
+        };
+        auto events = [&](uint64_t& n) {
+            if (runflags.lasthit) hit("e"), n = 0;
+            if (datahit) trace += "d@" + std::to_string(getpc()) + " ", datahit = nullptr, n = 0;
         };
         uint64_t n = 0, steps = 0;
         for (int guard = 0; getpc() != exitaddress; ++guard) {
@@ -184,7 +210,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
                 if (plain.steps) {
                     n += plain.steps;
                     if (limit == 1) state();
-                    if (runflags.lasthit) hit("e"), n = 0;
+                    events(n);
                     continue;
                 }
             }
@@ -209,11 +235,18 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
                 simrun::afterstep(pc, before, true);
             }
             if (limit <= 1) state();
-            if (runflags.lasthit) hit("e"), n = 0;
+            events(n);
         }
         while (memevents) memevents = static_cast<MemEvent*>(freenode(memevents, memevents->next));
+        eventlist = nullptr;
+        datahit = nullptr;
         reindexevents();
         trace += "\n";
+        for (int i = 3; i <= 5; ++i) {
+            const IntDesc& d = inttable[i];
+            trace += std::to_string(d.hits) + "/" + std::to_string(d.nexttime) + "/" + std::to_string(d.loctriggered) + " ";
+        }
+        LoadInterruptTable(0);
         for (const DebugEntry* e = debuglist; e; e = e->next)
             trace += std::to_string(e->calls) + "/" + std::to_string(e->cycles) + " ";
         for (const char* name : {"main", "walk", "probe"}) {
@@ -228,31 +261,38 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
     auto reload = [this] {
         ASSERT_TRUE(loadprogram("frames", programtext("frames.s"), framestree())) << console.errors;
     };
-    // Step by step, with interrupts.
-    std::string full = run(0, true);
-    reload();
-    std::string plain = run(1, true);
-    EXPECT_EQ(plain, full);
-    EXPECT_NE(full.find("x1@"), std::string::npos);  // the breakpoint
-    EXPECT_NE(full.find("e2@"), std::string::npos);  // the read event
-    EXPECT_NE(full.find("e3@"), std::string::npos);  // the write event
-    EXPECT_NE(full.find("e4@"), std::string::npos);  // total's
-    EXPECT_NE(full.find("e5@"), std::string::npos);
-    EXPECT_GT(rdword(0x00F0), 5);                    // interrupts were taken
-    // Long plain runs.
+    // The events of a trace, in order.
     auto events = [](const std::string& trace) {
         std::string out;
         std::string steps = trace.substr(0, trace.find('\n'));
-        for (std::size_t at = 0; (at = steps.find_first_of("xe", at)) != std::string::npos; ++at)
+        for (std::size_t at = 0; (at = steps.find_first_of("xed", at)) != std::string::npos; ++at)
             out += steps.substr(at, steps.find(' ', at) - at) + " ";
         return out;
     };
-    reload();
-    std::string fullrun = run(0, false);
-    reload();
-    std::string longrun = run(UINT64_MAX, false);
-    EXPECT_EQ(events(longrun), events(fullrun));
-    EXPECT_EQ(longrun.substr(longrun.find('\n')), fullrun.substr(fullrun.find('\n')));
+    for (bool triggers : {false, true}) {
+        SCOPED_TRACE(triggers ? "with triggers" : "without triggers");
+        // Step by step, with interrupts.
+        std::string full = run(0, true, triggers);
+        reload();
+        std::string plain = run(1, true, triggers);
+        EXPECT_EQ(plain, full);
+        EXPECT_NE(full.find("x1@"), std::string::npos);  // the breakpoint
+        EXPECT_NE(full.find("e2@"), std::string::npos);  // the read event
+        EXPECT_NE(full.find("e3@"), std::string::npos);  // the write event
+        EXPECT_NE(full.find("e4@"), std::string::npos);  // total's
+        EXPECT_NE(full.find("e5@"), std::string::npos);
+        EXPECT_NE(full.find("d@"), std::string::npos);   // the data event
+        EXPECT_GT(rdword(0x00F0), 5);                    // interrupts were taken
+        // Long plain runs.
+        reload();
+        std::string fullrun = run(0, false, triggers);
+        reload();
+        std::string longrun = run(UINT64_MAX, false, triggers);
+        EXPECT_EQ(events(longrun), events(fullrun));
+        EXPECT_EQ(longrun.substr(longrun.find('\n')), fullrun.substr(fullrun.find('\n')));
+        if (triggers) EXPECT_GT(rdword(0x00F0), 20);
+        reload();
+    }
 }
 
 TEST_F(FramesTest, CallCountsChronologyAndCyclesPerLine) {
