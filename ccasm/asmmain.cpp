@@ -112,7 +112,7 @@ int asmmain(int argc, char** argv) {
             std::fprintf(stderr, "errors reported in %s\n", vy::one_line(error_file).c_str());
             status = 1;
         } else {
-            std::remove(error_file);
+            vy::removefile(error_file);
         }
     }
     return status;

@@ -62,7 +62,7 @@ void reset_macros(Asm& a) {
 }
 
 void asmbreak(int) {
-    if (const char* name = object_being_written()) std::remove(name);
+    if (const char* name = object_being_written()) vy::removefile(name);
     std::_Exit(2);
 }
 

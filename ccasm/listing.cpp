@@ -2,6 +2,7 @@
 // headers, the symbol table with reference lines, and the verilog file.
 #include <algorithm>
 
+#include "ccparse/toolkit/toolkit.h"
 #include "ccasm/asm.h"
 
 namespace ccasm {
@@ -136,7 +137,7 @@ void listing_close(Asm& a) {
         ok = std::fclose(l.file) == 0 && ok;
         l.file = nullptr;
         if (!ok) {
-            std::remove(a.listing_name.c_str());
+            vy::removefile(a.listing_name.c_str());
             diag_noline(a, a.source, "can't write " + a.listing_name);
             ++a.errors;
         }
@@ -146,7 +147,7 @@ void listing_close(Asm& a) {
         ok = std::fclose(l.verilog) == 0 && ok;
         l.verilog = nullptr;
         if (!ok) {
-            std::remove(a.opt.verilog_name.c_str());
+            vy::removefile(a.opt.verilog_name.c_str());
             diag_noline(a, a.source, "can't write " + a.opt.verilog_name);
             ++a.errors;
         }

@@ -2,6 +2,7 @@
 // streams, symbol records and debug records, all most significant byte first.
 #include <cstring>
 
+#include "ccparse/toolkit/toolkit.h"
 #include "ccasm/asm.h"
 
 namespace ccasm {
@@ -181,7 +182,7 @@ bool writeobj(Asm& a) {
     bool ok = std::fwrite(image.data(), 1, image.size(), f) == image.size();
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
-        std::remove(name.c_str());
+        vy::removefile(name.c_str());
         diag_noline(a, a.source, "can't write " + name);
         ++a.errors;
     }

@@ -21,9 +21,16 @@ Callee callee_of(const ExprNode* call) {
     Callee c;
     c.node = call->left;
     c.space = c.node->space;
-    if (c.node->code == 0 && c.node->leaf.reg == REG_NONE && c.node->text.size() > 1 && c.node->text[0] == '<') {
-        c.name = c.node->text;
-        c.space |= c.node->leaf.space;
+    // *(&f): the front end keeps the indirection of a function's address
+    // when the function's space (far, interrupt, one of the file's own)
+    // forbids folding it; it is still a call of f by name
+    ExprNode* named = c.node;
+    if (named->code == 107 && named->left && named->left->code == 0 && named->left->leaf.ind == 0)
+        named = named->left;
+    if (named->code == 0 && named->leaf.reg == REG_NONE && named->text.size() > 1 && named->text[0] == '<') {
+        c.node = named;
+        c.name = named->text;
+        c.space |= named->leaf.space;
     }
     c.far = c.space & SP_FAR;
     c.interrupt = c.space & SP_INTERRUPT;
@@ -216,8 +223,22 @@ bool call_operand(Gen& g, Callee& c, std::uint16_t regs, Operand& out) {
         out.flags = 0;
         return true;
     }
-    if (!gen_node(g, f, 0x0B, static_cast<std::uint16_t>(regs & ~RM_D))) return false;
+    // `regs` leaves D out while it holds the register argument
+    if (!gen_node(g, f, 0x0B, regs)) return false;
     out = f->place;
+    if (out.ind >= 2 || (out.ind == 1 && out.reg == REG_D)) {
+        // the address is a pointer in memory, or reached through D: into Y
+        Operand pointer = out;
+        pointer.ind = static_cast<std::uint8_t>(pointer.ind - 1);
+        pointer.type = 5;
+        pointer.flags = static_cast<std::uint16_t>(pointer.ind ? 1 : 0);
+        Operand y;
+        init_operand(y, 5, 0, REG_Y, 0);
+        if (!(regs & RM_Y) && out.reg != REG_Y) return false;
+        if (!move_to(g, place_leaf(g, pointer), y, regs)) return false;
+        take_free_reg(g, RM_Y);
+        out = y;
+    }
     if (out.ind == 0) {
         // an address held in a register or as a constant: call through it
         if (!(out.reg == REG_Y || out.reg == REG_NONE)) {
@@ -229,6 +250,25 @@ bool call_operand(Gen& g, Callee& c, std::uint16_t regs, Operand& out) {
         out.ind = 1;
     }
     return true;
+}
+
+// A far callee reached through a far pointer: the pointer's four bytes
+// (page, address) are the far-call descriptor, so Y gets the address of
+// the place that holds them (a temporary when the value is in a register).
+bool far_descriptor_into_y(Gen& g, ExprNode* p, std::uint16_t regs) {
+    if (type_class(p->code == 0 ? p->leaf.type : p->type) != 8) return gen_node(g, p, 0x10, regs);
+    if (!gen_node(g, p, 0x0B, regs)) return false;
+    if (p->place.ind == 0) {
+        Operand t;
+        alloc_value_temp(g, 4, t, p->place.type);
+        if (!move_to(g, p, t, regs)) return false;
+        p->place = t;
+    }
+    Operand a = p->place;
+    a.ind = static_cast<std::uint8_t>(a.ind - 1);
+    a.type = 5;
+    a.flags = static_cast<std::uint16_t>(a.ind ? 1 : 0);
+    return gen_node(g, place_leaf(g, a), 0x10, regs);
 }
 
 bool emit_builtin(Gen& g, ExprNode* n, const Callee& c, const std::vector<ExprNode*>& args, std::uint16_t modes,
@@ -371,7 +411,8 @@ bool emit_call(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         // Y, which it cannot see used)
         if (!g.interrupt_entry) g.interrupt_entry = new_label_number(g);
         if (f.reg == REG_Y && f.ind == 1 && f.offset == 0) {
-            emit_code(g, "", 0);
+            // the operand's code loaded Y: its last instruction is kept too
+            emit_code(g, g.opt.no_opt ? "" : "VL:;", 0);
         } else {
             Operand a = f;
             a.ind = 0;
@@ -386,10 +427,8 @@ bool emit_call(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
             std::string d = far_descriptor(g, c.name);
             emit_code(g, " ldy #" + d + ";", 4);
         } else {
-            Operand y;
-            init_operand(y, 5, 0, REG_Y, 0);
             ExprNode* f = c.node;
-            if (!gen_node(g, f->code == 107 ? f->left : f, 0x10, call_regs)) genpanic(g, "FNFORCE");
+            if (!far_descriptor_into_y(g, f->code == 107 ? f->left : f, call_regs)) genpanic(g, "FNFORCE");
         }
         const char* routine = g.stackless ? (k ? "wcslk" : "wcslc") : (k ? "wcalk" : "wcalc");
         note_runtime_ref(g, routine);

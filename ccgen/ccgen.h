@@ -415,6 +415,13 @@ struct Gen {
     std::int16_t frame_low = 0;
     std::int16_t frame_cur = 0;
     std::uint16_t frame_flags = 0;
+    // the frame as it was before the latest result area of a call, which
+    // an assignment that gives the call its destination instead gives back
+    struct {
+        std::int16_t offset = 1;  // the area's offset; 1: none
+        std::int16_t frame_low = 0, frame_cur = 0;
+        std::uint16_t frame_flags = 0;
+    } last_area;
     int regarg_size = 0;
     int stackarg_size = 0;
     int result_type = 0;
@@ -536,6 +543,7 @@ void init_operand(Operand& o, std::uint16_t type, std::uint16_t space, std::uint
 ExprNode* addrof(Gen& g, ExprNode* n);
 void make_temp_operand(Gen& g, ExprNode* n, std::uint32_t size);
 ExprNode* call_into_target(Gen& g, ExprNode* assign);
+void drop_result_area(Gen& g, const ExprNode* area);
 bool is_leaf(const ExprNode* n);
 bool is_const(const Operand& o);
 bool is_const_or_direct(const Operand& o);

@@ -24,7 +24,7 @@ bool same_file(const char* a, const char* b) {
 void remove_output(Gen& g) {
     if (g.out.file && g.out.file != stdout) std::fclose(g.out.file);
     g.out.file = nullptr;
-    if (g.out.created) std::remove(g.out.path.c_str());
+    if (g.out.created) vy::removefile(g.out.path.c_str());
     g.out.created = false;
 }
 
@@ -37,7 +37,7 @@ void close_error_file(Gen& g, const char* name) {
     if (g.errors) {
         vy::toolwrite(std::string("errors reported in ") + name + "\n");
     } else {
-        std::remove(name);
+        vy::removefile(name);
     }
 }
 
@@ -60,7 +60,7 @@ void close_files(Gen& g) {
         if (failed) {
             g.out.failed = true;
             vy::toolstream("can't write!\n");
-            if (g.out.created) std::remove(g.out.path.c_str());
+            if (g.out.created) vy::removefile(g.out.path.c_str());
             g.errors = true;
         }
     }

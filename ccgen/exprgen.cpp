@@ -541,10 +541,50 @@ bool eeprom_store(Gen& g, ExprNode* n, const Operand& dest, ExprNode* value, std
     return expand_places(g, dest, value->place, text, regs);
 }
 
+std::uint16_t node_type(const ExprNode* x) { return x->code == 0 ? x->leaf.type : x->type; }
+
+bool arithmetic_class(std::uint8_t c) { return c >= 1 && c <= 10; }
+
+// The type in which a compound assignment `dest op= right` computes: the
+// destination's type, or the right operand's when it is wider or floating;
+// a division or remainder in the usual arithmetic conversions of both (chars
+// promoted to int, unsigned winning at equal width), since there the
+// signedness decides the value. A char divided by a constant of its own
+// range stays a char division: that is exact.
+std::uint16_t operation_type(const Gen& g, const ExprNode* n) {
+    std::uint16_t dt = read_type(n->left->type);
+    int op = base_operator(n->code);
+    if (n->code == 114 || n->code == 115 || is_shift(op) || is_empty(g, n->right)) return dt;
+    std::uint16_t rt = read_type(node_type(n->right));
+    std::uint8_t dc = type_class(dt), rc = type_class(rt);
+    if (!arithmetic_class(dc) || !arithmetic_class(rc)) return class_bytes(rc) > class_bytes(dc) ? rt : dt;
+    if (dc == 10 || rc == 10) return dc == 10 ? dt : rt;
+    if (dc == 9 || rc == 9) return dc == 9 ? dt : rt;
+    if (op != 133 && op != 153) return class_bytes(rc) > class_bytes(dc) ? rt : dt;
+    const ExprNode* r = n->right;
+    if ((dc == 1 || dc == 2) && r->code == 0 && is_const(r->leaf)) {
+        std::int32_t v = r->leaf.offset;
+        if (dc == 1 ? v >= -128 && v <= 127 : v >= 0 && v <= 255) return dt;
+    }
+    // a field of a char unit is promoted to int, as the front end reads it
+    std::uint8_t pd = type_class(n->left->type) == 13 ? 3 : promote_class(dc), pr = promote_class(rc);
+    if (pd == 8 || pr == 8) return 8;
+    if (pd == 6 || pr == 6) return 6;
+    if (pd == 5 || pr == 5) return 5;
+    return 3;
+}
+
 bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     bool in_place = n->code == 114 || n->code == 115;
     std::uint16_t dtype = n->left->type;
     if (n->code == 136) n->right = converted(g, n->right, read_type(dtype));
+    std::uint16_t optype = n->code == 136 ? read_type(dtype) : operation_type(g, n);
+    if (n->code != 136 && !in_place && !is_shift(base_operator(n->code)) && n->right->code == 0 &&
+        is_const(n->right->leaf) && type_class(optype) <= 8 &&
+        class_bytes(type_class(optype)) == class_bytes(type_class(read_type(dtype))))
+        // a constant that the front end narrowed takes the operation's
+        // type, so that a row working in place sees it at its full width
+        n->right = converted(g, n->right, optype);
     GenState saved;
     save_gen_state(g, saved);
     // the destination placed on trial, to choose the row
@@ -564,12 +604,9 @@ bool gen_assign(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
     // the value computed, then moved into the destination
     ExprNode* value = n->right;
     if (n->code != 136) {
-        std::uint16_t t = read_type(dtype);
+        std::uint16_t t = optype;  // then narrowed to the destination's type
         ExprNode* op = new_expr(g);
         op->code = static_cast<std::uint16_t>(base_operator(n->code));
-        if (!in_place && !is_shift(op->code) && !is_empty(g, n->right) &&
-            class_bytes(type_class(n->right->type)) > class_bytes(type_class(t)))
-            t = n->right->type;  // computed in the wider type, then narrowed
         op->type = t;
         op->space = n->space;
         op->left = converted(g, place_leaf(g, dest), t);

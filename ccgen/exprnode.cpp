@@ -49,7 +49,11 @@ std::int16_t alloc_temp(Gen& g, int size) {
 }
 
 void make_temp_operand(Gen& g, ExprNode* n, std::uint32_t size) {
+    g.last_area.frame_low = g.frame_low;
+    g.last_area.frame_cur = g.frame_cur;
+    g.last_area.frame_flags = g.frame_flags;
     std::int16_t offset = alloc_temp(g, static_cast<int>(size > 0x7FFF ? 0x7FFF : size));
+    g.last_area.offset = g.stackless ? std::int16_t{1} : offset;
     ExprNode* t = new_expr(g);
     t->type = 5;
     init_operand(t->leaf, 5, 0, g.stackless ? REG_NONE : REG_TEMP, 0);
@@ -59,15 +63,31 @@ void make_temp_operand(Gen& g, ExprNode* n, std::uint32_t size) {
     n->third = t;
 }
 
+// A call's result area that its destination replaces: when it is the
+// latest one and nothing was allocated below it, the frame gives it back
+// (a large structure's area would otherwise grow the frame for nothing,
+// and push the offsets of code already written out of the indexed range).
+void drop_result_area(Gen& g, const ExprNode* area) {
+    if (!area || area->code != 0 || area->leaf.reg != REG_TEMP) return;
+    auto offset = static_cast<std::int16_t>(area->leaf.offset);
+    if (offset != g.last_area.offset || offset != g.frame_cur) return;
+    g.frame_low = g.last_area.frame_low;
+    g.frame_cur = g.last_area.frame_cur;
+    g.frame_flags = g.last_area.frame_flags;
+    g.last_area.offset = 1;
+}
+
 ExprNode* call_into_target(Gen& g, ExprNode* a) {
     ExprNode* v = a->right;
     if (!v || !(v->code == 105 || v->code == 169) || (v->type & 15) != (a->type & 15)) return a;
     ExprNode* t = a->left;
     if (t->code == 0 && t->leaf.ind > 0) {
+        drop_result_area(g, v->third);
         v->third = addrof(g, t);
         return v;
     }
     if (t->code == 107 && (t->left->type & 15) == 5) {
+        drop_result_area(g, v->third);
         v->third = t->left;
         return v;
     }
@@ -108,7 +128,7 @@ std::uint16_t result_mask(const Operand& o) { return o.ind == 0 ? reg_to_mask(o.
 std::uint16_t mode_class(std::uint16_t value) { return value & 0x30 ? value & 0xB0 : value; }
 
 std::uint32_t field_mask(std::uint16_t type) {
-    unsigned width = (type >> 10) & 31u, offset = (type >> 4) & 31u;
+    unsigned width = (type >> 10) & 63u, offset = (type >> 4) & 31u;
     std::uint32_t ones = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
     return offset >= 32 ? 0 : ones << offset;
 }

@@ -258,6 +258,7 @@ void branch_statement(Gen& g, int code) {
 void reset_function(Gen& g) {
     free_function(g);
     g.frame_low = g.frame_cur = 0;
+    g.last_area.offset = 1;
     g.result_type = 0;
     g.stmt_free = g.func_free = 4;
     g.frame_flags = 0;

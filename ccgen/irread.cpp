@@ -469,7 +469,10 @@ int read_ir_records(Gen& g, int mode) {
             std::uint16_t space;
             read_ir_symbol_attrs(g, space, name);
             emit_asm(g, " xdef %p;", name);
-            if ((space & SP_PORT) && !(space & SP_FUNC)) generr(g, "can't initialize port objects", g.last_name);
+            // the bit of port objects is also that of interrupt functions:
+            // a function (its name says so) is defined, not initialised
+            if ((space & SP_PORT) && !(space & SP_FUNC) && !is_function_name(g, name))
+                generr(g, "can't initialize port objects: ", g.last_name);
             break;
         }
         case 144: {

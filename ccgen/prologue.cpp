@@ -296,7 +296,12 @@ std::string emit_prologue(Gen& g) {
         frame += 7;
     else if (frame)
         frame += 2;
-    if (g.full_debug && !g.line_debug) emit_asm(g, "%E%p%~%p:-%u.%u;", g.raw_name, g.plain_name, ofst, frame);
+    // The frame set-up entry tells the debugger that the register argument
+    // now lies in the frame: a frameless entry that leaves it in B, D or
+    // the long register writes none, and the argument is read there.
+    bool argument_kept = R > 0 && !interrupt && !(g.func_attrs & SP_KERNEL) && !g.stackless && s.entry.empty();
+    if (g.full_debug && !g.line_debug && !argument_kept)
+        emit_asm(g, "%E%p%~%p:-%u.%u;", g.raw_name, g.plain_name, ofst, frame);
     if (!g.stackless) emit_asm(g, " .dcall \"%u,%u%p%p\";", frame + 2, g.stackarg_size, call_graph_separator(g), g.func_name);
     return s.exit;
 }

@@ -172,11 +172,12 @@ const TemplateRow test_rows[] = {
     {D(8, 6), 0x00, CC_TST, 0, "&LKlzmp"},
     {D(4, 6), 0x00, CC_TST, 0, "!Klrzmp"},
     {D(4, 8), 0x00, CC_TST, 0, "!Klrzmp"},
-    // long against long: word by word for eq/ne, else the routines
-    {D(8, 6), D(10, 6), DFREE | CC_EQ, 0, "Md UL;Z2Id UR; bne T;Md L;Z2Id R"},
-    {D(8, 8), D(10, 8), DFREE | CC_EQ, 0, "Md UL;Z2Id UR; bne T;Md L;Z2Id R"},
-    {D(8, 6), D(8, 6), DFREE | CC_EQ, 0, "Md UL;Z2Id UR; bne T;Md L;Z2Id R"},
-    {D(8, 8), D(8, 8), DFREE | CC_EQ, 0, "Md UL;Z2Id UR; bne T;Md L;Z2Id R"},
+    // long against long: word by word for eq/ne (a constant's low word
+    // SUR, its high word SR), else the routines
+    {D(8, 6), D(10, 6), DFREE | CC_EQ, 0, "Md UL;Z2Id SUR; bne T;Md L;Z2Id SR"},
+    {D(8, 8), D(10, 8), DFREE | CC_EQ, 0, "Md UL;Z2Id SUR; bne T;Md L;Z2Id SR"},
+    {D(8, 6), D(8, 6), DFREE | CC_EQ, 0, "Md UL;Z2Id SUR; bne T;Md L;Z2Id SR"},
+    {D(8, 8), D(8, 8), DFREE | CC_EQ, 0, "Md UL;Z2Id SUR; bne T;Md L;Z2Id SR"},
     {D(4, 6), D(8, 6), CC_TST, 0, "!&RKlcmp"},
     {D(4, 8), D(8, 8), CC_UNS, 0, "!&RKulcmp"},
     // float and double
@@ -491,6 +492,9 @@ const TemplateRow copy_rows[] = {
     {D(11, 5), D(3, 5), SP, 4, ""},
     {D(3, 5), D(11, 5), SP, 4, ""},
     {D(11, 5), D(11, 5), SP, 4, ""},
+    // the routines take the destination's address in Y and the source's
+    // in D: the last row puts them there
+    {D(5, 5), D(4, 5), SP, 4, ""},
 };
 
 template <std::size_t N>

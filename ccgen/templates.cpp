@@ -32,8 +32,6 @@ std::uint8_t constant_class(std::int32_t v) {
 
 const Operand& place_of(const Gen& g, const ExprNode* n) { return n ? n->place : g.zero; }
 
-bool bit_field_class(std::uint8_t c) { return c == 4 || c == 7 || c == 13; }
-
 // A value fits only a row of its own class (after the operator's mapping
 // of signedness): a char is not taken for an int, a signed value not for
 // an unsigned division, nor a bit-field for the unit that holds it; a
@@ -75,6 +73,13 @@ bool fits(const Gen& g, const ExprNode* n, const Operand& o, std::uint8_t desc, 
     std::uint8_t dcls = desc & 15;
     if (!plain && !same_storage(cls, dcls)) return false;
     if (plain) {
+        // a constant brought into the long register must be of its class:
+        // a narrower one would set only D, not the high word at 2,x, and
+        // an integer's bits are no float
+        int kind = desc >> 4;
+        if ((kind == 4 || kind == 5 || kind == 6) && dcls >= 6 && dcls <= 9 &&
+            (class_bytes(cls) != 4 || (cls == 9) != (dcls == 9)))
+            return false;
         std::uint8_t c = cls;
         if (class_order(c) > class_order(dcls)) {
             c = constant_class(v);

@@ -214,6 +214,7 @@ ExprNode* finish_structure(Gen& g, ExprNode* n) {
     case 136: {
         ExprNode* v = n->right;
         if (is_call(v) && (v->type & 15) == (n->type & 15) && v->third && v->third->leaf.reg == REG_TEMP) {
+            drop_result_area(g, v->third);
             v->third = n->left;
             n = v;
         } else {

@@ -64,7 +64,7 @@ void optfatal(const char* message, std::string_view argument) {
         // A fatal condition leaves no half-written output behind.
         std::fclose(output_file);
         output_file = nullptr;
-        if (output_name) std::remove(output_name);
+        if (output_name) vy::removefile(output_name);
     }
     vy::toolexit(1);
 }
@@ -167,7 +167,7 @@ int optmain(int argc, char** argv) {
     if (output) {
         output_file = nullptr;
         if (std::fclose(out) != 0) {
-            std::remove(output);
+            vy::removefile(output);
             optfatal("can't write ", output);
         }
     }

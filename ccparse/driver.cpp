@@ -106,7 +106,7 @@ void close_output() {
 void remove_output() {
     if (state.created_output.empty()) return;
     set_interrupt_output(nullptr);
-    std::remove(state.created_output.c_str());
+    vy::removefile(state.created_output.c_str());
     state.created_output.clear();
 }
 
@@ -122,7 +122,7 @@ int finish() {
         if (errors)
             vy::toolwrite("errors reported in " + vy::one_line(opt.error_file) + "\n");
         else
-            std::remove(opt.error_file);
+            vy::removefile(opt.error_file);
     }
     remove_interrupt_handler();
     return errors ? 1 : 0;
@@ -234,7 +234,7 @@ bool front_end_begin(int argc, char** argv, int* status) {
     if (!open_files()) {
         if (opt.error_file) {
             close_error_file();
-            std::remove(opt.error_file);
+            vy::removefile(opt.error_file);
         }
         remove_interrupt_handler();
         *status = 1;

@@ -1,5 +1,6 @@
 // Console interrupt on POSIX systems: the handler removes the output file
 // and ends the process itself.
+#include "ccparse/toolkit/toolkit.h"
 #include "ccparse/interrupt.h"
 
 #include <csignal>
@@ -14,7 +15,7 @@ struct sigaction previous;
 
 void on_interrupt(int) {
     const char* path = output_path;
-    if (path) unlink(path);
+    vy::removefile(path);
     _exit(2);
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine and builds every program: natively (build/native) and
-# for Windows (build/windows).
+# for Windows (build/windows); then takes the bundled example from C source
+# through the whole chain into the simulator and shows what it computed.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -12,3 +13,5 @@ cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/windows -j "$jobs"
 echo "built: build/native/bin and build/windows/bin"
+echo
+bash "$top/examples/run_example.sh" --bin build/native/bin --check

@@ -124,6 +124,10 @@ const RecordCase record_cases[] = {
     {"port_objects_cannot_be_initialised",
      [](IrBuilder& b) { b.u8(186).name("dir", 0).u8(186).name("eeprom", 0).u8(186).name("fast", 0).u8(186).name("port", 0).pub("p", 0x10); },
      "\txdef\t_p\n", {}, true},
+    // interrupt functions share the port bit: defining one is no error
+    {"interrupt_function_is_no_port_object",
+     [](IrBuilder& b) { b.u8(186).name("interrupt", 0).u8(132).name("h", vytest::A_FUNCTION).u16(0x80).u32(0); },
+     "\txdef\t_h\n"},
     {"failed_front_end_text",
      [](IrBuilder& b) { b.u8(254).u16(7).text("a b;c d"); },
      "a b;c d\tend\n", {}, true},
@@ -153,6 +157,12 @@ std::string body_of(const std::function<void(IrBuilder&)>& records, std::vector<
     b.file("t.c").line(1);
     records(b);
     return joined(vytest::body_lines(vytest::generate(b.bytes, options).asm_text));
+}
+
+TEST(Data, ThePortObjectErrorNamesTheObject) {
+    IrBuilder b;
+    b.file("t.c").line(3).u8(186).name("port", 0).pub("p", 0x80);
+    EXPECT_EQ(vytest::generate(b.bytes).errors, "#error ccgen t.c:3\tcan't initialize port objects: p\n");
 }
 
 TEST(Data, A255ByteRunHasNoZeroAndTheEmptyChunkEndsIt) {

@@ -160,6 +160,33 @@ TEST(Prologue, CodeThatTookYSavesXForTheOptimiser) {
     EXPECT_EQ(plain.exit, " rts;");
 }
 
+// The frame set-up entry tells the debugger that the register argument
+// lies in the frame from there on: a function whose entry leaves the
+// argument in D writes none, and the debugger reads D.
+TEST(Prologue, TheFrameSetUpEntryFollowsTheRegisterArgument) {
+    auto debug = [](std::uint16_t flags, int regarg) {
+        return [=](Gen& g) {
+            g.full_debug = true;
+            g.raw_name = "\x06t.c\x06";
+            g.frame_flags = flags;
+            g.regarg_size = regarg;
+        };
+    };
+    // the argument never read: no entry sequence, no set-up entry
+    Frame kept = prologue(debug(0, 2));
+    EXPECT_EQ(kept.text.find(".dentry"), std::string::npos) << kept.text;
+    EXPECT_EQ(kept.exit, " rts;");
+    // pushed by the entry sequence: the set-up entry follows it
+    Frame pushed = prologue(debug(FRAME_ARGS, 2));
+    EXPECT_NE(pushed.text.find("\tpshd\n\ttsx\nOFST:\tset\t0\n\t.dentry\t\"t.c~f:-0.4\"\n"), std::string::npos)
+        << pushed.text;
+    Frame linked = prologue(debug(FRAME_LOCALS, 4));
+    EXPECT_NE(linked.text.find(".dentry"), std::string::npos) << linked.text;
+    // without a register argument the entry is written as before
+    Frame none = prologue(debug(0, 0));
+    EXPECT_NE(none.text.find("\t.dentry\t\"t.c~f:-0.0\"\n"), std::string::npos) << none.text;
+}
+
 TEST(Prologue, StackCheck) {
     ccgen::Options o;
     o.check_stack = true;

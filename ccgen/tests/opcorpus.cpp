@@ -820,11 +820,16 @@ OpProgram call_program() {
         for (int i = 0; i < 300; ++i) big[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + 1);
         p.data("gs300", big);
         p.zeros("hs300", 300);
+        p.zeros("ks300", 300);
     }
     p.zeros("hs3", 3);
     p.zeros("hs7", 7);
+    p.zeros("ks7", 7);
     p.zeros("counter", 2);
     p.ir().declare("gfp").address(192, "add_int", 0, A_FUNCTION).end_data().pub("gfp");
+    p.ir().declare("gft").address(192, "add_int", 0, A_FUNCTION).address(192, "seven", 0, A_FUNCTION).end_data().pub("gft");
+    p.data("gk", Program::bytes_of(INT, 1));
+    p.ir().declare("gip").address(192, "tick", 0, A_FUNCTION).end_data().pub("gip");
     const int M_NOSTACK_ = M_NOSTACK;
 
     // the callees
@@ -864,6 +869,21 @@ OpProgram call_program() {
     p.function("sum300", {INT, STRUCT300}, 0);  // a large structure by value
     p.ret(INT, bin(222, INT, param(INT, 0),
                    bin(222, INT, cast(INT, param(UCHAR, 2)), cast(INT, param(UCHAR, 2 + 299)))));
+    p.function("copy_local", {}, -7);  // copies into and out of the frame
+    p.store(local(STRUCT7, -7), leaf(STRUCT7, "gs7", 0, 0, 1));
+    p.store(leaf(STRUCT7, "ks7", 0, 0, 1), local(STRUCT7, -7));
+    p.ret(LONG, local(LONG, -4));
+    p.function("pass300", {STRUCT300}, 0, 0, A_FUNCTION_STRUCT);
+    p.ret(STRUCT300, leaf(STRUCT300, "", 0, 160, 1));
+    // a local written before a large structure's result goes straight to
+    // its destination: the frame stays small, the local within reach
+    p.function("big_copy", {INT}, -2);
+    p.store(local(INT, -2), param(INT, 0));
+    p.store(leaf(STRUCT300, "ks300", 0, 0, 1), call(STRUCT300, "pass300", {leaf(STRUCT300, "gs300", 0, 0, 1)},
+                                                    A_FUNCTION_STRUCT));
+    p.ret(INT, bin(222, INT, local(INT, -2), cast(INT, global(UCHAR, "ks300", 299))));
+    p.function("seven", {}, 0);
+    p.ret(INT, constant(INT, 7));
     p.function("farf", {INT, INT}, 0, M_FAR);
     p.ret(INT, bin(222, INT, param(INT, 0), param(INT, 2)));
     p.function("tick", {}, 0, M_INTERRUPT);
@@ -916,11 +936,28 @@ OpProgram call_program() {
     p.store(leaf(STRUCT300, "hs300", 0, 0, 1), leaf(STRUCT300, "gs300", 0, 0, 1));
     p.put(global(UCHAR, "hs300", 299), "(uint8_t)(299 * 7 + 1)");
     p.put(global(UCHAR, "hs300", 150), "(uint8_t)(150 * 7 + 1)");
+    p.put(call(INT, "big_copy", {constant(INT, 1000)}), "1000 + (uint8_t)(299 * 7 + 1)");
     p.note("a far function");
     p.put(call(INT, "farf", {gi, constant(INT, 9)}, A_FUNCTION, M_FAR), "1234 + 9");
     p.note("an interrupt function called");
     p.stmt(call(UCHAR, "tick", {}, A_FUNCTION, M_INTERRUPT));
     p.put(global(INT, "counter"), "1");
+    p.note("the front end's form of calls of interrupt and far functions: *(&f)");
+    {
+        const Ty irq_ptr{"uint16_t", 11, 2, false, false, M_INTERRUPT};
+        Ex tick_address = leaf(irq_ptr, "tick", 0, 0, 0, 0, A_FUNCTION);
+        Ex direct = node(107, INT, {&tick_address}, M_INTERRUPT);
+        p.stmt(node(105, UCHAR, {&direct}));
+        Ex vector = global(irq_ptr, "gip");  // through a pointer: Y is loaded, and kept
+        Ex through = node(107, INT, {&vector}, M_INTERRUPT);
+        p.stmt(node(105, UCHAR, {&through}));
+        p.put(global(INT, "counter"), "3");
+        Ex far_address = leaf(FAR_PTR, "farf", 0, 0, 0, 0, A_FUNCTION);
+        Ex far_callee = node(107, INT, {&far_address}, M_FAR);
+        Ex a1 = gi, a2 = constant(INT, 4);
+        Ex chain = node(165, INT, {&a1, &a2});
+        p.put(node(169, INT, {&far_callee, &chain}), "1234 + 4");
+    }
     p.note("four arguments of three sizes");
     p.put(call(INT, "many", {constant(INT, 1), constant(LONG, 2), constant(INT, 3), constant(INT, 4)}), "10");
     p.note("a call through a pointer");
@@ -930,6 +967,19 @@ OpProgram call_program() {
         Ex a1 = gi, a2 = constant(INT, 2);
         Ex chain = node(165, INT, {&a1, &a2});
         p.put(node(169, INT, {&callee, &chain}), "add_int(1234, 2)");
+    }
+    p.note("calls through a table element that the index computes (D busy with it)");
+    {
+        auto element = [&](const Ex& index) {
+            return deref(INT, deref(NEAR_PTR, bin(222, NEAR_PTR, address(NEAR_PTR, "gft"),
+                                                  bin(226, INT, index, constant(INT, 2)))));
+        };
+        Ex callee = element(bin(216, INT, global(INT, "gk"), constant(INT, 1)));
+        Ex a1 = gi, a2 = constant(INT, 2);
+        Ex chain = node(165, INT, {&a1, &a2});
+        p.put(node(169, INT, {&callee, &chain}), "add_int(1234, 2)");
+        Ex alone = element(global(INT, "gk"));
+        p.put(node(105, INT, {&alone}), "7");
     }
     p.note("inline assembly as a value");
     {
@@ -950,6 +1000,9 @@ OpProgram call_program() {
     p.put(global(INT, "hs3", 1), "0x1234");
     p.store(leaf(STRUCT7, "hs7", 0, 0, 1), leaf(STRUCT7, "gs7", 0, 0, 1));
     p.put(global(LONG, "hs7", 3), "0x1020");
+    p.note("a structure copied into a local and back out");
+    p.put(call(LONG, "copy_local", {}), "0x1020");
+    p.put(global(CHAR, "ks7", 2), "3");
     return p.finish(true);
 }
 

@@ -161,9 +161,11 @@ std::int16_t to_int16(double v) {
     if (v <= -32768) return -32768;
     return static_cast<std::int16_t>(v);
 }
+// c_ftol and c_dtol: long and unsigned long alike, -2^31 .. 2^32 - 1.
 std::int32_t to_int32(double v) {
-    if (v >= 2147483647.0) return 2147483647;
+    if (v >= 4294967295.0) return -1;
     if (v <= -2147483648.0) return static_cast<std::int32_t>(0x80000000u);
+    if (v >= 0) return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
     return static_cast<std::int32_t>(v);
 }
 
@@ -293,7 +295,7 @@ std::map<std::string, Model> models() {
     for (const char* n : {"c_wcalc", "c_wcalk", "c_wcslc", "c_wcslk"})
         m[n] = [](Call& c) { c.jump(rw(static_cast<std::uint16_t>(c.y() + 2))); };
     // integers
-    for (const char* n : {"c_imul", "c_imula"}) m[n] = [](Call& c) { c.set_d(c.d() * c.y()); };
+    for (const char* n : {"c_imul", "c_imula"}) m[n] = [](Call& c) { c.set_d(static_cast<std::uint32_t>(c.d()) * c.y()); };
     m["c_imul10"] = [](Call& c) { c.set_d(c.d() * 10u); };
     m["c_imulb"] = [](Call& c) { c.set_d(static_cast<std::uint32_t>(s16(c.d()) * static_cast<std::int8_t>(c.op8()))); };
     for (const char* n : {"c_idiv", "c_idiva"})

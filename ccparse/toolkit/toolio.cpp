@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <sys/stat.h>
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -34,6 +36,19 @@ void write_fd2(std::string_view text) {
 }
 
 }  // namespace
+
+bool removefile(const char* path) {
+    if (!path || !*path) return false;
+#ifdef _WIN32
+    struct _stat64 st;
+    if (_stat64(path, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) return false;
+    return _unlink(path) == 0;
+#else
+    struct stat st;
+    if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::unlink(path) == 0;
+#endif
+}
 
 void toolexit(int status) {
     if (exit_hook) exit_hook(status);

@@ -156,4 +156,10 @@ void toolstream(std::string_view text);
 using ErrorWriter = void (*)(std::string_view text);
 ErrorWriter set_error_writer(ErrorWriter writer);
 
+// Removes a file that the program wrote and now gives up (a partial output,
+// an error file without errors), but only a plain file: a name that is a
+// device (/dev/null, /dev/full, NUL) or a directory is left alone. Safe in a
+// signal handler on POSIX. True when the file was removed.
+bool removefile(const char* path);
+
 }  // namespace vy

@@ -9,10 +9,12 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
 #include "debugger/engine/program.h"
+#include "debugger/engine/run_control.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/script_files.h"
 #include "debugger/engine/sink.h"
 #include "debugger/engine/source_trace.h"
+#include "debugger/target/frames.h"
 
 namespace vy {
 
@@ -44,6 +46,9 @@ void EngineServices::trcfree() { vy::trcfree(); }
 void EngineServices::trcrecord(int kind, DebugEntry* entry) { vy::trcrecord(kind, entry); }
 std::FILE* EngineServices::srcopen(const char* name) { return vy::srcopen(name, true); }
 const char* EngineServices::readsrcline(const char* file, uint32_t line) { return vy::readsrcline(file, line); }
+void EngineServices::browsevariables(int kind, int pointers, int addresses) {
+    ShowVariables(curframe, nullptr, pointers, addresses);
+}
 
 static EngineServices engineservices;
 
@@ -63,6 +68,7 @@ void engineinit() {
     QuitRequested = false;
     RunState = false;
     StopRequest = false;
+    runcontrolinit();
     coreinit();
     closechannels();
     trcstop();

@@ -38,6 +38,7 @@ public:
     void trcrecord(int kind, DebugEntry* entry) override;
     std::FILE* srcopen(const char* name) override;
     const char* readsrcline(const char* file, uint32_t line) override;
+    void browsevariables(int kind, int pointers, int addresses) override;
 };
 
 // Installs the engine's services and brings the engine's state to that of

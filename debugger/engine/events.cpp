@@ -26,6 +26,21 @@ namespace vy {
 
 Event* events;
 static uint16_t lastnumber;
+uint64_t codeeventbits[65536 / 64];
+
+// Marks the addresses of the active address events, after every change of
+// the list or of an event's activity.
+static void indexcode() {
+    for (uint64_t& word : codeeventbits) word = 0;
+    for (Event* e = events; e; e = e->next) {
+        if (!e->active || e->cls != 'C') continue;
+        uint16_t at;
+        if (e->kind == 'a' || e->kind == 's') at = e->address;
+        else if (e->kind == 'l') at = static_cast<uint16_t>(e->expr->address);
+        else continue;
+        codeeventbits[at >> 6] |= uint64_t{1} << (at & 63);
+    }
+}
 
 // ---------------------------------------------------------------------------
 // The target model's view of the data events: the memory-access recorder
@@ -84,6 +99,7 @@ static void freeevent(Event* e) {
         break;
     }
     e->gone = true;
+    indexcode();
     if (e->cls == 'D') {
         if (datahit == &e->seen) clearhit();
         publishdata();
@@ -118,6 +134,7 @@ static Event* newevent(char cls, char kind, const EventMaking& m, std::string ac
 
 // A made event: a user event shows itself and its marks.
 static void announce(Event* e) {
+    indexcode();
     if (!e->user) return;
     dbputs({"(", std::to_string(e->number), ")  ", eventdesc(e)});
     UpdateEventMarks(e);
@@ -522,6 +539,7 @@ void activevent(char letter, int number) {
     }
     if (!found && number != -1) dberror({msgtext(MSG_NOBREAKPOINT), "\n"});
     publishdata();
+    indexcode();
 }
 
 void clearevents() {

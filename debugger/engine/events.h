@@ -117,6 +117,13 @@ std::string kindpart(const Event* e);
 // triggered, or null. The returned record stays valid until the next check.
 Event* chkevents(DebugEntry* context, FrameNode* frame, int quiet);
 
+// The addresses of the active code events that trigger at an address ('a',
+// 's', 'l'), one bit each: where none stands, and no alarm is on and no
+// data hit waits, the per-instruction check can find nothing, and the run
+// loop skips it.
+extern uint64_t codeeventbits[65536 / 64];
+inline bool codeeventat(uint16_t pc) { return (codeeventbits[pc >> 6] >> (pc & 63)) & 1; }
+
 // Called on every function exit; there is nothing to do.
 void exithook(FrameNode* frame);
 

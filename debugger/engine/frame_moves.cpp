@@ -9,7 +9,6 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/location.h"
 #include "debugger/engine/scan.h"
-#include "debugger/engine/standins.h"
 #include "debugger/engine/variables.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"

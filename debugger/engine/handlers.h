@@ -48,33 +48,37 @@ const char* dodump(const char* text, int arg);
 const char* dofill(const char* text, int arg);
 const char* domm(const char* text, int arg);
 
-// standins.cpp: commands whose work is not built in yet.
-const char* doactiv(const char* text, int arg);
-const char* dodeact(const char* text, int arg);
-const char* dodisa(const char* text, int arg);
-const char* dopath(const char* text, int arg);
+// run_control.cpp: running and stepping.
 const char* dogo(const char* text, int arg);
 const char* dotgo(const char* text, int arg);
 const char* dotigo(const char* text, int arg);
-const char* dofiles(const char* text, int arg);
-const char* dofuncs(const char* text, int arg);
-const char* doprint(const char* text, int arg);
-const char* doregs(const char* text, int arg);
-const char* dowregs(const char* text, int arg);
 const char* dostep(const char* text, int arg);
 const char* doistep(const char* text, int arg);
 const char* doostep(const char* text, int arg);
+const char* dofinish(const char* text, int arg);
+
+// program_commands.cpp: the other program, frame and view commands.
+const char* doactiv(const char* text, int arg);
+const char* dodeact(const char* text, int arg);
+const char* dozero(const char* text, int arg);
+const char* doreset(const char* text, int arg);
 const char* dostack(const char* text, int arg);
 const char* dowstack(const char* text, int arg);
+const char* doregs(const char* text, int arg);
+const char* dowregs(const char* text, int arg);
+const char* dodisa(const char* text, int arg);
 const char* dovars(const char* text, int arg);
-const char* dozero(const char* text, int arg);
-const char* doperf(const char* text, int arg);
-const char* dosys(const char* text, int arg);
-const char* dofinish(const char* text, int arg);
-const char* dopause(const char* text, int arg);
-const char* doreset(const char* text, int arg);
+const char* dofiles(const char* text, int arg);
+const char* dofuncs(const char* text, int arg);
+const char* dopath(const char* text, int arg);
 const char* dosession(const char* text, int arg);
 const char* dolayout(const char* text, int arg);
 const char* dointerrupt(const char* text, int arg);
+const char* dopause(const char* text, int arg);
+const char* dosys(const char* text, int arg);
+
+// source_listing.cpp: source listings with figures.
+const char* doprint(const char* text, int arg);
+const char* doperf(const char* text, int arg);
 
 }  // namespace vy

@@ -54,6 +54,19 @@ struct Headless {
     std::vector<std::string> shelllines;   // ShellCommand lines, in order
     std::string title;
     std::string leftstatus, middlestatus, rightstatus;
+    // While set, every text of the status bar's first pane goes here as it
+    // is shown.
+    void (*statusecho)(std::string_view text) = nullptr;
+
+    // Views of run control and the program commands.
+    bool asmpane = false;           // the disassembly pane is shown
+    bool regwindow = false;         // the register window is shown
+    bool stackwindow = false;       // the stack window is shown
+    uint32_t waits = 0;             // BeginWait calls
+    uint32_t keywaits = 0;          // WaitForKey calls
+    uint32_t kernelresets = 0;      // KernelReset calls
+    // WriteSession and ReadSession calls: "write session PATH", "read layout PATH".
+    std::vector<std::string> sessions;
 };
 extern Headless headless;
 

@@ -15,6 +15,8 @@ namespace vy {
 
 struct ResultRecord;
 struct Event;
+struct FileRec;
+struct FrameNode;
 
 // Message pump. PollMessages takes at most one pending window message (a
 // stop request sets the run loop's break flag); DispatchMessages handles all
@@ -83,6 +85,34 @@ bool CloseFrame();
 // The shell escape of `sys`: starts the command interpreter with the line
 // (alone for an empty line) without waiting; a failure is reported.
 void ShellCommand(const char* line);
+
+// Run control and the program commands. The disassembly pane beside the
+// source: whether it is shown, and showing or hiding it. The register window
+// and the stack window: ShowRegisterWindow shows a closed register window
+// and closes an open one; CreateStackWindow(1) opens the stack window and
+// (0) closes it. The wait cursor around a long operation. WaitForKey takes
+// window messages off the queue, without dispatching them, until a key is
+// pressed (the key wait of `pause`). Before a program is loaded the
+// application tree is closed (ShowAppTree(0)) and the kernel-awareness
+// library is reset.
+bool AsmPaneShown();
+void ToggleAsmPane();
+void ShowRegisterWindow();
+bool StackWindowShown();
+void CreateStackWindow(int show);
+void BeginWait();
+void EndWait();
+void WaitForKey();
+void ShowAppTree(int show);
+void KernelReset();
+// The variables browser: the variables of a frame's function, or the
+// file-level variables of a file, with the values pointers point to and
+// with their addresses when asked.
+void ShowVariables(FrameNode* frame, FileRec* file, int pointers, int addresses);
+// Sessions and layouts (session 1 a session, 0 a layout): written to and
+// read from a file that the caller has checked it can create or read.
+void WriteSession(const char* path, int session);
+void ReadSession(const char* path, int session);
 
 // Status bar panes.
 void LeftStatus(const char* text);

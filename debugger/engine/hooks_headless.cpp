@@ -3,6 +3,11 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/events.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/target/debug_tables.h"
+#include "debugger/target/decl_text.h"
+#include "debugger/target/frames.h"
+#include "debugger/target/services.h"
+#include "debugger/target/tools/sim_run.h"
 
 namespace vy {
 
@@ -87,9 +92,51 @@ bool CloseFrame() {
 
 void ShellCommand(const char* line) { headless.shelllines.emplace_back(line); }
 
-void LeftStatus(const char* text) { headless.leftstatus = text ? text : ""; }
+void LeftStatus(const char* text) {
+    headless.leftstatus = text ? text : "";
+    if (headless.statusecho) headless.statusecho(headless.leftstatus);
+}
 void MiddleStatus(const char* text) { headless.middlestatus = text ? text : ""; }
 void RightStatus(const char* text) { headless.rightstatus = text ? text : ""; }
+
+bool AsmPaneShown() { return headless.asmpane; }
+void ToggleAsmPane() { headless.asmpane = !headless.asmpane; }
+void ShowRegisterWindow() { headless.regwindow = !headless.regwindow; }
+bool StackWindowShown() { return headless.stackwindow; }
+void CreateStackWindow(int show) { headless.stackwindow = show != 0; }
+void BeginWait() { ++headless.waits; }
+void EndWait() {}
+void WaitForKey() { ++headless.keywaits; }
+void ShowAppTree(int show) {}
+void KernelReset() { ++headless.kernelresets; }
+
+// Without a browser window the variables are printed: a frame's as
+// "  auto int  i = 3" lines under "    vars in main():", a file's under
+// "  vars in f.c:".
+void ShowVariables(FrameNode* frame, FileRec* file, int pointers, int addresses) {
+    if (file) {
+        FuncRec* scope = file->funcs;
+        while (scope && scope->next) scope = scope->next;
+        if (!scope || !scope->locals || scope->locals == scope->localsend) return;
+        std::string text = std::string("  vars in ") + file->name + ":\n";
+        for (const LocalRec* l = scope->locals; l < scope->localsend; ++l) {
+            if (l->cls == CL_TYPEDEF || l->cls == CL_LOCAL18 || l->cls == CL_GLOBAL) continue;
+            text += "  " + descresult(l) + " = " + simrun::valuetext(l, nullptr) + "\n";
+        }
+        dbputs({text});
+        return;
+    }
+    if (!frame || !frame->func || !frame->func->locals || frame->func->locals == frame->func->localsend) return;
+    dbputs({"    vars in ", frame->func->name, "():\n", simrun::variablestext(frame)});
+}
+
+void WriteSession(const char* path, int session) {
+    headless.sessions.push_back(std::string("write ") + (session ? "session " : "layout ") + path);
+}
+
+void ReadSession(const char* path, int session) {
+    headless.sessions.push_back(std::string("read ") + (session ? "session " : "layout ") + path);
+}
 
 void LoadProgress(int open, uint32_t total) {}
 void FileLoadBox(int open, const char* name) {}

@@ -11,12 +11,14 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
+#include "debugger/engine/run_control.h"
 #include "debugger/engine/scan.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
 #include "debugger/target/load_driver.h"
 #include "debugger/target/messages.h"
 #include "debugger/target/services.h"
+#include "debugger/target/source_lines.h"
 #include "debugger/target/symbols.h"
 
 namespace vy {
@@ -46,6 +48,7 @@ const char* doload(const char* text, int arg) {
     while (*p == '/') {
         for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
             char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+            if (c == '/') continue;   // "/s/o:name": the next group at once
             if (c == 's') {
                 symbolsonly = true;
             } else if (c == 'o') {
@@ -63,6 +66,7 @@ const char* doload(const char* text, int arg) {
         }
         p = skipblanks(p);
     }
+    if (refusedrunning("load")) return CMD_END;
     std::string name(p, p + std::strcspn(p, ";}"));
     while (!name.empty() && isblankbyte(name.back())) name.pop_back();
     if (name.empty()) {
@@ -77,6 +81,8 @@ const char* doload(const char* text, int arg) {
     std::fclose(f);
 
     dropuserstate();
+    ShowAppTree(0);
+    KernelReset();
     resetrun();
     uint8_t mode = loadimage;
     if (symbolsonly) loadimage = 0;
@@ -88,8 +94,12 @@ const char* doload(const char* text, int arg) {
         resetrun();
         clrframes();
         dropsyms();
+        startfound = 0;
     }
+    InstrMode = false;
+    if (resetstart & 2) resetmade();
     RegWinRedraw(0);
+    if (StackWindowShown()) RebuildStackWindow();
     UpdateMemWindows(1);
     return CMD_END;
 }

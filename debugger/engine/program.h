@@ -7,4 +7,8 @@ namespace vy {
 // runs.
 extern bool QuitRequested;
 
+// Reports that the command may not run while the program runs (it would
+// load, reset or zero the program under the run): true when refused.
+bool refusedrunning(const char* command);
+
 }  // namespace vy

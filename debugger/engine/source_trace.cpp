@@ -4,7 +4,6 @@
 
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/runstate.h"
-#include "debugger/engine/standins.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/interrupts.h"
 #include "debugger/target/registers.h"

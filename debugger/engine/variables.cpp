@@ -6,7 +6,6 @@
 
 #include "debugger/engine/evaluator.h"
 #include "debugger/engine/names.h"
-#include "debugger/engine/standins.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
 #include "debugger/target/messages.h"

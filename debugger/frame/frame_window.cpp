@@ -12,6 +12,7 @@
 #include "debugger/engine/channels.h"
 #include "debugger/engine/commands.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/run_control.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/frame/frame.h"
 #include "debugger/target/services.h"
@@ -28,7 +29,6 @@ int ribbonheight;
 HWND hwndUnderMouse;
 bool statushelpshown;
 
-static bool animate;
 
 void SendFrameCommand(int id, LPARAM lparam) {
     if (hwndFrame) SendMessageA(hwndFrame, WM_COMMAND, static_cast<WPARAM>(id), lparam);
@@ -173,9 +173,9 @@ static LRESULT runtextone(int id, LPARAM lparam, const char* text) {
 }
 
 static LRESULT animatestep(int, LPARAM, const char*) {
-    animate = true;
+    Animate = true;
     if (!RunState) docmd("step", 1);
-    animate = false;
+    Animate = false;
     return 0;
 }
 

@@ -55,6 +55,50 @@ void BrowseArray(ResultRecord* r, const char* name, char letter) {
     dberror({"Array browser: not built into this debugger yet\n"});
 }
 
+// Run control and the program commands: the disassembly pane, the register
+// and stack windows, the variables browser and sessions come with the views
+// and the session files; until then the commands that need them say so.
+static bool asmpane, regwindow, stackwindow;
+bool AsmPaneShown() { return asmpane; }
+void ToggleAsmPane() { asmpane = !asmpane; }
+void ShowRegisterWindow() {
+    regwindow = !regwindow;
+    dberror({"Register window: not built into this debugger yet\n"});
+}
+bool StackWindowShown() { return stackwindow; }
+void CreateStackWindow(int show) {
+    stackwindow = false;
+    if (show) dberror({"Stack window: not built into this debugger yet\n"});
+}
+void ShowAppTree(int show) {}
+void KernelReset() {}
+void ShowVariables(FrameNode* frame, FileRec* file, int pointers, int addresses) {
+    dberror({"Variables browser: not built into this debugger yet\n"});
+}
+void WriteSession(const char* path, int session) {
+    dberror({"Sessions and layouts: not built into this debugger yet\n"});
+}
+void ReadSession(const char* path, int session) {
+    dberror({"Sessions and layouts: not built into this debugger yet\n"});
+}
+
+// The key wait of `pause`: window messages are taken off the queue, not
+// dispatched, until a key goes down.
+void WaitForKey() {
+    MSG msg;
+    for (;;) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (msg.message == WM_KEYDOWN) return;
+    }
+}
+
 void SetFrameTitle(const char* title) { SetFrameTitleText(title); }
 
 bool CloseFrame() {

@@ -257,7 +257,7 @@ void settimeint(int index, int active, uint32_t firstat, uint32_t period) {
     triggerschanged();
 }
 
-bool setlocint(int index, int active, const LocationSpec& spec) {
+bool setlocint(int index, int active, const LocationTrigger& spec) {
     IntDesc* d = descat(index);
     if (!d || spec.hitcount < 1) return false;
     d->locactive = active ? 1 : 0;

@@ -71,7 +71,7 @@ void settimeint(int index, int active, uint32_t firstat, uint32_t period);
 // A location trigger: an address, or a file (any function of it) or else a
 // function with a line range (0: no bound); it fires on the hit-count-th
 // check that finds the PC there.
-struct LocationSpec {
+struct LocationTrigger {
     bool byaddress = false;
     uint16_t address = 0;
     FileRec* file = nullptr;
@@ -82,7 +82,7 @@ struct LocationSpec {
 };
 // Sets the location trigger of a source from the spec; false (nothing
 // changed) for a hit count below 1 or an index outside the table.
-bool setlocint(int index, int active, const LocationSpec& spec);
+bool setlocint(int index, int active, const LocationTrigger& spec);
 // Whoever changes trigger fields of the table directly calls this
 // afterwards: the check before each instruction looks only at what it says
 // is armed.

@@ -53,6 +53,8 @@ static const MessageText messages[] = {
     {MSG_NOLINE, "line not found"},
     {MSG_FUNCSINFILE, "Functions in file"},
     {MSG_NOCODE, "no code at that location"},
+    {MSG_INSTACK, "function in stack frame"},
+    {MSG_CALLS, " calls"},
     {MSG_NOASSERTION, "assertion not found "},
     {MSG_ILLEGALTERM, " illegal term "},
     {MSG_VALUETOOLARGE, "value too large"},

@@ -59,6 +59,8 @@ enum MessageId : int {
     MSG_NOLINE = 77,           // "line not found"
     MSG_FUNCSINFILE = 78,      // "Functions in file"
     MSG_NOCODE = 85,           // "no code at that location"
+    MSG_INSTACK = 86,          // "function in stack frame"
+    MSG_CALLS = 95,            // " calls"
     MSG_NOASSERTION = 97,      // "assertion not found "
     MSG_ILLEGALTERM = 99,      // " illegal term "
     MSG_VALUETOOLARGE = 180,   // "value too large"

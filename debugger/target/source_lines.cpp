@@ -24,6 +24,7 @@ namespace vy {
 
 DebugEntry* currentline;
 uint16_t startaddress;
+uint8_t startfound;
 uint8_t resetstart;
 uint8_t forwardflag;
 DebugEntry* enteredline;
@@ -510,7 +511,11 @@ static void entrypoint(const std::string& rest) {
     dbputs({msgtext(MSG_ENTRYPOINT), " ", rest, "\n"});
 }
 
-int startpoint(const char* text) {
+static int choosestart(const char* text);
+
+int startpoint(const char* text) { return startfound = static_cast<uint8_t>(choosestart(text)); }
+
+static int choosestart(const char* text) {
     if (text && std::string(text) == "reset") {
         cpureset();
         startaddress = getpc();

@@ -20,8 +20,10 @@ struct FileRec;
 
 // The entry curline found last.
 extern DebugEntry* currentline;
-// The start address chosen by startpoint, for the run control.
+// The start address chosen by startpoint, for the run control, and whether
+// the last load found one.
 extern uint16_t startaddress;
+extern uint8_t startfound;
 // The reset-start state: set, it becomes 3 after a load.
 extern uint8_t resetstart;
 // Set while a function start is processed; frameline reads it.

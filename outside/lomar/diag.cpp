@@ -1,6 +1,8 @@
 // Diagnostic lines and whole-file reads and writes.
 #include "outside/lomar/diag.h"
 
+#include "ccparse/toolkit/toolkit.h"
+
 #include <cstdio>
 
 namespace lomar {
@@ -69,7 +71,7 @@ bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (!f) return false;
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::remove(path.c_str());
+    if (!ok) vy::removefile(path.c_str());
     return ok;
 }
 

@@ -213,10 +213,15 @@ bool parse_number(const std::string& text, uint32_t& value) {
     bool hex = body.size() > 1 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X');
     std::string digits = hex ? body.substr(2) : body;
     if (digits.empty()) return false;
+    // A number that does not fit 32 bits is refused, not cut.
+    uint64_t magnitude = 0;
     for (char c : digits) {
         bool ok = hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
                       : c >= '0' && c <= (body[0] == '0' ? '7' : '9');
         if (!ok) return false;
+        unsigned digit = c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+        magnitude = magnitude * (hex ? 16 : body[0] == '0' ? 8 : 10) + digit;
+        if (magnitude > UINT32_MAX) return false;
     }
     int32_t v = 0;
     const char* end = vy::getnum(text.c_str(), &v, 1);

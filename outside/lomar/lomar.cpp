@@ -16,13 +16,13 @@ const char* const TITLE = "68HC11 Linker";
 char writing[4096];
 
 void on_interrupt(int) {
-    if (writing[0]) std::remove(writing);
+    if (writing[0]) vy::removefile(writing);
     std::_Exit(2);
 }
 
 bool same_file(const std::string& a, const std::string& b) {
     std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+    return a == b || std::filesystem::equivalent(a, b, ec);
 }
 
 // The bank size of -bs: a power of two, or its log2 up to 16.
@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
         for (const lomar::FileLine& f : script.files)
             if (same_file(program, f.name)) diag.error(lkf, f.line, "the program would overwrite " + f.name);
         if (map && same_file(map, lkf)) diag.error(lkf, 0, "the map would overwrite " + lkf);
+        if (map && same_file(map, program)) diag.error(lkf, 0, "the map would overwrite the program " + program);
     }
     if (!diag.count()) result = lomar::link(script, opt, diag);
     if (verbose) std::fputs(result.verbose.c_str(), stdout);
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
             std::vector<uint8_t> bytes(result.map.begin(), result.map.end());
             if (!lomar::write_file(map, bytes)) {
                 diag.error(map, 0, "can't write " + std::string(map));
-                std::remove(program.c_str());
+                vy::removefile(program.c_str());
             }
         }
     }
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "errors reported in %s\n", errors);
             status = 1;
         } else {
-            std::remove(errors);
+            vy::removefile(errors);
         }
     }
     return status;

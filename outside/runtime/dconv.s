@@ -9,8 +9,10 @@
 ;	c_dtof			the long register = the double at Y as a float,
 ;				rounded to nearest, ties to even
 ; Integers and floats convert exactly. Double to integer truncates toward
-; 0, and a value beyond the range gives the nearest end of it; double to
-; float follows the float rules (fcore.s).
+; 0, and a value beyond the range gives the nearest end of it; the range
+; of c_dtol is -2^31 to 2^32 - 1, so that it serves long and unsigned long
+; targets alike (a value from 2^31 up gives its 32 bits); double to float
+; follows the float rules (fcore.s).
 ;
 ; The frame is that of the double operations (double.h11); an integer is
 ; put into R's mantissa as value << 8 with the exponent 1075 and
@@ -161,15 +163,19 @@ c_ftod:
 	jsr	c__dpack
 	leave
 
-; The double at Y truncated to a long, limited to the range, at D_P.
+; The double at Y truncated to a long, limited to -2^31 .. 2^32 - 1, at
+; D_P.
 tolong:
 	jsr	c__dupr
 	ldd	D_RE,x
 	cpd	#1023
 	blo	7$		; below 1
 	cpd	#1054
-	bhs	8$		; 2^31 or more
-	ldd	#1083		; the mantissa right by 1083 - e, 30 to 60
+	blo	6$		; below 2^31
+	bne	8$		; 2^32 or more
+	tst	D_RS,x
+	bmi	5$		; -2^31 and below: the lowest long
+6$:	ldd	#1083		; the mantissa right by 1083 - e, 29 to 60
 	subd	D_RE,x
 1$:	cmpb	#8
 	blo	2$
@@ -220,9 +226,8 @@ tolong:
 	rts
 8$:	tst	D_RS,x
 	bmi	5$
-	ldd	#$7FFF
+	ldd	#$FFFF		; the largest unsigned long
 	std	D_P,x
-	ldd	#$FFFF
 	std	D_P+2,x
 	rts
 5$:	ldd	#$8000
@@ -245,18 +250,21 @@ c_dtol:
 c_dtoi:
 	enter
 	bsr	tolong
-	ldd	D_P,x		; the long limited to an int
-	bmi	2$
+	ldd	D_P,x		; an int: the high word is the low word's sign
 	bne	1$
 	ldd	D_P+2,x
 	bpl	3$
-1$:	ldd	#$7FFF
-	bra	3$
-2$:	cpd	#$FFFF
-	bne	4$
+	bra	2$
+1$:	cpd	#$FFFF
+	bne	2$
+	tst	D_RS,x		; (2^32 or more gives $FFFFFFFF too)
+	bpl	2$
 	ldd	D_P+2,x
 	bmi	3$
-4$:	ldd	#$8000
+2$:	ldd	#$7FFF		; else the end of the range on the value's side
+	tst	D_RS,x
+	bpl	3$
+	ldd	#$8000
 3$:	std	D_D,x
 	leave
 

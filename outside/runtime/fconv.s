@@ -7,7 +7,9 @@
 ;	c_ftol			the long register = itself as a long
 ; Float to integer truncates toward 0; a value beyond the range gives the
 ; nearest end of it (an exponent field of 255 counts as the largest value,
-; one of 0 as 0). Y is kept; the long register's slot at 2,x serves the
+; one of 0 as 0). The range of c_ftol is -2^31 to 2^32 - 1, so that it
+; serves long and unsigned long targets alike (a value from 2^31 up gives
+; its 32 bits). Y is kept; the long register's slot at 2,x serves the
 ; routines that make a float as a place for the sign and the exponent.
 	xdef	c_itof, c_uitof, c_ltof, c_ultof, c_ftoi, c_ftol
 
@@ -220,8 +222,11 @@ c_ftol:
 	cmpa	#127
 	blo	7$		; below 1
 	cmpa	#158
-	bhs	8$		; 2^31 or more
-	suba	#150
+	blo	11$		; below 2^31
+	bne	8$		; 2^32 or more
+	tst	2,x
+	bmi	10$		; -2^31 and below: the lowest long
+11$:	suba	#150
 	bhs	4$		; left by e - 150
 	nega			; right by 150 - e
 1$:	cmpa	#8
@@ -273,9 +278,8 @@ c_ftol:
 	bra	9$
 8$:	tst	2,x
 	bmi	10$
-	ldd	#$7FFF
+	ldd	#$FFFF		; the largest unsigned long
 	std	2,x
-	ldd	#$FFFF
 	bra	9$
 10$:	ldd	#$8000
 	std	2,x

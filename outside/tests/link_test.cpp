@@ -321,6 +321,8 @@ const ErrorCase error_cases[] = {
     {"bad_number", "+seg .text -b0x80g0\n", "#error lomar t.lkf:1 bad number 0x80g0 for -b\n"},
     {"octal_digit", "+seg .text -b0800\n", "#error lomar t.lkf:1 bad number 0800 for -b\n"},
     {"address_too_big", "+seg .text -b0x10000\n", "#error lomar t.lkf:1 value 0x10000 of -b is out of range\n"},
+    {"number_beyond_32_bits", "+seg .text -b0x100008000\n", "#error lomar t.lkf:1 bad number 0x100008000 for -b\n"},
+    {"definition_beyond_32_bits", "+def x=4294967296\n", "#error lomar t.lkf:1 bad number 4294967296 for x\n"},
     {"unknown_option", "+seg .text -q\n", "#error lomar t.lkf:1 unknown segment option -q\n"},
     {"missing_value", "+seg .text -b\n", "#error lomar t.lkf:1 missing value for -b\n"},
     {"banks", "+seg .text -w0x4000\n", "#error lomar t.lkf:1 bank segments (-w) are not supported\n"},

@@ -61,8 +61,21 @@ TEST_F(Tools, LomarErrorsLeaveNoProgram) {
     EXPECT_FALSE(exists("errors.txt"));
 
     EXPECT_EQ(run_tool("lomar", "-o a.o ok.lkf").err, "#error lomar ok.lkf:2 the program would overwrite a.o\n");
+    r = run_tool("lomar", "-m out.h11 -o out.h11 ok.lkf");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "#error lomar ok.lkf:0 the map would overwrite the program out.h11\n");
+    EXPECT_FALSE(exists("out.h11"));
     EXPECT_EQ(run_tool("lomar", "-bs3000 ok.lkf").err, "#error lomar ok.lkf:0 bad bank size 3000\n");
     EXPECT_EQ(run_tool("lomar", "missing.lkf").err, "#error lomar missing.lkf:0 can't open missing.lkf\n");
+    // a damaged object
+    std::vector<uint8_t> cut = read_bytes("a.o");
+    cut.resize(40);
+    write_bytes("cut.o", cut);
+    write("cut.lkf", "+seg .text -b0x8000\ncut.o\nb.o\n");
+    r = run_tool("lomar", "cut.lkf");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "#error lomar cut.o:0 short section record 1\n");
+    EXPECT_FALSE(exists("cut.h11"));
     r = run_tool("lomar", "");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("usage: lomar [options] file.lkf\n"), std::string::npos) << r.err;

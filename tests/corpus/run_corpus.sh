@@ -296,7 +296,7 @@ if [ $host_only -eq 0 ]; then
     if [ "$set_kind" != asm ]; then
         missing=
         [ -f "$bin/ccgen$exe" ] || missing="code generator (ccgen$exe)"
-        [ -n "$missing" ] || [ -f "$bin/rt11.lib" ] || missing="runtime library (rt11.lib)"
+        [ -n "$missing" ] || [ -f "$bin/rt11.lib" ] || [ -d "$bin/rt11" ] || missing="runtime library (rt11.lib)"
         if [ -z "$missing" ]; then  # the front end compiles functions
             probe=$(mktemp -d)
             printf 'int f(void)\n{\n    return 0;\n}\n' >"$probe/f.c"

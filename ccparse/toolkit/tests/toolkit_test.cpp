@@ -9,6 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <process.h>
+#define getpid _getpid
+#endif
+
 namespace {
 
 using vytest::Args;
@@ -227,6 +235,33 @@ TEST(ToolAlloc, RunningOutOfMemoryIsADiagnosticLine) {
     ends();
     EXPECT_EQ(harness.errors(), "#error ccasm big\\x0a.s:0 no memory\n");
     vy::set_input_name("");
+}
+
+// A pass gives up its output or error file with `removefile`; a name that
+// is a device or a directory must survive it (as root, removing /dev/null
+// or /dev/full would break the machine).
+TEST(RemoveFile, OnlyPlainFilesAreRemoved) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("vy_removefile_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::path plain = dir / "out.s";
+    std::ofstream(plain) << "partial";
+    EXPECT_TRUE(vy::removefile(plain.string().c_str()));
+    EXPECT_FALSE(fs::exists(plain));
+    EXPECT_FALSE(vy::removefile(plain.string().c_str()));  // gone already
+    EXPECT_FALSE(vy::removefile(dir.string().c_str()));
+    EXPECT_TRUE(fs::is_directory(dir));
+    EXPECT_FALSE(vy::removefile(""));
+    EXPECT_FALSE(vy::removefile(nullptr));
+#ifndef _WIN32
+    fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.string().c_str(), 0600), 0);
+    EXPECT_FALSE(vy::removefile(fifo.string().c_str()));
+    EXPECT_TRUE(fs::exists(fifo));
+#else
+    EXPECT_FALSE(vy::removefile("NUL"));
+#endif
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -56,17 +56,17 @@ TEST_F(Dispatch, ALeadingSemicolonMakesTheLineACommentButNotAfterABlank) {
 }
 
 TEST_F(Dispatch, DocmdRunsOneStatementAndDoblockRunsThemAll) {
-    const char* line = "go;s";
-    EXPECT_EQ(docmd(line, 1), line + 3);
+    const char* line = "del 8;del 9";
+    EXPECT_EQ(docmd(line, 1), line + 6);
     EXPECT_EQ(headless.boxes.size(), 1u);
     headless.boxes.clear();
-    doblock("go;s", 1);
+    doblock("del 8;del 9", 1);
     ASSERT_EQ(headless.boxes.size(), 2u);
-    EXPECT_EQ(headless.boxes[0], "go: not built into this debugger yet\n");
-    EXPECT_EQ(headless.boxes[1], "step: not built into this debugger yet\n");
+    EXPECT_EQ(headless.boxes[0], "breakpoint not found\n");
+    EXPECT_EQ(headless.boxes[1], "breakpoint not found\n");
     // doblock stops at the "}" that ends its block and returns it.
-    const char* block = "go; s } rem";
-    EXPECT_EQ(doblock(block, 1), block + 6);
+    const char* block = "del 8; x 2 } rem";
+    EXPECT_EQ(doblock(block, 1), block + 11);
 }
 
 TEST_F(Dispatch, CommandFileLinesRunEveryStatement) {
@@ -74,21 +74,17 @@ TEST_F(Dispatch, CommandFileLinesRunEveryStatement) {
         const char* line;
         const char* shown;   // after the echo of the line
     } cases[] = {
-        {"go; s", "#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
-        {"go;;  ; s", "#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
-        {"go; return; s", "#error: go: not built into this debugger yet\n"},
-        {"go } s", "#error: go: not built into this debugger yet\n"},
-        {"{ go; s }", "#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
-        {"{ go; { s } }; go", "#error: go: not built into this debugger yet\n"
-                              "#error: step: not built into this debugger yet\n"
-                              "#error: go: not built into this debugger yet\n"},
-        {"{ go; s", "#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"
-                    "#error: {}: syntax error\n"},
-        {"{ go; return; s }", "#error: go: not built into this debugger yet\n"},
+        {"del 8; x 2", "#error: breakpoint not found\n" "    2 = 2\n"},
+        {"del 8;;  ; x 2", "#error: breakpoint not found\n" "    2 = 2\n"},
+        {"del 8; return; x 2", "#error: breakpoint not found\n"},
+        {"del 8 } x 2", "#error: breakpoint not found\n"},
+        {"{ del 8; x 2 }", "#error: breakpoint not found\n" "    2 = 2\n"},
+        {"{ del 8; { x 2 } }; del 9", "#error: breakpoint not found\n" "    2 = 2\n" "#error: breakpoint not found\n"},
+        {"{ del 8; x 2", "#error: breakpoint not found\n" "    2 = 2\n" "#error: {}: syntax error\n"},
+        {"{ del 8; return; x 2 }", "#error: breakpoint not found\n"},
         {"rem a; go", ""},
-        {"go x y", "#error: go: not built into this debugger yet\n"},
         {"gox", "#error: unknown command: gox\n"},
-        {"GO", "#error: go: not built into this debugger yet\n"},
+        {"DEL 8", "#error: breakpoint not found\n"},
         {";go", ""},
         {" ;go", "#error: unknown command: ;go\n"},
         {"", ""},

@@ -115,17 +115,17 @@ TEST_F(Driver, CommandLinesAndTheirReports) {
         {"unknown command", {{"t.in", "gox\n"}}, "gox\n#error: unknown command: gox\n"},
         {"comment", {{"t.in", ";go\n"}}, ";go\n"},
         {"blank before the semicolon", {{"t.in", " ;go\n"}}, " ;go\n#error: unknown command: ;go\n"},
-        {"upper case", {{"t.in", "GO\n"}}, "GO\n#error: go: not built into this debugger yet\n"},
+        {"upper case", {{"t.in", "X 1\n"}}, "X 1\n    1 = 1\n"},
         {"abbreviation that is no row", {{"t.in", "ac\n"}}, "ac\n#error: unknown command: ac\n"},
         {"source needed before the frame",
          {{"t.in", "frame\nmove up\n"}},
          "frame\n#error: no C source defined\nmove up\n#error: no C source defined\n"},
-        {"every statement of a line", {{"t.in", "go; s\n"}},
-         "go; s\n#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
-        {"return ends the line", {{"t.in", "go; return; s\n"}},
-         "go; return; s\n#error: go: not built into this debugger yet\n"},
-        {"block", {{"t.in", "{ go; s }\n"}},
-         "{ go; s }\n#error: go: not built into this debugger yet\n#error: step: not built into this debugger yet\n"},
+        {"every statement of a line", {{"t.in", "del 8; x 2\n"}},
+         "del 8; x 2\n#error: breakpoint not found\n    2 = 2\n"},
+        {"return ends the line", {{"t.in", "del 8; return; x 2\n"}},
+         "del 8; return; x 2\n#error: breakpoint not found\n"},
+        {"block", {{"t.in", "{ del 8; x 2 }\n"}},
+         "{ del 8; x 2 }\n#error: breakpoint not found\n    2 = 2\n"},
         {"open block", {{"t.in", "{ rem\n"}}, "{ rem\n#error: {}: syntax error\n"},
         {"blank lines and a last line without a line end", {{"t.in", "\n  \nrem a\ngox"}},
          "\n  \nrem a\ngox\n#error: unknown command: gox\n"},
@@ -351,7 +351,7 @@ TEST_F(Driver, CommandLine) {
     EXPECT_EQ(run("t.in noprogram.s19"), 1);
     EXPECT_NE(err, "");
     EXPECT_EQ(run("a b c"), 2);
-    EXPECT_EQ(err, "usage: vyrcmd [-k] [CMDFILE|-] [PROGRAM]\n");
+    EXPECT_EQ(err, "usage: vyrcmd [-k] [-s] [CMDFILE|-] [PROGRAM]\n");
     write("p.s19", "S10580008601F3\nS9030000FC\n");
     EXPECT_EQ(run("t.in p.s19"), 0) << err;
     EXPECT_EQ(out, "T: 0x0\ngox\n#error: unknown command: gox\nquit\n");

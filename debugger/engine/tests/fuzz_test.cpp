@@ -54,7 +54,10 @@ TEST_F(Fuzz, RandomLinesEndInMessages) {
             if (c == '.' || c == '/' || c == '\\' || c == ':' || c == '\n' || c == '\0') c = 'z';
         SCOPED_TRACE(line.substr(0, 200));
         CmdFileRunning = i % 2 == 0;
+        // A run on the empty memory ends only at the stop request.
+        headless.stopafter = headless.polls + 2000;
         docmdline(line.c_str(), 1);
+        headless.stopafter = headless.polls + 2000;
         if (i % 3 == 0) doblock(line.c_str(), 1);
         CmdFileRunning = false;
         QuitRequested = false;

@@ -1,6 +1,6 @@
 // vyrcmd: the command engine without windows, a test tool.
 //
-//   vyrcmd [-k] [CMDFILE|-] [PROGRAM]
+//   vyrcmd [-k] [-s] [CMDFILE|-] [PROGRAM]
 //
 // Loads PROGRAM (S-records, Intel hex or an object file) when given, then
 // runs CMDFILE as a command file (standard input when it is "-" or absent)
@@ -9,6 +9,10 @@
 // "#error: " lines. `output` writes its files as usual. The run ends at
 // `quit` or at the end of the file. Message boxes that a debugger with
 // windows would show go to standard error as "Error: " lines.
+//
+// With -s every text that the first pane of the status bar would show is
+// printed too, as a line "status: " and the text in double quotes (run
+// control shows " Running ", " Stepping: 1 out of 3 ", "Command" there).
 //
 // With -k the lines are typed at the console of the older command core
 // instead: each is shown after the core's prompt "-> " (or the prompt of the
@@ -35,6 +39,10 @@
 using namespace vy;
 
 static void toscreen(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+static void tostatus(std::string_view text) {
+    std::printf("status: \"%.*s\"\n", static_cast<int>(text.size()), text.data());
+}
 
 static void tobox(std::string_view text) {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
@@ -63,13 +71,11 @@ static bool moretyped() {
 }
 
 int main(int argc, char** argv) {
-    bool kvol = argc > 1 && std::strcmp(argv[1], "-k") == 0;
-    if (kvol) {
-        --argc;
-        ++argv;
-    }
+    bool kvol = false, status = false;
+    for (; argc > 1 && (std::strcmp(argv[1], "-k") == 0 || std::strcmp(argv[1], "-s") == 0); --argc, ++argv)
+        (argv[1][1] == 'k' ? kvol : status) = true;
     if (argc > 3 || (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-        std::fprintf(stderr, "usage: vyrcmd [-k] [CMDFILE|-] [PROGRAM]\n");
+        std::fprintf(stderr, "usage: vyrcmd [-k] [-s] [CMDFILE|-] [PROGRAM]\n");
         return 2;
     }
     const char* cmdfile = argc > 1 ? argv[1] : "-";
@@ -79,29 +85,30 @@ int main(int argc, char** argv) {
     engineinit();
     headless.echo = toscreen;
     headless.boxecho = tobox;
+    if (status) headless.statusecho = tostatus;
 
-    int status = 0;
+    int result = 0;
     if (program) {
         dbload(program, nullptr);
-        if (LoadFailed) status = 1;
+        if (LoadFailed) result = 1;
     }
-    if (status == 0 && kvol) {
+    if (result == 0 && kvol) {
         console = std::strcmp(cmdfile, "-") == 0 ? stdin : std::fopen(cmdfile, "rb");
         if (!console) {
             std::fprintf(stderr, "Error: %s: %s\n", cmdfile, msgtext(MSG_CANTREDIRECT));
-            status = 1;
+            result = 1;
         } else {
             conread = typeline;
             CmdFileRunning = true;
             while (!core.quit && moretyped()) interp(nullptr, 1);
             if (console != stdin) std::fclose(console);
         }
-    } else if (status == 0) {
+    } else if (result == 0) {
         if (std::strcmp(cmdfile, "-") == 0) runcmdfile(stdin);
-        else if (!docmdfile(cmdfile)) status = 1;
+        else if (!docmdfile(cmdfile)) result = 1;
     }
     std::fflush(stdout);
     engineclose();
     memclose();
-    return status;
+    return result;
 }

@@ -183,12 +183,13 @@ bool waituntil(const std::function<bool()>& condition, DWORD ms) {
 // Commands and typing
 
 std::vector<WindowInfo> sendanswering(const Program& program, HWND window, UINT message, WPARAM wparam,
-                                      LPARAM lparam, DWORD ms) {
+                                      LPARAM lparam, DWORD ms, bool* handled) {
     std::vector<WindowInfo> answered;
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool intime = false;
     std::thread sender([&] {
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, ms, &result);
+        intime = SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, ms, &result) != 0;
         SetEvent(done);
     });
     std::vector<HWND> seen;
@@ -197,8 +198,8 @@ std::vector<WindowInfo> sendanswering(const Program& program, HWND window, UINT 
         if (!program.running()) break;
         for (const WindowInfo& d : program.dialogs()) {
             if (std::find(seen.begin(), seen.end(), d.window) != seen.end()) continue;
-            // Let the box finish drawing its texts before they are read.
-            Sleep(50);
+            // The box is read once its texts are there.
+            waituntil([&] { return !boxmessage(d.window).empty(); }, 2000);
             WindowInfo info{d.window, d.classname, textof(d.window), boxmessage(d.window)};
             if (std::getenv("UIDRIVER_TRACE")) std::fprintf(stderr, "%lu box %p\n", GetTickCount(), (void*)d.window);
             seen.push_back(d.window);
@@ -206,22 +207,31 @@ std::vector<WindowInfo> sendanswering(const Program& program, HWND window, UINT 
             answer(d.window);
         }
     }
-    if (std::getenv("UIDRIVER_TRACE")) std::fprintf(stderr, "%lu done\n", GetTickCount());
     sender.join();
+    if (std::getenv("UIDRIVER_TRACE")) std::fprintf(stderr, "%lu %s\n", GetTickCount(), intime ? "done" : "timed out");
     CloseHandle(done);
+    if (handled) *handled = intime;
     return answered;
 }
 
-void type(const Program& program, HWND window, const std::string& text, std::vector<WindowInfo>* answered) {
+bool type(const Program& program, HWND window, const std::string& text, std::vector<WindowInfo>* answered) {
+    bool intime = true;
     for (char c : text) {
+        bool handled = false;
         if (c == '\r') {
-            std::vector<WindowInfo> boxes = sendanswering(program, window, WM_CHAR, '\r', 1);
+            std::vector<WindowInfo> boxes = sendanswering(program, window, WM_CHAR, '\r', 1, ENTERBOUND, &handled);
             if (answered) answered->insert(answered->end(), boxes.begin(), boxes.end());
         } else {
             DWORD_PTR result = 0;
-            SendMessageTimeoutA(window, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_NORMAL, 5000, &result);
+            handled = SendMessageTimeoutA(window, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_NORMAL, 20000,
+                                          &result) != 0;
+        }
+        if (!handled) {
+            std::fprintf(stderr, "uidriver: typed character %d was not handled (timed out, or the program ended)\n", c);
+            intime = false;
         }
     }
+    return intime;
 }
 
 void key(HWND window, UINT virtualkey) {

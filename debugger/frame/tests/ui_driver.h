@@ -64,15 +64,24 @@ void answer(HWND dialog);
 
 // Sends a message from a helper thread and, until it returns (at most
 // `ms`), answers every box and dialog the program opens; returns what was
-// answered, in order. With UIDRIVER_TRACE set in the environment, the times
-// of the send, of each box and of the return go to standard error.
+// answered, in order. `handled`, when given, tells whether the message was
+// handled within `ms` (false: it timed out, or the program ended first).
+// With UIDRIVER_TRACE set in the environment, the times of the send, of
+// each box and of the return go to standard error.
 std::vector<WindowInfo> sendanswering(const Program& program, HWND window, UINT message, WPARAM wparam,
-                                      LPARAM lparam, DWORD ms = 20000);
+                                      LPARAM lparam, DWORD ms = 20000, bool* handled = nullptr);
+
+// How long a typed Enter may take: the command it runs ends before the
+// send returns, and a long command file on a busy machine takes a while.
+constexpr DWORD ENTERBOUND = 120000;
 
 // Types text into a window as characters, each sent and handled before the
-// next (a '\r' runs through sendanswering, so the boxes a command opens are
-// answered and kept in `answered`).
-void type(const Program& program, HWND window, const std::string& text, std::vector<WindowInfo>* answered = nullptr);
+// next (a '\r' runs through sendanswering with ENTERBOUND, so the command
+// it starts has ended when the next character goes, and the boxes the
+// command opens are answered and kept in `answered`). False when a
+// character was not handled in time: what the window shows is then not the
+// command's whole output.
+bool type(const Program& program, HWND window, const std::string& text, std::vector<WindowInfo>* answered = nullptr);
 // A key press (down and up) sent to a window.
 void key(HWND window, UINT virtualkey);
 

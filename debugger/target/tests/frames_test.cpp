@@ -370,11 +370,11 @@ TEST_F(FramesTest, TheCallStackAndVariablesAsTheDriverShowsThem) {
 TEST_F(FramesTest, LineRangeTriggersFollowTheTopFrame) {
     regs.cc |= CC_I;  // the interrupts stay pending: their bits show when each fired
     *irqptr = 0;
-    LocationSpec from42;  // walk's lines from 42 on, any of them
+    LocationTrigger from42;  // walk's lines from 42 on, any of them
     from42.func = findfunc("walk");
     from42.firstline = 42;
     from42.hitcount = 1;
-    LocationSpec rows;  // lines 30 and 31 of any function of the file, every fifth check
+    LocationTrigger rows;  // lines 30 and 31 of any function of the file, every fifth check
     rows.file = findfile("frames.c");
     rows.firstline = 30;
     rows.lastline = 31;

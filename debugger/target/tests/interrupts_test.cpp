@@ -243,7 +243,7 @@ TEST_F(TriggersTest, APeriodicTriggerFiresEveryPeriod) {
 }
 
 TEST_F(TriggersTest, ALocationTriggerFiresOnItsHitCount) {
-    LocationSpec at;
+    LocationTrigger at;
     at.byaddress = true;
     at.address = loop;
     at.hitcount = 3;

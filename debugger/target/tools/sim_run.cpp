@@ -20,17 +20,19 @@ namespace vy::simrun {
 
 
 bool online;
+LastStep laststep;
 
 bool afterstepslow(uint16_t pc, uint32_t before, bool executed) {
-    DebugEntry* e = lineupdate(pc, before, executed);
+    DebugEntry* e = laststep.entry = lineupdate(pc, before, executed);
     return online = e && reckind(e, DBG_LINE) && topframe;
 }
 
-Stop step(bool armed) {
+Stop step(bool armed, bool interrupts) {
     online = false;
     beforestep();
     uint16_t pc = getpc();
-    if (irqptr && *irqptr && takeint(irqptr)) {
+    laststep = LastStep{false, pc, nullptr};
+    if (interrupts && irqptr && *irqptr && takeint(irqptr)) {
         afterstep(pc, 0, false);
         return LoadFailed ? Stop::broken : Stop::step;
     }
@@ -48,6 +50,7 @@ Stop step(bool armed) {
         online = false;
         return Stop::noinstr;
     }
+    laststep.executed = true;
     afterstep(pc, before, true);
     return LoadFailed ? Stop::broken : Stop::step;
 }

@@ -1,7 +1,7 @@
-// Test tool: the simulated step as the debugger's run control makes it, and
-// stepping by source line, for the test driver vyrsim, the benchmark and the
-// tests (the command engine has its own run control with events, alarms and
-// the views).
+// The simulated step as the debugger's run control makes it: the command
+// engine's run control steps with it (and keeps events, alarms, traces and
+// the views around it); stepping by source line for the test driver vyrsim,
+// the benchmark and the tests.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,6 +14,7 @@
 
 namespace vy {
 
+struct DebugEntry;
 struct FrameNode;
 struct LocalRec;
 
@@ -22,10 +23,20 @@ namespace simrun {
 enum class Stop { step, line, noinstr, broken, limit, address };
 
 // One step: a pending function exit first, the interrupt triggers, then an
-// interrupt taken or else one instruction executed (its cycles counted for
-// its line), and then the entries at the new PC entered. Memory events are
-// armed around the instruction when armed is set.
-Stop step(bool armed = false);
+// interrupt taken (unless interrupts is clear) or else one instruction
+// executed (its cycles counted for its line), and then the entries at the
+// new PC entered. Memory events are armed around the instruction when armed
+// is set.
+Stop step(bool armed = false, bool interrupts = true);
+// What the last step did: whether it executed an instruction (else it took
+// an interrupt or found none), the PC it started at, and the entry it
+// entered at the new PC (null when none).
+struct LastStep {
+    bool executed;
+    uint16_t pc;
+    DebugEntry* entry;
+};
+extern LastStep laststep;
 // The parts of a step around its interrupt or instruction, for a run loop
 // of its own: the pending exit and the triggers before; the instruction's
 // cycles counted for its line (executed, with the PC and the cycle count

@@ -213,13 +213,13 @@ static double rundebugging(uint64_t count, bool plain, uint64_t& instructions, u
     *timeptr = 0;
     LoadInterruptTable(0);
     settimeint(3, 1, 5000, 5000);  // IRQ: a timer every 5000 cycles
-    LocationSpec range;            // Real Time Interrupt: step's line 7, every 30000th check
+    LocationTrigger range;            // Real Time Interrupt: step's line 7, every 30000th check
     range.func = findfunc("step");
     range.firstline = range.lastline = 7;
     range.hitcount = 30000;
     setlocint(4, 1, range);
     inttable[4].staysactive = 1;
-    LocationSpec at;  // Timer Input 1: an address never reached
+    LocationTrigger at;  // Timer Input 1: an address never reached
     at.byaddress = true;
     at.address = 0x7000;
     setlocint(5, 1, at);

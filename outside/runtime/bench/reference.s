@@ -19,6 +19,10 @@ MB:	equ	$1A
 PP:	equ	$1E		; product (6)
 CT:	equ	$24		; counter
 TT:	equ	$25		; scratch (2)
+BW:	equ	$27		; the divisor's top byte as a word
+RR:	equ	$29		; remainder (4)
+MM:	equ	$2D		; a digit times the divisor (4)
+QD:	equ	$31		; a quotient digit
 
 	switch	.text
 ; a * b, the low 32 bits: ten byte products.
@@ -77,67 +81,124 @@ ref_lmul:
 	stab	<RS
 	rts
 
-; a / b unsigned, remainder at RM: idiv when both fit 16 bits, else the
-; restoring shift-and-subtract loop, whole zero bytes at the top of the
-; dividend skipped first.
+; a / b unsigned, the remainder at RM (b not 0), as one divides on the
+; 68HC11: a divisor of 16 bits by idiv for the high word of the quotient
+; and fdiv and idiv for its low word; a wider divisor leaves a quotient of
+; 16 bits at most (8 when it has 25 bits or more), so as many
+; shift-and-subtract steps from the dividend's top bytes on.
 ref_udiv:
 	ldd	<OB
-	bne	1$
+	bne	7$
+	clr	RM
+	clr	RM+1
 	ldd	<OA
-	bne	1$
-	ldd	<OA+2
+	beq	1$
+	ldx	<OB+2
+	idiv			; X = a high / b, D = r1
+	stx	<RS
+	std	<TT
+	bne	2$
+	bra	6$
+1$:	std	<RS
+6$:	ldd	<OA+2		; r1 = 0: a low / b
 	ldx	<OB+2
 	idiv
 	stx	<RS+2
 	std	<RM+2
-	clra
+	rts
+2$:	ldx	<OB+2		; r1 * 2^16 / b (r1 < b)
+	fdiv
+	stx	<RS+2
+	addd	<OA+2		; its remainder + a low
+	bcs	3$
+	ldx	<OB+2
+	idiv
+	std	<RM+2
+	xgdx
+	addd	<RS+2
+	std	<RS+2
+	rts
+3$:	std	<TT		; 2^16 + s: the quotient and remainder of 2^16 / b
+	ldd	#1		; added (b > 1 here)
+	ldx	<OB+2
+	fdiv
+	addd	<TT
+	bcs	4$
+	cpd	<OB+2
+	blo	5$
+4$:	subd	<OB+2
+	inx
+5$:	std	<RM+2
+	xgdx
+	addd	<RS+2
+	std	<RS+2
+	rts
+7$:	ldd	<OA		; a < b: 0, remainder a
+	cpd	<OB
+	blo	20$
+	bhi	8$
+	ldd	<OA+2
+	cpd	<OB+2
+	blo	20$
+8$:	clra
 	clrb
 	std	<RS
-	std	<RM
-	rts
-1$:	ldd	<OA
-	std	<RS
+	tst	OB
+	bne	12$
+	std	<RM		; 16 steps: R = 0:0:a0:a1, T = a2:a3
+	ldd	<OA
+	std	<RM+2
 	ldd	<OA+2
 	std	<RS+2
-	clra
-	clrb
-	std	<RM
-	std	<RM+2
-	ldab	#32
-	stab	<CT
-2$:	tst	RS		; whole zero bytes
-	bne	3$
-	ldd	<RS+1
-	std	<RS
-	ldaa	<RS+3
-	staa	<RS+2
+	ldab	#16
+	bra	13$
+12$:	clr	RM		; 8 steps: R = 0:a0:a1:a2, T = a3:0
+	ldd	<OA
+	std	<RM+1
+	ldd	<OA+2
+	staa	<RM+3
+	stab	<RS+2
 	clr	RS+3
-	ldab	<CT
-	subb	#8
-	stab	<CT
-	bne	2$
-	rts
-3$:	lsl	RS+3
-	rol	RS+2
-	rol	RS+1
-	rol	RS
+	ldab	#8
+13$:	stab	<CT
+14$:	lsl	RS+3		; T and R one to the left, the quotient bits
+	rol	RS+2		; coming in at the bottom of T
 	rol	RM+3
 	rol	RM+2
 	rol	RM+1
 	rol	RM
+	bcs	15$		; past 32 bits: above b
 	ldd	<RM+2
 	subd	<OB+2
 	std	<TT
 	ldd	<RM
 	sbcb	<OB+1
 	sbca	<OB
-	bcs	4$
+	bcs	16$
 	std	<RM
 	ldd	<TT
 	std	<RM+2
 	inc	RS+3
-4$:	dec	CT
-	bne	3$
+16$:	dec	CT
+	bne	14$
+	rts
+15$:	ldd	<RM+2
+	subd	<OB+2
+	std	<RM+2
+	ldd	<RM
+	sbcb	<OB+1
+	sbca	<OB
+	std	<RM
+	inc	RS+3
+	bra	16$
+20$:	ldd	<OA
+	std	<RM
+	ldd	<OA+2
+	std	<RM+2
+	clra
+	clrb
+	std	<RS
+	std	<RS+2
 	rts
 
 ; Unpacks a (into SA, EA, MA) and b (into SB, EB, MB): exponent 0 is 0.
@@ -360,6 +421,10 @@ ref_fmul:
 	std	<PP+3
 	bcc	1$
 	inc	PP+2
+	bne	1$
+	inc	PP+1
+	bne	1$
+	inc	PP
 1$:	ldaa	<MA+2
 	ldab	<MB+1
 	mul
@@ -367,6 +432,10 @@ ref_fmul:
 	std	<PP+3
 	bcc	2$
 	inc	PP+2
+	bne	2$
+	inc	PP+1
+	bne	2$
+	inc	PP
 2$:	ldaa	<MA
 	ldab	<MB+2
 	mul
@@ -374,6 +443,8 @@ ref_fmul:
 	std	<PP+2
 	bcc	3$
 	inc	PP+1
+	bne	3$
+	inc	PP
 3$:	ldaa	<MA+2
 	ldab	<MB
 	mul
@@ -381,6 +452,8 @@ ref_fmul:
 	std	<PP+2
 	bcc	4$
 	inc	PP+1
+	bne	4$
+	inc	PP
 4$:	ldaa	<MA
 	ldab	<MB+1
 	mul
@@ -421,77 +494,119 @@ ref_fmul:
 	std	<EA
 	jmp	pack
 
-; a / b: the restoring division of the mantissas, one quotient bit per
-; step, 25 steps and the remainder as sticky bit.
+; a / b: the quotient of the mantissas as four digits of base 256, each
+; estimated by idiv from the remainder's top two bytes and the divisor's
+; top byte (at most 2 too large), the digit times the divisor taken off
+; the remainder and the divisor added back while it is negative; three
+; digits are the mantissa, the fourth the guard byte, a remainder left
+; over is sticky.
 ref_fdiv:
-	bsr	unpack
+	jsr	unpack
 	ldaa	<SA
 	eora	<SB
 	staa	<SA
 	ldd	<EA
 	beq	9$
+	ldd	<EB
+	beq	8$
+	ldd	<EA
 	subd	<EB
 	addd	#127
 	std	<EA
-	clr	PP		; the remainder: a in 4 bytes
-	ldd	<MA
-	std	<PP+1
+	clr	BW
+	ldaa	<MB
+	staa	<BW+1
+	clr	RR+3
+	ldd	<MA		; a >= b: R = a << 7, else a << 8 and one less
+	cpd	<MB		; in the exponent
+	bhi	2$
+	blo	3$
 	ldaa	<MA+2
-	staa	<PP+3
-	clr	MB+3
-	ldab	#26
-	stab	<CT
-1$:	ldd	<PP+2		; remainder - b
-	subd	<MB+1
-	std	<TT
-	ldaa	<PP+1
-	sbca	<MB
-	ldab	<PP
-	sbcb	#0
-	bcs	2$
-	stab	<PP
-	staa	<PP+1
-	ldd	<TT
-	std	<PP+2
-2$:	rol	MA+3		; the quotient bit, complemented
-	rol	MA+2
-	rol	MA+1
-	rol	MA
-	lsl	PP+3
-	rol	PP+2
-	rol	PP+1
-	rol	PP
-	dec	CT
-	bne	1$
-	com	MA		; the quotient: 26 bits, its top bit at 25 or 24
-	com	MA+1
-	com	MA+2
-	com	MA+3
-	ldaa	<MA		; left to the top
-	anda	#$03
-	staa	<MA
-	ldab	#6
-	cmpa	#2
-	bhs	4$
-	ldd	<EA		; below 1: one less in the exponent
+	cmpa	<MB+2
+	blo	3$
+2$:	ldd	<MA
+	lsrd
+	std	<RR
+	ldaa	<MA+2
+	rora
+	staa	<RR+2
+	ror	RR+3
+	bra	4$
+3$:	ldd	<MA
+	std	<RR
+	ldaa	<MA+2
+	staa	<RR+2
+	ldd	<EA
 	subd	#1
 	std	<EA
-	ldab	#7
-4$:	lsl	MA+3
-	rol	MA+2
-	rol	MA+1
-	rol	MA
-	decb
-	bne	4$
-	ldd	<PP		; sticky
+4$:	bsr	fdigit
+	stab	<MA
+	bsr	fdigit
+	stab	<MA+1
+	bsr	fdigit
+	stab	<MA+2
+	bsr	fdigit
+	stab	<MA+3
+	ldd	<RR
 	bne	5$
-	ldd	<PP+2
-	beq	6$
+	ldd	<RR+2
+	beq	9$
 5$:	ldaa	<MA+3
 	oraa	#1
 	staa	<MA+3
-6$:	jmp	pack
+	jmp	pack
+8$:	ldd	#255		; x / 0: the largest value
+	std	<EA
 9$:	jmp	pack
+
+; One digit q of R / b into B (R < 256 b); R becomes (R - q b) << 8.
+fdigit:
+	ldd	<RR
+	ldx	<BW
+	idiv
+	xgdx
+	tsta
+	beq	1$
+	ldab	#255
+1$:	stab	<QD
+	ldaa	<MB+2		; M = q b
+	mul
+	std	<MM+2
+	ldaa	<QD
+	ldab	<MB
+	mul
+	std	<MM
+	ldaa	<QD
+	ldab	<MB+1
+	mul
+	addd	<MM+1
+	std	<MM+1
+	bcc	2$
+	inc	MM
+2$:	ldd	<RR+2		; R -= M
+	subd	<MM+2
+	std	<RR+2
+	ldd	<RR
+	sbcb	<MM+1
+	sbca	<MM
+	std	<RR
+	bcc	4$
+3$:	dec	QD		; too large: b added back
+	ldd	<RR+2
+	addd	<MB+1
+	std	<RR+2
+	ldd	<RR
+	adcb	<MB
+	adca	#0
+	std	<RR
+	bcc	3$
+4$:	ldd	<RR+1		; R < b: one byte to the left
+	std	<RR
+	ldaa	<RR+3
+	staa	<RR+2
+	clr	RR+3
+	ldab	<QD
+	rts
 
 ; int a (2 bytes at A) to a float.
 ref_itof:

@@ -29,12 +29,6 @@ struct Row {
     std::function<void(std::mt19937&, uint32_t&, uint32_t&)> make;
 };
 
-uint32_t bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
-
 uint32_t any(std::mt19937& r) { return static_cast<uint32_t>(r()); }
 uint32_t width(std::mt19937& r, int n) {
     uint32_t v = any(r) & (n == 32 ? 0xFFFFFFFFu : (1u << n) - 1);
