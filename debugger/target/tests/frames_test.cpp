@@ -173,14 +173,14 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         LoadInterruptTable(0);
         if (triggers) {
             settimeint(3, 1, 97, 97);
-            LocationSpec range;
+            LocationTrigger range;
             range.func = findfunc("walk");
             range.firstline = 33;
             range.lastline = 36;
             range.hitcount = 7;
             setlocint(4, 1, range);
             inttable[4].staysactive = 1;
-            LocationSpec at;
+            LocationTrigger at;
             at.byaddress = true;
             at.address = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("walk")->start->addr), 1)->addr);
             at.hitcount = 2;
@@ -290,7 +290,9 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         std::string longrun = run(UINT64_MAX, false, triggers);
         EXPECT_EQ(events(longrun), events(fullrun));
         EXPECT_EQ(longrun.substr(longrun.find('\n')), fullrun.substr(fullrun.find('\n')));
-        if (triggers) EXPECT_GT(rdword(0x00F0), 20);
+        if (triggers) {
+            EXPECT_GT(rdword(0x00F0), 20);
+        }
         reload();
     }
 }
