@@ -19,6 +19,7 @@
 #include "debugger/target/memory.h"
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
+#include "debugger/target/recorder.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/source_lines.h"
@@ -136,13 +137,14 @@ TEST_F(FramesTest, TheQuickStepInsideALineEndsAsTheFullUpdateDoes) {
 // frames.s run to its end as vyrsim runs it, going on after every event
 // (a new run, whose first step is not checked), with a breakpoint in a
 // line of probe, read and write events on the stack and on a global, and
-// data events on a global and on the stack, that fire; and in a second pair of runs with
-// triggers armed too (a timer, a line range of walk counting to 7, an
-// address counting to 2). Step by step (at most one plain step at a time,
-// with an interrupt raised every 53 steps) the PC, cycles, frames and line
-// state after every step are the same; in long plain runs the events fire
-// at the same places, and the counts, cycles, chronology, trigger counts
-// and interrupts taken end the same.
+// data events on a global and on the stack, that fire; and in a second
+// pair of runs with triggers armed too (a timer, a line range of walk
+// counting to 7, an address counting to 2). Step by step (at most one
+// plain step at a time, with an interrupt raised every 53 steps) the PC,
+// cycles, frames and line state after every step are the same; in long
+// plain runs the events fire at the same places, and the counts, cycles,
+// chronology, trigger counts, interrupts taken and usage logs (every
+// entry's kind, stamp, function and line) end the same.
 TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
     // limit 0: every step full.
     auto run = [this](uint64_t limit, bool interrupts, bool triggers) {
@@ -255,6 +257,18 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
             for (const ChronBlock* b = f->timing; b; b = b->next)
                 for (int i = 0; i < 10; ++i) trace += " " + std::to_string(b->enter[i]) + "-" + std::to_string(b->exit[i]);
         }
+        // The usage logs of every variable, entry by entry.
+        for (FileRec* f = filelist; morefiles(f); f = f->next) {
+            for (FuncRec* fn = f->funcs; fn; fn = fn->next) {
+                for (LocalRec* l = fn->locals; l && l < fn->localsend; ++l) {
+                    trace += "\n" + std::string(l->name);
+                    forusage(l->usage, [&](const UsageEntry& e) {
+                        trace += " " + std::string(e.kind == ACC_READ ? "r" : "w") + std::to_string(e.stamp) + "@" +
+                                 (e.func ? e.func->name : "-") + ":" + std::to_string(e.line);
+                    });
+                }
+            }
+        }
         return trace + "\n" + std::to_string(regs.a) + " " + std::to_string(regs.b) + " " + std::to_string(regs.x) + " " +
                std::to_string(rdword(0x00F0));
     };
@@ -282,6 +296,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         EXPECT_NE(full.find("e4@"), std::string::npos);  // total's
         EXPECT_NE(full.find("e5@"), std::string::npos);
         EXPECT_NE(full.find("d@"), std::string::npos);   // the data event
+        EXPECT_NE(full.find("@walk:"), std::string::npos);  // usage logged in walk
         EXPECT_GT(rdword(0x00F0), 5);                    // interrupts were taken
         // Long plain runs.
         reload();

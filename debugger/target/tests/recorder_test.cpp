@@ -232,6 +232,7 @@ TEST(UsageLogTest, EveryEntryComesBackAsItWasAppended) {
         uint32_t change = r % 8 == 0 ? static_cast<uint32_t>(random()) : r % 40;
         uint32_t line = r % 5 == 0 ? static_cast<uint32_t>(random()) : (r >> 8) % 40;
         FuncRec* func = r % 7 == 0 ? nullptr : &funcs[(r >> 16) % 3];
+        if (r % 3 == 0) line = appended.back().line, func = appended.back().func;  // runs on one line
         append(r & 0x100 ? ACC_WRITE : ACC_READ, stamp += change, func, line);
     }
     uint64_t reads = 0;
@@ -250,6 +251,45 @@ TEST(UsageLogTest, EveryEntryComesBackAsItWasAppended) {
     EXPECT_EQ(i, appended.size());
     EXPECT_EQ(freeusage(log), nullptr);
     forusage(nullptr, [&](const UsageEntry&) { ADD_FAILURE() << "no log has no entry"; });
+}
+
+// An entry keeps the function and the line only when they changed since the
+// entry before: accesses on one line a few cycles apart take a byte each.
+TEST(UsageLogTest, AnEntryKeepsWhatChanged) {
+    FuncRec f{}, g{};
+    UsageLog* log = nullptr;
+    uint32_t was = 0;
+    auto grew = [&](int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
+        appendusage(log, kind, stamp, func, line);
+        uint32_t used = log->current->used;
+        uint32_t by = used - was;
+        was = used;
+        return by;
+    };
+    const struct {
+        uint32_t stamp;
+        FuncRec* func;
+        uint32_t line;
+        uint32_t bytes;
+    } cases[] = {
+        {5, &f, 12, 1 + sizeof(FuncRec*) + 1},  // the first entry: function and line
+        {9, &f, 12, 1},                         // nothing but a small stamp step
+        {9, &f, 12, 1},                         // the same stamp
+        {39, &f, 12, 1},                        // the largest step the head holds
+        {70, &f, 12, 2},                        // a step past it
+        {71, &f, 13, 2},                        // a new line
+        {72, &g, 13, 1 + sizeof(FuncRec*)},     // a new function on the same line
+        {73, &g, 13, 1},
+        {74, nullptr, 0, 1 + sizeof(FuncRec*) + 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(grew(ACC_READ, c.stamp, c.func, c.line), c.bytes) << "at " << c.stamp;
+    std::vector<std::string> back;
+    forusage(log, [&](const UsageEntry& e) {
+        back.push_back(std::to_string(e.stamp) + (e.func == &f ? "f" : e.func == &g ? "g" : "-") + std::to_string(e.line));
+    });
+    EXPECT_EQ(back, (std::vector<std::string>{"5f12", "9f12", "9f12", "39f12", "70f12", "71f13", "72g13", "73g13",
+                                              "74-0"}));
+    freeusage(log);
 }
 
 }  // namespace

@@ -316,7 +316,7 @@ int main(int argc, char** argv) {
     // Each debugging run on a fresh load: the usage logs, counts and frames
     // start empty.
     for (bool plain : {false, true}) {
-        if (plain && !loadbench()) return 1;
+        if (!loadbench()) return 1;
         uint64_t instructions = 0;
         uint32_t interrupts = 0;
         seconds = rundebugging(debugging, plain, instructions, cycles, interrupts);
