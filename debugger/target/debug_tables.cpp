@@ -502,7 +502,7 @@ void gotoaddr(uint16_t address) { enterline(curline(address)); }
 static void freelocal(LocalRec* l) {
     std::free(l->name);
     delete l->detail;
-    freechain(l->usage, nullptr);
+    freeusage(l->usage);
 }
 
 static void freefunc(FuncRec* fn) {

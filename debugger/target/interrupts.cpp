@@ -1,5 +1,7 @@
 #include "debugger/target/interrupts.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -332,6 +334,32 @@ void checktriggers() {
     w.func = topframe ? topframe->func : nullptr;
     w.line = topframe ? topframe->line : 0;
     w.inrange = inany;
+}
+
+uint64_t rangechecksfree() {
+    const TriggerWatch& w = triggerwatch;
+    if (!w.ranges) return UINT64_MAX;
+    const FrameNode* f = topframe;
+    const FuncRec* fn = f ? f->func : nullptr;
+    uint32_t line = f ? f->line : 0;
+    if (fn != w.func || line != w.line) return 0;
+    uint64_t room = UINT64_MAX;
+    for (const Armed& a : locarmed) {
+        const IntDesc* d = a.d;
+        if (!d->locactive || d->byaddress) continue;
+        if (a.func != fn || a.line != line) return 0;
+        if (!a.in) continue;
+        // The check that makes the count reach the hit count fires.
+        int64_t left = static_cast<int64_t>(d->hitcount) - static_cast<int64_t>(d->hits) - 1;
+        if (left <= 0) return 0;
+        room = std::min<uint64_t>(room, static_cast<uint64_t>(left));
+    }
+    return room;
+}
+
+void rangeschecked(uint64_t n) {
+    for (Armed& a : locarmed)
+        if (a.d->locactive && !a.d->byaddress && a.in) a.d->hits = static_cast<decltype(a.d->hits)>(a.d->hits + n);
 }
 
 int InterruptMenu(int id) {

@@ -107,6 +107,14 @@ struct TriggerWatch {
 };
 extern TriggerWatch triggerwatch;
 
+// For runs of plain steps (sim_run.h), while the top frame stays on its
+// function and line: how many checks before instructions can pass without
+// a line-range trigger firing (0 when the next check must look: the frame
+// moved since the last check, or a trigger fires at it), and the counting
+// of n such checks, as checktriggers would have counted them one by one.
+uint64_t rangechecksfree();
+void rangeschecked(uint64_t n);
+
 inline void CheckInterruptTriggers() {
     const TriggerWatch& w = triggerwatch;
     if (!w.armed) return;

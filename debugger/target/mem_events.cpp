@@ -17,7 +17,10 @@ static bool timebreakdue() {
     return btimeptr && timeptr && *btimeptr <= *timeptr;
 }
 
+uint32_t eventscans;
+
 uint32_t scanmemevt(uint16_t address, int kind) {
+    ++eventscans;
     if (runflags.lasthit || checking) return runflags.lasthit;
     const char* savedpos = reader.pos;
     MemEvent* savedevent = reader.event;

@@ -64,6 +64,10 @@ inline MemPage* getcodepage(uint16_t address) {
 }
 
 uint32_t scanmemevt(uint16_t address, int kind);
+// Counts the walks of scanmemevt: a run loop that keeps state between
+// steps sees by it whether an event was checked (its conditions and
+// commands may have changed anything).
+extern uint32_t eventscans;
 
 // Whether an access of this kind at this address can match a memory event:
 // its bit in the watch index, and for the execution check a due time break.

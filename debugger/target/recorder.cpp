@@ -1,6 +1,10 @@
 #include "debugger/target/recorder.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include "debugger/target/abi.h"
@@ -85,32 +89,151 @@ void logaccess(uint16_t address, int kind) {
     }
 }
 
-void logusage(LocalRec* rec, int kind) {
-    UsageLog* log = rec->usage;
-    if (!log) {
-        log = static_cast<UsageLog*>(newnode(sizeof(UsageLog), newnode(sizeof(UsageBlock), nullptr)));
-        log->current = log->first;
-        rec->usage = log;
+namespace {
+
+// The packing of a usage entry: a head byte, then the stamp's change when
+// it did not fit in the head, the function when it changed, the line's
+// change when it changed.
+enum : uint8_t { HEAD_WRITE = 1, HEAD_LINE = 2, HEAD_FUNC = 4 };
+constexpr uint32_t HEADSTAMPS = 31;  // stamp changes below this sit in the head
+constexpr uint32_t MAXENTRY = 1 + 5 + sizeof(FuncRec*) + 5;
+constexpr uint32_t FIRSTCHUNK = 64, LASTCHUNK = 1u << 20;
+
+UsageChunk* newchunk(uint32_t size) {
+    auto* c = static_cast<UsageChunk*>(std::malloc(offsetof(UsageChunk, bytes) + size));
+    if (!c) throw std::bad_alloc();
+    c->next = nullptr;
+    c->size = size;
+    c->used = 0;
+    return c;
+}
+
+uint8_t* putvarint(uint8_t* p, uint64_t v) {
+    while (v >= 0x80) {
+        *p++ = static_cast<uint8_t>(v | 0x80);
+        v >>= 7;
     }
-    UsageBlock* b = log->current;
-    uint16_t i = log->used++;
-    b->kind[i] = static_cast<uint8_t>(kind);
+    *p++ = static_cast<uint8_t>(v);
+    return p;
+}
+
+const uint8_t* getvarint(const uint8_t* p, uint64_t& v) {
+    v = 0;
+    for (int shift = 0;; shift += 7) {
+        uint8_t b = *p++;
+        v |= static_cast<uint64_t>(b & 0x7F) << shift;
+        if (!(b & 0x80)) return p;
+    }
+}
+
+}  // namespace
+
+void logusage(LocalRec* rec, int kind) {
+    uint32_t stamp = timeptr ? *timeptr : 0;
+    FuncRec* func = nullptr;
+    uint32_t line = 0;
+    if (topframe) {
+        func = topframe->func;
+        line = topframe->line;
+    } else if (DebugEntry* e = lineat(getpc())) {
+        func = e->func;
+        line = e->line;
+    }
+    appendusage(rec->usage, kind, stamp, func, line);
+}
+
+void appendusage(UsageLog*& into, int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
+    UsageLog* log = into;
+    if (!log) {
+        // The header and the first chunk in one block.
+        std::size_t header = (sizeof(UsageLog) + alignof(UsageChunk) - 1) / alignof(UsageChunk) * alignof(UsageChunk);
+        log = static_cast<UsageLog*>(std::malloc(header + offsetof(UsageChunk, bytes) + FIRSTCHUNK));
+        if (!log) throw std::bad_alloc();
+        *log = UsageLog{};
+        auto* c = reinterpret_cast<UsageChunk*>(reinterpret_cast<char*>(log) + header);
+        c->next = nullptr;
+        c->size = FIRSTCHUNK;
+        c->used = 0;
+        log->first = log->current = c;
+        into = log;
+    }
     if (kind == ACC_READ) ++log->reads;
     else ++log->writes;
-    b->stamp[i] = timeptr ? *timeptr : 0;
-    if (topframe) {
-        b->func[i] = topframe->func;
-        b->line[i] = topframe->line;
-    } else if (DebugEntry* e = lineat(getpc())) {
-        b->func[i] = e->func;
-        b->line[i] = e->line;
+
+    UsageChunk* c = log->current;
+    if (c->size - c->used < MAXENTRY) {
+        UsageChunk* next = newchunk(std::min(c->size * 2, LASTCHUNK));
+        c->next = next;
+        log->current = c = next;
     }
-    if (log->used == 10) {
-        auto* next = static_cast<UsageBlock*>(newnode(sizeof(UsageBlock), nullptr));
-        b->next = next;
-        log->current = next;
-        log->used = 0;
+    uint8_t* p = c->bytes + c->used;
+    uint8_t* head = p++;
+    uint32_t change = stamp - log->stamp;
+    uint8_t h = kind == ACC_READ ? 0 : HEAD_WRITE;
+    if (change < HEADSTAMPS) {
+        h |= static_cast<uint8_t>(change << 3);
+    } else {
+        h |= static_cast<uint8_t>(HEADSTAMPS << 3);
+        p = putvarint(p, change - HEADSTAMPS);
     }
+    if (func != log->func) {
+        h |= HEAD_FUNC;
+        std::memcpy(p, &func, sizeof func);
+        p += sizeof func;
+    }
+    if (line != log->line) {
+        h |= HEAD_LINE;
+        int64_t d = static_cast<int64_t>(line) - static_cast<int64_t>(log->line);
+        p = putvarint(p, static_cast<uint64_t>(d) << 1 ^ static_cast<uint64_t>(d >> 63));
+    }
+    *head = h;
+    c->used = static_cast<uint32_t>(p - c->bytes);
+    log->stamp = stamp;
+    log->func = func;
+    log->line = line;
+}
+
+bool UsageReader::next(UsageEntry& e) {
+    while (chunk_ && at_ >= chunk_->used) {
+        chunk_ = chunk_->next;
+        at_ = 0;
+    }
+    if (!chunk_) return false;
+    const uint8_t* p = chunk_->bytes + at_;
+    uint8_t h = *p++;
+    uint32_t change = h >> 3;
+    if (change == HEADSTAMPS) {
+        uint64_t v;
+        p = getvarint(p, v);
+        change = static_cast<uint32_t>(v + HEADSTAMPS);
+    }
+    last_.stamp += change;
+    last_.kind = h & HEAD_WRITE ? ACC_WRITE : ACC_READ;
+    if (h & HEAD_FUNC) {
+        std::memcpy(&last_.func, p, sizeof last_.func);
+        p += sizeof last_.func;
+    }
+    if (h & HEAD_LINE) {
+        uint64_t v;
+        p = getvarint(p, v);
+        int64_t d = static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1);
+        last_.line = static_cast<uint32_t>(static_cast<int64_t>(last_.line) + d);
+    }
+    at_ = static_cast<uint32_t>(p - chunk_->bytes);
+    e = last_;
+    return true;
+}
+
+UsageLog* freeusage(UsageLog* log) {
+    if (!log) return nullptr;
+    UsageChunk* c = log->first->next;  // the first lives in the header's block
+    while (c) {
+        UsageChunk* next = c->next;
+        std::free(c);
+        c = next;
+    }
+    std::free(log);
+    return nullptr;
 }
 
 void recordaccess(uint16_t address, int kind) {

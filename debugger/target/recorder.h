@@ -15,26 +15,66 @@ struct LocalRec;
 
 enum : int { ACC_READ = 1, ACC_WRITE = 2 };
 
-// The usage log of a variable: its accesses in blocks of ten, with the
-// counts of reads and writes over all blocks. Made on the first access;
-// freed with the variable (the chain starts at the header).
-struct UsageBlock {
-    UsageBlock* next;
-    uint8_t kind[10];         // ACC_READ or ACC_WRITE
-    uint32_t line[10];        // source line of the access, or 0
-    FuncRec* func[10];        // function of the access, or null
-    uint32_t stamp[10];       // .time, or 0 without it
+// One access of a variable's usage log, as its readers see it.
+struct UsageEntry {
+    uint8_t kind;    // ACC_READ or ACC_WRITE
+    uint32_t line;   // source line of the access, or 0
+    FuncRec* func;   // function of the access, or null
+    uint32_t stamp;  // .time, or 0 without it
+};
+
+// The usage log of a variable: every access in order, with the counts of
+// reads and writes. Made on the first access; freed with the variable
+// (freeusage). A log keeps every access for as long as the program is
+// loaded, so its entries are packed: each holds its kind, the change of
+// the cycle stamp since the entry before, and the function and the line
+// only when they differ from that entry's; most take one or two bytes.
+// The bytes go into chunks that double in size as the log grows. Read the
+// entries with forusage or a UsageReader.
+struct UsageChunk {
+    UsageChunk* next;
+    uint32_t size, used;  // bytes
+    uint8_t bytes[1];     // size of them
 };
 struct UsageLog {
-    UsageBlock* first;
-    uint16_t used;            // entries used in the current block
+    UsageChunk* first;
+    UsageChunk* current;
     uint32_t reads, writes;
-    UsageBlock* current;
+    // The entry appended last, which the next one is packed against.
+    uint32_t stamp, line;
+    FuncRec* func;
+
+    uint64_t count() const { return static_cast<uint64_t>(reads) + writes; }
 };
+
+// The entries of a log, first to last.
+class UsageReader {
+public:
+    explicit UsageReader(const UsageLog* log) : chunk_(log ? log->first : nullptr) {}
+    // The next entry into e; false at the end.
+    bool next(UsageEntry& e);
+
+private:
+    const UsageChunk* chunk_;
+    uint32_t at_ = 0;
+    UsageEntry last_{0, 0, nullptr, 0};
+};
+
+template <class F>
+void forusage(const UsageLog* log, F each) {
+    UsageReader reader(log);
+    UsageEntry e;
+    while (reader.next(e)) each(e);
+}
+
+// Frees a log (null is no log); returns null.
+UsageLog* freeusage(UsageLog* log);
 
 // Appends one access to a variable's log: the cycle stamp, and the function
 // and line of the top frame (else of the line at or below the PC).
 void logusage(LocalRec* rec, int kind);
+// Appends an entry to a log (made when null).
+void appendusage(UsageLog*& log, int kind, uint32_t stamp, FuncRec* func, uint32_t line);
 
 // Which addresses the usage logs look at: bit 0 for the storage of a
 // file-level variable, bit 1 for a variable of the top frame's function.

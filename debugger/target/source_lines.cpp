@@ -45,6 +45,10 @@ struct Group {
     DebugEntry* ref;        // the debug-table reference of a named start
     DebugEntry* tail;       // the entry that counts the cycles above the group
     DebugEntry* exitafter;  // the first function exit at or behind the group
+    // What perfcount counts for a step from the group's address: the
+    // cycles and an execution, and one more execution (or null).
+    DebugEntry* lowcount;
+    DebugEntry* lowextra;
 };
 
 // The main list as a table: its entries in list order (ascending address),
@@ -118,6 +122,11 @@ void rebuild() {
     }
     for (Group& g : t.groups) {
         g.atpc = atpcof(t.all, g);
+        DebugEntry* e = g.counted;
+        DebugEntry* second = e && e->next ? e->next->next : nullptr;
+        bool both = e && e->kind == DBG_FUNCSTART && second && second->addr == g.addr;
+        g.lowcount = both ? second : e;
+        g.lowextra = both ? e : nullptr;
         if (!g.start || !g.start->name || !g.start->name[0]) continue;
         auto found = refs.find(std::string(g.start->text()) + '\x01' + g.start->name);
         if (found != refs.end()) g.ref = found->second;
@@ -125,7 +134,7 @@ void rebuild() {
     t.low = t.high = 0;
     t.gap = nullptr;
     stretch.low = stretch.high = 0;
-    stretch.tail = nullptr;
+    stretch.tail = stretch.lowcount = stretch.lowextra = nullptr;
     t.below.assign(65536, 0);
     std::size_t next = 0;
     for (uint32_t a = 0; a < 65536; ++a) {
@@ -146,20 +155,22 @@ const Group* groupbelow(const EntryTable& t, uint16_t address) {
     return n ? &t.groups[n - 1] : nullptr;
 }
 
-// Whether an address lies in the stretch looked up last; else that stretch
-// becomes the one around the address when it has no group of its own.
+// Whether an address lies in the stretch looked up last; else the stretch
+// above the group at or below the address becomes the one looked at (the
+// address is in it unless the group stands at the address).
 bool ingap(EntryTable& t, uint16_t address) {
     if (address > t.low && address < t.high) return true;
     uint32_t n = t.below[address];
     const Group* g = n ? &t.groups[n - 1] : nullptr;
-    if (g && g->addr == address) return false;
     t.gap = g;
     t.low = g ? static_cast<int32_t>(g->addr) : -1;
     t.high = n < t.groups.size() ? static_cast<int32_t>(std::min<uint32_t>(t.groups[n].addr, 0x10000)) : 0x10000;
     stretch.low = t.low;
     stretch.high = t.high;
     stretch.tail = g ? g->tail : nullptr;
-    return true;
+    stretch.lowcount = g ? g->lowcount : nullptr;
+    stretch.lowextra = g ? g->lowextra : nullptr;
+    return !(g && g->addr == address);
 }
 
 // The group at an address, or null.
@@ -193,7 +204,7 @@ DebugEntry* lastbefore(const EntryTable& t, std::size_t end, Wanted wanted) {
 void entrieschanged() {
     table.stale = true;
     stretch.low = stretch.high = 0;  // looked up again after the rebuild
-    stretch.tail = nullptr;
+    stretch.tail = stretch.lowcount = stretch.lowextra = nullptr;
 }
 
 DebugEntry* entryat(uint16_t address) {
@@ -452,6 +463,26 @@ void forgetinterrupts() {
 }
 
 DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed) {
+    // A step from an entry's address into the stretch above it: perfcount
+    // counts it for the entry there, and the new PC has no entry.
+    if (executed && stretch.quiet && frompc == stretch.low) {
+        uint16_t pc = getpc();
+        if (pc > stretch.low && pc < stretch.high) {
+            if (DebugEntry* e = stretch.lowcount) {
+                e->cycles += (timeptr ? *timeptr : 0) - before;
+                ++e->calls;
+                if (stretch.lowextra) ++stretch.lowextra->calls;
+            }
+            currentline = nullptr;
+            stretch.lastpc = pc;
+            stretch.lastentered = true;
+            return nullptr;
+        }
+    }
+    return lineupdatefull(frompc, before, executed);
+}
+
+DebugEntry* lineupdatefull(uint16_t frompc, uint32_t before, bool executed) {
     if (executed) perfcount(frompc, before);
     uint16_t pc = getpc();
     if (!executed) {

@@ -95,6 +95,10 @@ int enterline(DebugEntry* entry);
 // interrupt that waited there when they were entered kept the frames from
 // changing: they are entered now). Returns the entry entered, or null.
 DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed);
+// lineupdate without its quick case (a step from the address of an entry
+// into the stretch above it, with no interrupt waiting to come back, which
+// counts the step and enters nothing): the same results, for the tests.
+DebugEntry* lineupdatefull(uint16_t frompc, uint32_t before, bool executed);
 
 // The stretch of addresses without an entry that the lookups met last
 // (low < address < high), the entry its instructions' cycles go to (or
@@ -105,6 +109,11 @@ DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed);
 struct LineStretch {
     int32_t low = 0, high = 0;
     DebugEntry* tail = nullptr;
+    // What a step from low itself counts: its cycles and one execution go
+    // to lowcount, and lowextra (a function start whose line stands at
+    // the same address) counts one execution too; null for none.
+    DebugEntry* lowcount = nullptr;
+    DebugEntry* lowextra = nullptr;
     int32_t lastpc = -1;
     bool lastentered = false;
     bool quiet = true;

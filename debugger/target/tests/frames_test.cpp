@@ -19,6 +19,7 @@
 #include "debugger/target/memory.h"
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
+#include "debugger/target/recorder.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/semantics.h"
 #include "debugger/target/source_lines.h"
@@ -82,12 +83,17 @@ TEST_F(FramesTest, InterruptsTakenAnywhereLeaveTheFramesAsTheyAre) {
     EXPECT_GT(rdword(0x00F0), 80);
 }
 
-// Steps inside a line skip the full line update (afterstep's quick path):
-// a run with interrupts landing everywhere ends with the same counts,
-// cycles, chronology and frames at every step as a run in which every
-// step takes the full update.
+// Steps inside a line skip the full line update (afterstep's quick path,
+// and lineupdate's for a step from an entry's address into its line): a
+// run with interrupts landing everywhere ends with the same counts, cycles,
+// chronology and frames at every step as a run in which every step takes
+// the full update.
 TEST_F(FramesTest, TheQuickStepInsideALineEndsAsTheFullUpdateDoes) {
-    auto run = [this](bool quick) {
+    auto fullupdate = [](uint16_t pc, uint32_t before, bool executed) {
+        DebugEntry* e = lineupdatefull(pc, before, executed);
+        return e && reckind(e, DBG_LINE) && topframe;
+    };
+    auto run = [this, fullupdate](bool quick) {
         poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
         poke(0xFFF2, {0xA0, 0x00});
         regs.sp = 0x7FFF;
@@ -101,11 +107,11 @@ TEST_F(FramesTest, TheQuickStepInsideALineEndsAsTheFullUpdateDoes) {
             uint16_t pc = getpc();
             bool online;
             if (*irqptr && takeint(irqptr)) {
-                online = quick ? simrun::afterstep(pc, 0, false) : simrun::afterstepslow(pc, 0, false);
+                online = quick ? simrun::afterstep(pc, 0, false) : fullupdate(pc, 0, false);
             } else {
                 uint32_t before = *timeptr;
                 EXPECT_NE(decinstr(pc, DEC_EXEC, nullptr), NOINSTR);
-                online = quick ? simrun::afterstep(pc, before, true) : simrun::afterstepslow(pc, before, true);
+                online = quick ? simrun::afterstep(pc, before, true) : fullupdate(pc, before, true);
             }
             trace += std::to_string(simrun::depth()) + (online ? "L" : "") + (currentline ? "c" : "") + " ";
         }
@@ -125,6 +131,185 @@ TEST_F(FramesTest, TheQuickStepInsideALineEndsAsTheFullUpdateDoes) {
     std::string full = run(false);
     EXPECT_EQ(quick, full);
     EXPECT_GT(rdword(0x00F0), 80);  // the handler ran
+}
+
+// The plain steps of a run loop (simrun::plainsteps) against full steps:
+// frames.s run to its end as vyrsim runs it, going on after every event
+// (a new run, whose first step is not checked), with a breakpoint in a
+// line of probe, read and write events on the stack and on a global, and
+// data events on a global and on the stack, that fire; and in a second
+// pair of runs with triggers armed too (a timer, a line range of walk
+// counting to 7, an address counting to 2). Step by step (at most one
+// plain step at a time, with an interrupt raised every 53 steps) the PC,
+// cycles, frames and line state after every step are the same; in long
+// plain runs the events fire at the same places, and the counts, cycles,
+// chronology, trigger counts, interrupts taken and usage logs (every
+// entry's kind, stamp, function and line) end the same.
+TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
+    // limit 0: every step full.
+    auto run = [this](uint64_t limit, bool interrupts, bool triggers) {
+        poke(0x00F0, {0, 0});
+        poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
+        poke(0xFFEE, {0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00});
+        regs.sp = 0x7FFF;
+        *timeptr = 0;
+        const uint16_t breakat = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("probe")->start->addr), 1)->addr);
+        const uint16_t ranges[][3] = {{MEV_READ, breakat, breakat}, {MEV_READ, 0x7FF2, 0x7FF3}, {MEV_WRITE, 0x7FEC, 0x7FEC},
+                                      {MEV_READ, 0x0100, 0x0100}, {MEV_WRITE, 0x0102, 0x0102}};
+        MemEvent** link = &memevents;
+        uint16_t number = 0;
+        for (const auto& r : ranges) {
+            auto* e = static_cast<MemEvent*>(newnode(sizeof(MemEvent), nullptr));
+            e->flags = r[0];
+            e->number = ++number;
+            e->low = r[1];
+            e->high = r[2];
+            *link = e;
+            link = &e->next;
+        }
+        EventVar total{0x0100, 4}, frame{0x7FE0, 8};
+        EventRecord data{nullptr, 'D', 'R', &total}, stack{nullptr, 'D', 'W', &frame};
+        data.next = &stack;
+        eventlist = &data;
+        reindexevents();
+        LoadInterruptTable(0);
+        if (triggers) {
+            settimeint(3, 1, 97, 97);
+            LocationTrigger range;
+            range.func = findfunc("walk");
+            range.firstline = 33;
+            range.lastline = 36;
+            range.hitcount = 7;
+            setlocint(4, 1, range);
+            inttable[4].staysactive = 1;
+            LocationTrigger at;
+            at.byaddress = true;
+            at.address = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("walk")->start->addr), 1)->addr);
+            at.hitcount = 2;
+            setlocint(5, 1, at);
+        }
+        std::string trace;
+        auto state = [&] {
+            trace += std::to_string(getpc()) + "/" + std::to_string(*timeptr) + "/" + std::to_string(simrun::depth()) +
+                     (simrun::atline() ? "L" : "") + (currentline ? "c" : "") + " ";
+        };
+        auto hit = [&](const char* how) {
+            trace += std::string(how) + std::to_string(runflags.lasthit) + "@" + std::to_string(getpc()) + " ";
+            runflags.lasthit = 0;
+        };
+        auto events = [&](uint64_t& n) {
+            if (runflags.lasthit) hit("e"), n = 0;
+            if (datahit) trace += "d@" + std::to_string(getpc()) + " ", datahit = nullptr, n = 0;
+        };
+        uint64_t n = 0, steps = 0;
+        for (int guard = 0; getpc() != exitaddress; ++guard) {
+            EXPECT_LT(guard, 1000000);
+            if (guard >= 1000000) break;
+            if (interrupts && ++steps % 53 == 0) *irqptr |= inttable[3].mask;
+            if (limit && n > 0) {
+                simrun::PlainRun plain = simrun::plainsteps(limit, -1);
+                EXPECT_FALSE(plain.noinstr);
+                if (plain.steps) {
+                    n += plain.steps;
+                    if (limit == 1) state();
+                    events(n);
+                    continue;
+                }
+            }
+            ++n;
+            simrun::beforestep();
+            uint16_t pc = getpc();
+            runflags.lasthit = 0;
+            if (n > 1 && chkmemevt(pc, 5)) {
+                hit("x");
+                n = 0;
+                continue;
+            }
+            if (*irqptr && takeint(irqptr)) {
+                simrun::afterstep(pc, 0, false);
+            } else {
+                uint32_t before = *timeptr;
+                runflags.skipone = 1;
+                runflags.armed = 1;
+                EXPECT_NE(decinstr(pc, DEC_EXEC, nullptr), NOINSTR);
+                runflags.armed = 0;
+                runflags.skipone = 0;
+                simrun::afterstep(pc, before, true);
+            }
+            if (limit <= 1) state();
+            events(n);
+        }
+        while (memevents) memevents = static_cast<MemEvent*>(freenode(memevents, memevents->next));
+        eventlist = nullptr;
+        datahit = nullptr;
+        reindexevents();
+        trace += "\n";
+        for (int i = 3; i <= 5; ++i) {
+            const IntDesc& d = inttable[i];
+            trace += std::to_string(d.hits) + "/" + std::to_string(d.nexttime) + "/" + std::to_string(d.loctriggered) + " ";
+        }
+        LoadInterruptTable(0);
+        for (const DebugEntry* e = debuglist; e; e = e->next)
+            trace += std::to_string(e->calls) + "/" + std::to_string(e->cycles) + " ";
+        for (const char* name : {"main", "walk", "probe"}) {
+            const FuncRec* f = findfunc(name);
+            trace += std::string(name) + ":" + std::to_string(f->calls) + "/" + std::to_string(f->ntiming);
+            for (const ChronBlock* b = f->timing; b; b = b->next)
+                for (int i = 0; i < 10; ++i) trace += " " + std::to_string(b->enter[i]) + "-" + std::to_string(b->exit[i]);
+        }
+        // The usage logs of every variable, entry by entry.
+        for (FileRec* f = filelist; morefiles(f); f = f->next) {
+            for (FuncRec* fn = f->funcs; fn; fn = fn->next) {
+                for (LocalRec* l = fn->locals; l && l < fn->localsend; ++l) {
+                    trace += "\n" + std::string(l->name);
+                    forusage(l->usage, [&](const UsageEntry& e) {
+                        trace += " " + std::string(e.kind == ACC_READ ? "r" : "w") + std::to_string(e.stamp) + "@" +
+                                 (e.func ? e.func->name : "-") + ":" + std::to_string(e.line);
+                    });
+                }
+            }
+        }
+        return trace + "\n" + std::to_string(regs.a) + " " + std::to_string(regs.b) + " " + std::to_string(regs.x) + " " +
+               std::to_string(rdword(0x00F0));
+    };
+    auto reload = [this] {
+        ASSERT_TRUE(loadprogram("frames", programtext("frames.s"), framestree())) << console.errors;
+    };
+    // The events of a trace, in order.
+    auto events = [](const std::string& trace) {
+        std::string out;
+        std::string steps = trace.substr(0, trace.find('\n'));
+        for (std::size_t at = 0; (at = steps.find_first_of("xed", at)) != std::string::npos; ++at)
+            out += steps.substr(at, steps.find(' ', at) - at) + " ";
+        return out;
+    };
+    for (bool triggers : {false, true}) {
+        SCOPED_TRACE(triggers ? "with triggers" : "without triggers");
+        // Step by step, with interrupts.
+        std::string full = run(0, true, triggers);
+        reload();
+        std::string plain = run(1, true, triggers);
+        EXPECT_EQ(plain, full);
+        EXPECT_NE(full.find("x1@"), std::string::npos);  // the breakpoint
+        EXPECT_NE(full.find("e2@"), std::string::npos);  // the read event
+        EXPECT_NE(full.find("e3@"), std::string::npos);  // the write event
+        EXPECT_NE(full.find("e4@"), std::string::npos);  // total's
+        EXPECT_NE(full.find("e5@"), std::string::npos);
+        EXPECT_NE(full.find("d@"), std::string::npos);   // the data event
+        EXPECT_NE(full.find("@walk:"), std::string::npos);  // usage logged in walk
+        EXPECT_GT(rdword(0x00F0), 5);                    // interrupts were taken
+        // Long plain runs.
+        reload();
+        std::string fullrun = run(0, false, triggers);
+        reload();
+        std::string longrun = run(UINT64_MAX, false, triggers);
+        EXPECT_EQ(events(longrun), events(fullrun));
+        EXPECT_EQ(longrun.substr(longrun.find('\n')), fullrun.substr(fullrun.find('\n')));
+        if (triggers) {
+            EXPECT_GT(rdword(0x00F0), 20);
+        }
+        reload();
+    }
 }
 
 TEST_F(FramesTest, CallCountsChronologyAndCyclesPerLine) {

@@ -1,6 +1,8 @@
 // The memory-access recorder: the alarms and the data events see each
 // recorded access, and the usage logs of file-level variables and of the
 // top frame's variables get an entry for every access to their storage.
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -26,13 +28,16 @@ namespace pb = progbuild;
 // Every entry of a usage log, as "kind@function:line".
 std::vector<std::string> entries(const LocalRec* rec) {
     std::vector<std::string> out;
-    if (!rec->usage) return out;
-    for (const UsageBlock* b = rec->usage->first; b; b = b->next) {
-        int n = b == rec->usage->current ? rec->usage->used : 10;
-        for (int i = 0; i < n; ++i)
-            out.push_back(std::string(b->kind[i] == ACC_READ ? "r" : "w") + "@" + (b->func[i] ? b->func[i]->name : "") +
-                          ":" + std::to_string(b->line[i]));
-    }
+    forusage(rec->usage, [&](const UsageEntry& e) {
+        out.push_back(std::string(e.kind == ACC_READ ? "r" : "w") + "@" + (e.func ? e.func->name : "") + ":" +
+                      std::to_string(e.line));
+    });
+    return out;
+}
+
+std::vector<uint32_t> stamps(const LocalRec* rec) {
+    std::vector<uint32_t> out;
+    forusage(rec->usage, [&](const UsageEntry& e) { out.push_back(e.stamp); });
     return out;
 }
 
@@ -76,7 +81,7 @@ TEST_F(RecorderTest, AccessesLogTheVariablesWhoseStorageTheyTouch) {
         {"the typed-value word accessors record too", [] { recputword(0x0202, 7); }, {}, {"w"}, {}},
     };
     for (const Case& c : cases) {
-        for (LocalRec* l : {g, h, buf}) l->usage = static_cast<UsageLog*>(freechain(l->usage, nullptr));
+        for (LocalRec* l : {g, h, buf}) l->usage = freeusage(l->usage);
         c.access();
         auto kinds = [](const LocalRec* l) {
             std::vector<std::string> k;
@@ -96,12 +101,12 @@ TEST_F(RecorderTest, AccessesLogTheVariablesWhoseStorageTheyTouch) {
     EXPECT_EQ(fileglobal("g", "s.c"), nullptr);
     EXPECT_EQ(filevar("red", "r.c", CL_ENUMMEMBER), findglobal("red"));
     // The debugger's own reads of values are not the program's.
-    g->usage = static_cast<UsageLog*>(freechain(g->usage, nullptr));
+    g->usage = freeusage(g->usage);
     rdvalue(0x0200, 0, CL_EXTERN, 24);
     EXPECT_EQ(g->usage, nullptr);
 }
 
-TEST_F(RecorderTest, LogsFillBlocksOfTenWithStampsFunctionsAndLines) {
+TEST_F(RecorderTest, LogsKeepEveryAccessWithItsStampFunctionAndLine) {
     // The load entered f at its start: its frame names the place.
     ASSERT_NE(topframe, nullptr);
     *timeptr = 7;
@@ -118,11 +123,10 @@ TEST_F(RecorderTest, LogsFillBlocksOfTenWithStampsFunctionsAndLines) {
     ASSERT_NE(g->usage, nullptr);
     EXPECT_EQ(g->usage->reads, 8u);
     EXPECT_EQ(g->usage->writes, 4u);
-    EXPECT_EQ(g->usage->used, 2);
-    ASSERT_NE(g->usage->first->next, nullptr);
-    EXPECT_EQ(g->usage->current, g->usage->first->next);
-    EXPECT_EQ(g->usage->first->stamp[9], 109u);
-    EXPECT_EQ(g->usage->current->stamp[1], 111u);
+    EXPECT_EQ(g->usage->count(), 12u);
+    std::vector<uint32_t> expected;
+    for (uint32_t i = 0; i < 12; ++i) expected.push_back(100 + i);
+    EXPECT_EQ(stamps(g), expected);
     std::vector<std::string> log = entries(g);
     ASSERT_EQ(log.size(), 12u);
     EXPECT_EQ(log[0], "w@f:" + std::to_string(lineat(line)->line));
@@ -130,8 +134,7 @@ TEST_F(RecorderTest, LogsFillBlocksOfTenWithStampsFunctionsAndLines) {
     // Without the cycle counter the stamps are 0.
     undefsym(".time");
     recrdbyte(0x0202);
-    EXPECT_EQ(h->usage->first->stamp[0], 7u);
-    EXPECT_EQ(h->usage->first->stamp[1], 0u);
+    EXPECT_EQ(stamps(h), (std::vector<uint32_t>{7, 0}));
     defsym(".time", 0);
 }
 
@@ -200,6 +203,93 @@ TEST_F(FrameUsageTest, TheTopFramesVariablesAndTheGlobalsAreLogged) {
     // and the store through ip on line 41 after a recursive call returned.
     LocalRec* here = funcvar(walk, "here");
     EXPECT_EQ(here->usage->writes, 4u * 8u + 3u);
+}
+
+// A log gives back every entry as it was appended, whatever the changes
+// between entries: stamps that step by a little, by a lot, or back (.time
+// set by the user, or wrapping), lines that jump either way to the ends of
+// their range, functions that come and go; and over the many chunks of a
+// long log.
+TEST(UsageLogTest, EveryEntryComesBackAsItWasAppended) {
+    FuncRec funcs[3]{};
+    std::vector<UsageEntry> appended;
+    UsageLog* log = nullptr;
+    auto append = [&](int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
+        appendusage(log, kind, stamp, func, line);
+        appended.push_back({static_cast<uint8_t>(kind), line, func, stamp});
+    };
+    const uint32_t steps[] = {0, 1, 30, 31, 32, 127, 128, 158, 159, 16383, 16384, 0x7FFFFFFF, 0xFFFFFFFF};
+    const uint32_t lines[] = {0, 1, 2, 65535, 65536, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0};
+    uint32_t stamp = 0;
+    for (uint32_t step : steps) {
+        stamp += step;
+        for (uint32_t line : lines) append(ACC_READ, stamp, &funcs[0], line);
+        append(ACC_WRITE, stamp, nullptr, 0);
+    }
+    std::mt19937 random(11);
+    for (int i = 0; i < 100000; ++i) {
+        uint32_t r = random();
+        uint32_t change = r % 8 == 0 ? static_cast<uint32_t>(random()) : r % 40;
+        uint32_t line = r % 5 == 0 ? static_cast<uint32_t>(random()) : (r >> 8) % 40;
+        FuncRec* func = r % 7 == 0 ? nullptr : &funcs[(r >> 16) % 3];
+        if (r % 3 == 0) line = appended.back().line, func = appended.back().func;  // runs on one line
+        append(r & 0x100 ? ACC_WRITE : ACC_READ, stamp += change, func, line);
+    }
+    uint64_t reads = 0;
+    for (const UsageEntry& e : appended) reads += e.kind == ACC_READ;
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->reads, reads);
+    EXPECT_EQ(log->count(), appended.size());
+    ASSERT_NE(log->first->next, nullptr);  // it did grow
+    std::size_t i = 0;
+    forusage(log, [&](const UsageEntry& e) {
+        ASSERT_LT(i, appended.size());
+        const UsageEntry& a = appended[i];
+        EXPECT_TRUE(e.kind == a.kind && e.line == a.line && e.func == a.func && e.stamp == a.stamp) << "entry " << i;
+        ++i;
+    });
+    EXPECT_EQ(i, appended.size());
+    EXPECT_EQ(freeusage(log), nullptr);
+    forusage(nullptr, [&](const UsageEntry&) { ADD_FAILURE() << "no log has no entry"; });
+}
+
+// An entry keeps the function and the line only when they changed since the
+// entry before: accesses on one line a few cycles apart take a byte each.
+TEST(UsageLogTest, AnEntryKeepsWhatChanged) {
+    FuncRec f{}, g{};
+    UsageLog* log = nullptr;
+    uint32_t was = 0;
+    auto grew = [&](int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
+        appendusage(log, kind, stamp, func, line);
+        uint32_t used = log->current->used;
+        uint32_t by = used - was;
+        was = used;
+        return by;
+    };
+    const struct {
+        uint32_t stamp;
+        FuncRec* func;
+        uint32_t line;
+        uint32_t bytes;
+    } cases[] = {
+        {5, &f, 12, 1 + sizeof(FuncRec*) + 1},  // the first entry: function and line
+        {9, &f, 12, 1},                         // nothing but a small stamp step
+        {9, &f, 12, 1},                         // the same stamp
+        {39, &f, 12, 1},                        // the largest step the head holds
+        {70, &f, 12, 2},                        // a step past it
+        {71, &f, 13, 2},                        // a new line
+        {72, &g, 13, 1 + sizeof(FuncRec*)},     // a new function on the same line
+        {73, &g, 13, 1},
+        {74, nullptr, 0, 1 + sizeof(FuncRec*) + 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(grew(ACC_READ, c.stamp, c.func, c.line), c.bytes) << "at " << c.stamp;
+    std::vector<std::string> back;
+    forusage(log, [&](const UsageEntry& e) {
+        back.push_back(std::to_string(e.stamp) + (e.func == &f ? "f" : e.func == &g ? "g" : "-") + std::to_string(e.line));
+    });
+    EXPECT_EQ(back, (std::vector<std::string>{"5f12", "9f12", "9f12", "39f12", "70f12", "71f13", "72g13", "73g13",
+                                              "74-0"}));
+    freeusage(log);
 }
 
 }  // namespace

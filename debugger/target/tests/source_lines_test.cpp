@@ -166,6 +166,41 @@ TEST_F(LookupsTest, ExecutionsAndCyclesPerLine) {
     EXPECT_EQ(last->cycles, 1u);
 }
 
+// A step from an entry's address into the stretch above it takes
+// lineupdate's quick case: it counts as the full update counts (a function
+// start with its line at one address, a line, the last entry) and leaves
+// the same state.
+TEST_F(LookupsTest, TheQuickUpdateFromAnEntryCountsAsTheFullOne) {
+    DebugEntry* last = debuglist;
+    while (last->next) last = last->next;
+    // From each address, what the counts show: the start takes an execution
+    // and its line the cycles and one too; a line takes both; the last entry
+    // (a function's end) takes nothing.
+    const struct {
+        uint16_t at;
+        const char* counts;
+    } cases[] = {{f_.start, " 1/0 0/0 1/7 "}, {f_.lines[1].first, " 1/7 "}, {static_cast<uint16_t>(last->addr), nullptr}};
+    for (const auto& [at, counts] : cases) {
+        std::string results[2];
+        for (int quick = 0; quick < 2; ++quick) {
+            for (DebugEntry* e = debuglist; e; e = e->next) e->calls = e->cycles = 0;
+            forgetinterrupts();
+            *timeptr = 10;
+            perfcount(static_cast<uint16_t>(at + 1), 10);  // looks up the stretch above the entry
+            setpc(static_cast<uint16_t>(at + 1));
+            *timeptr = 17;
+            DebugEntry* e = quick ? lineupdate(at, 10, true) : lineupdatefull(at, 10, true);
+            std::string& r = results[quick];
+            r = std::to_string(e != nullptr) + (currentline ? "c" : "") + " " + std::to_string(stretch.lastpc) +
+                (stretch.lastentered ? "e" : "") + ":";
+            for (DebugEntry* d = debuglist; d; d = d->next) r += " " + std::to_string(d->calls) + "/" + std::to_string(d->cycles);
+        }
+        EXPECT_EQ(results[1], results[0]) << "from 0x" << std::hex << at;
+        if (counts) EXPECT_NE(results[1].find(counts), std::string::npos) << results[1];
+        else EXPECT_EQ(results[1].find("/7"), std::string::npos) << results[1];
+    }
+}
+
 TEST_F(LookupsTest, FramesComeWithFunctionStartsAndGoWithExits) {
     regs.sp = 0x0100;
     DebugEntry* start = curline(f_.start);

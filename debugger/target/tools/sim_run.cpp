@@ -1,5 +1,7 @@
 #include "debugger/target/tools/sim_run.h"
 
+#include <algorithm>
+
 #include "debugger/target/abi.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/decl_text.h"
@@ -51,6 +53,104 @@ Stop step(bool armed, bool interrupts) {
     laststep.executed = true;
     afterstep(pc, before, true);
     return LoadFailed ? Stop::broken : Stop::step;
+}
+
+namespace {
+
+// What a run of plain steps looks at before each instruction, besides the
+// execution check and .irq: the due time of the timed triggers and the
+// span of the address triggers (Triggers set).
+struct PlainWatch {
+    const uint32_t* time;
+    uint32_t due;
+    uint32_t lowaddr, span;  // lowaddr 0x10000: none
+};
+
+// The steps of plainsteps from pc, at most limit, in the stretch (low,
+// high) (pc may be low itself). Stops before a step that needs more, or
+// after one that left the stretch or met the event check (full set), or
+// whose recorded accesses left a data hit. Returns the steps executed.
+template <bool Triggers>
+uint64_t plainloop(uint16_t& pc, uint64_t limit, int32_t until, int32_t low, int32_t high,
+                   const PlainWatch& pw, uint32_t& before, uint32_t& first, bool& full, bool& noinstr) {
+    uint32_t* const time = timeptr;
+    const uint32_t* const irq = irqptr;
+    const uint32_t scans = eventscans;
+    uint64_t steps = 0;
+    while (steps < limit && pc != until) {
+        if (watched(watch.memexec, pc) || (irq && *irq)) break;
+        if constexpr (Triggers) {
+            if (pw.time && *pw.time >= pw.due) break;
+            if (static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span) break;
+        }
+        before = time ? *time : 0;
+        runflags.lasthit = 0;
+        uint16_t length = executors[getcodepage(pc)->data[pc & (PAGESIZE - 1)]](pc);
+        if (length == NOINSTR) {
+            noinstr = true;
+            break;
+        }
+        if (++steps == 1) first = time ? *time : 0;
+        uint16_t next = getpc();
+        if (next <= low || next >= high || eventscans != scans) {
+            full = true;
+            break;
+        }
+        pc = next;
+        if (datahit) break;
+    }
+    return steps;
+}
+
+}  // namespace
+
+PlainRun plainsteps(uint64_t limit, int32_t until) {
+    PlainRun run{0, false};
+    if (runpos.exitpending || services().alarms || (btimeptr && timeptr) || !stretch.quiet || LoadFailed) return run;
+    const int32_t low = stretch.low, high = stretch.high;
+    uint16_t pc = getpc();
+    if (pc < low || pc >= high) return run;
+    const bool fromlow = pc == low;  // the first step counts for the entry there
+    const TriggerWatch& w = triggerwatch;
+    PlainWatch pw{nullptr, 0, 0x10000, 0};
+    if (w.armed) {
+        limit = std::min(limit, rangechecksfree());
+        if (limit == 0) return run;
+        if (w.timed && timeptr) pw.time = timeptr, pw.due = w.nextdue;
+        if (w.byaddress) pw.lowaddr = w.lowaddr, pw.span = static_cast<uint32_t>(w.highaddr - w.lowaddr);
+    }
+    uint32_t* const time = timeptr;
+    const uint32_t start = time ? *time : 0;
+    uint32_t before = start, first = start;
+    bool full = false;  // the last step gets the full line update
+    runflags.armed = 1;
+    run.steps = w.armed ? plainloop<true>(pc, limit, until, low, high, pw, before, first, full, run.noinstr)
+                        : plainloop<false>(pc, limit, until, low, high, pw, before, first, full, run.noinstr);
+    runflags.armed = 0;
+    // Each step passed the trigger check before its instruction.
+    if (w.armed && w.ranges) rangeschecked(run.steps);
+    // The steps that stayed in the stretch, as lineupdate and stretchstep
+    // leave them: a first step from low counts for the entry there.
+    uint64_t inside = run.steps - (full ? 1 : 0);
+    if (inside) {
+        uint32_t end = full ? before : time ? *time : 0;
+        uint32_t from = start;
+        if (fromlow) {
+            if (DebugEntry* e = stretch.lowcount) {
+                e->cycles += first - start;
+                ++e->calls;
+                if (stretch.lowextra) ++stretch.lowextra->calls;
+            }
+            from = first;
+        }
+        if (stretch.tail) stretch.tail->cycles += end - from;
+        currentline = nullptr;
+        stretch.lastpc = pc;
+        stretch.lastentered = true;
+        online = false;
+    }
+    if (full) afterstep(pc, before, true);
+    return run;
 }
 
 bool atline() { return online; }

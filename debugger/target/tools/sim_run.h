@@ -57,6 +57,28 @@ inline bool afterstep(uint16_t pc, uint32_t before, bool executed) {
     return afterstepslow(pc, before, executed);
 }
 
+// Plain steps, for run loops of their own (vyrsim's run): while a step
+// needs nothing but its instruction - no function exit pending, no alarm,
+// no time break, nothing in .irq, no execution check watching the PC, no
+// trigger due (timed, at the PC, or a line range counting to its hit
+// count), and the PC inside the stretch of addresses without entries (or
+// at the entry below it) with no interrupt to come back to - steps run in
+// a tight loop with events armed, each as the full step after the first
+// of a run makes it, with the same results: the cycles and executions of
+// the steps that stay in the stretch go to their lines at the end, the
+// line-range triggers count their checks, and a step that leaves the
+// stretch, or whose accesses met the event check, gets its full line
+// update and ends the run. The run ends also after a step whose recorded
+// accesses left a data hit, before a step that needs more (the caller's
+// full step makes it), at limit steps, before the PC reaches until, and at
+// a place that holds no instruction (noinstr; nothing is executed there).
+// Every step executes an instruction.
+struct PlainRun {
+    uint64_t steps;
+    bool noinstr;
+};
+PlainRun plainsteps(uint64_t limit, int32_t until);
+
 // Steps until the PC reaches a source line (a function's line entry), into
 // called functions. Stops also when the PC reaches stop (when given), when
 // the PC holds no instruction, when the program cannot be followed, or

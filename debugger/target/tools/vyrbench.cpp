@@ -8,10 +8,13 @@
 // it: interrupt triggers armed (a periodic timer that fires, a line range
 // and an address), a data event and a breakpoint that never match, the
 // usage logs of its variables, its call frames, line entry and per-line
-// counts kept at every step.
+// counts kept at every step: once step by step as the run control's step
+// makes them ("debugging (steps)"), once as vyrsim's run makes them, the
+// steps that need nothing but their instruction in plain runs
+// ("debugging (run)").
 // Usage: vyrbench [COUNT [DEBUGGING]]   (default 100 million instructions per
-// run, and a tenth of COUNT for the debugging run, whose usage logs grow with
-// every access)
+// run, and a tenth of COUNT for each debugging run, whose usage logs grow
+// with every access)
 // Comparisons with GDB's simulator: debugger/target/bench/simspeed.sh.
 #include <chrono>
 #include <cstdio>
@@ -203,7 +206,10 @@ static double runbare(uint64_t count, uint32_t& cycles) {
 
 // bench.c for count instructions with everything a user debugging it has
 // armed; the instructions executed (interrupts taken are steps without one).
-static double rundebugging(uint64_t count, uint64_t& instructions, uint32_t& cycles, uint32_t& interrupts) {
+// Step by step as the run control's step makes them, or with plain set,
+// as vyrsim's run makes them: the steps that need nothing but their
+// instruction through simrun::plainsteps.
+static double rundebugging(uint64_t count, bool plain, uint64_t& instructions, uint32_t& cycles, uint32_t& interrupts) {
     *timeptr = 0;
     LoadInterruptTable(0);
     settimeint(3, 1, 5000, 5000);  // IRQ: a timer every 5000 cycles
@@ -231,11 +237,18 @@ static double rundebugging(uint64_t count, uint64_t& instructions, uint32_t& cyc
     instructions = 0;
     interrupts = 0;
     auto start = std::chrono::steady_clock::now();
-    for (uint64_t n = 0; instructions < count; ++n) {
+    for (uint64_t n = 0; instructions < count;) {
+        if (plain && n > 0) {
+            simrun::PlainRun r = simrun::plainsteps(count - instructions, -1);
+            n += r.steps;
+            instructions += r.steps;
+            if (r.noinstr || runflags.lasthit || datahit || LoadFailed) break;
+            if (r.steps) continue;
+        }
         simrun::beforestep();
         uint16_t pc = getpc();
         runflags.lasthit = 0;
-        if (n > 0 && chkmemevt(pc, 5)) break;
+        if (n++ > 0 && chkmemevt(pc, 5)) break;
         if (*irqptr && takeint(irqptr)) {
             ++interrupts;
             simrun::afterstep(pc, 0, false);
@@ -300,17 +313,32 @@ int main(int argc, char** argv) {
     std::printf("%-18s %llu instructions in %.3f s: %.1f million instructions/s, .time = %lu cycles\n", "bench.c bare",
                 static_cast<unsigned long long>(debugging), seconds, debugging / seconds / 1e6,
                 static_cast<unsigned long>(cycles));
-    uint64_t instructions = 0;
-    uint32_t interrupts = 0;
-    seconds = rundebugging(debugging, instructions, cycles, interrupts);
-    uint32_t logged = 0;
-    for (const char* name : {"total", "data"})
-        if (LocalRec* v = findglobal(name); v && v->usage) logged += v->usage->reads + v->usage->writes;
-    std::printf("%-18s %llu instructions in %.3f s: %.1f million instructions/s, "
-                ".time = %lu cycles, %lu interrupts, %lu accesses logged to globals, frame depth %d\n",
-                "debugging", static_cast<unsigned long long>(instructions), seconds, instructions / seconds / 1e6,
-                static_cast<unsigned long>(cycles), static_cast<unsigned long>(interrupts),
-                static_cast<unsigned long>(logged), simrun::depth());
+    // Each debugging run on a fresh load: the usage logs, counts and frames
+    // start empty.
+    for (bool plain : {false, true}) {
+        if (!loadbench()) return 1;
+        uint64_t instructions = 0;
+        uint32_t interrupts = 0;
+        seconds = rundebugging(debugging, plain, instructions, cycles, interrupts);
+        // Every access logged (globals and the frames' variables) and the
+        // bytes the logs keep.
+        uint64_t logged = 0, bytes = 0;
+        for (FileRec* f = filelist; morefiles(f); f = f->next) {
+            for (FuncRec* fn = f->funcs; fn; fn = fn->next) {
+                for (LocalRec* l = fn->locals; l && l < fn->localsend; ++l) {
+                    if (!l->usage) continue;
+                    logged += l->usage->count();
+                    for (const UsageChunk* c = l->usage->first; c; c = c->next) bytes += c->used;
+                }
+            }
+        }
+        std::printf("%-18s %llu instructions in %.3f s: %.1f million instructions/s, "
+                    ".time = %lu cycles, %lu interrupts, %llu accesses logged in %.1f MB, frame depth %d\n",
+                    plain ? "debugging (run)" : "debugging (steps)", static_cast<unsigned long long>(instructions),
+                    seconds, instructions / seconds / 1e6, static_cast<unsigned long>(cycles),
+                    static_cast<unsigned long>(interrupts), static_cast<unsigned long long>(logged), bytes / 1e6,
+                    simrun::depth());
+    }
     freedebug(1);
     memclose();
     return 0;

@@ -146,6 +146,13 @@ static uint32_t cycles() { return timeptr ? *timeptr : 0; }
 
 enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
 
+// An event that an access of the instruction met.
+static void eventhit() {
+    SymRec* kind = rensym(".tbrk");
+    std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit), runflags.lasthitaddr,
+                kind && kind->value == 2 ? "write" : "read");
+}
+
 // Simulated steps, as the run control makes them: a pending function exit
 // and the interrupt triggers, the execution check at the PC (not before the
 // first step), then an interrupt when one is taken, else one instruction
@@ -153,20 +160,42 @@ enum Stop { STOP_COUNT, STOP_UNTIL, STOP_EVENT, STOP_NOINSTR };
 // Ends when the program cannot be followed, when an event fires
 // or the PC holds no instruction, and when Bounded, after `limit` steps or
 // when the PC reaches `until` (when nonnegative). `count` counts the
-// instructions executed.
+// instructions executed. The steps that need nothing but their
+// instruction go through simrun::plainsteps, with the same results.
 template <bool Bounded>
 static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
     uint64_t instructions = 0;
     Stop stop = STOP_COUNT;
-    for (uint64_t n = 0; !Bounded || n < limit; ++n) {
+    for (uint64_t n = 0; !Bounded || n < limit;) {
         uint16_t pc = getpc();
         if (Bounded && pc == until) {
             stop = STOP_UNTIL;
             break;
         }
+        if (n > 0) {
+            // The steps that need nothing but their instruction.
+            simrun::PlainRun plain = simrun::plainsteps(Bounded ? limit - n : UINT64_MAX, until);
+            n += plain.steps;
+            instructions += plain.steps;
+            if (plain.noinstr) {
+                std::printf("no instruction at 0x%04X\n", getpc());
+                stop = STOP_NOINSTR;
+                break;
+            }
+            if (plain.steps) {
+                if (LoadFailed) break;
+                if (runflags.lasthit) {
+                    stop = STOP_EVENT;
+                    eventhit();
+                    break;
+                }
+                continue;
+            }
+        }
+        ++n;
         simrun::beforestep();
         runflags.lasthit = 0;
-        if (n > 0 && chkmemevt(pc, 5)) {
+        if (n > 1 && chkmemevt(pc, 5)) {
             std::printf("event %lu at 0x%04X (execution)\n",
                         static_cast<unsigned long>(runflags.lasthit), pc);
             stop = STOP_EVENT;
@@ -192,10 +221,8 @@ static Stop runsteps(uint64_t limit, int32_t until, uint64_t& count) {
         simrun::afterstep(pc, before, true);
         if (LoadFailed) break;
         if (runflags.lasthit) {
-            SymRec* kind = rensym(".tbrk");
-            std::printf("event %lu at 0x%04X (%s)\n", static_cast<unsigned long>(runflags.lasthit),
-                        runflags.lasthitaddr, kind && kind->value == 2 ? "write" : "read");
             stop = STOP_EVENT;
+            eventhit();
             break;
         }
     }
