@@ -587,8 +587,12 @@ TEST_P(Rules, SameResultsInTheSimulator) {
     int trials = std::getenv("CCOPT_SIM_TRIALS") ? std::atoi(std::getenv("CCOPT_SIM_TRIALS")) : 40;
     opttest::SimResult r = opttest::sim_compare(c.in, {}, 7, trials);
     EXPECT_TRUE(r.ok) << r.message;
-    if (r.runnable && r.trials) EXPECT_LE(r.after_bytes, r.before_bytes) << "bytes grew";
-    if (r.runnable && r.trials && !c.slower) EXPECT_LE(r.after_cycles, r.before_cycles) << "cycles grew";
+    if (r.runnable && r.trials) {
+        EXPECT_LE(r.after_bytes, r.before_bytes) << "bytes grew";
+    }
+    if (r.runnable && r.trials && !c.slower) {
+        EXPECT_LE(r.after_cycles, r.before_cycles) << "cycles grew";
+    }
 }
 
 // With -c the removed instructions stay as comments; the code is the same.
@@ -611,7 +615,9 @@ TEST_P(Rules, CommentedOutputKeepsTheSameCode) {
     }
     EXPECT_EQ(code, c.out);
     // Each removed instruction names the rule that removed it.
-    if (commented) EXPECT_NE(out.find(" ***** "), std::string::npos) << out;
+    if (commented) {
+        EXPECT_NE(out.find(" ***** "), std::string::npos) << out;
+    }
 }
 
 std::string case_name(const ::testing::TestParamInfo<RuleCase>& info) {

@@ -85,7 +85,9 @@ TEST(Tables, ConditionIndex) {
                            "jbls", "jblt", "jbmi", "jbne", "jbpl", "jbr", "jbvc", "jbvs"};
     for (int i = 0; i < 17; ++i) {
         EXPECT_EQ(condindex(static_cast<std::uint16_t>(findmnem(names[i]))), i) << names[i];
-        if (i != 14) EXPECT_EQ(condindex(static_cast<std::uint16_t>(findmnem(names[i] + 1))), i) << names[i] + 1;
+        if (i != 14) {
+            EXPECT_EQ(condindex(static_cast<std::uint16_t>(findmnem(names[i] + 1))), i) << names[i] + 1;
+        }
     }
     EXPECT_EQ(condindex(static_cast<std::uint16_t>(findmnem("bra"))), 14);
 }

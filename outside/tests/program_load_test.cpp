@@ -91,7 +91,9 @@ TEST_F(ProgramLoad, ACompiledProgramLoadsWithItsSymbolsLinesAndVariables) {
     EXPECT_EQ(debug->start, 0u);
     ASSERT_GE(debug->data.size(), 4u);
     for (uint32_t a = 0; a < debug->data.size() && a < 0x100; ++a)
-        if (!p.memory.count(a)) ASSERT_EQ(vy::rdbyte(static_cast<uint16_t>(a)), 0x5A ^ a) << a;
+        if (!p.memory.count(a)) {
+            ASSERT_EQ(vy::rdbyte(static_cast<uint16_t>(a)), 0x5A ^ a) << a;
+        }
 
     // Every symbol of the program file, at its linked value.
     int symbols = 0;
