@@ -2,7 +2,8 @@
 // test runs in a private prefix of its own (so the settings file
 // "VYRS11.INI" in its Windows folder starts absent), starts vyrdbg, talks to
 // its windows through the test driver, and reads what the user's actions
-// left: the settings file, the output file of `output`, the command window.
+// left: the settings file, the output file of `output`, the command log of
+// `record`, the command window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,6 +30,10 @@ std::string lf(const std::string& text) {
     for (char c : text)
         if (c != '\r') out += c;
     return out;
+}
+
+bool endsin(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::string readfile(const std::string& path) {
@@ -229,9 +234,13 @@ TEST_F(Vyrdbg, IllegalOptionShowsAnErrorBoxAndLoadsNothing) {
 
 TEST_F(Vyrdbg, StartFileRunsAndOutputFileHoldsWhatItPrinted) {
     std::string out = work + "\\out.txt";
-    startfile("output " + out + "\nrem the echo path\nnosuch 1\nquit\n");
+    std::string log = work + "\\start.log";
+    startfile("output " + out + "\nrecord " + log + "\nrem the echo path\nnosuch 1\nquit\n");
     EXPECT_EQ(runtoend(), 0u);
-    EXPECT_EQ(readfile(out), "rem the echo path\nnosuch 1\n#error: unknown command: nosuch 1\nquit\n");
+    EXPECT_EQ(readfile(out), "record " + log + "\nrem the echo path\nnosuch 1\n#error: unknown command: nosuch 1\nquit\n");
+    // The command log holds the commands given after it opened, the failed
+    // one and the last one too.
+    EXPECT_EQ(readfile(log), "rem the echo path\nnosuch 1\nquit\n");
 
     // The output file is written whether or not the command window opens.
     DeleteFileA(out.c_str());
@@ -276,10 +285,7 @@ protected:
         std::string t = text();
         return t.substr(t.find_last_of('\n') + 1);
     }
-    bool endswith(const std::string& tail) {
-        std::string t = text();
-        return t.size() >= tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0;
-    }
+    bool endswith(const std::string& tail) { return endsin(text(), tail); }
 
     Program program;
     HWND frame = nullptr;
@@ -288,8 +294,12 @@ protected:
 
 TEST_F(CommandWindow, TypedLinesRunAndThePromptFollows) {
     EXPECT_EQ(text(), "Vyr>");
+    // The command log is the record of what was typed.
+    std::string log = work + "\\typed.log";
+    typed("record " + log + "\r");
+    EXPECT_EQ(text(), "Vyr>record " + log + "\nVyr>");
     typed("rem one\r");
-    EXPECT_EQ(text(), "Vyr>rem one\nVyr>");
+    EXPECT_EQ(text(), "Vyr>record " + log + "\nVyr>rem one\nVyr>");
 
     // A command file typed in: its lines show as they run.
     writefile(work + "\\t.in", "rem from the file\n");
@@ -304,10 +314,27 @@ TEST_F(CommandWindow, TypedLinesRunAndThePromptFollows) {
     EXPECT_EQ(boxes[0].message, "unknown command: nosuch");
     EXPECT_TRUE(endswith("nosuch\nVyr>"));
 
-    // "Vyr>" typed before the command is dropped; an empty line only prompts.
-    typed("Vyr>rem prompted\r\r");
+    // Only the prompt the window wrote is dropped: a "Vyr>" typed after it
+    // reaches the command language. An empty line only prompts.
+    boxes.clear();
+    typed("Vyr>rem prompted\r\r", &boxes);
     EXPECT_TRUE(endswith("Vyr>Vyr>rem prompted\nVyr>\nVyr>")) << text();
-    screenshot(frame, artefacts + "\\frame_with_command_window.png");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].message, "unknown command: Vyr>rem prompted");
+
+    // A command shown from the history runs as typed.
+    for (int i = 0; i < 4; ++i) key(edit, VK_UP);
+    EXPECT_EQ(lastline(), "Vyr>rem one");
+    boxes.clear();
+    typed("\r", &boxes);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(endswith("Vyr>rem one\nVyr>")) << text();
+
+    // The log holds each command run, once, in order, failed ones too: not
+    // the lines of the command file (the logged input runs them again), not
+    // the empty line.
+    typed("record\r");
+    EXPECT_EQ(readfile(log), "rem one\ninput " + work + "\\t.in\nnosuch\nVyr>rem prompted\nrem one\nrecord\n");
 }
 
 TEST_F(CommandWindow, EvalTypedShowsTheResultAndThePrompt) {
@@ -362,14 +389,35 @@ TEST_F(CommandWindow, OutputPastTheLimitEmptiesTheWindowFirst) {
     std::string lines;
     for (int i = 0; i < 40; ++i) lines += "rem line " + std::to_string(1000 + i) + " " + std::string(900, 'x') + "\n";
     writefile(work + "\\big.in", lines);
+    // The Enter returns when the file's commands have ended; the prompt
+    // written after them is the sign.
     typed("input " + work + "\\big.in\r");
+    ASSERT_TRUE(waituntil([&] { return endswith("\nVyr>"); }, 20000)) << "no prompt after the file";
     std::string t = text();
     EXPECT_EQ(t.find("line 1000 "), std::string::npos) << "the first lines were emptied out";
-    EXPECT_NE(t.find("line 1039 "), std::string::npos);
-    EXPECT_TRUE(endswith("\nVyr>"));
     // No more than the limit, the line ends the control adds, and the prompt.
     std::size_t linefeeds = static_cast<std::size_t>(std::count(t.begin(), t.end(), '\n'));
     EXPECT_LE(t.size() - linefeeds, 32001u + 914u + 4u);
+
+    // The window was emptied before a line, not inside one: it begins with
+    // a whole line N, and every line from N to the last follows, whole and
+    // in order, then the prompt.
+    std::vector<std::string> shown;
+    std::istringstream in(t);
+    for (std::string line; std::getline(in, line);) shown.push_back(line);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown.back(), "Vyr>");
+    std::smatch first;
+    ASSERT_TRUE(std::regex_match(shown[0], first, std::regex("rem line (\\d{4}) x{900}")))
+        << "the first line is not a whole line: " << shown[0].substr(0, 40) << "... (" << shown[0].size()
+        << " characters)";
+    int n = std::stoi(first[1].str());
+    EXPECT_GT(n, 1000);
+    ASSERT_EQ(shown.size(), static_cast<std::size_t>(1039 - n + 2)) << "lines missing or left over after line " << n;
+    for (int i = n; i <= 1039; ++i)
+        EXPECT_EQ(shown[static_cast<std::size_t>(i - n)], "rem line " + std::to_string(i) + " " + std::string(900, 'x'))
+            << "line " << i;
+    std::printf("the window begins with line %d\n", n);
 }
 
 // ---------------------------------------------------------------------------
@@ -416,6 +464,11 @@ TEST_F(Vyrdbg, LoadingAProgramLeaksNoWindowsOrHandlesAndQuitEndsCleanly) {
     EXPECT_LE(now.gdi, before.gdi);
     EXPECT_LE(now.kernel, before.kernel + 2) << "kernel handles grow with each load";
     std::printf("windows %zu, USER %lu, GDI %lu, kernel %lu\n", windows.size(), now.user, now.gdi, now.kernel);
+
+    // The picture of the frame with its command window after the loads.
+    std::string shown = lf(textof(edit));
+    EXPECT_TRUE(endsin(shown, "\nVyr>") && shown.find("Vyr>load " + work + "\\prog.s19\n") != std::string::npos) << shown;
+    EXPECT_TRUE(screenshot(frame, artefacts + "\\frame_with_command_window.png")) << "no picture taken";
 
     type(program, edit, "quit\r");
     EXPECT_TRUE(program.wait(20000)) << "quit did not end the debugger";
