@@ -19,6 +19,7 @@
 #include "debugger/target/messages.h"
 #include "debugger/target/output.h"
 #include "debugger/target/registers.h"
+#include "debugger/target/source_lines.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/watch.h"
 
@@ -569,7 +570,17 @@ static bool reached(Event* e, uint16_t pc, DebugEntry* context, FrameNode* frame
     case 't': {
         if (!context || !frame) return false;
         FuncRec* func = context->func ? context->func : frame->func;
-        return covers(e, context->line, func ? func->file : nullptr, func);
+        // A set-up record's numbers are no source line: the position is the
+        // line (or function start) record at the same address; without one
+        // the step reached no line that a range could hold.
+        uint32_t line = context->line;
+        if (context->kind == DBG_SETUP) {
+            const DebugEntry* at = reckind(context, DBG_LINE);
+            if (!at) at = reckind(context, DBG_FUNCSTART);
+            if (!at && e->first) return false;
+            line = at ? at->line : 0;
+        }
+        return covers(e, line, func ? func->file : nullptr, func);
     }
     default: return false;
     }
