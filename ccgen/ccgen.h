@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace ccgen {
@@ -93,6 +94,11 @@ struct AsmOut {
     bool kept_separator = false;
     bool skip_label_pending = false;
     std::uint32_t skip_label = 0;
+    // While a function's body is generated its output and diagnostics are
+    // held back, in their order (true: a diagnostic), to be written or
+    // dropped when it ends.
+    bool holding = false;
+    std::vector<std::pair<bool, std::string>> held;
 };
 
 // ------------------------------------------------------------ input
@@ -102,6 +108,14 @@ struct IrIn {
     std::array<std::uint8_t, 128> buffer{};
     std::uint16_t count = 0;  // bytes not yet taken
     std::uint16_t pos = 0;    // read position in the buffer
+    // A function's body can be generated again: its bytes are kept while
+    // `keeping`, and taken again from `kept` while `replay_pos` is below
+    // `replay_end`.
+    std::vector<std::uint8_t> kept;
+    bool keeping = false;
+    bool last_replayed = false;  // the last byte taken came from `kept`
+    std::size_t replay_pos = 0;
+    std::size_t replay_end = 0;
 };
 
 constexpr int IR_EOF = 0xFFFF;
@@ -415,6 +429,12 @@ struct Gen {
     std::int16_t frame_low = 0;
     std::int16_t frame_cur = 0;
     std::uint16_t frame_flags = 0;
+    // Frame places are classified as if the frame were at least this low.
+    std::int16_t frame_floor = 0;
+    // The lowest final frame for which every frame place classified so far
+    // as reached by a small index still is: the body is generated again,
+    // with the final frame as its floor, when the frame ends lower.
+    mutable std::int32_t frame_need = INT32_MIN;
     // the frame as it was before the latest result area of a call, which
     // an assignment that gives the call its destination instead gives back
     struct {
@@ -482,11 +502,13 @@ void generr(Gen& g, std::string_view message, std::string_view argument = {});
 [[noreturn]] void genfatal(Gen& g, std::string_view message);
 [[noreturn]] void end_run(Gen& g, int status);
 [[noreturn]] void write_failed(Gen& g);
+void write_diagnostic(Gen& g, const std::string& text);
 
 // ---- output.cpp: the compact notation, sections, references
 void out_char(Gen& g, int byte);
 void out_flush(Gen& g);
 void put_chars(Gen& g, std::string_view text);
+void release_output(Gen& g);
 int emit_asm_v(Gen& g, const char* text, const AsmArg* args, std::size_t count);
 template <class... A>
 int emit_asm(Gen& g, const char* text, A&&... args) {

@@ -22,6 +22,8 @@ bool same_file(const char* a, const char* b) {
 }
 
 void remove_output(Gen& g) {
+    std::erase_if(g.out.held, [](const auto& h) { return !h.first; });
+    release_output(g);  // the diagnostics held back
     if (g.out.file && g.out.file != stdout) std::fclose(g.out.file);
     g.out.file = nullptr;
     if (g.out.created) vy::removefile(g.out.path.c_str());
@@ -44,6 +46,7 @@ void close_error_file(Gen& g, const char* name) {
 const char* error_file_name = nullptr;
 
 void close_files(Gen& g) {
+    release_output(g);
     if (g.in.file) std::fclose(g.in.file);
     g.in.file = nullptr;
     if (g.out.file) {

@@ -141,7 +141,14 @@ std::uint32_t field_mask(std::uint16_t type) {
 //   0x100 register + small offset   0x800, 0x4000 special operands
 std::uint16_t mode_of_operand(const Gen& g, const Operand& o) {
     std::int64_t offset = o.offset;
-    if (o.reg == REG_FRAME) offset -= g.frame_low - 2;
+    bool frame = o.reg == REG_FRAME;
+    // the index of a frame place counts from below the whole frame, so it
+    // depends on the final frame: a small index taken now must fit that too
+    if (frame) offset -= (g.frame_low < g.frame_floor ? g.frame_low : g.frame_floor) - 2;
+    auto small_index = [&](std::uint16_t mode) {
+        if (frame && o.offset - 238 > g.frame_need) g.frame_need = o.offset - 238;
+        return mode;
+    };
     if (o.reg == REG_S) return 0x20;
     if (o.ind >= 2) return 0x01;
     bool symbol = o.name[0] != '\0';
@@ -151,7 +158,7 @@ std::uint16_t mode_of_operand(const Gen& g, const Operand& o) {
         if (symbol) return o.flags & SP_DIR ? 0x02 : 0x08;
         if (o.reg == REG_NONE) return offset >= 0 && offset <= 255 ? 0x02 : 0x08;
         // an index too far for the indexed mode: its address is formed first
-        return offset < 0 || offset > 240 ? 0x01 : 0x02;
+        return offset < 0 || offset > 240 ? 0x01 : small_index(0x02);
     }
     if (o.reg == REG_NONE) return 0x04;
     if (symbol) return o.flags & SP_DIR ? 0x100 : 0x40;
@@ -160,7 +167,7 @@ std::uint16_t mode_of_operand(const Gen& g, const Operand& o) {
         if (o.reg == REG_Y) return 0x10;
         return 0x40;
     }
-    if (o.reg != REG_D && offset >= 0 && offset <= 240) return 0x100;
+    if (o.reg != REG_D && offset >= 0 && offset <= 240) return small_index(0x100);
     return 0x40;
 }
 

@@ -273,6 +273,7 @@ void reset_function(Gen& g) {
     g.code_offset = 0;
     g.end_line = 0;
     g.listed_last = 0;
+    g.frame_need = INT32_MIN;
     g.in_function = true;
     LabelNode* entry = new_generated_label(g);
     entry->flags = LF_KEPT;
@@ -365,6 +366,121 @@ int read_body(Gen& g) {
     }
 }
 
+// What generating a body changes outside the function's own store, kept
+// so that the body can be generated again from the same start.
+struct BodyStart {
+    AsmOut out;
+    std::uint32_t label_counter = 0, pool_label_high = 0, interrupt_entry = 0;
+    std::uint32_t switch_table = 0, switch_default = 0;
+    std::size_t long_pool = 0, far_pool = 0, double_pool = 0, runtime_refs = 0, extern_refs = 0;
+    std::size_t listing_names = 0;
+    std::vector<std::uint8_t> section_flags;
+    std::array<ClassEntry, 7> classes{};
+    SectionRecord* current_section = nullptr;
+    std::array<SpaceKeyword, 14> spaces{};
+    std::uint16_t next_space_bit = 0;
+    std::string file_name, raw_name, directory;
+    std::uint16_t line = 0, first_line = 0, brace_line = 0;
+    bool verbatim = false, errors = false;
+};
+
+template <class C>
+void cut_to(C& c, std::size_t n) {
+    while (c.size() > n) c.pop_back();
+}
+
+void save_body_start(const Gen& g, BodyStart& s) {
+    s.out = g.out;
+    s.label_counter = g.label_counter;
+    s.pool_label_high = g.pool_label_high;
+    s.interrupt_entry = g.interrupt_entry;
+    s.switch_table = g.switch_table;
+    s.switch_default = g.switch_default;
+    s.long_pool = g.long_pool.size();
+    s.far_pool = g.far_pool.size();
+    s.double_pool = g.double_pool.size();
+    s.runtime_refs = g.runtime_refs.size();
+    s.extern_refs = g.extern_refs.size();
+    s.listing_names = g.listing_names.size();
+    s.section_flags.clear();
+    for (const SectionRecord& r : g.sections) s.section_flags.push_back(r.flags);
+    s.classes = g.classes;
+    s.current_section = g.current_section;
+    s.spaces = g.spaces;
+    s.next_space_bit = g.next_space_bit;
+    s.file_name = g.file_name;
+    s.raw_name = g.raw_name;
+    s.directory = g.directory;
+    s.line = g.line;
+    s.first_line = g.first_line;
+    s.brace_line = g.brace_line;
+    s.verbatim = g.verbatim;
+    s.errors = g.errors;
+}
+
+void restore_body_start(Gen& g, const BodyStart& s) {
+    g.out = s.out;
+    g.label_counter = s.label_counter;
+    g.pool_label_high = s.pool_label_high;
+    g.interrupt_entry = s.interrupt_entry;
+    g.switch_table = s.switch_table;
+    g.switch_default = s.switch_default;
+    cut_to(g.long_pool, s.long_pool);
+    cut_to(g.far_pool, s.far_pool);
+    cut_to(g.double_pool, s.double_pool);
+    cut_to(g.runtime_refs, s.runtime_refs);
+    cut_to(g.extern_refs, s.extern_refs);
+    cut_to(g.listing_names, s.listing_names);
+    cut_to(g.sections, s.section_flags.size());
+    for (std::size_t i = 0; i < s.section_flags.size(); ++i) g.sections[i].flags = s.section_flags[i];
+    g.classes = s.classes;
+    g.current_section = s.current_section;
+    g.spaces = s.spaces;
+    g.next_space_bit = s.next_space_bit;
+    g.file_name = s.file_name;
+    g.raw_name = s.raw_name;
+    g.directory = s.directory;
+    g.line = s.line;
+    g.first_line = s.first_line;
+    g.brace_line = s.brace_line;
+    g.verbatim = s.verbatim;
+    g.errors = s.errors;
+}
+
+// The body, generated again when a frame place was given a small index
+// that the final frame puts out of reach (the frame grew after it, by a
+// later block's locals or a call's result area): once with the final frame
+// as the floor of every classification, and if an index then still does
+// not fit, once more as if the frame were as large as it can be (no small
+// frame index at all). The output and diagnostics of a generation are held
+// back until it stands.
+int generate_body(Gen& g) {
+    BodyStart start;
+    g.out.holding = true;
+    save_body_start(g, start);
+    IrIn& in = g.in;
+    in.kept.clear();
+    in.keeping = true;
+    g.frame_floor = 0;
+    int c = 0;
+    for (int pass = 0;; ++pass) {
+        reset_function(g);
+        c = read_body(g);
+        in.keeping = false;
+        if (pass > 0 && in.replay_pos != in.replay_end) genpanic(g, "REPLAY");
+        if (pass == 2 || g.frame_low >= g.frame_need) break;
+        g.frame_floor = pass == 0 ? g.frame_low : INT16_MIN;
+        restore_body_start(g, start);
+        in.replay_pos = 0;
+        in.replay_end = in.kept.size();
+    }
+    in.replay_pos = in.replay_end = 0;
+    in.kept.clear();
+    g.frame_floor = 0;
+    release_output(g);
+    return c;
+}
+
 }  // namespace
 
 // Record 134 and the body that follows; returns the next top-level code.
@@ -377,9 +493,7 @@ int compile_function(Gen& g) {
     g.func_attrs = space;
     g.func_kind = name_marker(g, g.func_name);
     g.stack_only_args = returns != 0;
-    reset_function(g);
-
-    int c = read_body(g);
+    int c = generate_body(g);
 
     for (LabelNode* l = g.labels; l; l = l->next)
         if ((l->flags & 3) == LF_KEPT) {

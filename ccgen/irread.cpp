@@ -13,6 +13,12 @@ namespace ccgen {
 
 int next_input_byte(Gen& g) {
     IrIn& in = g.in;
+    in.last_replayed = in.replay_end != 0;
+    if (in.last_replayed) {
+        // a body generated again takes the same bytes, no more
+        if (in.replay_pos == in.replay_end) genpanic(g, "REPLAY");
+        return in.kept[in.replay_pos++];
+    }
     if (in.count == 0) {
         if (vy::cc::interrupt_requested()) end_run(g, 2);
         std::size_t n = in.file ? std::fread(in.buffer.data(), 1, in.buffer.size(), in.file) : 0;
@@ -21,13 +27,19 @@ int next_input_byte(Gen& g) {
         in.pos = 0;
     }
     --in.count;
+    if (in.keeping) in.kept.push_back(in.buffer[in.pos]);
     return in.buffer[in.pos++];
 }
 
 // A byte can only be put back after one was taken from the same load.
 void unread_ir_byte(Gen& g, int byte) {
     IrIn& in = g.in;
+    if (in.last_replayed && in.replay_pos > 0) {
+        in.kept[--in.replay_pos] = static_cast<std::uint8_t>(byte);
+        return;
+    }
     if (in.count >= in.buffer.size() || in.pos == 0) genpanic(g, "BACKCH");
+    if (in.keeping && !in.kept.empty()) in.kept.pop_back();
     in.buffer[--in.pos] = static_cast<std::uint8_t>(byte);
     ++in.count;
 }

@@ -17,6 +17,12 @@ void write_block(Gen& g) {
         o.fill = 0;
         return;
     }
+    if (o.holding) {
+        if (o.held.empty() || o.held.back().first) o.held.emplace_back(false, std::string());
+        o.held.back().second.append(reinterpret_cast<const char*>(o.buffer.data()), o.fill);
+        o.fill = 0;
+        return;
+    }
     std::size_t n = std::fwrite(o.buffer.data(), 1, o.fill, o.file);
     bool ok = n == o.fill;
     o.fill = 0;
@@ -40,6 +46,24 @@ void out_char(Gen& g, int byte) {
 }
 
 void out_flush(Gen& g) { out_char(g, -1); }
+
+// Writes what was held back, in its order; the bytes still in the buffer
+// follow it.
+void release_output(Gen& g) {
+    AsmOut& o = g.out;
+    if (!o.holding) return;
+    o.holding = false;
+    std::vector<std::pair<bool, std::string>> held = std::move(o.held);
+    o.held.clear();
+    for (const auto& [diagnostic, text] : held) {
+        if (diagnostic) {
+            write_diagnostic(g, text);
+        } else if (o.file && !o.failed && std::fwrite(text.data(), 1, text.size(), o.file) != text.size()) {
+            o.failed = true;
+            write_failed(g);
+        }
+    }
+}
 
 void put_chars(Gen& g, std::string_view text) {
     for (char c : text) out_char(g, static_cast<unsigned char>(c));

@@ -125,15 +125,19 @@ void append_escaped(std::string& out, std::string_view text, bool keep_tab = tru
     }
 }
 
-void write_error(Gen& g, const std::string& text) {
+}  // namespace
+
+void write_diagnostic(Gen& g, const std::string& text) {
+    if (g.out.holding) {
+        g.out.held.emplace_back(true, text);
+        return;
+    }
     if (g.err) {
         std::fwrite(text.data(), 1, text.size(), g.err);
         return;
     }
     vy::toolwrite(text);
 }
-
-}  // namespace
 
 void generr(Gen& g, std::string_view message, std::string_view argument) {
     std::string line = "#error ";
@@ -150,7 +154,7 @@ void generr(Gen& g, std::string_view message, std::string_view argument) {
     append_escaped(line, message);
     append_escaped(line, argument);
     line += '\n';
-    write_error(g, line);
+    write_diagnostic(g, line);
     g.errors = true;
 }
 
