@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/tests/test_system.h"
+
 #ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
@@ -36,7 +38,7 @@ int run(const vytest::TempDir& dir, const std::string& args, std::string& out, s
 #ifdef _WIN32
     std::string command = "cd /d \"" + dir.path().string() + "\" && \"" + program() + "\" " + args + " >\"" + o +
                           "\" 2>\"" + e + "\"";
-    int status = std::system(command.c_str());
+    int status = vytest::system(command);
 #else
     std::string command = "cd '" + dir.path().string() + "' && '" + program() + "' " + args + " >'" + o + "' 2>'" + e + "'";
     int status = std::system(command.c_str());

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/tests/test_system.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -70,7 +72,7 @@ protected:
 #ifdef _WIN32
         std::string command = "cd /d \"" + dir.string() + "\" && \"" + program() + "\" " + args + in + " >\"" + o +
                               "\" 2>\"" + e + "\"";
-        int status = std::system(command.c_str());
+        int status = vytest::system(command);
 #else
         std::string command = "cd '" + dir.string() + "' && '" + program() + "' " + args + in + " >'" + o + "' 2>'" +
                               e + "'";
@@ -304,7 +306,7 @@ TEST_F(Driver, WrittenEventsReadBackToTheSameList) {
 #else
     std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a -xx p.s >asm.txt 2>&1";
 #endif
-    ASSERT_EQ(std::system(command.c_str()), 0) << read("asm.txt");
+    ASSERT_EQ(vytest::system(command), 0) << read("asm.txt");
     const std::string made =
         "b @0x8002\n"
         "w /C:4 @0x8005 {x 1; x 2}\n"
@@ -434,7 +436,7 @@ TEST_F(Driver, WrittenSymbolEventsReadBackToTheSameList) {
 #else
     std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a s.s >asm.txt 2>&1";
 #endif
-    ASSERT_EQ(std::system(command.c_str()), 0) << read("asm.txt");
+    ASSERT_EQ(vytest::system(command), 0) << read("asm.txt");
     write("t.in", "b _main {x $a}\nw /C:3 tick\nb\nwrite ev.in\ndel *\ninput ev.in\nb\n");
     ASSERT_EQ(run("t.in s.o"), 0) << err;
     const std::string list = "(1)    at: _main (0x8000)  {x $a} (user) (count = 1, left = 1) (on)\n"

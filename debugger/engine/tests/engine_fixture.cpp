@@ -16,6 +16,7 @@
 #include "debugger/target/services.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/symbols.h"
+#include "support/tests/test_system.h"
 
 namespace vy {
 
@@ -89,7 +90,7 @@ bool EngineTest::assemble(const std::string& name, const std::string& source) {
 #else
     std::string command = "'" + std::string(VY_BIN_DIR) + "/ccasm' -a -xx -pl " + name + ".s >asm.txt 2>&1";
 #endif
-    if (std::system(command.c_str()) != 0 || !exists(name + ".o")) {
+    if (vytest::system(command) != 0 || !exists(name + ".o")) {
         ADD_FAILURE() << "ccasm: " << read("asm.txt");
         return false;
     }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/tests/test_system.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -89,7 +91,7 @@ protected:
         std::string o = (dir / "stdout.txt").string(), e = (dir / "stderr.txt").string();
 #ifdef _WIN32
         std::string line = "cd /d \"" + dir.string() + "\" && " + command + " >\"" + o + "\" 2>\"" + e + "\"";
-        return std::system(line.c_str());
+        return vytest::system(line);
 #else
         std::string line = "cd '" + dir.string() + "' && " + command + " >'" + o + "' 2>'" + e + "'";
         int status = std::system(line.c_str());
