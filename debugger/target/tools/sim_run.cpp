@@ -66,38 +66,85 @@ struct PlainWatch {
     uint32_t lowaddr, span;  // lowaddr 0x10000: none
 };
 
+// A zero for the counters a program may lack (.time, .irq): the loop reads
+// it instead of testing the pointer at every step.
+const uint32_t nocounter = 0;
+
+// The bounds of the stretch as the plain loop tests them: a PC stays in
+// the stretch (low, high) when pc - inlow < inspan.
+struct PlainBounds {
+    uint32_t inlow, inspan;
+};
+
+// Whether a plain step from pc would need more: an execution check
+// watching it, an interrupt waiting in .irq, a trigger due.
+template <bool Triggers>
+[[gnu::always_inline]] inline bool needsmore(uint16_t pc, const uint32_t* irq, const PlainWatch& pw) {
+    bool more = watched(watch.memexec, pc) | (*irq != 0);
+    if constexpr (Triggers) {
+        more |= pw.time && *pw.time >= pw.due;
+        more |= static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span;
+    }
+    return more;
+}
+
+// One step of plainloop from pc, which needs no more (First: the first of
+// the run, which records the cycle count after it in first). False when
+// the run ends after it: no instruction at pc (nothing executed), the step
+// left the stretch or met the event check (full set), its recorded
+// accesses left a data hit, or the step from the new PC needs more.
+template <bool Triggers, bool First>
+[[gnu::always_inline]] inline bool plainstep(uint16_t& pc, uint64_t& steps, const uint32_t* time, const uint32_t* irq,
+                                             uint32_t scans, const PlainBounds& b, const PlainWatch& pw,
+                                             uint32_t& before, uint32_t& first, bool& full, bool& noinstr) {
+    before = *time;
+    // The code page as getcodepage finds it, the recent page laid out as
+    // the common case.
+    const MemPage* page = __builtin_expect(pc >> 9 == recent.codepage, 1) ? recent.code : getotherpage(pc, true);
+    uint16_t length = executors[page->data[pc & (PAGESIZE - 1)]](pc);
+    if (length == NOINSTR) [[unlikely]] {
+        noinstr = true;
+        return false;
+    }
+    ++steps;
+    if constexpr (First) first = *time;
+    uint16_t next = getpc();
+    bool out = static_cast<uint32_t>(next) - b.inlow >= b.inspan;
+    bool scanned = eventscans != scans;
+    if (out | scanned | (datahit != nullptr) | needsmore<Triggers>(next, irq, pw)) [[unlikely]] {
+        if (out || scanned) {
+            full = true;
+            return false;
+        }
+        pc = next;
+        return false;
+    }
+    pc = next;
+    return true;
+}
+
 // The steps of plainsteps from pc, at most limit, in the stretch (low,
 // high) (pc may be low itself). Stops before a step that needs more, or
 // after one that left the stretch or met the event check (full set), or
 // whose recorded accesses left a data hit. Returns the steps executed.
-template <bool Triggers>
-uint64_t plainloop(uint16_t& pc, uint64_t limit, int32_t until, int32_t low, int32_t high,
-                   const PlainWatch& pw, uint32_t& before, uint32_t& first, bool& full, bool& noinstr) {
-    uint32_t* const time = timeptr;
-    const uint32_t* const irq = irqptr;
+// Until: until lies inside the stretch, where a step after the first can
+// reach it (the PC of the first is tested once).
+template <bool Triggers, bool Until>
+uint64_t plainloop(uint16_t& pc, uint64_t limit, int32_t until, const PlainBounds& b, const PlainWatch& pw,
+                   uint32_t& before, uint32_t& first, bool& full, bool& noinstr) {
+    const uint32_t* const time = timeptr ? timeptr : &nocounter;
+    const uint32_t* const irq = irqptr ? irqptr : &nocounter;
     const uint32_t scans = eventscans;
     uint64_t steps = 0;
-    while (steps < limit && pc != until) {
-        if (watched(watch.memexec, pc) || (irq && *irq)) break;
-        if constexpr (Triggers) {
-            if (pw.time && *pw.time >= pw.due) break;
-            if (static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span) break;
+    // A step that meets no event leaves lasthit as it found it.
+    runflags.lasthit = 0;
+    if (limit == 0 || pc == until || needsmore<Triggers>(pc, irq, pw)) return 0;
+    if (!plainstep<Triggers, true>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) return steps;
+    while (steps < limit) {
+        if constexpr (Until) {
+            if (pc == until) break;
         }
-        before = time ? *time : 0;
-        runflags.lasthit = 0;
-        uint16_t length = executors[getcodepage(pc)->data[pc & (PAGESIZE - 1)]](pc);
-        if (length == NOINSTR) {
-            noinstr = true;
-            break;
-        }
-        if (++steps == 1) first = time ? *time : 0;
-        uint16_t next = getpc();
-        if (next <= low || next >= high || eventscans != scans) {
-            full = true;
-            break;
-        }
-        pc = next;
-        if (datahit) break;
+        if (!plainstep<Triggers, false>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) break;
     }
     return steps;
 }
@@ -124,8 +171,14 @@ PlainRun plainsteps(uint64_t limit, int32_t until) {
     uint32_t before = start, first = start;
     bool full = false;  // the last step gets the full line update
     runflags.armed = 1;
-    run.steps = w.armed ? plainloop<true>(pc, limit, until, low, high, pw, before, first, full, run.noinstr)
-                        : plainloop<false>(pc, limit, until, low, high, pw, before, first, full, run.noinstr);
+    const PlainBounds b{static_cast<uint32_t>(low + 1), static_cast<uint32_t>(high - low - 1)};
+    const bool untilin = until > low && until < high;
+    if (w.armed)
+        run.steps = untilin ? plainloop<true, true>(pc, limit, until, b, pw, before, first, full, run.noinstr)
+                           : plainloop<true, false>(pc, limit, until, b, pw, before, first, full, run.noinstr);
+    else
+        run.steps = untilin ? plainloop<false, true>(pc, limit, until, b, pw, before, first, full, run.noinstr)
+                           : plainloop<false, false>(pc, limit, until, b, pw, before, first, full, run.noinstr);
     runflags.armed = 0;
     // Each step passed the trigger check before its instruction.
     if (w.armed && w.ranges) rangeschecked(run.steps);
