@@ -35,6 +35,11 @@ struct Storage {
 // them (module records in list order, their variables in order), and the
 // variables of the top frame with the frame they were placed in.
 std::vector<std::pair<uint16_t, LocalRec*>> filebytes;
+// Where the variables of an address start in filebytes: those of address a
+// (from filelow on) are filebytes[filefirst[a - filelow]] up to, not
+// including, filebytes[filefirst[a - filelow + 1]].
+std::vector<uint32_t> filefirst;
+uint32_t filelow;
 std::vector<Storage> framevars;
 
 void mark(uint32_t low, uint32_t end, uint8_t bit, bool on) {
@@ -60,6 +65,16 @@ void variableschanged() {
     std::stable_sort(filebytes.begin(), filebytes.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [address, rec] : filebytes) usagemap[address] |= WATCH_FILE;
+    filefirst.clear();
+    filelow = filebytes.empty() ? 0 : filebytes.front().first;
+    if (filebytes.empty()) return;
+    uint32_t span = filebytes.back().first - filelow + 1u;
+    filefirst.assign(span + 1u, 0);
+    uint32_t i = 0;
+    for (uint32_t a = 0; a <= span; ++a) {
+        while (i < filebytes.size() && filebytes[i].first < filelow + a) ++i;
+        filefirst[a] = i;
+    }
 }
 
 void framesmoved() {
@@ -76,16 +91,39 @@ void framesmoved() {
     for (const Storage& s : framevars) mark(s.low, s.end, WATCH_FRAME, true);
 }
 
+// Where an access is logged: the cycle stamp, and the function and line
+// of the top frame (else of the line at or below the PC).
+struct AccessPlace {
+    uint32_t stamp;
+    FuncRec* func;
+    uint32_t line;
+};
+
+static AccessPlace accessplace() {
+    AccessPlace p{timeptr ? *timeptr : 0, nullptr, 0};
+    if (topframe) {
+        p.func = topframe->func;
+        p.line = topframe->line;
+    } else if (DebugEntry* e = lineat(getpc())) {
+        p.func = e->func;
+        p.line = e->line;
+    }
+    return p;
+}
+
 void logaccess(uint16_t address, int kind) {
     uint8_t watched = usagemap[address];
+    const AccessPlace p = accessplace();
     if (watched & WATCH_FILE) {
-        auto range = std::equal_range(filebytes.begin(), filebytes.end(), std::make_pair(address, nullptr),
-                                      [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto i = range.first; i != range.second; ++i) logusage(i->second, kind);
+        uint32_t at = static_cast<uint32_t>(address) - filelow;
+        if (at + 1u < filefirst.size()) {
+            for (uint32_t i = filefirst[at], end = filefirst[at + 1]; i < end; ++i)
+                appendusage(filebytes[i].second->usage, kind, p.stamp, p.func, p.line);
+        }
     }
     if (watched & WATCH_FRAME) {
         for (const Storage& s : framevars)
-            if (s.low <= address && address < s.end) logusage(s.rec, kind);
+            if (s.low <= address && address < s.end) appendusage(s.rec->usage, kind, p.stamp, p.func, p.line);
     }
 }
 
@@ -129,17 +167,8 @@ const uint8_t* getvarint(const uint8_t* p, uint64_t& v) {
 }  // namespace
 
 void logusage(LocalRec* rec, int kind) {
-    uint32_t stamp = timeptr ? *timeptr : 0;
-    FuncRec* func = nullptr;
-    uint32_t line = 0;
-    if (topframe) {
-        func = topframe->func;
-        line = topframe->line;
-    } else if (DebugEntry* e = lineat(getpc())) {
-        func = e->func;
-        line = e->line;
-    }
-    appendusage(rec->usage, kind, stamp, func, line);
+    const AccessPlace p = accessplace();
+    appendusage(rec->usage, kind, p.stamp, p.func, p.line);
 }
 
 void appendusage(UsageLog*& into, int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
