@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/tests/test_system.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -189,7 +191,7 @@ ToolRun OutsideTest::run_path(const std::string& path, const std::string& args) 
 #ifdef _WIN32
     // cmd.exe drops the outer quotes of a line that starts with one
     std::string command = "\"\"" + path + "\" " + args + " >tool-out.txt 2>tool-err.txt\"";
-    r.status = std::system(command.c_str());
+    r.status = vytest::system(command);
 #else
     std::string command = "'" + path + "' " + args + " >tool-out.txt 2>tool-err.txt";
     int raw = std::system(command.c_str());
