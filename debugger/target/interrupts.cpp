@@ -337,12 +337,22 @@ void checktriggers() {
 }
 
 uint64_t rangechecksfree() {
-    const TriggerWatch& w = triggerwatch;
+    TriggerWatch& w = triggerwatch;
     if (!w.ranges) return UINT64_MAX;
     const FrameNode* f = topframe;
     const FuncRec* fn = f ? f->func : nullptr;
     uint32_t line = f ? f->line : 0;
-    if (fn != w.func || line != w.line) return 0;
+    if (fn != w.func || line != w.line) {
+        // The frame moved since the last check: the next check would look
+        // at the ranges again, finding what inrange finds here (it counts
+        // the hits; rangeschecked does that for the plain steps).
+        bool inany = false;
+        for (Armed& a : locarmed)
+            if (a.d->locactive && !a.d->byaddress && inrange(a)) inany = true;
+        w.func = fn;
+        w.line = line;
+        w.inrange = inany;
+    }
     uint64_t room = UINT64_MAX;
     for (const Armed& a : locarmed) {
         const IntDesc* d = a.d;

@@ -109,9 +109,11 @@ extern TriggerWatch triggerwatch;
 
 // For runs of plain steps (sim_run.h), while the top frame stays on its
 // function and line: how many checks before instructions can pass without
-// a line-range trigger firing (0 when the next check must look: the frame
-// moved since the last check, or a trigger fires at it), and the counting
-// of n such checks, as checktriggers would have counted them one by one.
+// a line-range trigger firing (0 when a trigger fires at the next check),
+// and the counting of n such checks, as checktriggers would have counted
+// them one by one. When the frame moved since the last check,
+// rangechecksfree first finds which ranges hold it, as the next check
+// would, without counting.
 uint64_t rangechecksfree();
 void rangeschecked(uint64_t n);
 
