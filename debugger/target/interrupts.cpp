@@ -257,19 +257,19 @@ void settimeint(int index, int active, uint32_t firstat, uint32_t period) {
     triggerschanged();
 }
 
-bool setlocint(int index, int active, const LocationTrigger& spec) {
+bool setlocint(int index, int active, const LocationTrigger& trigger) {
     IntDesc* d = descat(index);
-    if (!d || spec.hitcount < 1) return false;
+    if (!d || trigger.hitcount < 1) return false;
     d->locactive = active ? 1 : 0;
     d->loctriggered = 0;
-    d->byaddress = spec.byaddress ? 1 : 0;
-    d->wholefunc = spec.whole ? 1 : 0;
-    d->address = spec.byaddress ? spec.address : 0;
-    d->file = spec.byaddress ? nullptr : spec.file;
-    d->func = spec.byaddress ? nullptr : spec.func;
-    d->firstline = spec.byaddress ? 0 : spec.firstline;
-    d->lastline = spec.byaddress ? 0 : spec.lastline;
-    d->hitcount = spec.hitcount;
+    d->byaddress = trigger.byaddress ? 1 : 0;
+    d->wholefunc = trigger.whole ? 1 : 0;
+    d->address = trigger.byaddress ? trigger.address : 0;
+    d->file = trigger.byaddress ? nullptr : trigger.file;
+    d->func = trigger.byaddress ? nullptr : trigger.func;
+    d->firstline = trigger.byaddress ? 0 : trigger.firstline;
+    d->lastline = trigger.byaddress ? 0 : trigger.lastline;
+    d->hitcount = trigger.hitcount;
     d->hits = 0;
     d->staysactive = 0;
     triggerschanged();

@@ -80,9 +80,9 @@ struct LocationTrigger {
     int16_t hitcount = 1;
     bool whole = false;
 };
-// Sets the location trigger of a source from the spec; false (nothing
+// Sets the location trigger of a source as `trigger` says; false (nothing
 // changed) for a hit count below 1 or an index outside the table.
-bool setlocint(int index, int active, const LocationTrigger& spec);
+bool setlocint(int index, int active, const LocationTrigger& trigger);
 // Whoever changes trigger fields of the table directly calls this
 // afterwards: the check before each instruction looks only at what it says
 // is armed.
