@@ -18,18 +18,9 @@
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/tools/bench_loop.h"
 
 using namespace vy;
-
-static const uint8_t program[] = {
-    0xCE, 0x00, 0x00,  // 8000 start: ldx #0
-    0x96, 0x10,        // 8003 loop:  ldaa <0x10
-    0x8B, 0x01,        // 8005        adda #1
-    0x97, 0x10,        // 8007        staa <0x10
-    0x09,              // 8009        dex
-    0x26, 0xF7,        // 800A        bne loop
-    0x20, 0xF2,        // 800C        bra start
-};
 
 static double seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -79,7 +70,7 @@ int main(int argc, char** argv) {
     meminit();
     engineinit();
     headless.cmdwindowopen = false;
-    wrblock(0x8000, program, sizeof program);
+    wrblock(0x8000, benchloop, sizeof benchloop);
 
     show("bare simulator", count, bare(count));
     uint64_t executed = 0;

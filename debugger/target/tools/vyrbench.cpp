@@ -35,22 +35,13 @@
 #include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/tools/program_builder.h"
+#include "debugger/target/tools/bench_loop.h"
 #include "debugger/target/tools/sim_run.h"
 #include "debugger/target/typed_values.h"
 #include "debugger/target/watch.h"
 #include "support/list_node.h"
 
 using namespace vy;
-
-static const uint8_t program[] = {
-    0xCE, 0x00, 0x00,  // 8000 start: ldx #0
-    0x96, 0x10,        // 8003 loop:  ldaa <0x10
-    0x8B, 0x01,        // 8005        adda #1
-    0x97, 0x10,        // 8007        staa <0x10
-    0x09,              // 8009        dex
-    0x26, 0xF7,        // 800A        bne loop
-    0x20, 0xF2,        // 800C        bra start
-};
 
 // Memory events on bytes the loop never touches, in the page it counts in.
 static void addevents(int n) {
@@ -274,7 +265,7 @@ int main(int argc, char** argv) {
     uint64_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 0) : 100000000ull;
     uint64_t debugging = argc > 2 ? std::strtoull(argv[2], nullptr, 0) : count / 10;
     meminit();
-    wrblock(0x8000, program, sizeof program);
+    wrblock(0x8000, benchloop, sizeof benchloop);
     const struct {
         const char* name;
         int events;
