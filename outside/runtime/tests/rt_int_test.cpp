@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
 
 namespace {
@@ -42,20 +43,11 @@ std::vector<std::pair<uint32_t, uint32_t>> long_pairs(std::mt19937& rng, int ran
     return v;
 }
 
-int32_t s32(uint32_t v) { return static_cast<int32_t>(v); }
-
-uint32_t sdiv(uint32_t a, uint32_t b) {
-    if (b == 0) return 0;
-    if (a == 0x80000000u && b == 0xFFFFFFFFu) return a;
-    return static_cast<uint32_t>(s32(a) / s32(b));
-}
-uint32_t smod(uint32_t a, uint32_t b) {
-    if (b == 0) return a;
-    if (a == 0x80000000u && b == 0xFFFFFFFFu) return 0;
-    return static_cast<uint32_t>(s32(a) % s32(b));
-}
-uint32_t udiv(uint32_t a, uint32_t b) { return b ? a / b : 0xFFFFFFFFu; }
-uint32_t umod(uint32_t a, uint32_t b) { return b ? a % b : a; }
+using rtvalues::s32;
+using rtvalues::sdiv;
+using rtvalues::smod;
+using rtvalues::udiv;
+using rtvalues::umod;
 
 struct LongOp {
     const char* name;

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
 
 namespace {
@@ -21,20 +22,11 @@ std::string hex(uint32_t v) {
     return t;
 }
 
-int32_t s32(uint32_t v) { return static_cast<int32_t>(v); }
-
-uint32_t sdiv(uint32_t a, uint32_t b) {
-    if (b == 0) return 0;
-    if (a == 0x80000000u && b == 0xFFFFFFFFu) return a;
-    return static_cast<uint32_t>(s32(a) / s32(b));
-}
-uint32_t smod(uint32_t a, uint32_t b) {
-    if (b == 0) return a;
-    if (a == 0x80000000u && b == 0xFFFFFFFFu) return 0;
-    return static_cast<uint32_t>(s32(a) % s32(b));
-}
-uint32_t udiv(uint32_t a, uint32_t b) { return b ? a / b : 0xFFFFFFFFu; }
-uint32_t umod(uint32_t a, uint32_t b) { return b ? a % b : a; }
+using rtvalues::s32;
+using rtvalues::sdiv;
+using rtvalues::smod;
+using rtvalues::udiv;
+using rtvalues::umod;
 
 struct DivOp {
     const char* name;

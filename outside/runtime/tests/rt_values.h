@@ -1,8 +1,8 @@
-// The library's floating rules on the host's IEEE values, for the tests:
+// The library's arithmetic rules on the host, for the tests. Floating:
 // how the routines read an operand (exponent field 0: a zero of its sign;
 // all ones: the largest finite value of its sign) and how they write a
 // result (too large: the largest finite value; below the smallest normal
-// value: a zero of its sign).
+// value: a zero of its sign). Long division: below.
 #pragma once
 #include <cfloat>
 #include <cmath>
@@ -71,5 +71,22 @@ inline uint64_t written_double(double r) {
     if (std::fabs(r) < DBL_MIN) return u & DSIGN;
     return u;
 }
+
+// The long division of the library on the host: a divisor of 0 gives an
+// unsigned quotient of all ones, a signed quotient of 0 and the dividend as
+// remainder; the most negative long divided by -1 is itself, remainder 0.
+inline int32_t s32(uint32_t v) { return static_cast<int32_t>(v); }
+inline uint32_t sdiv(uint32_t a, uint32_t b) {
+    if (b == 0) return 0;
+    if (a == 0x80000000u && b == 0xFFFFFFFFu) return a;
+    return static_cast<uint32_t>(s32(a) / s32(b));
+}
+inline uint32_t smod(uint32_t a, uint32_t b) {
+    if (b == 0) return a;
+    if (a == 0x80000000u && b == 0xFFFFFFFFu) return 0;
+    return static_cast<uint32_t>(s32(a) % s32(b));
+}
+inline uint32_t udiv(uint32_t a, uint32_t b) { return b ? a / b : 0xFFFFFFFFu; }
+inline uint32_t umod(uint32_t a, uint32_t b) { return b ? a % b : a; }
 
 }  // namespace rtvalues
