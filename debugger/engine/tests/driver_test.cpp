@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "debugger/engine/tests/bin_path.h"
 #include "support/tests/test_system.h"
 
 #ifndef _WIN32
@@ -21,23 +22,9 @@ namespace {
 
 using Files = std::vector<std::pair<std::string, std::string>>;
 
-std::string program() {
-#ifdef _WIN32
-    std::string path = std::string("Z:") + VY_BIN_DIR + "/vyrcmd.exe";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-#else
-    return std::string(VY_BIN_DIR) + "/vyrcmd";
-#endif
-}
+std::string program() { return vytest::binpath("vyrcmd"); }
 
-std::string lf(std::string text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-    return out;
-}
+using vytest::lf;
 
 class Driver : public ::testing::Test {
 protected:
@@ -299,12 +286,9 @@ TEST_F(Driver, WrittenEventsReadBackToTheSameList) {
     write("p.s", "\txdef\t_main\n\tswitch\t.text\n\torg\t$8000\n_main:\tldaa\t#1\n\tstaa\tcnt\n\tldab\tcnt\n"
                  "tick:\tinc\twide\n\tbra\t_main\n\tswitch\t.data\n\torg\t$0100\ncnt:\tds.b\t1\nwide:\tds.w\t1\n");
 #ifdef _WIN32
-    std::string assembler = std::string("Z:") + VY_BIN_DIR + "/ccasm.exe";
-    for (char& c : assembler)
-        if (c == '/') c = '\\';
-    std::string command = "cd /d \"" + dir.string() + "\" && \"" + assembler + "\" -a -xx p.s >asm.txt 2>&1";
+    std::string command = "cd /d \"" + dir.string() + "\" && \"" + vytest::binpath("ccasm") + "\" -a -xx p.s >asm.txt 2>&1";
 #else
-    std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a -xx p.s >asm.txt 2>&1";
+    std::string command = "cd '" + dir.string() + "' && '" + vytest::binpath("ccasm") + "' -a -xx p.s >asm.txt 2>&1";
 #endif
     ASSERT_EQ(vytest::system(command), 0) << read("asm.txt");
     const std::string made =
@@ -429,12 +413,9 @@ TEST_F(Driver, WrittenSymbolEventsReadBackToTheSameList) {
     write("s.s", "\txdef\t_main\n\txdef\ttick\n\tswitch\t.text\n\torg\t$8000\n_main:\tldaa\t#1\n"
                  "tick:\tinc\t$100\n\tbra\t_main\n");
 #ifdef _WIN32
-    std::string assembler = std::string("Z:") + VY_BIN_DIR + "/ccasm.exe";
-    for (char& c : assembler)
-        if (c == '/') c = '\\';
-    std::string command = "cd /d \"" + dir.string() + "\" && \"" + assembler + "\" -a s.s >asm.txt 2>&1";
+    std::string command = "cd /d \"" + dir.string() + "\" && \"" + vytest::binpath("ccasm") + "\" -a s.s >asm.txt 2>&1";
 #else
-    std::string command = "cd '" + dir.string() + "' && '" + VY_BIN_DIR + "/ccasm' -a s.s >asm.txt 2>&1";
+    std::string command = "cd '" + dir.string() + "' && '" + vytest::binpath("ccasm") + "' -a s.s >asm.txt 2>&1";
 #endif
     ASSERT_EQ(vytest::system(command), 0) << read("asm.txt");
     write("t.in", "b _main {x $a}\nw /C:3 tick\nb\nwrite ev.in\ndel *\ninput ev.in\nb\n");

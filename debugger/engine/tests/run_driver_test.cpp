@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "debugger/engine/tests/bin_path.h"
 #include "support/tests/test_system.h"
 
 #ifndef _WIN32
@@ -43,23 +44,9 @@ const char* const source =
 
 const char* const loaded = "    T: 0x8000 (32768)  D: 0x0 (0)\nentry point at 0x8000 \n";
 
-std::string bin(const char* name) {
-#ifdef _WIN32
-    std::string path = std::string("Z:") + VY_BIN_DIR + "/" + name + ".exe";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-#else
-    return std::string(VY_BIN_DIR) + "/" + name;
-#endif
-}
+std::string bin(const char* name) { return vytest::binpath(name); }
 
-std::string lf(std::string text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-    return out;
-}
+using vytest::lf;
 
 class RunDriver : public ::testing::Test {
 protected:
