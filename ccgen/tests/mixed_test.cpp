@@ -16,7 +16,8 @@
 
 namespace {
 
-bool have_cc() { return std::system("command -v cc >/dev/null 2>&1") == 0; }
+using vytest::have_host_cc;
+using vytest::host_output;
 
 struct Programs {
     std::string target, host;
@@ -39,25 +40,6 @@ std::string host_tail(const Programs& p) {
            "    printf(\"\\n\");\n    return 0;\n}\n";
 }
 
-std::string host_output(const vytest::TempDir& dir, const std::string& source) {
-    dir.write("host.c", source);
-    std::string cmd = "cd '" + dir.path().string() + "' && cc -std=c99 -O0 -o host host.c 2>host.err && ./host >host.out";
-    if (std::system(cmd.c_str()) != 0) return "host failed: " + dir.read("host.err");
-    std::string out = dir.read("host.out");
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-    return out;
-}
-
-std::string hex(const std::vector<std::uint8_t>& bytes) {
-    std::string s;
-    char b[4];
-    for (std::uint8_t x : bytes) {
-        std::snprintf(b, sizeof b, "%02x", x);
-        s += b;
-    }
-    return s;
-}
-
 // Compiles, runs and compares with the host's output: the results that
 // differ, with their notes.
 std::string run_and_compare(const Programs& p, const std::string& expected, bool optimise) {
@@ -75,7 +57,7 @@ std::string run_and_compare(const Programs& p, const std::string& expected, bool
     }
     vytest::SimRun run = vytest::simulate(text);
     if (!run.ok) return "run: " + run.error;
-    std::string got = hex(run.bytes("_out", 4 * p.results));
+    std::string got = vytest::hexbytes(run.bytes("_out", 4 * p.results));
     if (expected.size() != got.size()) return "host: " + expected;
     std::ostringstream diff;
     for (int k = 0; k < p.results; ++k)
@@ -89,7 +71,7 @@ std::string run_and_compare(const Programs& p, const std::string& expected, bool
 // 16, stored from constants and values, changed in place and read back,
 // beside fields that share a unit.
 TEST(MixedOperands, FieldsOfAWholeUnit) {
-    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    if (!have_host_cc()) GTEST_SKIP() << "no host C compiler";
     const char* const steps[][2] = {
         {"b.w = 0x12345678UL", "b.w"},  {"b.w = ~b.w", "b.w"},       {"b.w += 3", "b.w"},
         {"b.w = vul", "b.w"},           {"b.w ^= 0xFFFF0000UL", "b.w"}, {"b.w = 0", "b.w"},
@@ -159,7 +141,7 @@ struct Right {
 // Longs against constants that share one word with them: the equality
 // tests compare word by word, and a constant's high word is its own.
 TEST(MixedOperands, LongsCompareWithConstantsWordByWord) {
-    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    if (!have_host_cc()) GTEST_SKIP() << "no host C compiler";
     const char* const values[] = {"0L", "1L", "-1L", "65536L", "65537L", "-65536L", "0x70007L", "2147483647L",
                                   "-2147483647L - 1L"};
     const Right constants[] = {
@@ -294,7 +276,7 @@ Programs compound_programs(const Dest& d) {
 }
 
 TEST(MixedOperands, CompoundAssignmentsComputeInTheTypeOfBothOperands) {
-    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    if (!have_host_cc()) GTEST_SKIP() << "no host C compiler";
     for (const Dest& d : dests) {
         Programs p = compound_programs(d);
         vytest::TempDir dir;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -550,6 +551,27 @@ SimRun simulate(const std::string& asm_text, std::uint64_t step_bound) {
     vy::memclose();
     vy::setservices(nullptr);
     return run;
+}
+
+bool have_host_cc() { return std::system("command -v cc >/dev/null 2>&1") == 0; }
+
+std::string host_output(const TempDir& dir, const std::string& source) {
+    dir.write("host.c", source);
+    std::string cmd = "cd '" + dir.path().string() + "' && cc -std=c99 -O0 -o host host.c 2>host.err && ./host >host.out";
+    if (std::system(cmd.c_str()) != 0) return "host failed: " + dir.read("host.err");
+    std::string out = dir.read("host.out");
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+std::string hexbytes(const std::vector<std::uint8_t>& bytes) {
+    std::string s;
+    char b[4];
+    for (std::uint8_t x : bytes) {
+        std::snprintf(b, sizeof b, "%02x", x);
+        s += b;
+    }
+    return s;
 }
 
 }  // namespace vytest

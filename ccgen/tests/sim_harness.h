@@ -33,4 +33,16 @@ SimRun simulate(const std::string& asm_text, std::uint64_t step_bound = 20000000
 // The names of the runtime routines (the optimiser's table).
 const std::vector<std::string>& runtime_routine_names();
 
+class TempDir;
+
+// Whether the host has a C compiler (cc) for the expected results.
+bool have_host_cc();
+
+// Compiles `source` with the host's cc in `dir`, runs it and returns what
+// it printed without the last line end, or "host failed: " and the errors.
+std::string host_output(const TempDir& dir, const std::string& source);
+
+// The bytes as two lower-case hex digits each.
+std::string hexbytes(const std::vector<std::uint8_t>& bytes);
+
 }  // namespace vytest

@@ -14,16 +14,8 @@
 
 namespace {
 
-bool have_cc() { return std::system("command -v cc >/dev/null 2>&1") == 0; }
-
-std::string host_output(const vytest::TempDir& dir, const std::string& source) {
-    dir.write("host.c", source);
-    std::string cmd = "cd '" + dir.path().string() + "' && cc -std=c99 -O0 -o host host.c 2>host.err && ./host >host.out";
-    if (std::system(cmd.c_str()) != 0) return "host failed: " + dir.read("host.err");
-    std::string out = dir.read("host.out");
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-    return out;
-}
+using vytest::have_host_cc;
+using vytest::host_output;
 
 // What the result that holds byte k is.
 std::string slot_note(const vytest::OpProgram& p, std::size_t k) {
@@ -31,18 +23,6 @@ std::string slot_note(const vytest::OpProgram& p, std::size_t k) {
         if (i < p.slots.size() && !p.slots[i].empty()) return p.slots[i] + (i != k ? " +" + std::to_string(k - i) : "");
     return "";
 }
-
-std::string hex(const std::vector<std::uint8_t>& bytes) {
-    std::string s;
-    char b[4];
-    for (std::uint8_t x : bytes) {
-        std::snprintf(b, sizeof b, "%02x", x);
-        s += b;
-    }
-    return s;
-}
-
-
 
 // Each program as ccgen writes it without the optimiser, as the optimiser
 // rewrites what ccgen writes for it, with the arithmetic unit's routines,
@@ -56,7 +36,7 @@ struct Mode {
 class CorpusRun : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
-    if (!have_cc()) GTEST_SKIP() << "no host C compiler";
+    if (!have_host_cc()) GTEST_SKIP() << "no host C compiler";
     const bool through_optimiser = GetParam().through_optimiser;
     for (const vytest::OpProgram& p : vytest::operator_corpus()) {
         std::vector<std::string> options = GetParam().options;
@@ -72,7 +52,7 @@ TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
         ASSERT_TRUE(run.ok) << p.name << ": " << run.error;
         vytest::TempDir dir;
         std::string expected = host_output(dir, p.host);
-        std::string got = hex(run.bytes("_out", p.out_bytes));
+        std::string got = vytest::hexbytes(run.bytes("_out", p.out_bytes));
         if (got == expected) continue;
         std::ostringstream diff;
         int shown = 0;
