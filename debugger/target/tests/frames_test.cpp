@@ -150,12 +150,20 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
     auto run = [this](uint64_t limit, bool interrupts, bool triggers) {
         poke(0x00F0, {0, 0});
         poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
-        poke(0xFFEE, {0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00});
+        poke(0xFFEC, {0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00});
         regs.sp = 0x7FFF;
         *timeptr = 0;
         const uint16_t breakat = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("probe")->start->addr), 1)->addr);
+        // The second instruction of walk's first line, inside the stretch
+        // above the line's entry: a breakpoint there, and later an address
+        // trigger.
+        const uint16_t walkline = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("walk")->start->addr), 1)->addr);
+        std::string text;
+        const uint16_t inside = static_cast<uint16_t>(walkline + decinstr(walkline, DEC_TEXT, &text));
+        EXPECT_EQ(entryat(inside), nullptr);
+        EXPECT_GT(static_cast<uint16_t>(nextline(walkline, 1)->addr), inside);
         const uint16_t ranges[][3] = {{MEV_READ, breakat, breakat}, {MEV_READ, 0x7FF2, 0x7FF3}, {MEV_WRITE, 0x7FEC, 0x7FEC},
-                                      {MEV_READ, 0x0100, 0x0100}, {MEV_WRITE, 0x0102, 0x0102}};
+                                      {MEV_READ, 0x0100, 0x0100}, {MEV_WRITE, 0x0102, 0x0102}, {MEV_READ, inside, inside}};
         MemEvent** link = &memevents;
         uint16_t number = 0;
         for (const auto& r : ranges) {
@@ -187,6 +195,11 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
             at.address = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("walk")->start->addr), 1)->addr);
             at.hitcount = 2;
             setlocint(5, 1, at);
+            LocationTrigger within;
+            within.byaddress = true;
+            within.address = inside;
+            within.hitcount = 3;
+            setlocint(6, 1, within);
         }
         std::string trace;
         auto state = [&] {
@@ -244,7 +257,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         datahit = nullptr;
         reindexevents();
         trace += "\n";
-        for (int i = 3; i <= 5; ++i) {
+        for (int i = 3; i <= 6; ++i) {
             const IntDesc& d = inttable[i];
             trace += std::to_string(d.hits) + "/" + std::to_string(d.nexttime) + "/" + std::to_string(d.loctriggered) + " ";
         }
@@ -295,6 +308,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         EXPECT_NE(full.find("e3@"), std::string::npos);  // the write event
         EXPECT_NE(full.find("e4@"), std::string::npos);  // total's
         EXPECT_NE(full.find("e5@"), std::string::npos);
+        EXPECT_NE(full.find("x6@"), std::string::npos);  // inside a stretch
         EXPECT_NE(full.find("d@"), std::string::npos);   // the data event
         EXPECT_NE(full.find("@walk:"), std::string::npos);  // usage logged in walk
         EXPECT_GT(rdword(0x00F0), 5);                    // interrupts were taken

@@ -57,13 +57,15 @@ Stop step(bool armed, bool interrupts) {
 
 namespace {
 
-// What a run of plain steps looks at before each instruction, besides the
-// execution check and .irq: the due time of the timed triggers and the
-// span of the address triggers (Triggers set).
+// What a run of plain steps looks at before each instruction, besides
+// .irq: the due time of the timed triggers (time null when none), and the
+// places a step stops before: the execution checks, the span of the address
+// triggers and until.
 struct PlainWatch {
     const uint32_t* time;
     uint32_t due;
     uint32_t lowaddr, span;  // lowaddr 0x10000: none
+    int32_t until;           // -1: none
 };
 
 // A zero for the counters a program may lack (.time, .irq): the loop reads
@@ -76,16 +78,36 @@ struct PlainBounds {
     uint32_t inlow, inspan;
 };
 
-// Whether a plain step from pc would need more: an execution check
-// watching it, an interrupt waiting in .irq, a trigger due.
-template <bool Triggers>
+// Whether a plain step from pc would need more: an interrupt waiting in
+// .irq, a timed trigger due (Timed), or a place to stop before at pc
+// (Places: the stretch holds one).
+template <bool Timed, bool Places>
 [[gnu::always_inline]] inline bool needsmore(uint16_t pc, const uint32_t* irq, const PlainWatch& pw) {
-    bool more = watched(watch.memexec, pc) | (*irq != 0);
-    if constexpr (Triggers) {
-        more |= pw.time && *pw.time >= pw.due;
-        more |= static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span;
+    bool more = *irq != 0;
+    if constexpr (Timed) more |= *pw.time >= pw.due;
+    if constexpr (Places) {
+        more |= watched(watch.memexec, pc) | (static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span) |
+                (static_cast<int32_t>(pc) == pw.until);
     }
     return more;
+}
+
+// Whether any address of low < address < high is a place to stop before.
+bool placesin(int32_t low, int32_t high, const PlainWatch& pw) {
+    if (pw.until > low && pw.until < high) return true;
+    if (pw.lowaddr < 0x10000 && static_cast<int32_t>(pw.lowaddr + pw.span) > low &&
+        static_cast<int32_t>(pw.lowaddr) < high)
+        return true;
+    for (int32_t a = low + 1; a < high;) {
+        uint64_t word = watch.memexec[a >> 6] >> (a & 63);
+        int32_t next = (a | 63) + 1;
+        if (next > high) {
+            word &= (uint64_t{1} << (high - a)) - 1;  // high - a < 64 here
+        }
+        if (word) return true;
+        a = next;
+    }
+    return false;
 }
 
 // One step of plainloop from pc, which needs no more (First: the first of
@@ -93,7 +115,7 @@ template <bool Triggers>
 // the run ends after it: no instruction at pc (nothing executed), the step
 // left the stretch or met the event check (full set), its recorded
 // accesses left a data hit, or the step from the new PC needs more.
-template <bool Triggers, bool First>
+template <bool Timed, bool Places, bool First>
 [[gnu::always_inline]] inline bool plainstep(uint16_t& pc, uint64_t& steps, const uint32_t* time, const uint32_t* irq,
                                              uint32_t scans, const PlainBounds& b, const PlainWatch& pw,
                                              uint32_t& before, uint32_t& first, bool& full, bool& noinstr) {
@@ -111,7 +133,7 @@ template <bool Triggers, bool First>
     uint16_t next = getpc();
     bool out = static_cast<uint32_t>(next) - b.inlow >= b.inspan;
     bool scanned = eventscans != scans;
-    if (out | scanned | (datahit != nullptr) | needsmore<Triggers>(next, irq, pw)) [[unlikely]] {
+    if (out | scanned | (datahit != nullptr) | needsmore<Timed, Places>(next, irq, pw)) [[unlikely]] {
         if (out || scanned) {
             full = true;
             return false;
@@ -124,28 +146,23 @@ template <bool Triggers, bool First>
 }
 
 // The steps of plainsteps from pc, at most limit, in the stretch (low,
-// high) (pc may be low itself). Stops before a step that needs more, or
-// after one that left the stretch or met the event check (full set), or
-// whose recorded accesses left a data hit. Returns the steps executed.
-// Until: until lies inside the stretch, where a step after the first can
-// reach it (the PC of the first is tested once).
-template <bool Triggers, bool Until>
-uint64_t plainloop(uint16_t& pc, uint64_t limit, int32_t until, const PlainBounds& b, const PlainWatch& pw,
-                   uint32_t& before, uint32_t& first, bool& full, bool& noinstr) {
+// high) (pc may be low itself, and is no place to stop before). Stops
+// before a step that needs more, or after one that left the stretch or met
+// the event check (full set), or whose recorded accesses left a data hit.
+// Returns the steps executed.
+template <bool Timed, bool Places>
+uint64_t plainloop(uint16_t& pc, uint64_t limit, const PlainBounds& b, const PlainWatch& pw, uint32_t& before,
+                   uint32_t& first, bool& full, bool& noinstr) {
     const uint32_t* const time = timeptr ? timeptr : &nocounter;
     const uint32_t* const irq = irqptr ? irqptr : &nocounter;
     const uint32_t scans = eventscans;
     uint64_t steps = 0;
     // A step that meets no event leaves lasthit as it found it.
     runflags.lasthit = 0;
-    if (limit == 0 || pc == until || needsmore<Triggers>(pc, irq, pw)) return 0;
-    if (!plainstep<Triggers, true>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) return steps;
-    while (steps < limit) {
-        if constexpr (Until) {
-            if (pc == until) break;
-        }
-        if (!plainstep<Triggers, false>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) break;
-    }
+    if (limit == 0 || needsmore<Timed, false>(pc, irq, pw)) return 0;
+    if (!plainstep<Timed, Places, true>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) return steps;
+    while (steps < limit)
+        if (!plainstep<Timed, Places, false>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) break;
     return steps;
 }
 
@@ -159,26 +176,28 @@ PlainRun plainsteps(uint64_t limit, int32_t until) {
     if (pc < low || pc >= high) return run;
     const bool fromlow = pc == low;  // the first step counts for the entry there
     const TriggerWatch& w = triggerwatch;
-    PlainWatch pw{nullptr, 0, 0x10000, 0};
+    PlainWatch pw{nullptr, 0, 0x10000, 0, until};
     if (w.armed) {
         limit = std::min(limit, rangechecksfree());
         if (limit == 0) return run;
         if (w.timed && timeptr) pw.time = timeptr, pw.due = w.nextdue;
         if (w.byaddress) pw.lowaddr = w.lowaddr, pw.span = static_cast<uint32_t>(w.highaddr - w.lowaddr);
     }
+    // The first PC is a place to stop before like the others.
+    if (watched(watch.memexec, pc) || static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span || pc == until) return run;
     uint32_t* const time = timeptr;
     const uint32_t start = time ? *time : 0;
     uint32_t before = start, first = start;
     bool full = false;  // the last step gets the full line update
     runflags.armed = 1;
     const PlainBounds b{static_cast<uint32_t>(low + 1), static_cast<uint32_t>(high - low - 1)};
-    const bool untilin = until > low && until < high;
-    if (w.armed)
-        run.steps = untilin ? plainloop<true, true>(pc, limit, until, b, pw, before, first, full, run.noinstr)
-                           : plainloop<true, false>(pc, limit, until, b, pw, before, first, full, run.noinstr);
+    const bool places = placesin(low, high, pw);
+    if (pw.time)
+        run.steps = places ? plainloop<true, true>(pc, limit, b, pw, before, first, full, run.noinstr)
+                           : plainloop<true, false>(pc, limit, b, pw, before, first, full, run.noinstr);
     else
-        run.steps = untilin ? plainloop<false, true>(pc, limit, until, b, pw, before, first, full, run.noinstr)
-                           : plainloop<false, false>(pc, limit, until, b, pw, before, first, full, run.noinstr);
+        run.steps = places ? plainloop<false, true>(pc, limit, b, pw, before, first, full, run.noinstr)
+                           : plainloop<false, false>(pc, limit, b, pw, before, first, full, run.noinstr);
     runflags.armed = 0;
     // Each step passed the trigger check before its instruction.
     if (w.armed && w.ranges) rangeschecked(run.steps);
