@@ -70,11 +70,12 @@ static uint16_t argumentbase;
 
 void setargbase(uint32_t cls, uint16_t offset) {
     int k = 1;
-    if (DebugEntry* e = entryat(getpc()) ? exitfrom(getpc()) : nullptr) {
+    if (cls) {
+        k = 1 + regargbytes(cls, offset);
+    } else if (DebugEntry* e = entryat(getpc()) ? exitfrom(getpc()) : nullptr) {
         for (uint16_t i = 0; i < 3; ++i)
             if (rdbyte(static_cast<uint16_t>(e->addr + i)) == 0x3B) k = -1;
     }
-    if (cls) k = 1 + regargbytes(cls, offset);
     argumentbase = static_cast<uint16_t>(getsp() - k);
 }
 

@@ -279,7 +279,7 @@ bool setlocint(int index, int active, const LocationTrigger& trigger) {
 // Whether the running code is where a file/function trigger looks: the
 // top frame's function and line; they change only at line entries, so the
 // answer for the last pair checked serves until then.
-static bool inrange(Armed& a) {
+[[gnu::always_inline]] static inline bool inrange(Armed& a) {
     const FrameNode* f = topframe;
     const FuncRec* fn = f ? f->func : nullptr;
     uint32_t line = f ? f->line : 0;
@@ -353,6 +353,7 @@ uint64_t rangechecksfree() {
         w.line = line;
         w.inrange = inany;
     }
+    if (!w.inrange) return UINT64_MAX;  // no range holds the frame: nothing counts
     uint64_t room = UINT64_MAX;
     for (const Armed& a : locarmed) {
         const IntDesc* d = a.d;
@@ -368,6 +369,7 @@ uint64_t rangechecksfree() {
 }
 
 void rangeschecked(uint64_t n) {
+    if (!triggerwatch.inrange) return;
     for (Armed& a : locarmed)
         if (a.d->locactive && !a.d->byaddress && a.in) a.d->hits = static_cast<decltype(a.d->hits)>(a.d->hits + n);
 }

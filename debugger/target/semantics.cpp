@@ -388,14 +388,6 @@ void pullregs(uint8_t set) {
     regs.sp = sp;
 }
 
-// Bits 0 and 1 are never masked, bit 2 (XIRQ) is masked by X, the others by I.
-static uint32_t takeable(uint8_t cc) {
-    uint32_t allowed = 0x3;
-    if (!(cc & CC_X)) allowed |= 0x4;
-    if (!(cc & CC_I)) allowed |= ~0x7u;
-    return allowed;
-}
-
 int takeint(uint32_t* mask) {
     if (!mask || *mask == 0) return 0;
     uint32_t ready = *mask & takeable(regs.cc);
@@ -413,10 +405,6 @@ int takeint(uint32_t* mask) {
 }
 
 // Every pending bit counts; none is dropped while it waits for its mask.
-int intpending() {
-    return irqptr && (*irqptr & takeable(regs.cc)) != 0;
-}
-
 // The executors: every row of the opcode table with the decoder's body and
 // its handler compiled together, the row's constants folded in. Flattening
 // inlines the handler and what it calls in this file, so that the tests of

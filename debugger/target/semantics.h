@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdint>
 
+#include "debugger/target/registers.h"
+#include "debugger/target/symbols.h"
+
 namespace vy {
 
 // Handlers of the opcode table, called as handler(opcode, mode, operand)
@@ -51,7 +54,17 @@ void pullregs(uint8_t set);
 
 // Takes the highest-priority takeable interrupt of the mask: 1 when one was.
 int takeint(uint32_t* mask);
+// The interrupts the condition codes let through: the reset group always,
+// XIRQ unless X is set, the maskable ones unless I is set.
+inline uint32_t takeable(uint8_t cc) {
+    uint32_t allowed = 0x3;
+    if (!(cc & CC_X)) allowed |= 0x4;
+    if (!(cc & CC_I)) allowed |= ~0x7u;
+    return allowed;
+}
 // 1 when .irq holds a takeable pending interrupt.
-int intpending();
+inline int intpending() {
+    return irqptr && (*irqptr & takeable(regs.cc)) != 0;
+}
 
 }  // namespace vy

@@ -28,6 +28,7 @@ uint8_t startfound;
 uint8_t resetstart;
 uint8_t forwardflag;
 DebugEntry* enteredline;
+DebugEntry* updateline;
 
 namespace {
 
@@ -502,6 +503,7 @@ DebugEntry* lineupdatefull(uint16_t frompc, uint32_t before, bool executed) {
     stretch.lastpc = pc;
     stretch.lastentered = true;
     if (!e) return nullptr;
+    updateline = g->line;
     entergroup(e, g);
     stretch.lastentered = !intpending();
     return e;

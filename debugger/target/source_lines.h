@@ -95,6 +95,9 @@ int enterline(DebugEntry* entry);
 // interrupt that waited there when they were entered kept the frames from
 // changing: they are entered now). Returns the entry entered, or null.
 DebugEntry* lineupdate(uint16_t frompc, uint32_t before, bool executed);
+// The line entry of the group of the entry lineupdate returned last (what
+// reckind finds there for DBG_LINE), or null.
+extern DebugEntry* updateline;
 // lineupdate without its quick case (a step from the address of an entry
 // into the stretch above it, with no interrupt waiting to come back, which
 // counts the step and enters nothing): the same results, for the tests.

@@ -220,7 +220,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
             if (guard >= 1000000) break;
             if (interrupts && ++steps % 53 == 0) *irqptr |= inttable[3].mask;
             if (limit && n > 0) {
-                simrun::PlainRun plain = simrun::plainsteps(limit, -1);
+                simrun::PlainRun plain = simrun::plainsteps(limit, exitaddress);
                 EXPECT_FALSE(plain.noinstr);
                 if (plain.steps) {
                     n += plain.steps;

@@ -24,7 +24,7 @@ LastStep laststep;
 
 bool afterstepslow(uint16_t pc, uint32_t before, bool executed) {
     DebugEntry* e = laststep.entry = lineupdate(pc, before, executed);
-    return online = e && reckind(e, DBG_LINE) && topframe;
+    return online = e && updateline && topframe;
 }
 
 Stop step(bool armed, bool interrupts) {
@@ -166,10 +166,12 @@ uint64_t plainloop(uint16_t& pc, uint64_t limit, const PlainBounds& b, const Pla
     return steps;
 }
 
-}  // namespace
 
-PlainRun plainsteps(uint64_t limit, int32_t until) {
+// The plain steps inside one stretch: those of plainsteps up to the first
+// that leaves the stretch (left set after its full line update).
+PlainRun stretchrun(uint64_t limit, int32_t until, bool& left) {
     PlainRun run{0, false};
+    left = false;
     if (runpos.exitpending || services().alarms || (btimeptr && timeptr) || !stretch.quiet || LoadFailed) return run;
     const int32_t low = stretch.low, high = stretch.high;
     uint16_t pc = getpc();
@@ -221,7 +223,25 @@ PlainRun plainsteps(uint64_t limit, int32_t until) {
         stretch.lastentered = true;
         online = false;
     }
-    if (full) afterstep(pc, before, true);
+    if (full) {
+        afterstep(pc, before, true);
+        left = true;
+    }
+    return run;
+}
+
+}  // namespace
+
+// The runs of the stretches one after the other, as a caller calling again
+// after each would make them.
+PlainRun plainsteps(uint64_t limit, int32_t until) {
+    PlainRun run{0, false};
+    for (bool left = true; left && run.steps < limit;) {
+        PlainRun part = stretchrun(limit - run.steps, until, left);
+        run.steps += part.steps;
+        run.noinstr = part.noinstr;
+        left = left && !runflags.lasthit && !datahit && !LoadFailed;
+    }
     return run;
 }
 

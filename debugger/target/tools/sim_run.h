@@ -68,11 +68,12 @@ inline bool afterstep(uint16_t pc, uint32_t before, bool executed) {
 // the steps that stay in the stretch go to their lines at the end, the
 // line-range triggers count their checks, and a step that leaves the
 // stretch, or whose accesses met the event check, gets its full line
-// update and ends the run. The run ends also after a step whose recorded
-// accesses left a data hit, before a step that needs more (the caller's
-// full step makes it), at limit steps, before the PC reaches until, and at
-// a place that holds no instruction (noinstr; nothing is executed there).
-// Every step executes an instruction.
+// update; the run goes on in the stretch it reached, as a new run would,
+// unless that step met an event. The run ends also after a step whose
+// recorded accesses left a data hit, before a step that needs more (the
+// caller's full step makes it), at limit steps, before the PC reaches
+// until, and at a place that holds no instruction (noinstr; nothing is
+// executed there). Every step executes an instruction.
 struct PlainRun {
     uint64_t steps;
     bool noinstr;
