@@ -346,9 +346,24 @@ uint64_t rangechecksfree() {
         // The frame moved since the last check: the next check would look
         // at the ranges again, finding what inrange finds here (it counts
         // the hits; rangeschecked does that for the plain steps).
+        if (!w.rangesknown || fn != w.rangesfunc) {
+            // Whether a range lies in the function at all (its own, or its
+            // file's): for a function without one, only its line changes,
+            // and no range holds it.
+            w.funcranges = false;
+            for (const Armed& a : locarmed) {
+                const IntDesc* d = a.d;
+                if (d->locactive && !d->byaddress && fn && (d->file ? fn->file == d->file : fn == d->func))
+                    w.funcranges = true;
+            }
+            w.rangesfunc = fn;
+            w.rangesknown = true;
+        }
         bool inany = false;
-        for (Armed& a : locarmed)
-            if (a.d->locactive && !a.d->byaddress && inrange(a)) inany = true;
+        if (w.funcranges) {
+            for (Armed& a : locarmed)
+                if (a.d->locactive && !a.d->byaddress && inrange(a)) inany = true;
+        }
         w.func = fn;
         w.line = line;
         w.inrange = inany;

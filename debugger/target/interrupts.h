@@ -96,7 +96,8 @@ void checktriggers();
 // is armed; the earliest due time of the timed triggers; the span of the
 // addresses of the address triggers; and for the line-range triggers the
 // top frame's function and line checked last, with whether any of them
-// held it (they count every check in their range).
+// held it (they count every check in their range); and the function whose
+// lines some range may hold, as found last (rangesknown clear: none found).
 struct TriggerWatch {
     bool armed, timed, byaddress, ranges;
     uint32_t nextdue;
@@ -104,6 +105,8 @@ struct TriggerWatch {
     const FuncRec* func;
     uint32_t line;
     bool inrange;
+    bool rangesknown, funcranges;
+    const FuncRec* rangesfunc;
 };
 extern TriggerWatch triggerwatch;
 

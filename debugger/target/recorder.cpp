@@ -111,7 +111,8 @@ static AccessPlace accessplace() {
     return p;
 }
 
-void logaccess(uint16_t address, int kind) {
+// logaccess, for recordaccess too.
+[[gnu::always_inline]] static inline void logat(uint16_t address, int kind) {
     uint8_t watched = usagemap[address];
     const AccessPlace p = accessplace();
     if (watched & WATCH_FILE) {
@@ -126,6 +127,8 @@ void logaccess(uint16_t address, int kind) {
             if (s.low <= address && address < s.end) appendusage(s.rec->usage, kind, p.stamp, p.func, p.line);
     }
 }
+
+void logaccess(uint16_t address, int kind) { logat(address, kind); }
 
 namespace {
 
@@ -171,7 +174,9 @@ void logusage(LocalRec* rec, int kind) {
     appendusage(rec->usage, kind, p.stamp, p.func, p.line);
 }
 
-void appendusage(UsageLog*& into, int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
+// A new log, or a new chunk for a log whose chunk has no room for another
+// entry; returns the chunk to write into.
+[[gnu::noinline, gnu::cold]] static UsageChunk* makeroom(UsageLog*& into) {
     UsageLog* log = into;
     if (!log) {
         // The header and the first chunk in one block.
@@ -185,16 +190,22 @@ void appendusage(UsageLog*& into, int kind, uint32_t stamp, FuncRec* func, uint3
         c->used = 0;
         log->first = log->current = c;
         into = log;
+        return c;
     }
+    UsageChunk* c = log->current;
+    UsageChunk* next = newchunk(std::min(c->size * 2, LASTCHUNK));
+    c->next = next;
+    return log->current = next;
+}
+
+void appendusage(UsageLog*& into, int kind, uint32_t stamp, FuncRec* func, uint32_t line) {
+    UsageChunk* c = into ? into->current : nullptr;
+    if (!c || c->size - c->used < MAXENTRY) [[unlikely]]
+        c = makeroom(into);
+    UsageLog* log = into;
     if (kind == ACC_READ) ++log->reads;
     else ++log->writes;
 
-    UsageChunk* c = log->current;
-    if (c->size - c->used < MAXENTRY) {
-        UsageChunk* next = newchunk(std::min(c->size * 2, LASTCHUNK));
-        c->next = next;
-        log->current = c = next;
-    }
     uint8_t* p = c->bytes + c->used;
     uint8_t* head = p++;
     uint32_t change = stamp - log->stamp;
@@ -269,7 +280,9 @@ void recordaccess(uint16_t address, int kind) {
     TargetServices& s = services();
     if (s.alarms) s.memalarm(address, kind);
     datahit = nullptr;
-    for (EventRecord* e = eventlist; e; e = e->next) {
+    // The watch index holds every address a data event can match.
+    const uint64_t* bits = kind == ACC_READ ? watch.dataread : watch.datawrite;
+    for (EventRecord* e = watched(bits, address) ? eventlist : nullptr; e; e = e->next) {
         if (e->cls != 'D' || !e->var) continue;
         uint32_t low = e->var->address;
         if (address < low || address >= low + e->var->size) continue;
@@ -279,7 +292,7 @@ void recordaccess(uint16_t address, int kind) {
             break;
         }
     }
-    if (usagewatched(address)) logaccess(address, kind);
+    if (usagewatched(address)) logat(address, kind);
 }
 
 uint8_t recrdbyteslow(uint16_t address) {

@@ -150,7 +150,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
     auto run = [this](uint64_t limit, bool interrupts, bool triggers) {
         poke(0x00F0, {0, 0});
         poke(0xA000, {0xFE, 0x00, 0xF0, 0x08, 0xFF, 0x00, 0xF0, 0x3B});
-        poke(0xFFEC, {0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00});
+        poke(0xFFEA, {0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00, 0xA0, 0x00});
         regs.sp = 0x7FFF;
         *timeptr = 0;
         const uint16_t breakat = static_cast<uint16_t>(nextline(static_cast<uint16_t>(findfunc("probe")->start->addr), 1)->addr);
@@ -200,6 +200,14 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
             within.address = inside;
             within.hitcount = 3;
             setlocint(6, 1, within);
+            // A range of the file, over main's lines: every eleventh check.
+            LocationTrigger lines;
+            lines.file = findfunc("main")->file;
+            lines.firstline = 58;
+            lines.lastline = 60;
+            lines.hitcount = 11;
+            setlocint(7, 1, lines);
+            inttable[7].staysactive = 1;
         }
         std::string trace;
         auto state = [&] {
@@ -257,7 +265,7 @@ TEST_F(FramesTest, PlainStepsEndAsFullStepsDo) {
         datahit = nullptr;
         reindexevents();
         trace += "\n";
-        for (int i = 3; i <= 6; ++i) {
+        for (int i = 3; i <= 7; ++i) {
             const IntDesc& d = inttable[i];
             trace += std::to_string(d.hits) + "/" + std::to_string(d.nexttime) + "/" + std::to_string(d.loctriggered) + " ";
         }

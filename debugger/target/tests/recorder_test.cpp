@@ -148,6 +148,7 @@ TEST_F(RecorderTest, TheFirstMatchingDataEventIsTheHit) {
     readg.next = &anyh;
     anyh.next = &writeg;
     eventlist = &other;
+    reindexevents();
     recwrword(0x0200, 5);
     EXPECT_EQ(datahit, &writeg);  // the read event does not match a write
     recrdbyte(0x0201);
@@ -157,6 +158,7 @@ TEST_F(RecorderTest, TheFirstMatchingDataEventIsTheHit) {
     recrdbyte(0x0203);
     EXPECT_EQ(datahit, nullptr);  // cleared by every recording
     eventlist = nullptr;
+    reindexevents();
 }
 
 // Services that keep the accesses shown to the alarms.
