@@ -336,7 +336,7 @@ void checktriggers() {
     w.inrange = inany;
 }
 
-uint64_t rangechecksfree() {
+uint64_t rangechecksfreeslow() {
     TriggerWatch& w = triggerwatch;
     if (!w.ranges) return UINT64_MAX;
     const FrameNode* f = topframe;
@@ -351,10 +351,15 @@ uint64_t rangechecksfree() {
             // file's): for a function without one, only its line changes,
             // and no range holds it.
             w.funcranges = false;
+            w.rangesfirst = UINT32_MAX;
+            w.rangeslast = 0;
             for (const Armed& a : locarmed) {
                 const IntDesc* d = a.d;
-                if (d->locactive && !d->byaddress && fn && (d->file ? fn->file == d->file : fn == d->func))
+                if (d->locactive && !d->byaddress && fn && (d->file ? fn->file == d->file : fn == d->func)) {
                     w.funcranges = true;
+                    w.rangesfirst = std::min<uint32_t>(w.rangesfirst, d->firstline);  // 0: from the first line
+                    w.rangeslast = std::max<uint32_t>(w.rangeslast, d->lastline ? d->lastline : UINT32_MAX);
+                }
             }
             w.rangesfunc = fn;
             w.rangesknown = true;
@@ -383,8 +388,7 @@ uint64_t rangechecksfree() {
     return room;
 }
 
-void rangeschecked(uint64_t n) {
-    if (!triggerwatch.inrange) return;
+void rangescheckedslow(uint64_t n) {
     for (Armed& a : locarmed)
         if (a.d->locactive && !a.d->byaddress && a.in) a.d->hits = static_cast<decltype(a.d->hits)>(a.d->hits + n);
 }

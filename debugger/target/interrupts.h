@@ -96,8 +96,9 @@ void checktriggers();
 // is armed; the earliest due time of the timed triggers; the span of the
 // addresses of the address triggers; and for the line-range triggers the
 // top frame's function and line checked last, with whether any of them
-// held it (they count every check in their range); and the function whose
-// lines some range may hold, as found last (rangesknown clear: none found).
+// held it (they count every check in their range); and for the function
+// looked at last (rangesknown clear: none yet) whether any range lies in it
+// and the span of lines those ranges cover.
 struct TriggerWatch {
     bool armed, timed, byaddress, ranges;
     uint32_t nextdue;
@@ -107,6 +108,7 @@ struct TriggerWatch {
     bool inrange;
     bool rangesknown, funcranges;
     const FuncRec* rangesfunc;
+    uint32_t rangesfirst, rangeslast;
 };
 extern TriggerWatch triggerwatch;
 
@@ -117,8 +119,29 @@ extern TriggerWatch triggerwatch;
 // them one by one. When the frame moved since the last check,
 // rangechecksfree first finds which ranges hold it, as the next check
 // would, without counting.
-uint64_t rangechecksfree();
-void rangeschecked(uint64_t n);
+uint64_t rangechecksfreeslow();
+void rangescheckedslow(uint64_t n);
+inline uint64_t rangechecksfree() {
+    TriggerWatch& w = triggerwatch;
+    if (!w.ranges) return UINT64_MAX;
+    // The frame in a function no range lies in, or on a line outside the
+    // ranges of its function, as found before: nothing holds it and
+    // nothing counts.
+    const FrameNode* f = topframe;
+    const FuncRec* fn = f ? f->func : nullptr;
+    uint32_t line = f ? f->line : 0;
+    if (w.rangesknown && fn == w.rangesfunc &&
+        (!w.funcranges || line < w.rangesfirst || line > w.rangeslast)) {
+        w.func = fn;
+        w.line = line;
+        w.inrange = false;
+        return UINT64_MAX;
+    }
+    return rangechecksfreeslow();
+}
+inline void rangeschecked(uint64_t n) {
+    if (triggerwatch.inrange) rangescheckedslow(n);
+}
 
 inline void CheckInterruptTriggers() {
     const TriggerWatch& w = triggerwatch;
