@@ -276,6 +276,11 @@ bool setlocint(int index, int active, const LocationTrigger& trigger) {
     return true;
 }
 
+// Whether a line-range trigger looks at the function: its file's, or its own.
+static bool lookson(const IntDesc* d, const FuncRec* fn) {
+    return fn && (d->file ? fn->file == d->file : fn == d->func);
+}
+
 // Whether the running code is where a file/function trigger looks: the
 // top frame's function and line; they change only at line entries, so the
 // answer for the last pair checked serves until then.
@@ -287,7 +292,7 @@ bool setlocint(int index, int active, const LocationTrigger& trigger) {
     const IntDesc* d = a.d;
     a.func = fn;
     a.line = line;
-    a.in = fn && (d->file ? fn->file == d->file : fn == d->func) && !(d->firstline && d->firstline > line) &&
+    a.in = lookson(d, fn) && !(d->firstline && d->firstline > line) &&
            !(d->lastline && d->lastline < line);
     return a.in;
 }
@@ -355,7 +360,7 @@ uint64_t rangechecksfreeslow() {
             w.rangeslast = 0;
             for (const Armed& a : locarmed) {
                 const IntDesc* d = a.d;
-                if (d->locactive && !d->byaddress && fn && (d->file ? fn->file == d->file : fn == d->func)) {
+                if (d->locactive && !d->byaddress && lookson(d, fn)) {
                     w.funcranges = true;
                     w.rangesfirst = std::min<uint32_t>(w.rangesfirst, d->firstline);  // 0: from the first line
                     w.rangeslast = std::max<uint32_t>(w.rangeslast, d->lastline ? d->lastline : UINT32_MAX);
