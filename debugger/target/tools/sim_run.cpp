@@ -146,10 +146,10 @@ template <bool Timed, bool Places, bool First>
 }
 
 // The steps of plainsteps from pc, at most limit, in the stretch (low,
-// high) (pc may be low itself, and is no place to stop before). Stops
-// before a step that needs more, or after one that left the stretch or met
-// the event check (full set), or whose recorded accesses left a data hit.
-// Returns the steps executed.
+// high) (pc may be low itself, and is tested for places to stop before
+// whatever the stretch holds). Stops before a step that needs more, or
+// after one that left the stretch or met the event check (full set), or
+// whose recorded accesses left a data hit. Returns the steps executed.
 template <bool Timed, bool Places>
 uint64_t plainloop(uint16_t& pc, uint64_t limit, const PlainBounds& b, const PlainWatch& pw, uint32_t& before,
                    uint32_t& first, bool& full, bool& noinstr) {
@@ -159,13 +159,12 @@ uint64_t plainloop(uint16_t& pc, uint64_t limit, const PlainBounds& b, const Pla
     uint64_t steps = 0;
     // A step that meets no event leaves lasthit as it found it.
     runflags.lasthit = 0;
-    if (limit == 0 || needsmore<Timed, false>(pc, irq, pw)) return 0;
+    if (limit == 0 || needsmore<Timed, true>(pc, irq, pw)) return 0;
     if (!plainstep<Timed, Places, true>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) return steps;
     while (steps < limit)
         if (!plainstep<Timed, Places, false>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) break;
     return steps;
 }
-
 
 // The plain steps inside one stretch: those of plainsteps up to the first
 // that leaves the stretch (left set after its full line update).
@@ -185,8 +184,6 @@ PlainRun stretchrun(uint64_t limit, int32_t until, bool& left) {
         if (w.timed && timeptr) pw.time = timeptr, pw.due = w.nextdue;
         if (w.byaddress) pw.lowaddr = w.lowaddr, pw.span = static_cast<uint32_t>(w.highaddr - w.lowaddr);
     }
-    // The first PC is a place to stop before like the others.
-    if (watched(watch.memexec, pc) || static_cast<uint32_t>(pc) - pw.lowaddr <= pw.span || pc == until) return run;
     uint32_t* const time = timeptr;
     const uint32_t start = time ? *time : 0;
     uint32_t before = start, first = start;

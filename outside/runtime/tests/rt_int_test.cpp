@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
 
 #include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
@@ -14,11 +13,7 @@ namespace {
 
 using namespace rtsim;
 
-std::string hex(uint32_t v) {
-    char t[16];
-    std::snprintf(t, sizeof t, "0x%x", v);
-    return t;
-}
+using rtvalues::hexval;
 
 const uint32_t long_boundaries[] = {0,          1,          2,          7,          8,          16,
                                     31,         32,         255,        0x7FFF,     0x8000,     0xFFFF,
@@ -115,7 +110,7 @@ TEST_F(Runtime, LongArithmeticMatchesTheHost) {
             std::string contract;
             if (++n % 4 == 0) contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}, {OPERAND, 4}});
             if (got != want || !contract.empty()) {
-                ADD_FAILURE() << hex(a) << " op " << hex(b) << ": " << hex(got) << ", want " << hex(want) << " "
+                ADD_FAILURE() << hexval(a) << " op " << hexval(b) << ": " << hexval(got) << ", want " << hexval(want) << " "
                               << contract;
                 if (++failures > 8) break;
             }
@@ -158,7 +153,7 @@ TEST_F(Runtime, LongShiftsByEveryCount) {
                 std::string contract;
                 if (++n % 3 == 0) contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}, {OPERAND, 4}});
                 if (got != want || !contract.empty()) {
-                    ADD_FAILURE() << hex(v) << " by " << count << ": " << hex(got) << ", want " << hex(want) << " "
+                    ADD_FAILURE() << hexval(v) << " by " << count << ": " << hexval(got) << ", want " << hexval(want) << " "
                                   << contract;
                     if (++failures > 8) return;
                 }
@@ -176,7 +171,7 @@ TEST_F(Runtime, LongNegationWideningAndWideProducts) {
         std::string contract;
         if (++n % 3 == 0) contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}});
         if (got != want || !contract.empty()) {
-            ADD_FAILURE() << c.routine << " " << what << ": " << hex(got) << ", want " << hex(want) << " " << contract;
+            ADD_FAILURE() << c.routine << " " << what << ": " << hexval(got) << ", want " << hexval(want) << " " << contract;
             ++failures;
         }
     };
@@ -186,17 +181,17 @@ TEST_F(Runtime, LongNegationWideningAndWideProducts) {
         c.in.cc = flags();
         c.routine = "c_lneg";
         Target::set_lr(c, a);
-        check(c, 0u - a, hex(a));
+        check(c, 0u - a, hexval(a));
         uint16_t x = static_cast<uint16_t>(a), y = static_cast<uint16_t>(b);
         c.routine = "c_itol";
         Target::set_lr(c, b & 0xFFFF0000u);
         c.in.d = x;
-        check(c, static_cast<uint32_t>(static_cast<int16_t>(x)), hex(x));
+        check(c, static_cast<uint32_t>(static_cast<int16_t>(x)), hexval(x));
         c.routine = "c_ulmla";
         c.in.y = y;
-        check(c, static_cast<uint32_t>(x) * y, hex(x) + " * " + hex(y));
+        check(c, static_cast<uint32_t>(x) * y, hexval(x) + " * " + hexval(y));
         c.routine = "c_slmla";
-        check(c, static_cast<uint32_t>(static_cast<int16_t>(x) * static_cast<int16_t>(y)), hex(x) + " * " + hex(y));
+        check(c, static_cast<uint32_t>(static_cast<int16_t>(x) * static_cast<int16_t>(y)), hexval(x) + " * " + hexval(y));
     }
 }
 
@@ -211,7 +206,7 @@ TEST_F(Runtime, LongComparisonsLeaveTheFlagsOfASubtraction) {
         std::string contract;
         if (++n % 3 == 0) contract = check_contract(c, o, rng, true, {});
         if (z != (left == right) || less != (left < right) || !contract.empty()) {
-            ADD_FAILURE() << c.routine << " " << left << " with " << right << ": flags " << hex(o.out.cc) << " "
+            ADD_FAILURE() << c.routine << " " << left << " with " << right << ": flags " << hexval(o.out.cc) << " "
                           << contract;
             ++failures;
         }
@@ -234,8 +229,8 @@ TEST_F(Runtime, LongComparisonsLeaveTheFlagsOfASubtraction) {
         check(c, s32(b), 0, true);
         // the zero tests also clear V and C and set N from the sign
         Outcome o = Target::get().run(c);
-        EXPECT_EQ(o.out.cc & 0x03, 0) << hex(b);
-        EXPECT_EQ((o.out.cc & 0x08) != 0, s32(b) < 0) << hex(b);
+        EXPECT_EQ(o.out.cc & 0x03, 0) << hexval(b);
+        EXPECT_EQ((o.out.cc & 0x08) != 0, s32(b) < 0) << hexval(b);
     }
 }
 
@@ -296,7 +291,7 @@ TEST_F(Runtime, IntArithmeticMatchesTheHost) {
             std::string contract;
             if (++n % 4 == 0) contract = check_contract(c, o, rng, false, {});
             if (o.out.d != want || !contract.empty()) {
-                ADD_FAILURE() << hex(a) << " op " << hex(b) << ": " << hex(o.out.d) << ", want " << hex(want) << " "
+                ADD_FAILURE() << hexval(a) << " op " << hexval(b) << ": " << hexval(o.out.d) << ", want " << hexval(want) << " "
                               << contract;
                 if (++failures > 8) break;
             }
@@ -320,7 +315,7 @@ TEST_F(Runtime, IntProductsAndQuotientsByConstants) {
         Outcome o = Target::get().run(c);
         ASSERT_TRUE(o.ok) << o.error;
         std::string contract = check_contract(c, o, rng, false, {});
-        EXPECT_TRUE(o.out.d == static_cast<uint16_t>(a * 10) && contract.empty()) << hex(a) << " " << contract;
+        EXPECT_TRUE(o.out.d == static_cast<uint16_t>(a * 10) && contract.empty()) << hexval(a) << " " << contract;
 
         c.routine = "c_imulb";
         c.inline_bytes = {static_cast<uint8_t>(k)};
@@ -329,7 +324,7 @@ TEST_F(Runtime, IntProductsAndQuotientsByConstants) {
         contract = check_contract(c, o, rng, false, {});
         uint16_t want = static_cast<uint16_t>(s16(a) * sk);
         if (o.out.d != want || !contract.empty()) {
-            ADD_FAILURE() << "c_imulb " << hex(a) << " * " << int(sk) << ": " << hex(o.out.d) << " " << contract;
+            ADD_FAILURE() << "c_imulb " << hexval(a) << " * " << int(sk) << ": " << hexval(o.out.d) << " " << contract;
             ++failures;
         }
 

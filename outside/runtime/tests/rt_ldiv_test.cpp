@@ -7,8 +7,6 @@
 // result is left alone, and the g forms work on a long at address 0.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
 
@@ -16,11 +14,7 @@ namespace {
 
 using namespace rtsim;
 
-std::string hex(uint32_t v) {
-    char t[16];
-    std::snprintf(t, sizeof t, "0x%x", v);
-    return t;
-}
+using rtvalues::hexval;
 
 using rtvalues::s32;
 using rtvalues::sdiv;
@@ -126,8 +120,8 @@ TEST(LongDivision, EveryPathMatchesTheHost) {
             std::string contract;
             if (++n % 3 == 0) contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}, {OPERAND, 4}});
             if (got != want || other != b || !contract.empty()) {
-                ADD_FAILURE() << hex(a) << " op " << hex(b) << ": " << hex(got) << ", want " << hex(want)
-                              << "; the other operand " << hex(other) << " " << contract;
+                ADD_FAILURE() << hexval(a) << " op " << hexval(b) << ": " << hexval(got) << ", want " << hexval(want)
+                              << "; the other operand " << hexval(other) << " " << contract;
                 if (++failures > 8) break;
             }
         }

@@ -5,19 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
+#include "outside/runtime/tests/rt_values.h"
 #include "outside/runtime/tools/rtsim.h"
 
 namespace {
 
 using namespace rtsim;
 
-std::string hex(uint32_t v) {
-    char t[16];
-    std::snprintf(t, sizeof t, "0x%x", v);
-    return t;
-}
+using rtvalues::hexval;
 
 std::vector<uint8_t> word(uint16_t v) { return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}; }
 std::vector<uint8_t> long_bytes(uint32_t v) {
@@ -157,7 +153,7 @@ TEST_F(MiscRuntime, StackCheckStopsTheProgramWhenTheFunctionWouldReachTheData) {
                 {static_cast<uint16_t>(limit + 19), 10, true}, {static_cast<uint16_t>(limit + 100), 200, true},
                 {0x0030, 100, true}, {0xFF00, 2000, false}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(hex(row.sp) + " " + std::to_string(row.locals));
+        SCOPED_TRACE(hexval(row.sp) + " " + std::to_string(row.locals));
         Call c;
         c.routine = "c_check";
         c.in.sp = row.sp;
@@ -279,7 +275,7 @@ TEST_F(MiscRuntime, SwitchDispatchJumpsToTheCaseOfTheValue) {
                 c.in.cc = flags();
                 Outcome o = t.run(c);
                 ASSERT_TRUE(o.ok) << o.error;
-                EXPECT_EQ(o.pc, s.target(v, wide)) << "table " << table << " value " << hex(v);
+                EXPECT_EQ(o.pc, s.target(v, wide)) << "table " << table << " value " << hexval(v);
                 std::string contract = check_contract(c, o, rng, false, {});
                 EXPECT_EQ(contract, "");
             }
@@ -367,8 +363,8 @@ TEST_F(MiscRuntime, LongBitFieldsReadAndWriteOnlyTheirBits) {
             ASSERT_TRUE(o.ok) << o.error;
             std::string contract = check_contract(c, o, rng, false, {{FRAME + 2, 2}});
             if (Target::lr(o) != ((unit >> offset) & mask) || !contract.empty()) {
-                ADD_FAILURE() << "c_bfget " << hex(unit) << " " << offset << ":" << width << ": "
-                              << hex(Target::lr(o)) << " " << contract;
+                ADD_FAILURE() << "c_bfget " << hexval(unit) << " " << offset << ":" << width << ": "
+                              << hexval(Target::lr(o)) << " " << contract;
                 if (++failures > 8) return;
             }
             for (const char* name : {"c_bfput", "c_eewbfx"}) {
@@ -380,8 +376,8 @@ TEST_F(MiscRuntime, LongBitFieldsReadAndWriteOnlyTheirBits) {
                 uint32_t want = (unit & ~(mask << offset)) | ((value & mask) << offset);
                 contract = check_contract(c, o, rng, false, {{OPERAND, 4}});
                 if (Target::peek32(OPERAND) != want || !contract.empty()) {
-                    ADD_FAILURE() << name << " " << hex(value) << " into " << hex(unit) << " " << offset << ":"
-                                  << width << ": " << hex(Target::peek32(OPERAND)) << " " << contract;
+                    ADD_FAILURE() << name << " " << hexval(value) << " into " << hexval(unit) << " " << offset << ":"
+                                  << width << ": " << hexval(Target::peek32(OPERAND)) << " " << contract;
                     if (++failures > 8) return;
                 }
             }

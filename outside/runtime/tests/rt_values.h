@@ -38,6 +38,12 @@ inline std::string hex(uint32_t v) {
     std::snprintf(t, sizeof t, "%08x", v);
     return t;
 }
+// A value as the tests' failure messages show it: "0x1f".
+inline std::string hexval(uint32_t v) {
+    char t[16];
+    std::snprintf(t, sizeof t, "0x%x", v);
+    return t;
+}
 inline std::string hex(uint64_t v) {
     char t[24];
     std::snprintf(t, sizeof t, "%016llx", static_cast<unsigned long long>(v));
