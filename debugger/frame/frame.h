@@ -155,5 +155,4 @@ VY_EXPORT LRESULT LeftStatus(const char* text);
 VY_EXPORT LRESULT MiddleStatus(const char* text);
 VY_EXPORT LRESULT RightStatus(const char* text);
 VY_EXPORT const char* GetExecName();
-VY_EXPORT void MDIUpdate();
 }
