@@ -12,17 +12,16 @@ static std::string hex(uint32_t value) {
     return text;
 }
 
-static std::string address(uint32_t value) {
-    char text[12];
-    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(value));
-    return text;
+// "[00001020] NAME": the address in eight digits and the name.
+static std::string addressname(const IodRegister* reg) {
+    char text[16];
+    std::snprintf(text, sizeof text, "[%08x] ", static_cast<unsigned>(reg->address));
+    return text + std::string(reg->name);
 }
 
-std::string RegisterText(const IodRegister* reg) {
-    return "[" + address(reg->address) + "] " + reg->name + "    <0x" + hex(reg->value) + ">";
-}
+std::string RegisterText(const IodRegister* reg) { return addressname(reg) + "    <0x" + hex(reg->value) + ">"; }
 
-std::string RegisterEditText(const IodRegister* reg) { return "[" + address(reg->address) + "] " + reg->name + "   "; }
+std::string RegisterEditText(const IodRegister* reg) { return addressname(reg) + "   "; }
 
 std::string FieldEditText(const IodField* field) { return std::string(field->name) + "   "; }
 
