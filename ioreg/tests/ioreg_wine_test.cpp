@@ -16,12 +16,16 @@
 #include <vector>
 
 #include "ioreg_host.h"
+#include "ui_driver.h"
 #include "target_standin.h"
 
 namespace {
 
 using Calls = std::vector<std::string>;
 namespace standin = vy::standin;
+using uidriver::boxmessage;
+using uidriver::classof;
+using uidriver::textof;
 
 // ---------------------------------------------------------------------------
 // Files: a folder of modules, one of names to list, one without modules.
@@ -83,27 +87,6 @@ std::function<void(HWND)> dialoghandler;
 std::vector<Box> answered;
 std::set<HWND> seen;
 int dialogs;
-
-std::string textof(HWND window) {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string classof(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-// A message box's message: its longest static text.
-std::string boxmessage(HWND box) {
-    std::string message;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (_stricmp(classof(child).c_str(), "Static") == 0 && textof(child).size() > message.size())
-            message = textof(child);
-    return message;
-}
 
 BOOL CALLBACK collectdialog(HWND window, LPARAM list) {
     if (classof(window) == "#32770" && IsWindowVisible(window))
