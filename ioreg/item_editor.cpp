@@ -148,6 +148,12 @@ void BeginItemEdit(HWND viewer, HWND tree) {
 // ---------------------------------------------------------------------------
 // The editors' window procedures
 
+// An editor that Enter closes hands the keyboard back to its tree, unless
+// a follow-on editor has taken it.
+static void keepfocus(HWND editor) {
+    if (GetFocus() == editor) SetFocus(GetParent(editor));
+}
+
 // The list closes: a named value is written; "Other value" after Enter
 // gives way to an edit box at the same place; any other close writes
 // nothing and the field shows its value again.
@@ -183,6 +189,7 @@ static LRESULT CALLBACK IORegComboProc(HWND list, UINT message, WPARAM wparam, L
     case WM_CLOSE:
     case WM_DESTROY:
         if (list == openlist) closelist(list);
+        if (message == WM_CLOSE) keepfocus(list);
         break;
     }
     return CallWindowProcA(basecombo, list, message, wparam, lparam);
@@ -219,6 +226,7 @@ static LRESULT CALLBACK IORegEditProc(HWND edit, UINT message, WPARAM wparam, LP
     case WM_CLOSE:
     case WM_DESTROY:
         if (edit == openedit) closeedit(edit);
+        if (message == WM_CLOSE) keepfocus(edit);
         break;
     }
     return CallWindowProcA(baseedit, edit, message, wparam, lparam);

@@ -418,6 +418,27 @@ TEST(Selection, ComparisonIsExact) {
     EXPECT_EQ(unmatched.size(), 3u);
 }
 
+TEST(Selection, ClosedViewersLeaveTheOpenList) {
+    IodModule* open = nullptr;
+    for (const char* title : {"C", "B", "A"}) open = newmodule(open, title);
+    IodModule* b = open->link;
+    unlinkmodule(open, b);
+    EXPECT_STREQ(open->title, "A");
+    EXPECT_STREQ(open->link->title, "C");
+    EXPECT_EQ(b->link, nullptr);
+    unlinkmodule(open, b);   // no longer there: nothing changes
+    EXPECT_EQ(open->link->link, nullptr);
+    IodModule* a = open;
+    unlinkmodule(open, a);
+    EXPECT_STREQ(open->title, "C");
+    freemodule(a);
+    freemodule(b);
+    IodModule* c = open;
+    unlinkmodule(open, c);
+    EXPECT_EQ(open, nullptr);
+    freemodule(c);
+}
+
 // ---------------------------------------------------------------------------
 // Editors' values
 
