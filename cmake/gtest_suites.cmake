@@ -8,6 +8,8 @@
 #
 #   -D EXE=program -D NAME=program name -D WORKDIR=dir -D OUT=file
 #   -D CASES_PER_TEST=n -D HEAVY=suite,suite...
+cmake_minimum_required(VERSION 3.20)
+
 execute_process(COMMAND "${EXE}" --gtest_list_tests
                 WORKING_DIRECTORY "${WORKDIR}"
                 TIMEOUT 60
