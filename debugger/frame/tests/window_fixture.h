@@ -25,7 +25,7 @@ namespace windowtest {
 using uidriver::WindowInfo;
 
 class WindowTest : public ::testing::Test {
-protected:
+public:
     // The debugger's frame window.
     static HWND frame();
     // A folder for the test's files (the artefacts folder when the test
