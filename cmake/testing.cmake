@@ -77,19 +77,21 @@ endfunction()
 # case runs in entry k mod n).
 set(VY_CASES_PER_TEST 10 CACHE STRING "Most test cases in one native CTest entry")
 
-# vy_test(name SOURCES ... [LIBS ...] [WORKDIR dir] [HEAVY_SUITES suite...])
+# vy_test(name SOURCES ... [LIBS ...] [WORKDIR dir] [HEAVY_SUITES suite...]
+#         [WINE_ENTRIES n])
 # Natively each test suite is its own CTest entry, PROGRAM.SUITE, or with
 # more than VY_CASES_PER_TEST cases several, PROGRAM.SUITE.1of3 ...: the
 # cases of an entry run in one process (a process per case cost more than
 # most cases take), and --output-on-failure shows which case failed; CTest
 # starts the entries with the most cases first. Under Wine a test program
-# is one entry per three of its sources, because every Wine start costs
+# is one entry per three of its sources (or WINE_ENTRIES entries, for a
+# program whose cases start many programs), because every Wine start costs
 # time.
 # HEAVY_SUITES names suites whose cases are each a long generated check (a
 # part of a random run, a mode of a corpus): natively each of their cases
 # is an entry of its own, PROGRAM.SUITE.CASE.
 function(vy_test name)
-  cmake_parse_arguments(T "" "WORKDIR" "SOURCES;LIBS;HEAVY_SUITES" ${ARGN})
+  cmake_parse_arguments(T "" "WORKDIR;WINE_ENTRIES" "SOURCES;LIBS;HEAVY_SUITES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} vy_test_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE VY_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
@@ -105,6 +107,9 @@ function(vy_test name)
     # share of its cases by gtest's sharding.
     list(LENGTH T_SOURCES count)
     math(EXPR shards "(${count} + 2) / 3")
+    if(T_WINE_ENTRIES)
+      set(shards ${T_WINE_ENTRIES})
+    endif()
     if(shards LESS 2)
       add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${T_WORKDIR})
       set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)

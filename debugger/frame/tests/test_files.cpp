@@ -27,6 +27,15 @@ std::string readfile(const std::string& path) {
 
 void writefile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
+bool makefolders(const std::string& path) {
+    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string settingsfile() {
     char dir[MAX_PATH] = "";
     GetWindowsDirectoryA(dir, sizeof dir);

@@ -12,6 +12,9 @@ bool endsin(const std::string& text, const std::string& tail);
 // A file's text with LF line ends ("" when it cannot be read).
 std::string readfile(const std::string& path);
 void writefile(const std::string& path, const std::string& text);
+// Makes a folder and the folders above it that are missing; false when it
+// is not there afterwards.
+bool makefolders(const std::string& path);
 
 std::string settingsfile();
 void setsetting(const char* section, const char* key, const char* value);

@@ -34,8 +34,7 @@ protected:
         const char* dir = std::getenv("VYR_ARTEFACTS");
         artefacts = dir ? windowspath(dir) + "\\" + testname() : work;
         if (dir) work = artefacts + "\\files";
-        CreateDirectoryA(artefacts.c_str(), nullptr);
-        CreateDirectoryA(work.c_str(), nullptr);
+        ASSERT_TRUE(makefolders(work)) << work;
         DeleteFileA(settingsfile().c_str());
     }
     void TearDown() override { CopyFileA(settingsfile().c_str(), (artefacts + "\\VYRS11.INI").c_str(), FALSE); }

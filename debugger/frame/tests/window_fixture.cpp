@@ -72,7 +72,7 @@ public:
         DeleteFileA(uidriver::settingsfile().c_str());
         const char* dir = std::getenv("VYR_ARTEFACTS");
         workfolder = dir ? uidriver::windowspath(dir) : "C:\\vyrtest";
-        CreateDirectoryA(workfolder.c_str(), nullptr);
+        ASSERT_TRUE(uidriver::makefolders(workfolder)) << workfolder;
         boxes.start();
         ASSERT_TRUE(vy::StartDebugger(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL));
         ASSERT_NE(vy::hwndFrame, nullptr);
@@ -115,7 +115,14 @@ LRESULT WindowTest::send(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 }
 
 void WindowTest::type(HWND window, const std::string& keys, std::vector<WindowInfo>* opened) {
-    for (char c : keys) send(window, WM_CHAR, static_cast<unsigned char>(c), 1, opened);
+    // The queue is handled after each Enter and at the end: the paints of
+    // the characters before come together, as they do when a user types
+    // faster than the window paints.
+    for (char c : keys) {
+        if (c == '\r') send(window, WM_CHAR, '\r', 1, opened);
+        else SendMessageA(window, WM_CHAR, static_cast<unsigned char>(c), 1);
+    }
+    send(window, WM_NULL, 0, 0, opened);
 }
 
 void WindowTest::key(HWND window, UINT virtualkey) {
