@@ -77,8 +77,8 @@ export DISPLAY=":$(cat "$run_dir/display")"
 # The one prefix of the phase: made once, with windows that no window
 # manager manages (Xvfb has none, and Wine would wait two seconds for one
 # each time a window is hidden); its wineserver stays up between programs.
-"$wineserver" -p >/dev/null 2>&1 || true
 "$wine" wineboot -i >"$run_dir/boot.log" 2>&1 || true
+"$wineserver" -p >/dev/null 2>&1 || true
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$run_dir/boot.log" 2>&1 || true
 windows_rc=0
 ctest --test-dir build/test-windows -j "$jobs" --output-on-failure --timeout 300 \
