@@ -11,6 +11,7 @@
 #include "debugger/engine/typecode.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/output.h"
+#include "debugger/target/typed_values.h"
 
 namespace vy {
 
@@ -58,20 +59,6 @@ void fetchval(ResultRecord* r) {
         return;
     }
     names().readvalue(*r);
-}
-
-// The natural format of a type in decimal.
-static const char* naturalformat(uint32_t type) {
-    switch (basetype(type)) {
-    case T_SCHAR: case T_CHAR: case T_CHARFIELD: case 75: return "%c";
-    case T_BIT: case T_SHORT: case T_SHORTFIELD: case T_INT: case T_INTFIELD: case T_ENUM: case 76: case 77:
-        return "%s";
-    case T_LONG: case T_LONGFIELD: case 78: return "%l";
-    case T_UCHAR: return "%uc";
-    case T_USHORT: case T_UINT: return "%us";
-    case T_ULONG: return "%ul";
-    default: return "";
-    }
 }
 
 // A string in target memory, read 20 bytes at a time: with 'S' escaped and
@@ -174,10 +161,12 @@ static void putnatural(ResultRecord* r) {
         outprintf("%l (unknown enum value)", v);
         return;
     }
+    // The rest in the default radix (Setup > Default Int Format); a debugger
+    // variable keeps its 32 bits.
     if (r->storage == ST_REGISTER) outprintf("0x%hl", v);
     else if (r->storage == ST_CYCLES) outprintf("%ul", v);
-    else if (r->storage == ST_DEBUGVAR) outprintf("%l", v);
-    else outprintf(naturalformat(type), v);
+    else if (r->storage == ST_DEBUGVAR) outprintf(typefmt(typeposition(T_LONG), 0), v);
+    else outprintf(typefmt(typeposition(type), 0), v);
 }
 
 static void putone(ResultRecord* r, char letter, int depth) {

@@ -16,6 +16,7 @@
 #include "debugger/engine/runstate.h"
 #include "debugger/frame/frame.h"
 #include "debugger/target/services.h"
+#include "debugger/target/typed_values.h"
 #include "debugger/views/command_window.h"
 
 namespace vy {
@@ -212,10 +213,11 @@ static LRESULT executionmode(int id, LPARAM, const char*) {
     return 0;
 }
 
-static LRESULT radix(int id, LPARAM, const char*) {
+static LRESULT radixchoice(int id, LPARAM, const char*) {
     WriteSetting("Options", "DefIntFormat", radixtext(id));
     checkone(460, 463, id);
     frameflags.radix = id;
+    setradix(id);   // the format that x and the views print integers in
     return 0;
 }
 
@@ -306,7 +308,7 @@ static const FrameCommandRow commandrows[] = {
     {411,   426,   0,              colourchoice,      nullptr},
     {440,   440,   0,              standin,           "Source path editor"},
     {451,   452,   0,              executionmode,     nullptr},
-    {460,   463,   0,              radix,             nullptr},
+    {460,   463,   0,              radixchoice,       nullptr},
     {620,   622,   0,              standin,           "Browsers"},
     {625,   626,   0,              standin,           "Browsers"},
     {630,   632,   0,              standin,           "Variables browser"},

@@ -280,6 +280,7 @@ bool vy::StartDebugger(HINSTANCE instance, const char* commandline, int show) {
         PostMessageA(hwndFrame, WM_COMMAND, 102, reinterpret_cast<LPARAM>(loadname.c_str()));
     std::string startfile = ReadSetting("OPTIONS", "STARTFILE", "");
     if (!startfile.empty() && hwndFrame) docmdfile(startfile.c_str());
+    CmdWindowPrompt();   // what the session and the start file printed is followed by the prompt
     tgtready();
     return true;
 }

@@ -108,10 +108,19 @@ void CmdWindowOutput(const char* text) {
     if (!line.empty()) appendpiece(line, false);
 }
 
+// The prompt begins a line: output left without a line end is ended first,
+// so what is typed next is not read as part of it. A prompt that stands
+// with nothing after it (a line typed and run while a run went on wrote it)
+// is not written again.
 static void writeprompt() {
+    std::string last = lastlinetext();
+    if (last != PROMPT) {
+        if (!last.empty()) appendpiece("", true);
+        caretatend();
+        insert(PROMPT);
+        charcount += PROMPTLENGTH;
+    }
     caretatend();
-    insert(PROMPT);
-    charcount += PROMPTLENGTH;
     column = PROMPTLENGTH;
 }
 
@@ -403,6 +412,10 @@ void SetCmdWindowFont() {
 }
 
 void CmdWindowCommand(WPARAM, LPARAM) {}
+
+void CmdWindowPrompt() {
+    if (hwndCmdEdit) writeprompt();
+}
 
 bool CmdWindowBusy() { return busy; }
 

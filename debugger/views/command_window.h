@@ -21,6 +21,9 @@ HWND ShowCmdWindow(bool show);
 void SetCmdWindowFont();
 // A command forwarded by the frame (id 1100): no action.
 void CmdWindowCommand(WPARAM wparam, LPARAM lparam);
+// The prompt after commands that no Enter ran (the start-up command file),
+// when the window is open.
+void CmdWindowPrompt();
 
 // The prompt, and the largest number of characters the control keeps
 // before it is emptied.

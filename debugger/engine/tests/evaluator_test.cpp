@@ -14,6 +14,7 @@
 #include "debugger/target/messages.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/symbols.h"
+#include "debugger/target/typed_values.h"
 #include "engine_fixture.h"
 #include "sample_program.h"
 
@@ -421,6 +422,31 @@ TEST_F(Evaluator, FormatLetters) {
     std::string controls = printed("(char *)0x500", 'S');
     EXPECT_EQ(controls.size(), 82u);
     EXPECT_EQ(controls.substr(0, 9), "\"\\001\\001");
+}
+
+TEST_F(Evaluator, TheNaturalFormatIsInTheDefaultRadix) {
+    struct Case {
+        int radix;   // the menu command of Setup > Default Int Format
+        const char* text;
+        char letter;
+        const char* shown;
+    } cases[] = {
+        {462, "-1", 0, "0xffff"}, {462, "(signed char)-1", 0, "0xff"}, {462, "(long)0x12345", 0, "0x12345"},
+        {462, "(unsigned char)200", 0, "0xc8"}, {462, "s", 0, "{x=0x5, y=0xffff}"},
+        {462, "arr[#]", 0, "{0x1, 0x2, 0x3, 0x4}"}, {461, "8", 0, "010"}, {461, "(long)-1", 0, "037777777777"},
+        {463, "5", 0, "0b101"}, {463, "uc", 0, "0b11001000"}, {462, ".big", 0, "0x12345"}, {460, ".big", 0, "74565"},
+        // A letter, a pointer, an enumeration, a float, a bit-field, a
+        // register and the cycle counter keep their own formats.
+        {462, "8", 'd', "8"}, {462, "p", 0, "0x306"}, {462, "c", 0, "green"}, {462, "f", 0, "1.5"},
+        {462, "bits", 0, "7"}, {463, "$a", 0, "0x0"}, {462, "$time", 0, "0"},
+        {460, "-1", 0, "-1"}, {460, "uc", 0, "200"},
+    };
+    evaluate(".big = 0x12345");
+    for (const Case& c : cases) {
+        setradix(c.radix);
+        EXPECT_EQ(printed(c.text, c.letter), c.shown) << c.text << " /" << c.letter << " after command " << c.radix;
+    }
+    setradix(460);
 }
 
 TEST_F(Evaluator, AggregatesOpenBrowsersUnlessTheOutputIsInline) {

@@ -103,6 +103,48 @@ TEST_F(CommandWindow, EvalTypedShowsTheResultAndThePrompt) {
     EXPECT_TRUE(endswith("Vyr>eval 1+2\n    1+2 = 3\nVyr>")) << text();
 }
 
+TEST_F(CommandWindow, DefaultIntFormatFromTheMenuIsTheFormatOfX) {
+    struct Case {
+        int id;
+        const char* shown;
+    };
+    // Decimal last: the suite's other tests print in it.
+    for (const Case& c : {Case{462, "    10 = 0xa"}, Case{461, "    10 = 012"}, Case{463, "    10 = 0b1010"},
+                          Case{460, "    10 = 10"}}) {
+        command(c.id);
+        typed("x 10\r");
+        EXPECT_TRUE(endswith(std::string("x 10\n") + c.shown + "\nVyr>")) << "menu command " << c.id << "\n" << text();
+    }
+}
+
+TEST_F(CommandWindow, ThePromptStartsALineOfItsOwn) {
+    // mess adds no line end: the prompt goes below what it printed, and
+    // the next line typed runs.
+    std::vector<WindowInfo> boxes;
+    typed("mess \"done\"\rx 1\r", &boxes);
+    EXPECT_TRUE(boxes.empty()) << boxes[0].message;
+    EXPECT_EQ(text(), "Vyr>mess \"done\"\ndone\nVyr>x 1\n    1 = 1\nVyr>");
+}
+
+TEST_F(CommandWindow, LinesTypedWhileGoRunsThenStopLeaveOnePrompt) {
+    // A loop at 0x100 (bra *) for go to run.
+    typed("u *(unsigned char *)0x100 = 0x20; u *(unsigned char *)0x101 = 0xfe; u $pc = 0x100\r");
+    ASSERT_TRUE(endswith("\nVyr>")) << text();
+    std::size_t start = text().size() - 4;
+    // The run handles the keys posted behind its Enter, then the Stop (the
+    // frame's command 1); the keys after it come when the run has ended.
+    std::vector<WindowInfo> boxes;
+    auto post = [&](const std::string& keys) {
+        for (char c : keys) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+    };
+    post("go\rx 1+1\r");
+    PostMessageA(frame(), WM_COMMAND, 1, 0);
+    post("x 3\r");
+    EXPECT_TRUE(waitfor([&] { return endswith("    3 = 3\nVyr>"); }, 20000)) << text();
+    for (const WindowInfo& box : answered()) ADD_FAILURE() << box.title << ": " << box.message;
+    EXPECT_EQ(text().substr(start), "Vyr>go\nx 1+1\n    1+1 = 2\nVyr>x 3\n    3 = 3\nVyr>");
+}
+
 TEST_F(CommandWindow, ACommandAsksForALineTypedInTheWindow) {
     // The first Enter waits for the answer, so the keys are posted.
     for (char c : std::string("u $a = ?\r5\r")) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);

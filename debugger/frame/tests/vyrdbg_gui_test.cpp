@@ -208,6 +208,29 @@ TEST_F(Vyrdbg, EvalFromTheStartFileWritesTheEchoAndTheResult) {
     startfile("output " + out + "\neval 1+2\nquit\n");
     EXPECT_EQ(runtoend(), 0u);
     EXPECT_EQ(readfile(out), "eval 1+2\n    1+2 = 3\nquit\n");
+
+    // In the saved default integer format; the prompt follows the file,
+    // below its last output, which ends no line, so the lines typed next run
+    // as typed: the command log holds them as they were typed.
+    std::string log = work + "\\typed.log";
+    setsetting("Options", "DefIntFormat", "Hexadecimal");
+    startfile("output " + out + "\nrecord " + log + "\neval 1+2\nmess \"done\"\n");
+    Program program;
+    HWND frame = start(program);
+    ASSERT_NE(frame, nullptr);
+    HWND edit = nullptr;
+    waituntil([&] { return (edit = findchild(frame, "WINCMD")) != nullptr; }, 20000);
+    ASSERT_NE(edit, nullptr) << "AUTOCMD opens the command window for the start file's echo";
+    EXPECT_TRUE(waituntil([&] { return endsin(lf(textof(edit)), "\ndone\nVyr>"); }, 20000)) << lf(textof(edit));
+    std::vector<WindowInfo> boxes;
+    EXPECT_TRUE(type(program, edit, "eval 4+5\r", &boxes));
+    for (const WindowInfo& box : boxes) ADD_FAILURE() << box.title << ": " << box.message;
+    EXPECT_TRUE(endsin(lf(textof(edit)), "\ndone\nVyr>eval 4+5\n    4+5 = 0x9\nVyr>")) << lf(textof(edit));
+    type(program, edit, "quit\r");
+    EXPECT_TRUE(program.wait(20000)) << "quit did not end the debugger";
+    EXPECT_EQ(readfile(log), "eval 1+2\nmess \"done\"\neval 4+5\nquit\n");
+    std::string printed = "record " + log + "\neval 1+2\n    1+2 = 0x3\nmess \"done\"\ndone";
+    EXPECT_EQ(readfile(out).substr(0, printed.size()), printed);
 }
 
 // ---------------------------------------------------------------------------
