@@ -5,12 +5,9 @@
 // writes the messages as lines on standard output.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace vesk {
-
-struct ProjectFile;
 
 class ProjectFrame {
 public:
@@ -30,8 +27,6 @@ public:
     virtual bool changedir(const std::string& directory);
     // The right field of the status bar (the out-of-date test's progress).
     virtual void rightstatus(const std::string& text) {}
-    // Whether a file of a project being loaded must be built again.
-    virtual std::uint32_t outofdate(const ProjectFile& file) { return 0; }
 };
 
 // "Error: ", "Warning: " or the title and ": " before the text, on standard

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "ide/project/frame_hooks.h"
+#include "ide/project/out_of_date.h"
 #include "ide/project/profile.h"
 #include "support/number_text.h"
 
@@ -560,7 +561,12 @@ ProjectRecord* LoadProject(const std::string& path) {
         f.Kind = filekind(name);
         f.Exists = readable(name);
         read_file_options(in, n, f);
-        if (f.Exists) f.OutOfDate = frame().outofdate(f);
+        if (f.Exists) {
+            if (iscsource(name))
+                f.OutOfDate = coutofdate(f);
+            else if (isasmsource(name))
+                f.OutOfDate = asmoutofdate(f);
+        }
     }
 
     // 13. The project directory once more.

@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -78,6 +79,12 @@ protected:
         return s.str();
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
+    // Sets a file's time `seconds` away from now (made, with one line, when missing).
+    static void stamp(const std::string& name, int seconds) {
+        if (!std::filesystem::exists(name)) std::ofstream(name) << "x\n";
+        std::filesystem::last_write_time(
+            name, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(seconds));
+    }
 };
 
 }  // namespace vesk_test

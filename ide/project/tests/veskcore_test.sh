@@ -65,7 +65,41 @@ check "project records" 0 "$(cat "$data/demo.txt")" "$core" prj demo.prj out.prj
 check "saved records" 0 "$(cat "$data/demo.txt")" "$core" prj out.prj
 cmp -s demo.prj out.prj || { echo "FAILED: the saved file differs"; failures=$((failures + 1)); }
 
-check "usage" 2 "usage: veskcore opt FILE [TEXT] | opt DIR | defs FILE | prj FILE [OUT]" "$core"
+# A project planned, scanned and its diagnostics read.
+mkdir proj
+cd proj || exit 1
+printf '#include "a.h"\nint main(void)\n{\n\treturn A;\n}\n' >main.c
+printf '#include "b.h"\n' >a.h
+printf '#define A 1\n' >b.h
+printf '[Project]\nIncPath=inc;\nExecName=prog.h11\n[Compiler]\nCmd=cc11 -x\n[Linker]\nInCmd=prog.lkf\n[Builder.Pirn]\nExec=YES\n[PROJ_DEFINES]\nNumber=1\n1=DEBUG\n[Files]\n1=main.c\n' >p.prj
+check "build plan" 0 "BUILD: Assemble not Defined Skip ?? 
+box: BUILDPROGRESS \"Build Project\"
+total: 3
+compile [Compiling main.c]
+  cc11 -x -i\"inc\" -dDEBUG \"main.c\"
+link [   Linking ... ]
+  lomar -o \"prog.h11\" \"prog.lkf\"
+tool [Hex Conversion] remove PIRN.TMP show PIRN.TMP
+  pirn -o PIRN.TMP \"prog.h11\"" "$core" cmdline build p.prj
+check "dependencies" 0 "main.c
+  \"a.h\"
+    \"b.h\"
+--- .dep
+
+main.c
+		a.h
+			b.h" "$core" deps p.prj
+check "out of date" 0 "main.c: exists 1, out of date 1, object (none)
+  header a.h
+  header b.h" "$core" ood p.prj
+printf 'noise\n#error ccparse main.c:4(1+1) undefined A\n#error X(y) main.c:0 whole\n#error no colon\n' >VESK.ERR
+check "error lines" 0 "program ccparse file main.c line 4 column 1 length 1 selects line 4 columns 8-9
+program X(y) file main.c line 0 selects line 1 columns 0-14
+(no file)" "$core" errparse VESK.ERR
+cd ..
+
+check "usage" 2 "usage: veskcore opt FILE [TEXT] | opt DIR | defs FILE | prj FILE [OUT]
+       veskcore cmdline build|make|link|compile PRJ [FILE] | ood PRJ | deps PRJ | errparse FILE" "$core"
 
 [ $failures = 0 ] && echo "veskcore: all cases passed"
 exit $((failures > 0))
