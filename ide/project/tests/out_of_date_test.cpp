@@ -58,10 +58,10 @@ TEST_F(OutOfDateTest, ObjectNames) {
     write("d.x/obj/b.o", "");
     EXPECT_EQ(vesk::objectname("d.x/b.s"), std::nullopt);
     vesk::shared.ObjectPath = "nowhere;d.x/obj";
-    EXPECT_EQ(vesk::objectname("d.x/b.s"), sep("d.x/obj/b.o"));
+    EXPECT_EQ(vesk::objectname("d.x/b.s"), std::string("d.x/obj") + vesk::PATH_SEPARATOR + "b.o");
     EXPECT_EQ(vesk::objectname("c:\\zz.s"), std::nullopt);
     // The name without its directory is looked for along the path.
-    EXPECT_EQ(vesk::objectname("c:\\src\\b.s"), sep("d.x/obj/b.o"));
+    EXPECT_EQ(vesk::objectname("c:\\src\\b.s"), std::string("d.x/obj") + vesk::PATH_SEPARATOR + "b.o");
 }
 
 TEST_F(OutOfDateTest, TimesAndOptions) {
