@@ -14,8 +14,7 @@ protected:
 
     void SetUp() override {
         ProjectFixture::SetUp();
-        p = vesk::NewProjectRecord();
-        vesk::set_current_project(p);
+        p = open_project();
         p->Compiler.Cmd = "cc11 -x";
         p->Assembler.Cmd = "ccasm";
         p->ExecName = "prog.h11";
@@ -27,12 +26,7 @@ protected:
         for (const char* s : {"main.c", "util.c", "start.s"}) stamp(s, -100);
         for (const char* o : {"main.o", "util.o", "start.o"}) stamp(o, -50);
     }
-    void add(const std::string& name) {
-        vesk::ProjectFile& f = p->Files.emplace_back();
-        f.FileName = name;
-        f.Kind = vesk::filekind(name);
-        f.Exists = 1;
-    }
+    void add(const std::string& name) { add_file(*p, name).Exists = 1; }
     vesk::ProjectFile& file(const std::string& name) { return *vesk::FindProjectFile(name); }
 
     // The kinds and titles of the steps.

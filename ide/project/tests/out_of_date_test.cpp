@@ -24,15 +24,9 @@ protected:
     vesk::ProjectRecord* p = nullptr;
     void SetUp() override {
         ProjectFixture::SetUp();
-        p = vesk::NewProjectRecord();
-        vesk::set_current_project(p);
+        p = open_project();
     }
-    vesk::ProjectFile& add(const std::string& name) {
-        vesk::ProjectFile& f = p->Files.emplace_back();
-        f.FileName = name;
-        f.Kind = vesk::filekind(name);
-        return f;
-    }
+    vesk::ProjectFile& add(const std::string& name) { return add_file(*p, name); }
     // A source and its object, the object 50 seconds newer.
     vesk::ProjectFile& built(const std::string& name, const std::string& text) {
         write(name, text);

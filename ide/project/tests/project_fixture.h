@@ -79,6 +79,19 @@ protected:
         return s.str();
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
+    // A new real project, made current.
+    static vesk::ProjectRecord* open_project() {
+        vesk::ProjectRecord* p = vesk::NewProjectRecord();
+        vesk::set_current_project(p);
+        return p;
+    }
+    // A file added at the end of a project's list, with its kind.
+    static vesk::ProjectFile& add_file(vesk::ProjectRecord& p, const std::string& name) {
+        vesk::ProjectFile& f = p.Files.emplace_back();
+        f.FileName = name;
+        f.Kind = vesk::filekind(name);
+        return f;
+    }
     // Sets a file's time `seconds` away from now (made, with one line, when missing).
     static void stamp(const std::string& name, int seconds) {
         if (!std::filesystem::exists(name)) std::ofstream(name) << "x\n";
