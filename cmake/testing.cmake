@@ -84,9 +84,9 @@ set(VY_CASES_PER_TEST 10 CACHE STRING "Most test cases in one native CTest entry
 # cases of an entry run in one process (a process per case cost more than
 # most cases take), and --output-on-failure shows which case failed; CTest
 # starts the entries with the most cases first. Under Wine a test program
-# is one entry per three of its sources (or WINE_ENTRIES entries, for a
-# program whose cases start many programs), because every Wine start costs
-# time.
+# is one entry per two of its sources (or WINE_ENTRIES entries, for a
+# program whose cases start many programs): every Wine start costs time, but
+# an entry of three sources' cases ran over a minute on two cores.
 # HEAVY_SUITES names suites whose cases are each a long generated check (a
 # part of a random run, a mode of a corpus): natively each of their cases
 # is an entry of its own, PROGRAM.SUITE.CASE.
@@ -103,10 +103,10 @@ function(vy_test name)
   endif()
   if(CMAKE_CROSSCOMPILING)
     # The cases cannot be listed here without Wine: a program of more than
-    # three sources runs as one entry per three, PROGRAM.1of3 ..., each a
-    # share of its cases by gtest's sharding.
+    # two sources runs as one entry per two, PROGRAM.1of3 ..., each a share
+    # of its cases by gtest's sharding.
     list(LENGTH T_SOURCES count)
-    math(EXPR shards "(${count} + 2) / 3")
+    math(EXPR shards "(${count} + 1) / 2")
     if(T_WINE_ENTRIES)
       set(shards ${T_WINE_ENTRIES})
     endif()

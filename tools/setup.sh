@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ lld libgtest-dev
+  cmake make ninja-build g++ lld libgtest-dev
   g++-mingw-w64-x86-64
   wine64 xvfb x11-utils
   binutils-m68hc1x srecord

@@ -12,16 +12,37 @@ bash tools/setup.sh
 jobs=${VY_JOBS:-$(nproc)}
 start=$(date +%s)
 
-# The time of each phase, listed at the end.
+# The time of each phase, listed at the end: wall time, and the CPU time
+# (user and system) of the programs it ran, which does not depend on how
+# many cores there were.
 times=()
 phase_start=$start
+# (The shell's `times` must run in this shell, not in a subshell, to count
+# the programs this shell ran.)
+cpu_file=$(mktemp /tmp/vyr-times.XXXXXX)
+trap 'rm -f "$cpu_file"' EXIT
+phase_cpu=0
 phase() {
-  local now
+  local now cpu
   now=$(date +%s)
-  [ -n "${phase_name:-}" ] && times+=("$phase_name $((now - phase_start)) s")
+  times >"$cpu_file"
+  cpu=$(tail -1 "$cpu_file" | awk '{ t = 0
+    for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += p[1] * 60 + p[2] }
+    printf "%d", t }')
+  [ -n "${phase_name:-}" ] && times+=("$phase_name $((now - phase_start)) s, $((cpu - phase_cpu)) CPU-s")
   phase_name=$1
   phase_start=$now
+  phase_cpu=$cpu
   [ "$1" = end ] || echo "== $1"
+}
+
+# Ninja schedules a tree's many steps better than make and keeps each step's
+# time in the tree's .ninja_log; a tree made before with another generator
+# keeps its own.
+generator() {
+  if [ ! -f "$1/CMakeCache.txt" ] && command -v ninja >/dev/null; then
+    echo "-G Ninja"
+  fi
 }
 
 # Every build from scratch, as on a clean machine: no compiler cache, even
@@ -30,12 +51,12 @@ unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 nocache=(-DCMAKE_C_COMPILER_LAUNCHER= -DCMAKE_CXX_COMPILER_LAUNCHER=)
 
 phase "configure without tests, as tools/build.sh does"
-cmake -S . -B build/config-check -DVY_TESTS=OFF -DCMAKE_BUILD_TYPE=Release "${nocache[@]}" >/dev/null
+cmake $(generator build/config-check) -S . -B build/config-check -DVY_TESTS=OFF -DCMAKE_BUILD_TYPE=Release "${nocache[@]}" >/dev/null
 
 phase "native build (ASan, UBSan)"
 # Line tables only: the sanitizers' reports still name file and line, and
 # the sanitized objects compile and link faster than with full debug data.
-cmake -S . -B build/test-native -DVY_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "${nocache[@]}" \
+cmake $(generator build/test-native) -S . -B build/test-native -DVY_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "${nocache[@]}" \
       -DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1 >/dev/null
 cmake --build build/test-native -j "$jobs"
 
@@ -43,7 +64,7 @@ phase "Windows build (mingw-w64 x86_64)"
 # The tree of the Windows tests, beside tools/build.sh's build/windows:
 # optimised lightly (-Og), which compiles in about half the time of the
 # release build and runs the tests as fast under Wine.
-cmake -S . -B build/test-windows -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+cmake $(generator build/test-windows) -S . -B build/test-windows -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-Og -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-Og -DNDEBUG" \
       "${nocache[@]}" >/dev/null
 cmake --build build/test-windows -j "$jobs"
@@ -64,7 +85,7 @@ xvfb_pid=
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$run_dir"
+  rm -rf "$run_dir" "$cpu_file"
 }
 trap cleanup EXIT
 
