@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <tuple>
 #include <sstream>
 
 #include "ccgen/tests/gen_harness.h"
@@ -33,13 +35,26 @@ struct Mode {
     std::vector<std::string> options;
 };
 
-class CorpusRun : public ::testing::TestWithParam<Mode> {};
+// Each mode runs the corpus in parts, a test each, so that the parts run
+// side by side.
+constexpr std::size_t corpus_parts = 3;
+const Mode modes[] = {{"plain", false, {}},
+                      {"optimised", true, {}},
+                      {"arithmetic_unit", false, {"-alu"}},
+                      {"zero_page_frames", false, {"-st1"}}};
+
+class CorpusRun : public ::testing::TestWithParam<std::tuple<int, std::size_t>> {};
 
 TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
     if (!have_host_cc()) GTEST_SKIP() << "no host C compiler";
-    const bool through_optimiser = GetParam().through_optimiser;
-    for (const vytest::OpProgram& p : vytest::operator_corpus()) {
-        std::vector<std::string> options = GetParam().options;
+    const Mode& mode = modes[std::get<0>(GetParam())];
+    const std::size_t part = std::get<1>(GetParam());
+    const bool through_optimiser = mode.through_optimiser;
+    const std::vector<vytest::OpProgram>& corpus = vytest::operator_corpus();
+    const std::size_t first = corpus.size() * part / corpus_parts, end = corpus.size() * (part + 1) / corpus_parts;
+    for (std::size_t n = first; n < end; ++n) {
+        const vytest::OpProgram& p = corpus[n];
+        std::vector<std::string> options = mode.options;
         if (!through_optimiser) options.push_back("-no");
         vytest::GenRun gen = vytest::generate(p.ir, options);
         ASSERT_EQ(gen.status, 0) << p.name << "\n" << gen.errors;
@@ -68,9 +83,11 @@ TEST_P(CorpusRun, EveryProgramComputesWhatTheHostComputes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, CorpusRun,
-                         ::testing::Values(Mode{"plain", false, {}}, Mode{"optimised", true, {}},
-                                           Mode{"arithmetic_unit", false, {"-alu"}},
-                                           Mode{"zero_page_frames", false, {"-st1"}}),
-                         [](const ::testing::TestParamInfo<Mode>& i) { return std::string(i.param.name); });
+                         ::testing::Combine(::testing::Range(0, static_cast<int>(std::size(modes))),
+                                            ::testing::Range(std::size_t{0}, corpus_parts)),
+                         [](const ::testing::TestParamInfo<CorpusRun::ParamType>& i) {
+                             return std::string(modes[std::get<0>(i.param)].name) + "_" +
+                                    std::to_string(std::get<1>(i.param) + 1) + "of" + std::to_string(corpus_parts);
+                         });
 
 }  // namespace

@@ -345,9 +345,9 @@ constexpr int default_cases = 300;
 constexpr int default_cases = 1200;
 #endif
 
-// The cases run in four parts of one random stream, each part a test of
+// The cases run in eight parts of one random stream, each part a test of
 // its own, so that the parts run side by side.
-constexpr int random_parts = 4;
+constexpr int random_parts = 8;
 class RandomSources : public ::testing::TestWithParam<int> {};
 
 TEST_P(RandomSources, EndWithDiagnosticLines) {
