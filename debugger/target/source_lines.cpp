@@ -202,7 +202,10 @@ DebugEntry* lastbefore(const EntryTable& t, std::size_t end, Wanted wanted) {
 
 }  // namespace
 
+uint32_t entriesversion;
+
 void entrieschanged() {
+    ++entriesversion;
     table.stale = true;
     stretch.low = stretch.high = 0;  // looked up again after the rebuild
     stretch.tail = stretch.lowcount = stretch.lowextra = nullptr;
