@@ -580,7 +580,10 @@ static bool reached(Event* e, uint16_t pc, DebugEntry* context, FrameNode* frame
         return true;
     }
     case 't': {
-        if (!context || !frame) return false;
+        // A line step that an event ended inside a line has the line it
+        // stands in as its context, but reached no line: only a step that
+        // reached the context's record at the PC did.
+        if (!context || !frame || context->addr != pc) return false;
         FuncRec* func = context->func ? context->func : frame->func;
         const DebugEntry* at = steppedline(context);
         if (!at && e->first) return false;
