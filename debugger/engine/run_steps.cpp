@@ -99,37 +99,40 @@ static void traceinstruction(uint16_t pc) {
     RegWinRedraw(0);
 }
 
-// What the last step did: whether it executed an instruction, the PC it
-// started at, and the entry it entered at the new PC (null when none).
-static reference::Step stepped;
+// The entry the last step entered at the new PC (null when none).
+static DebugEntry* steppedentry() { return ReferenceRun ? reference::last.entry : simrun::laststep.entry; }
+
+// What follows a step of the target model: the error of a PC that holds
+// no instruction, the cycles of the current function, the trace.
+static inline void afterstep(bool noinstr, bool broken, bool executed, uint16_t from, FuncRec* fn, uint32_t before) {
+    if (noinstr || broken) {
+        if (noinstr) dberror({msgtext(MSG_ILLEGALINSTR), " at ", uhexstr(getpc()), "\n"});
+        brokenstep = true;
+        return;
+    }
+    if (!executed) return;
+    if (fn) fn->cycles += cyclesnow() - before;
+    if (TraceInstr) traceinstruction(from);
+}
 
 // One step of the target model (an interrupt taken, or one instruction
 // executed and the entries at the new PC entered), with the cycles it took
 // added to the current function and the instruction trace.
-static void stepone(bool interrupts) {
+static void referencestepone(bool interrupts) {
     FuncRec* fn = curframe ? curframe->func : nullptr;
     uint32_t before = cyclesnow();
-    bool noinstr, broken;
-    if (ReferenceRun) {
-        reference::StepEnd s = reference::step(interrupts);
-        noinstr = s == reference::StepEnd::noinstr;
-        broken = s == reference::StepEnd::broken;
-        stepped = reference::last;
-    } else {
-        simrun::Stop s = simrun::step(true, interrupts);
-        noinstr = s == simrun::Stop::noinstr;
-        broken = s == simrun::Stop::broken;
-        stepped = {simrun::laststep.executed, simrun::laststep.pc, simrun::laststep.entry};
-    }
-    if (noinstr || broken) {
-        if (noinstr) dberror({msgtext(MSG_ILLEGALINSTR), " at ", uhexstr(getpc()), "\n"});
-        stepped.entry = nullptr;
-        brokenstep = true;
-        return;
-    }
-    if (!stepped.executed) return;
-    if (fn) fn->cycles += cyclesnow() - before;
-    if (TraceInstr) traceinstruction(stepped.pc);
+    reference::StepEnd s = reference::step(interrupts);
+    afterstep(s == reference::StepEnd::noinstr, s == reference::StepEnd::broken, reference::last.executed,
+              reference::last.pc, fn, before);
+}
+
+static void stepone(bool interrupts) {
+    if (ReferenceRun) return referencestepone(interrupts);
+    FuncRec* fn = curframe ? curframe->func : nullptr;
+    uint32_t before = cyclesnow();
+    simrun::Stop s = simrun::step(true, interrupts);
+    afterstep(s == simrun::Stop::noinstr, s == simrun::Stop::broken, simrun::laststep.executed, simrun::laststep.pc,
+              fn, before);
 }
 
 // The entry at the PC after a step, as the line step sees it: a group that
@@ -154,7 +157,7 @@ DebugEntry* instep() {
     runpos.asmmode = static_cast<uint8_t>(!insource(pc));
     if (runpos.asmmode && runpos.exitpending) exitfunc();
     PollMessages();
-    DebugEntry* entry = brokenstep ? nullptr : stepped.entry;
+    DebugEntry* entry = brokenstep ? nullptr : steppedentry();
     if (!entry) {
         if (runflags.srctrace) trcrecord(0, nullptr);
     } else {
@@ -197,8 +200,8 @@ DebugEntry* linestep() {
             }
             break;
         }
-        if (newline(stepped.entry)) {
-            entry = stepped.entry;
+        if (DebugEntry* e = steppedentry(); newline(e)) {
+            entry = e;
             break;
         }
     }
