@@ -553,6 +553,18 @@ void clearevents() {
 // ---------------------------------------------------------------------------
 // The per-step check
 
+// The source line a step reached, as the record that holds it: the context
+// itself when it is a line or function-start record; else the line (or
+// function-start) record at its address, since the numbers of the other
+// records are no source line (a set-up record holds frame sizes, a call
+// record none; the return from a call lands on such a record); null when
+// the step reached no line.
+static const DebugEntry* steppedline(const DebugEntry* context) {
+    if (context->kind == DBG_LINE || context->kind == DBG_FUNCSTART) return context;
+    const DebugEntry* at = reckind(context, DBG_LINE);
+    return at ? at : reckind(context, DBG_FUNCSTART);
+}
+
 // Whether an event's place is reached: its address at the PC, a value that
 // changed (at line steps only; the snapshot follows the value), or a source
 // range that holds the line reached.
@@ -568,19 +580,14 @@ static bool reached(Event* e, uint16_t pc, DebugEntry* context, FrameNode* frame
         return true;
     }
     case 't': {
-        if (!context || !frame) return false;
+        // A line step that an event ended inside a line has the line it
+        // stands in as its context, but reached no line: only a step that
+        // reached the context's record at the PC did.
+        if (!context || !frame || context->addr != pc) return false;
         FuncRec* func = context->func ? context->func : frame->func;
-        // A set-up record's numbers are no source line: the position is the
-        // line (or function start) record at the same address; without one
-        // the step reached no line that a range could hold.
-        uint32_t line = context->line;
-        if (context->kind == DBG_SETUP) {
-            const DebugEntry* at = reckind(context, DBG_LINE);
-            if (!at) at = reckind(context, DBG_FUNCSTART);
-            if (!at && e->first) return false;
-            line = at ? at->line : 0;
-        }
-        return covers(e, line, func ? func->file : nullptr, func);
+        const DebugEntry* at = steppedline(context);
+        if (!at && e->first) return false;
+        return covers(e, at ? at->line : 0, func ? func->file : nullptr, func);
     }
     default: return false;
     }

@@ -45,6 +45,13 @@ DebugEntry* instep();
 // cannot be followed: the run ends there.
 extern bool brokenstep;
 
+// The reference mode: every run steps with the target model's reference
+// step (reference_step.h) and checks every event after every instruction,
+// with no shortcut anywhere; it defines what the fast run must do, and the
+// tests compare the two. Off at start-up.
+extern bool ReferenceRun;
+void setreferencerun(bool on);
+
 // Whether a run is in progress (commands that would start another one, load
 // or reset the program are refused meanwhile).
 bool running();

@@ -3,6 +3,11 @@
 // the engine's bookkeeping around them: the reset request, the pending
 // function exit, the message poll, the per-instruction event check, the
 // traces, the cycles of the current function and the assertions.
+//
+// In the reference mode the steps are the target model's reference steps
+// (reference_step.h), every access walks the event lists, and the event
+// check runs after every instruction: the run as its definition reads, with
+// no shortcut, against which the tests hold the fast run.
 #include <cstring>
 #include <string>
 
@@ -21,6 +26,7 @@
 #include "debugger/target/messages.h"
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
+#include "debugger/target/reference_step.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/source_lines.h"
@@ -30,6 +36,12 @@
 namespace vy {
 
 bool brokenstep;
+bool ReferenceRun;
+
+void setreferencerun(bool on) {
+    ReferenceRun = on;
+    reference::watcheverything(on);
+}
 
 static uint32_t cyclesnow() { return timeptr ? *timeptr : 0; }
 
@@ -87,27 +99,49 @@ static void traceinstruction(uint16_t pc) {
     RegWinRedraw(0);
 }
 
-// One step of the target model (an interrupt taken, or one instruction
-// executed and the entries at the new PC entered), with the cycles it took
-// added to the current function and the instruction trace.
-static void stepone(bool interrupts) {
-    FuncRec* fn = curframe ? curframe->func : nullptr;
-    uint32_t before = cyclesnow();
-    simrun::Stop s = simrun::step(true, interrupts);
-    if (s == simrun::Stop::noinstr || s == simrun::Stop::broken) {
-        if (s == simrun::Stop::noinstr) dberror({msgtext(MSG_ILLEGALINSTR), " at ", uhexstr(getpc()), "\n"});
+// The entry the last step entered at the new PC (null when none).
+static DebugEntry* steppedentry() { return ReferenceRun ? reference::last.entry : simrun::laststep.entry; }
+
+// What follows a step of the target model: the error of a PC that holds
+// no instruction, the cycles of the current function, the trace.
+static inline void afterstep(bool noinstr, bool broken, bool executed, uint16_t from, FuncRec* fn, uint32_t before) {
+    if (noinstr || broken) {
+        if (noinstr) dberror({msgtext(MSG_ILLEGALINSTR), " at ", uhexstr(getpc()), "\n"});
         brokenstep = true;
         return;
     }
-    if (!simrun::laststep.executed) return;
+    if (!executed) return;
     if (fn) fn->cycles += cyclesnow() - before;
-    if (TraceInstr) traceinstruction(simrun::laststep.pc);
+    if (TraceInstr) traceinstruction(from);
+}
+
+// One step of the target model (an interrupt taken, or one instruction
+// executed and the entries at the new PC entered), with the cycles it took
+// added to the current function and the instruction trace.
+static void referencestepone(bool interrupts) {
+    FuncRec* fn = curframe ? curframe->func : nullptr;
+    uint32_t before = cyclesnow();
+    reference::StepEnd s = reference::step(interrupts);
+    afterstep(s == reference::StepEnd::noinstr, s == reference::StepEnd::broken, reference::last.executed,
+              reference::last.pc, fn, before);
+}
+
+static void stepone(bool interrupts) {
+    if (ReferenceRun) return referencestepone(interrupts);
+    FuncRec* fn = curframe ? curframe->func : nullptr;
+    uint32_t before = cyclesnow();
+    simrun::Stop s = simrun::step(true, interrupts);
+    afterstep(s == simrun::Stop::noinstr, s == simrun::Stop::broken, simrun::laststep.executed, simrun::laststep.pc,
+              fn, before);
 }
 
 // The entry at the PC after a step, as the line step sees it: a group that
 // entered a function or holds a line (of a C function, or of an assembler
 // file without functions) starts a new source line.
-static bool newline(const DebugEntry* e) { return e && (reckind(e, DBG_LINE) || reckind(e, DBG_FUNCSTART)); }
+static bool newline(const DebugEntry* e) {
+    if (ReferenceRun) return reference::startsline(e);
+    return e && (reckind(e, DBG_LINE) || reckind(e, DBG_FUNCSTART));
+}
 
 DebugEntry* instep() {
     if (!AsmPaneShown()) ToggleAsmPane();
@@ -123,7 +157,7 @@ DebugEntry* instep() {
     runpos.asmmode = static_cast<uint8_t>(!insource(pc));
     if (runpos.asmmode && runpos.exitpending) exitfunc();
     PollMessages();
-    DebugEntry* entry = brokenstep ? nullptr : simrun::laststep.entry;
+    DebugEntry* entry = brokenstep ? nullptr : steppedentry();
     if (!entry) {
         if (runflags.srctrace) trcrecord(0, nullptr);
     } else {
@@ -155,7 +189,8 @@ DebugEntry* linestep() {
         uint16_t pc = getpc();
         // Where no event can trigger the check is not made.
         Event* hit = nullptr;
-        if (!brokenstep && (codeeventat(pc) || datahit || alarmson())) hit = chkevents(nullptr, nullptr, 1);
+        if (!brokenstep && (ReferenceRun || codeeventat(pc) || datahit || alarmson()))
+            hit = chkevents(nullptr, nullptr, 1);
         if (hit || StopRequest || brokenstep) {
             if (!insource(pc)) {
                 InstrMode = StopRequest || brokenstep || !hit->watch;
@@ -165,8 +200,8 @@ DebugEntry* linestep() {
             }
             break;
         }
-        if (newline(simrun::laststep.entry)) {
-            entry = simrun::laststep.entry;
+        if (DebugEntry* e = steppedentry(); newline(e)) {
+            entry = e;
             break;
         }
     }
@@ -183,6 +218,7 @@ void runcontrolinit() {
     TraceLines = TraceInstr = false;
     RunCycles = 0;
     brokenstep = false;
+    if (ReferenceRun) setreferencerun(false);
     afterresetknown = false;
     runpos.asmmode = 0;
     runflags.stepover = 0;

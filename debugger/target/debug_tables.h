@@ -191,6 +191,9 @@ FuncRec* funcatoffset(uint32_t offset);
 // lookups keep tables of them.
 void funcindexchanged();
 void entrieschanged();
+// Counts the calls of entrieschanged: a table of the entries made when it
+// had a value serves while it keeps it.
+extern uint32_t entriesversion;
 void gotoaddr(uint16_t address);
 // The first line or function-start entry exactly at the address, or null.
 DebugEntry* lineexact(uint16_t address);

@@ -14,6 +14,7 @@
 #include "debugger/target/output.h"
 #include "debugger/target/queries.h"
 #include "debugger/target/recorder.h"
+#include "debugger/target/reference_step.h"
 #include "debugger/target/registers.h"
 #include "debugger/target/services.h"
 #include "debugger/target/source_lines.h"
@@ -29,6 +30,7 @@ uint32_t loadcycles;
 void clrframes() {
     freeframes();
     forgetinterrupts();
+    reference::forget();
     runpos = RunPosition{};
 }
 

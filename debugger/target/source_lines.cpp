@@ -202,7 +202,10 @@ DebugEntry* lastbefore(const EntryTable& t, std::size_t end, Wanted wanted) {
 
 }  // namespace
 
+uint32_t entriesversion;
+
 void entrieschanged() {
+    ++entriesversion;
     table.stale = true;
     stretch.low = stretch.high = 0;  // looked up again after the rebuild
     stretch.tail = stretch.lowcount = stretch.lowextra = nullptr;
@@ -495,7 +498,13 @@ DebugEntry* lineupdatefull(uint16_t frompc, uint32_t before, bool executed) {
         bool entered = interrupted.back().entered;
         interrupted.pop_back();
         stretch.quiet = interrupted.empty();
-        if (entered) return nullptr;
+        if (entered) {
+            // Still entered in full: an interrupt taken here at once
+            // comes back to entries that are not to be entered again.
+            stretch.lastpc = pc;
+            stretch.lastentered = true;
+            return nullptr;
+        }
     }
     EntryTable& t = entries();
     const Group* g = ingap(t, pc) ? nullptr : groupat(t, pc);

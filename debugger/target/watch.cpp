@@ -7,6 +7,7 @@
 namespace vy {
 
 WatchIndex watch;
+bool watchall;
 
 // Sets the bits of the addresses low..high (inclusive; none when low > high).
 static void mark(uint64_t* bits, uint32_t low, uint32_t high) {
@@ -65,6 +66,10 @@ static void indexdataevents() {
 }
 
 void reindexevents() {
+    if (watchall) {
+        std::memset(&watch, 0xFF, sizeof watch);
+        return;
+    }
     indexmemevents();
     indexdataevents();
 }

@@ -27,6 +27,9 @@ struct WatchIndex {
     uint64_t datawrite[WATCHWORDS];
 };
 extern WatchIndex watch;
+// While set, the index marks every address, so that every access walks the
+// lists (the reference step's runs, reference_step.h).
+extern bool watchall;
 
 inline bool watched(const uint64_t* bits, uint16_t address) {
     return (bits[address >> 6] >> (address & 63)) & 1;

@@ -199,6 +199,15 @@ TEST_F(Events, DataEventsMatchTheProgramsOwnAccesses) {
     EXPECT_EQ(datahit, nullptr);
 }
 
+TEST_F(Events, AGoAfterADataHitRunsOnToTheNextAccess) {
+    // The hit of inc is pending after its step; bra, which accesses no
+    // data, must not find it again.
+    EXPECT_EQ(EngineTest::run("db /T:w wide\ng\nx $pc\ng\nx $pc\n"),
+              "db /T:w wide\n(1)   wide (write) (user) (count = 1, left = 1) (on)\n"
+              "g\n***** breakpoint: wide (write) \nx $pc\n    $pc = 0x800b\n"
+              "g\n***** breakpoint: wide (write) \nx $pc\n    $pc = 0x800b\n");
+}
+
 TEST_F(Events, DataEventErrors) {
     EXPECT_EQ(EngineTest::run("db p.s:10\ndb @0x100\ndb nosuch\ndb main():cnt\ndb /E cnt\ndb /T cnt\n"),
               "db p.s:10\n#error: Illegal Variable specification for DATA Event\n"

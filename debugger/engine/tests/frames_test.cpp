@@ -267,6 +267,8 @@ TEST_F(Frames, SourceRangeEvents) {
 
     // A range event triggers at a line step whose line and function it
     // holds; line and function come from the line reached and the frame.
+    // The step stands at the line's record: a step that an event ended
+    // further on in the line reached no line.
     EXPECT_EQ(run("del *\nb main():10\n"), "del *\nb main():10\n(1)   w.c main():10(user) (count = 1, left = 1) (on)\n");
     DebugEntry* line10 = nullptr;
     DebugEntry* line4 = nullptr;
@@ -275,8 +277,13 @@ TEST_F(Frames, SourceRangeEvents) {
         if (e->kind == DBG_LINE && e->line == 4) line4 = e;
     }
     ASSERT_TRUE(line10 && line4);
+    setpc(static_cast<uint16_t>(line10->addr));
     EXPECT_EQ(chkevents(line10, nullptr, 0), nullptr);   // no frame
+    setpc(static_cast<uint16_t>(line4->addr));
     EXPECT_EQ(chkevents(line4, &middle, 0), nullptr);
+    setpc(static_cast<uint16_t>(line10->addr + 1));
+    EXPECT_EQ(chkevents(line10, &outer, 0), nullptr);
+    setpc(static_cast<uint16_t>(line10->addr));
     EXPECT_NE(chkevents(line10, &outer, 0), nullptr);
     EXPECT_EQ(run("del main()\nb\n"), "del main()\nb\nno breakpoint\n");
 }

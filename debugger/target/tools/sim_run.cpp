@@ -29,6 +29,7 @@ bool afterstepslow(uint16_t pc, uint32_t before, bool executed) {
 
 Stop step(bool armed, bool interrupts) {
     online = false;
+    datahit = nullptr;   // a data hit is the step's own
     beforestep();
     uint16_t pc = getpc();
     laststep = LastStep{false, pc, nullptr};
@@ -157,8 +158,10 @@ uint64_t plainloop(uint16_t& pc, uint64_t limit, const PlainBounds& b, const Pla
     const uint32_t* const irq = irqptr ? irqptr : &nocounter;
     const uint32_t scans = eventscans;
     uint64_t steps = 0;
-    // A step that meets no event leaves lasthit as it found it.
+    // A step that meets no event leaves lasthit as it found it; a data hit
+    // ends the run after its step, so none is left from before it.
     runflags.lasthit = 0;
+    datahit = nullptr;
     if (limit == 0 || needsmore<Timed, true>(pc, irq, pw)) return 0;
     if (!plainstep<Timed, Places, true>(pc, steps, time, irq, scans, b, pw, before, first, full, noinstr)) return steps;
     while (steps < limit)

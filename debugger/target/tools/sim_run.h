@@ -22,11 +22,11 @@ namespace simrun {
 
 enum class Stop { step, line, noinstr, broken, limit, address };
 
-// One step: a pending function exit first, the interrupt triggers, then an
-// interrupt taken (unless interrupts is clear) or else one instruction
-// executed (its cycles counted for its line), and then the entries at the
-// new PC entered. Memory events are armed around the instruction when armed
-// is set.
+// One step: the data hit of the step before cleared, a pending function
+// exit, the interrupt triggers, then an interrupt taken (unless interrupts
+// is clear) or else one instruction executed (its cycles counted for its
+// line), and then the entries at the new PC entered. Memory events are
+// armed around the instruction when armed is set.
 Stop step(bool armed = false, bool interrupts = true);
 // What the last step did: whether it executed an instruction (else it took
 // an interrupt or found none), the PC it started at, and the entry it
