@@ -154,6 +154,15 @@ void compare_operands(Gen& g, ExprNode*& left, ExprNode*& right) {
     int lb = class_bytes(lc), rb = class_bytes(rc);
     if (lb < rb) left = cast_node(g, left, right->code == 0 ? right->leaf.type : right->type);
     if (rb < lb) right = cast_node(g, right, left->code == 0 ? left->leaf.type : left->type);
+    // A signed and an unsigned operand of one size compare as unsigned: the
+    // front end's cast to the unsigned type went with the other casts that
+    // keep the size, so it is made again here.
+    lc = own_class(left);
+    rc = own_class(right);
+    if ((lc == 3 || lc == 6) && unsigned_class(lc) == rc)
+        left = cast_node(g, left, rc);
+    else if ((rc == 3 || rc == 6) && unsigned_class(rc) == lc)
+        right = cast_node(g, right, lc);
 }
 
 }  // namespace
