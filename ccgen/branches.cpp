@@ -165,6 +165,21 @@ void compare_operands(Gen& g, ExprNode*& left, ExprNode*& right) {
         right = cast_node(g, right, lc);
 }
 
+// Direct mode: a jump and a label definition, recorded for the shortening
+// while a value is computed from branches.
+void jump_to(Gen& g, std::uint32_t label) {
+    std::int32_t at = g.store.write_pos;
+    code_text(g, std::string(g.opt.no_opt ? " jmp " : " jbr ") + label_text(label) + ";");
+    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
+    if (g.recording) g.direct_branches.push_back({0, label, at, g.code_offset});
+}
+
+void define_here(Gen& g, std::uint32_t label) {
+    std::int32_t at = g.store.write_pos;
+    code_text(g, label_text(label) + ":;");
+    if (g.recording) g.direct_branches.push_back({100, label, at, g.code_offset});
+}
+
 }  // namespace
 
 const BranchRow* branch_row(int code) {
@@ -240,9 +255,7 @@ void emit_cond_branch(Gen& g, bool direct, int code, std::uint32_t target, ExprN
         if (!gen_void(g, left, regs) || !gen_void(g, right, regs)) genpanic(g, "CVOID");
         if (direct) {
             if (code == JBR) {
-                code_text(g, (g.opt.no_opt ? " jmp " : " jbr ") + label_text(target) + ";");
-                g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
-                if (g.recording) g.direct_branches.push_back({0, target, g.store.write_pos, g.code_offset});
+                jump_to(g, target);
             }
         } else {
             append_text_item(g);
@@ -513,19 +526,6 @@ void shorten_direct_branches(Gen& g, std::size_t mark, std::int32_t start) {
     }
     g.store.write_pos = start;
     code_text(g, out);
-}
-
-void jump_to(Gen& g, std::uint32_t label) {
-    std::int32_t at = g.store.write_pos;
-    code_text(g, std::string(g.opt.no_opt ? " jmp " : " jbr ") + label_text(label) + ";");
-    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
-    if (g.recording) g.direct_branches.push_back({0, label, at, g.code_offset});
-}
-
-void define_here(Gen& g, std::uint32_t label) {
-    std::int32_t at = g.store.write_pos;
-    code_text(g, label_text(label) + ":;");
-    if (g.recording) g.direct_branches.push_back({100, label, at, g.code_offset});
 }
 
 // One arm of a conditional: its value into the result's place.
