@@ -204,6 +204,31 @@ ExprNode* rewrite(Gen& g, ExprNode* n) {
 
 bool is_call(const ExprNode* n) { return n->code == 105 || n->code == 169; }
 
+// A copy of an address computed without side effects (leaves, reads,
+// address arithmetic and casts), or null.
+ExprNode* pure_copy(Gen& g, const ExprNode* n, int depth = 0) {
+    if (n == &g.empty_node) return &g.empty_node;
+    if (!n || depth > 64) return nullptr;
+    switch (n->code) {
+    case 0: case 102: case 107: case 222: case 216: case 226: break;
+    default: return nullptr;
+    }
+    if (n->code == 107 && (n->space & SP_VOL)) return nullptr;
+    ExprNode* c = new_expr(g);
+    std::string text = n->text;
+    *c = *n;
+    c->text = text;
+    if (n->code == 0) {
+        if (n->leaf.name == n->text.c_str()) c->leaf.name = c->text.c_str();
+        if (n->place.name == n->text.c_str()) c->place.name = c->text.c_str();
+        return c;
+    }
+    c->left = pure_copy(g, n->left, depth + 1);
+    c->right = pure_copy(g, n->right, depth + 1);
+    if (!c->left || !c->right) return nullptr;
+    return c;
+}
+
 ExprNode* finish_structure(Gen& g, ExprNode* n) {
     std::uint32_t size = n->struct_size;
     switch (n->code) {
@@ -213,6 +238,32 @@ ExprNode* finish_structure(Gen& g, ExprNode* n) {
     case 169: make_temp_operand(g, n, size); break;
     case 136: {
         ExprNode* v = n->right;
+        if (v->code == 168) {
+            // (a, b) assigned: a, then the assignment of b, so that a call
+            // there writes its result into the destination like any other
+            n->right = v->right;
+            v->right = finish_structure(g, n);
+            v->type = v->right->type;
+            n = v;
+            break;
+        }
+        bool into_target = is_call(v) && v->third && v->third->leaf.reg != REG_TEMP;
+        if (v->code == 164 || into_target) {
+            // a = (b = c): b = c, then a = b, b's address taken again
+            ExprNode* again = pure_copy(g, v->code == 164 ? v->left : v->third);
+            if (!again) genfatal(g, "structure assignment as the value of an address with side effects");
+            ExprNode* comma = new_expr(g);
+            comma->code = 168;
+            comma->type = n->type;
+            comma->space = n->space;
+            comma->left = v;
+            comma->right = n;
+            n->right = again;
+            n->code = 164;
+            n->struct_size = size;
+            n = comma;
+            break;
+        }
         if (is_call(v) && (v->type & 15) == (n->type & 15) && v->third && v->third->leaf.reg == REG_TEMP) {
             drop_result_area(g, v->third);
             v->third = n->left;
