@@ -229,6 +229,22 @@ ExprNode* pure_copy(Gen& g, const ExprNode* n, int depth = 0) {
     return c;
 }
 
+// A structure assignment whose value is used (an operand, an argument):
+// the copy, then the destination's address again, as the value of a
+// comma, the form a structure's value takes.
+ExprNode* structure_value(Gen& g, ExprNode* copy) {
+    ExprNode* again = pure_copy(g, copy->left);
+    if (!again) genfatal(g, "structure assignment as a value, its destination an address with side effects");
+    ExprNode* comma = new_expr(g);
+    comma->code = 168;
+    comma->type = again->type;
+    comma->space = copy->space;
+    comma->struct_size = copy->struct_size;
+    comma->left = copy;
+    comma->right = again;
+    return comma;
+}
+
 ExprNode* finish_structure(Gen& g, ExprNode* n) {
     std::uint32_t size = n->struct_size;
     switch (n->code) {
@@ -247,11 +263,10 @@ ExprNode* finish_structure(Gen& g, ExprNode* n) {
             n = v;
             break;
         }
-        bool into_target = is_call(v) && v->third && v->third->leaf.reg != REG_TEMP;
-        if (v->code == 164 || into_target) {
-            // a = (b = c): b = c, then a = b, b's address taken again
-            ExprNode* again = pure_copy(g, v->code == 164 ? v->left : v->third);
-            if (!again) genfatal(g, "structure assignment as the value of an address with side effects");
+        if (is_call(v) && v->third && v->third->leaf.reg != REG_TEMP) {
+            // a = (b = f()): b = f(), then a = b, b's address taken again
+            ExprNode* again = pure_copy(g, v->third);
+            if (!again) genfatal(g, "structure assignment as a value, its destination an address with side effects");
             ExprNode* comma = new_expr(g);
             comma->code = 168;
             comma->type = n->type;
@@ -323,6 +338,9 @@ ExprNode* read_ir_tree(Gen& g) {
             }
         }
         n->right = code >= 128 ? read_ir_tree(g) : &g.empty_node;
+        if (n->left->code == 164 && code != 168) n->left = structure_value(g, n->left);
+        if (n->right->code == 164) n->right = structure_value(g, n->right);
+        if (n->third && n->third->code == 164) n->third = structure_value(g, n->third);
         n = rewrite(g, n);
     }
 

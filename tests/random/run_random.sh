@@ -10,7 +10,8 @@
 # The seeds: those given, else VY_RANDOM_COUNT seeds from VY_RANDOM_FIRST
 # (default 1) when that variable is set (offline runs of thousands), else
 # the list seeds.txt here (CI). A program that is not valid C89 even
-# without pointers (below) is counted as skipped, not run.
+# without pointers (below), or that csmith fails to make, is counted as
+# skipped, not run.
 # Options:
 #   --bin DIR          where cc11, vyrsim and the passes are
 #                      (default build/native/bin, else build/test-native/bin)
@@ -21,7 +22,9 @@
 #   --steps N          step bound of each run (default 20000000)
 #   --sdcc             also build each program with SDCC for the HC08 and
 #                      run it in ucsim: a second opinion whose differences
-#                      are listed (SDCC has faults of its own), not failures
+#                      are listed (SDCC has faults of its own), not failures;
+#                      the programs then pass no structure to or from a
+#                      function and have no comma operator (SDCC's limits)
 #   -j, --jobs N       programs run side by side (default 2)
 #   --work DIR         keep the work files in DIR (default: a temporary
 #                      folder, removed at the end)
@@ -67,9 +70,7 @@ if [ ${#seeds[@]} -eq 0 ]; then
         first=${VY_RANDOM_FIRST:-1}
         for ((s = first; s < first + VY_RANDOM_COUNT; s++)); do seeds+=("$s"); done
     else
-        while read -r s _; do
-            case $s in ''|'#'*) ;; *) seeds+=("$s") ;; esac
-        done <"$here/seeds.txt"
+        seeds=($(sed 's/#.*//' "$here/seeds.txt"))
     fi
 fi
 
@@ -99,6 +100,9 @@ IFS=, read -r -a variant_list <<<"$variants"
 # int, no aggregate initialised from non-constant values).
 csmith_options=(--max-funcs 4 --max-block-depth 3 --max-array-dim 2 --no-argc --no-longlong --no-math64 --no-packed-struct --no-bitfields --strict-const-arrays
                 --no-hash-value-printf --quiet --concise)
+# SDCC returns no structure and takes none as an argument, and drops the
+# effects of a comma's left operand: with --sdcc the programs have none.
+[ $sdcc -eq 1 ] && csmith_options+=(--no-return-structs --no-arg-structs --no-comma-operators)
 
 # The program of a seed, as p.c in the current folder: csmith's output
 # without its // lines, long initialiser lines cut after commas (the front
@@ -184,23 +188,27 @@ target_run() {
         }' run.txt
 }
 
-# The SDCC build for the HC08, run in ucsim: prints "end CHECKSUM", "long"
-# or "none" (SDCC cannot build it).
+# The SDCC build for the HC08, run in ucsim until main has stored the
+# checksum: prints "end CHECKSUM", "long" (no end within the time bound) or
+# "none" (SDCC cannot build it).
 sdcc_run() {
     mkdir -p sdcc && cp p.c csmith.h sdcc/ && cd sdcc || return 1
-    if ! timeout 300 sdcc -mhc08 --std-c89 --code-loc 0x8000 --data-loc 0x80 --xram-loc 0x1000 --stack-loc 0x0fff \
-            p.c >sdcc.log 2>&1 || [ ! -f p.ihx ]; then
+    if ! timeout 300 sdcc -mhc08 --std-c89 --out-fmt-ihx p.c >sdcc.log 2>&1 || [ ! -f p.ihx ]; then
         echo "none"; return 0
     fi
     local checksum done_flag
-    checksum=$(awk '$2 == "_vy_checksum" || $3 == "_vy_checksum" { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9A-F]+$/ && length($i) >= 4) { print $i; exit } }' p.map)
-    done_flag=$(awk '$2 == "_vy_done" || $3 == "_vy_done" { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9A-F]+$/ && length($i) >= 4) { print $i; exit } }' p.map)
+    checksum=$(awk '$2 == "_vy_checksum" { print $1; exit }' p.map)
+    done_flag=$(awk '$2 == "_vy_done" { print $1; exit }' p.map)
     [ -n "$checksum" ] && [ -n "$done_flag" ] || { echo "none"; return 0; }
-    # ucsim: run until the program's endless loop at the end of main's
-    # caller, bounded in time; then the two variables.
-    printf 'run\ndump 0x%s 0x%x\ndump 0x%s 0x%x\nquit\n' "$checksum" $((0x$checksum + 3)) "$done_flag" $((0x$done_flag + 1)) >cmd.txt
-    timeout 120 shc08 -t HC08 -I if=xram[0xfff0] p.ihx <cmd.txt >sim.txt 2>&1
-    echo "ucsim: see $(pwd)/sim.txt"
+    printf 'file "p.ihx"\nreset\nbreak rom w 0x%x\nrun\nstep 20\ndump rom 0x%x 0x%x 4\ndump rom 0x%x 0x%x 2\nkill\n' \
+        $((0x$done_flag + 1)) $((0x$checksum)) $((0x$checksum + 3)) $((0x$done_flag)) $((0x$done_flag + 1)) >cmd.txt
+    timeout "${sdcc_seconds:-60}" shc08 -t HC08 -C cmd.txt </dev/null >sim.txt 2>&1
+    awk '/^dump rom/ { want = 1; next }
+         want && /^0x/ { n++; v[n] = $2 $3 $4 $5; want = 0 }
+         END {
+             if (n < 2 || v[2] !~ /^0001/) { print "long"; exit }
+             print "end " tolower(v[1])
+         }' sim.txt
 }
 
 # One seed: its program, its builds; the outcome goes to summary.txt, one
@@ -217,7 +225,7 @@ run_seed() {
     case $? in
         0) ;;
         2) echo "skip $seed (not C89: $(grep -m1 -o 'error: .*' host.log))"; return ;;
-        *) echo "FAIL $seed: csmith failed:"; sed 's/^/    /' gen.log; return ;;
+        *) echo "skip $seed (csmith failed: $(tail -1 gen.log))"; return ;;
     esac
     for variant in "${variant_list[@]}"; do
         mkdir -p "$variant"
@@ -228,21 +236,38 @@ run_seed() {
         fi
         results+=("$variant $outcome")
     done
-    local first=${results[0]#* } r
+    # The builds that ended must agree; one too big for the target's
+    # memory or one that needs more steps than the bound (code without the
+    # optimiser takes more) does not count against the others.
+    local first= r ended=() big=0
     for r in "${results[@]}"; do
+        case ${r#* } in
+            big) big=$((big + 1)) ;;
+            long) ;;
+            *) ended+=("$r"); [ -n "$first" ] || first=${r#* } ;;
+        esac
+    done
+    for r in "${ended[@]}"; do
         if [ "${r#* }" != "$first" ]; then
             echo "FAIL $seed: the builds disagree:"; printf '    %s\n' "${results[@]}"; return
         fi
     done
-    if [ "$first" = long ]; then
-        echo "long $seed (no end within $steps steps)"
-    elif [ "$first" = big ]; then
+    if [ ${#ended[@]} -eq 0 ] && [ $big -eq ${#results[@]} ]; then
         echo "big  $seed (more than 64 KB of code and data)"
+    elif [ ${#ended[@]} -eq 0 ]; then
+        echo "long $seed (no end within $steps steps)"
     else
-        echo "ok   $seed ${first#end } ($(cat kind.txt), $(wc -l <p.c) lines)"
+        echo "ok   $seed ${first#end } ($(cat kind.txt), $(wc -l <p.c) lines; ${#ended[@]} of ${#results[@]} builds ended)"
     fi
-    if [ $sdcc -eq 1 ]; then
-        echo "sdcc $seed $(sdcc_run 2>&1 | tail -1)"
+    if [ $sdcc -eq 1 ] && [ -n "$first" ]; then
+        local second
+        second=$(sdcc_run 2>&1 | tail -1)
+        case $second in
+            none) echo "sdcc $seed: cannot build" ;;
+            long) echo "sdcc $seed: no end in time" ;;
+            "$first") echo "sdcc $seed: agrees" ;;
+            *) echo "sdcc $seed: DIFFERS: ${second#end } (ours ${first#end })" ;;
+        esac
     fi
 }
 
@@ -272,7 +297,7 @@ for seed in "${seeds[@]}"; do
     esac
 done
 
-echo "random programs: $passed passed, $failed failed, $skipped not C89, $big too big, $long without an end in $steps steps ($(($(date +%s) - started)) s)"
+echo "random programs: $passed passed, $failed failed, $skipped skipped, $big too big, $long without an end in $steps steps ($(($(date +%s) - started)) s)"
 if [ $failed -gt 0 ]; then
     echo "  failed seeds: ${failures[*]}"
     exit 1
