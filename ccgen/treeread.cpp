@@ -229,19 +229,32 @@ ExprNode* pure_copy(Gen& g, const ExprNode* n, int depth = 0) {
     return c;
 }
 
+// (left, right): left for its effects, right for the value.
+ExprNode* comma_node(Gen& g, ExprNode* left, ExprNode* right, std::uint16_t type, std::uint16_t space) {
+    ExprNode* comma = new_expr(g);
+    comma->code = 168;
+    comma->type = type;
+    comma->space = space;
+    comma->left = left;
+    comma->right = right;
+    return comma;
+}
+
+// The destination of a structure assignment whose value is used, its
+// address taken again; the assignment writes into it first.
+ExprNode* destination_again(Gen& g, const ExprNode* destination) {
+    ExprNode* again = pure_copy(g, destination);
+    if (!again) genfatal(g, "structure assignment as a value, its destination an address with side effects");
+    return again;
+}
+
 // A structure assignment whose value is used (an operand, an argument):
 // the copy, then the destination's address again, as the value of a
 // comma, the form a structure's value takes.
 ExprNode* structure_value(Gen& g, ExprNode* copy) {
-    ExprNode* again = pure_copy(g, copy->left);
-    if (!again) genfatal(g, "structure assignment as a value, its destination an address with side effects");
-    ExprNode* comma = new_expr(g);
-    comma->code = 168;
-    comma->type = again->type;
-    comma->space = copy->space;
+    ExprNode* again = destination_again(g, copy->left);
+    ExprNode* comma = comma_node(g, copy, again, again->type, copy->space);
     comma->struct_size = copy->struct_size;
-    comma->left = copy;
-    comma->right = again;
     return comma;
 }
 
@@ -265,18 +278,10 @@ ExprNode* finish_structure(Gen& g, ExprNode* n) {
         }
         if (is_call(v) && v->third && v->third->leaf.reg != REG_TEMP) {
             // a = (b = f()): b = f(), then a = b, b's address taken again
-            ExprNode* again = pure_copy(g, v->third);
-            if (!again) genfatal(g, "structure assignment as a value, its destination an address with side effects");
-            ExprNode* comma = new_expr(g);
-            comma->code = 168;
-            comma->type = n->type;
-            comma->space = n->space;
-            comma->left = v;
-            comma->right = n;
-            n->right = again;
+            n->right = destination_again(g, v->third);
             n->code = 164;
             n->struct_size = size;
-            n = comma;
+            n = comma_node(g, v, n, n->type, n->space);
             break;
         }
         if (is_call(v) && (v->type & 15) == (n->type & 15) && v->third && v->third->leaf.reg == REG_TEMP) {
