@@ -345,14 +345,27 @@ constexpr int default_cases = 300;
 constexpr int default_cases = 1200;
 #endif
 
-TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
+// The cases run in four parts of one random stream, each part a test of
+// its own, so that the parts run side by side.
+constexpr int random_parts = 4;
+class RandomSources : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomSources, EndWithDiagnosticLines) {
     std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20260)));
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"}, {"-xx", "-s"}, {"-xd", "-xp"},
     };
-    for (int i = 0; i < setting("VY_FUZZ_CASES", default_cases); ++i) {
+    const int cases = setting("VY_FUZZ_CASES", default_cases);
+    const int first = cases * GetParam() / random_parts, end = cases * (GetParam() + 1) / random_parts;
+    for (int i = 0; i < end; ++i) {
+        // Every case draws its numbers, so that a part's cases are those
+        // of the whole stream.
         std::string source = random_source(random);
         std::vector<std::string> options = option_sets[random() % option_sets.size()];
+#ifndef _WIN32
+        const bool endless = random() % 300 == 0;
+#endif
+        if (i < first) continue;
         if (const char* trace = std::getenv("VY_FUZZ_TRACE")) {
             std::FILE* file = std::fopen(trace, "wb");
             if (file) {
@@ -362,7 +375,7 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
         }
         FrontRun run;
 #ifndef _WIN32
-        if (random() % 300 == 0) {
+        if (endless) {
             // An include fed without end through a FIFO, before the source
             // (which may include itself, but never the FIFO again).
             vytest::TempDir dir;
@@ -384,5 +397,7 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
         if (HasFailure()) break;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Parts, RandomSources, ::testing::Range(0, random_parts));
 
 }  // namespace
