@@ -137,6 +137,17 @@ void undo_raised(ExprNode* r) {
 // value and is narrowed by the choice of the branch).
 std::uint8_t own_class(const ExprNode* n) { return type_class(n->code == 0 ? n->leaf.type : n->type); }
 
+// A signed and an unsigned operand of one size compare as unsigned: the
+// front end's cast to the unsigned type went with the other casts that
+// keep the size, so it is made again here (a constant keeps its value).
+void compare_unsigned(Gen& g, ExprNode*& left, ExprNode*& right) {
+    std::uint8_t lc = own_class(left), rc = own_class(right);
+    if ((lc == 3 || lc == 6) && unsigned_class(lc) == rc && !plain_constant(left))
+        left = cast_node(g, left, rc);
+    else if ((rc == 3 || rc == 6) && unsigned_class(rc) == lc && !plain_constant(right))
+        right = cast_node(g, right, lc);
+}
+
 void compare_operands(Gen& g, ExprNode*& left, ExprNode*& right) {
     std::uint8_t lc = own_class(left), rc = own_class(right);
     auto floating = [](std::uint8_t c) { return c == 9 || c == 10; };
@@ -149,11 +160,30 @@ void compare_operands(Gen& g, ExprNode*& left, ExprNode*& right) {
         if (own_class(right) != t) right = cast_node(g, right, t);
         return;
     }
-    if (plain_constant(right) || plain_constant(left)) return;
+    if (plain_constant(right) || plain_constant(left)) {
+        compare_unsigned(g, left, right);
+        return;
+    }
     if (bit_field_class(lc) || bit_field_class(rc)) return;
     int lb = class_bytes(lc), rb = class_bytes(rc);
     if (lb < rb) left = cast_node(g, left, right->code == 0 ? right->leaf.type : right->type);
     if (rb < lb) right = cast_node(g, right, left->code == 0 ? left->leaf.type : left->type);
+    compare_unsigned(g, left, right);
+}
+
+// Direct mode: a jump and a label definition, recorded for the shortening
+// while a value is computed from branches.
+void jump_to(Gen& g, std::uint32_t label) {
+    std::int32_t at = g.store.write_pos;
+    code_text(g, std::string(g.opt.no_opt ? " jmp " : " jbr ") + label_text(label) + ";");
+    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
+    if (g.recording) g.direct_branches.push_back({0, label, at, g.code_offset});
+}
+
+void define_here(Gen& g, std::uint32_t label) {
+    std::int32_t at = g.store.write_pos;
+    code_text(g, label_text(label) + ":;");
+    if (g.recording) g.direct_branches.push_back({100, label, at, g.code_offset});
 }
 
 }  // namespace
@@ -231,9 +261,7 @@ void emit_cond_branch(Gen& g, bool direct, int code, std::uint32_t target, ExprN
         if (!gen_void(g, left, regs) || !gen_void(g, right, regs)) genpanic(g, "CVOID");
         if (direct) {
             if (code == JBR) {
-                code_text(g, (g.opt.no_opt ? " jmp " : " jbr ") + label_text(target) + ";");
-                g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
-                if (g.recording) g.direct_branches.push_back({0, target, g.store.write_pos, g.code_offset});
+                jump_to(g, target);
             }
         } else {
             append_text_item(g);
@@ -504,19 +532,6 @@ void shorten_direct_branches(Gen& g, std::size_t mark, std::int32_t start) {
     }
     g.store.write_pos = start;
     code_text(g, out);
-}
-
-void jump_to(Gen& g, std::uint32_t label) {
-    std::int32_t at = g.store.write_pos;
-    code_text(g, std::string(g.opt.no_opt ? " jmp " : " jbr ") + label_text(label) + ";");
-    g.code_offset = static_cast<std::uint16_t>(g.code_offset + 3);
-    if (g.recording) g.direct_branches.push_back({0, label, at, g.code_offset});
-}
-
-void define_here(Gen& g, std::uint32_t label) {
-    std::int32_t at = g.store.write_pos;
-    code_text(g, label_text(label) + ":;");
-    if (g.recording) g.direct_branches.push_back({100, label, at, g.code_offset});
 }
 
 // One arm of a conditional: its value into the result's place.

@@ -306,7 +306,10 @@ bool force_reg(Gen& g, ExprNode* n, std::uint16_t modes, std::uint16_t regs) {
         through.offset = 0;
         through.name = "";
         p = through;
-        return force_reg(g, n, modes, static_cast<std::uint16_t>(regs & ~RM_Y));
+        // Y holds the address; it may take the word there itself (ldy 0,y)
+        // when the value is wanted in Y rather than in D
+        bool into_y = (modes & 0x10) && !((modes & 0x80) && (regs & RM_D)) && class_bytes(cls) == 2;
+        return force_reg(g, n, modes, into_y ? regs : static_cast<std::uint16_t>(regs & ~RM_Y));
     }
     if (p.ind >= 2 && (regs & RM_Y)) {
         // contents of contents: the pointer into Y, then through Y one

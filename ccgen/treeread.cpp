@@ -204,6 +204,60 @@ ExprNode* rewrite(Gen& g, ExprNode* n) {
 
 bool is_call(const ExprNode* n) { return n->code == 105 || n->code == 169; }
 
+// A copy of an address computed without side effects (leaves, reads,
+// address arithmetic and casts), or null.
+ExprNode* pure_copy(Gen& g, const ExprNode* n, int depth = 0) {
+    if (n == &g.empty_node) return &g.empty_node;
+    if (!n || depth > 64) return nullptr;
+    switch (n->code) {
+    case 0: case 102: case 107: case 222: case 216: case 226: break;
+    default: return nullptr;
+    }
+    if (n->code == 107 && (n->space & SP_VOL)) return nullptr;
+    ExprNode* c = new_expr(g);
+    std::string text = n->text;
+    *c = *n;
+    c->text = text;
+    if (n->code == 0) {
+        if (n->leaf.name == n->text.c_str()) c->leaf.name = c->text.c_str();
+        if (n->place.name == n->text.c_str()) c->place.name = c->text.c_str();
+        return c;
+    }
+    c->left = pure_copy(g, n->left, depth + 1);
+    c->right = pure_copy(g, n->right, depth + 1);
+    if (!c->left || !c->right) return nullptr;
+    return c;
+}
+
+// (left, right): left for its effects, right for the value.
+ExprNode* comma_node(Gen& g, ExprNode* left, ExprNode* right, std::uint16_t type, std::uint16_t space) {
+    ExprNode* comma = new_expr(g);
+    comma->code = 168;
+    comma->type = type;
+    comma->space = space;
+    comma->left = left;
+    comma->right = right;
+    return comma;
+}
+
+// The destination of a structure assignment whose value is used, its
+// address taken again; the assignment writes into it first.
+ExprNode* destination_again(Gen& g, const ExprNode* destination) {
+    ExprNode* again = pure_copy(g, destination);
+    if (!again) genfatal(g, "structure assignment as a value, its destination an address with side effects");
+    return again;
+}
+
+// A structure assignment whose value is used (an operand, an argument):
+// the copy, then the destination's address again, as the value of a
+// comma, the form a structure's value takes.
+ExprNode* structure_value(Gen& g, ExprNode* copy) {
+    ExprNode* again = destination_again(g, copy->left);
+    ExprNode* comma = comma_node(g, copy, again, again->type, copy->space);
+    comma->struct_size = copy->struct_size;
+    return comma;
+}
+
 ExprNode* finish_structure(Gen& g, ExprNode* n) {
     std::uint32_t size = n->struct_size;
     switch (n->code) {
@@ -213,6 +267,23 @@ ExprNode* finish_structure(Gen& g, ExprNode* n) {
     case 169: make_temp_operand(g, n, size); break;
     case 136: {
         ExprNode* v = n->right;
+        if (v->code == 168) {
+            // (a, b) assigned: a, then the assignment of b, so that a call
+            // there writes its result into the destination like any other
+            n->right = v->right;
+            v->right = finish_structure(g, n);
+            v->type = v->right->type;
+            n = v;
+            break;
+        }
+        if (is_call(v) && v->third && v->third->leaf.reg != REG_TEMP) {
+            // a = (b = f()): b = f(), then a = b, b's address taken again
+            n->right = destination_again(g, v->third);
+            n->code = 164;
+            n->struct_size = size;
+            n = comma_node(g, v, n, n->type, n->space);
+            break;
+        }
         if (is_call(v) && (v->type & 15) == (n->type & 15) && v->third && v->third->leaf.reg == REG_TEMP) {
             drop_result_area(g, v->third);
             v->third = n->left;
@@ -272,6 +343,9 @@ ExprNode* read_ir_tree(Gen& g) {
             }
         }
         n->right = code >= 128 ? read_ir_tree(g) : &g.empty_node;
+        if (n->left->code == 164 && code != 168) n->left = structure_value(g, n->left);
+        if (n->right->code == 164) n->right = structure_value(g, n->right);
+        if (n->third && n->third->code == 164) n->third = structure_value(g, n->third);
         n = rewrite(g, n);
     }
 

@@ -551,6 +551,7 @@ bool is_lvalue(const Expr* e) {
 Expr* unary(int op, Expr* operand) { return make_unary(new_expr(op, nullptr, operand)); }
 Expr* binary(int op, Expr* left, Expr* right) { return make_binary(new_expr(op, nullptr, left, right)); }
 Expr* assign(int op, Expr* dest, Expr* value) { return make_assign(new_expr(op, nullptr, dest, value)); }
+Expr* initialise(Expr* dest, Expr* value) { return make_assign(new_expr(K_ASSIGN, nullptr, dest, value), true); }
 Expr* cast(TypeNode* type, Expr* operand) { return make_cast(new_expr(OP_CAST, type, operand)); }
 
 // -------------------------------------------------------------- parser

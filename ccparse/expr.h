@@ -96,7 +96,9 @@ Expr* parse_unary();
 // converts and folds it, and returns the (possibly replaced) node.
 Expr* make_unary(Expr* node);
 Expr* make_cast(Expr* node);
-Expr* make_assign(Expr* node);
+// With `initialiser` the node gives a declared object its initial value,
+// which a const object takes too.
+Expr* make_assign(Expr* node, bool initialiser = false);
 Expr* make_binary(Expr* node);
 // A test of if, while, do, for, ?:, && and ||: a comparison, a constant,
 // an && or logical or, or a comma ending in one of these; null when the
@@ -130,6 +132,7 @@ Expr* add_offset(Expr* address, std::int64_t offset, TypeNode* type, std::uint16
 Expr* unary(int op, Expr* operand);
 Expr* binary(int op, Expr* left, Expr* right);
 Expr* assign(int op, Expr* dest, Expr* value);
+Expr* initialise(Expr* dest, Expr* value);
 Expr* cast(TypeNode* type, Expr* operand);
 
 // Helpers.

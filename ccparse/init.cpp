@@ -568,9 +568,9 @@ Expr* init_local(Symbol* sym) {
             dest->type = block;
             source->type = block;
         }
-        return assign(K_ASSIGN, dest, source);
+        return initialise(dest, source);
     }
-    return assign(K_ASSIGN, symbol_use(sym), scalar_value("missing initialization expression"));
+    return initialise(symbol_use(sym), scalar_value("missing initialization expression"));
 }
 
 // ------------------------------------------------- const replacement

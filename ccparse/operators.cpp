@@ -595,7 +595,7 @@ Expr* make_cast(Expr* node) {
 
 // -------------------------------------------------------- assignments
 
-Expr* make_assign(Expr* node) {
+Expr* make_assign(Expr* node, bool initialiser) {
     int op = node->op;
     Expr* dest = node->left;
     Expr* value = node->right ? rvalue(node->right) : makeconst(1);
@@ -607,7 +607,7 @@ Expr* make_assign(Expr* node) {
     }
     if (!is_lvalue(dest))
         experr("invalid lvalue");
-    else if (dest->attr & ATTR_CONST)
+    else if ((dest->attr & ATTR_CONST) && !initialiser)
         experr("const assignment");
     int base = base_operator(op);
     std::uint8_t dc = effective_code(dtype);

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64
   wine64 xvfb x11-utils
   binutils-m68hc1x srecord
+  csmith
 )
 
 missing=()
