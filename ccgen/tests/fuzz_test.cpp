@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <regex>
 
@@ -136,6 +137,8 @@ TEST(Fuzz, MutatedIntermediateFilesEndWithDiagnostics) {
         vytest::GenRun run = vytest::run_gen(dir, options);
         SCOPED_TRACE("case " + std::to_string(i));
         EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status;
+        EXPECT_EQ(run.output_exists, run.status == 0);   // a failed run leaves no output
+        std::filesystem::remove(dir.file("t.s"));
         std::string errors = run.errors;
         // -v names each function on the error stream
         if (std::find(options.begin(), options.end(), "-v") != options.end()) {

@@ -4,6 +4,16 @@
 #include <filesystem>
 #include <sstream>
 
+#ifdef _WIN32
+#include <io.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
 #include "ccopt/opt.h"
 #include "ccparse/toolkit/tests/tool_harness.h"
 
@@ -37,13 +47,45 @@ GenRun run_gen(const TempDir& dir, std::vector<std::string> args) {
     return run;
 }
 
+namespace {
+
+// Standard output goes into a file while it lives.
+class StdoutToFile {
+public:
+    explicit StdoutToFile(const std::string& path) {
+        std::fflush(stdout);
+        saved_ = dup(fileno(stdout));
+        if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+            dup2(fileno(f), fileno(stdout));
+            std::fclose(f);
+        }
+    }
+    ~StdoutToFile() {
+        std::fflush(stdout);
+        dup2(saved_, fileno(stdout));
+        close(saved_);
+    }
+    StdoutToFile(const StdoutToFile&) = delete;
+    StdoutToFile& operator=(const StdoutToFile&) = delete;
+
+private:
+    int saved_;
+};
+
+}  // namespace
+
 GenRun generate(const std::vector<std::uint8_t>& ir, std::vector<std::string> options) {
     TempDir dir;
     dir.write("t.ir", std::string(ir.begin(), ir.end()));
-    options.push_back("-o");
-    options.push_back("t.s");
     options.push_back("t.ir");
-    return run_gen(dir, options);
+    GenRun run;
+    {
+        StdoutToFile into(dir.file("t.s"));
+        run = run_gen(dir, options);
+    }
+    run.output_exists = true;
+    run.asm_text = lf_lines(dir.read("t.s"));
+    return run;
 }
 
 ChainRun compile_and_generate(const std::string& source, std::vector<std::string> front_options,
