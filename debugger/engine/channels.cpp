@@ -8,6 +8,7 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/sink.h"
@@ -199,29 +200,15 @@ void redirclose() {
     RedirectOn = false;
 }
 
-// Reads the option words at p ("/" and letters, up to a blank, counted
-// signed so bytes from 128 up end a word too, DEL, ':' or ';'; blanks after a
-// word skipped). Each letter must be one of `letters`, in either case, and
-// sets the bit of its index in `chosen`. Returns where the options end, or
-// null after reporting an unknown letter.
-static const char* readoptions(const char* p, const char* letters, unsigned& chosen) {
-    while (*p == '/') {
-        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
-            const char* letter = std::strchr(letters, std::tolower(static_cast<unsigned char>(*p)));
-            if (!letter) {
-                dberror({"Unknown Option ", p, "\n"});
-                return nullptr;
-            }
-            chosen |= 1u << (letter - letters);
-        }
-        p = skipblanks(p);
-    }
-    return p;
+// The option letters at p, each one of `letters` setting the bit of its
+// index in `chosen`; null after reporting an unknown letter.
+static const char* optionbits(const char* p, const char* letters, unsigned& chosen) {
+    return readletters(p, letters, [&](char c) { chosen |= 1u << (std::strchr(letters, c) - letters); });
 }
 
 const char* dooutput(const char* text, int arg) {
     unsigned append = 0;
-    const char* p = readoptions(text, "a", append);
+    const char* p = optionbits(text, "a", append);
     if (!p) return CMD_END;
     const char* end = stmtend(p);
     setoutput(trimmed(p, end).c_str(), append != 0);
@@ -264,7 +251,7 @@ void writestate(unsigned parts, const char* name) {
 
 const char* dowrite(const char* text, int arg) {
     unsigned parts = 0;   // the letters in the order of the WRITE_ bits
-    const char* p = readoptions(text, "emf", parts);
+    const char* p = optionbits(text, "emf", parts);
     if (!p) return CMD_END;
     writestate(parts, trimmed(p, p + std::strlen(p)).c_str());
     return CMD_END;
