@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 #include "debugger/engine/commands.h"
 #include "debugger/engine/events.h"
@@ -67,8 +69,9 @@ constexpr char SEPARATOR = '\\';
 constexpr char SEPARATOR = '/';
 #endif
 
-// Each element of the search path joined with the name, in order.
-static std::FILE* openalongpath(const char* name, const char* mode) {
+// Each element of the search path joined with the name, in order; `opened`
+// gets the name that opened.
+static std::FILE* openalongpath(const char* name, const char* mode, std::string* opened = nullptr) {
     std::string_view path = SourcePath;
     while (!path.empty()) {
         std::size_t bar = path.find('|');
@@ -78,7 +81,10 @@ static std::FILE* openalongpath(const char* name, const char* mode) {
         std::string joined(element);
         if (joined.back() != '/' && joined.back() != '\\') joined += SEPARATOR;
         joined += name;
-        if (std::FILE* f = std::fopen(joined.c_str(), mode)) return f;
+        if (std::FILE* f = std::fopen(joined.c_str(), mode)) {
+            if (opened) *opened = joined;
+            return f;
+        }
     }
     return nullptr;
 }
@@ -90,6 +96,37 @@ std::FILE* srcopen(const char* name, bool binary) {
         if (std::FILE* f = std::fopen(name, mode)) return f;
     if (std::FILE* f = openalongpath(name, mode)) return f;
     return absolute ? nullptr : std::fopen(name, mode);
+}
+
+// ---------------------------------------------------------------------------
+// Files read and written at once
+//
+// A command file being run, the redirection file and the command log are
+// never one file: redirecting output onto a command file that is being read
+// would feed the reader its own output without end (and truncate the
+// script), and so would running the file that output goes to. Files are
+// compared by identity, so a second name or a link is the same file.
+
+namespace fs = std::filesystem;
+
+static std::vector<fs::path> runningfiles;   // the command files being run
+static fs::path redirpath, logpath;
+
+static fs::path fullpath(const char* name) {
+    std::error_code ec;
+    fs::path p = fs::absolute(name, ec);
+    return ec ? fs::path(name) : p;
+}
+
+static bool samefile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+static bool beingrun(const fs::path& p) {
+    for (const fs::path& f : runningfiles)
+        if (samefile(f, p)) return true;
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -108,13 +145,23 @@ int docmdfile(const char* name) {
         abandoning = true;
         return 0;
     }
+    std::string opened = name;
     std::FILE* f = std::fopen(name, "rb");
-    if (!f) f = openalongpath(name, "rb");
+    if (!f) f = openalongpath(name, "rb", &opened);
     if (!f) {
         dberror({name, ": ", msgtext(MSG_CANTREDIRECT), "\n"});
         return 0;
     }
-    runcmdfile(f);
+    fs::path path = fullpath(opened.c_str());
+    const char* clash = samefile(path, redirpath) ? "the output redirection file"
+                        : samefile(path, logpath) ? "the command log"
+                                                  : nullptr;
+    if (clash) {
+        std::fclose(f);
+        dberror({name, ": ", msgtext(MSG_CANTREDIRECT), ": the file is ", clash, "\n"});
+        return 0;
+    }
+    runcmdfile(f, path.string().c_str());
     std::fclose(f);
     return 1;
 }
@@ -135,7 +182,8 @@ static bool readline(std::FILE* file, std::string& line) {
     return true;
 }
 
-void runcmdfile(std::FILE* file) {
+void runcmdfile(std::FILE* file, const char* path) {
+    runningfiles.push_back(path ? fs::path(path) : fs::path());
     ++inputdepth;
     bool wasrunning = CmdFileRunning;
     std::string line;   // each file has its own
@@ -159,6 +207,7 @@ void runcmdfile(std::FILE* file) {
     }
     CmdFileRunning = wasrunning;
     --inputdepth;
+    runningfiles.pop_back();
 }
 
 // A name without the blanks that end it (Windows drops them anyway).
@@ -180,12 +229,19 @@ int setoutput(const char* name, bool append) {
     redirclose();
     name = skipblanks(name);
     if (!*name) return 1;
+    fs::path path = fullpath(name);
+    const char* clash = beingrun(path) ? "a command file being run" : samefile(path, logpath) ? "the command log" : nullptr;
+    if (clash) {
+        dberror({"Can't Open ", name, " for output redirection: the file is ", clash, "\n"});
+        return 0;
+    }
     std::FILE* f = std::fopen(name, append ? "a" : "w");
     if (!f) {
         dberror({"Can't Open ", name, " for output redirection\n"});
         return 0;
     }
     redirfile = f;
+    redirpath = path;
     RedirectOn = true;
     return 1;
 }
@@ -197,6 +253,7 @@ void redirwrite(const char* text, uint32_t length) {
 void redirclose() {
     if (redirfile) std::fclose(redirfile);
     redirfile = nullptr;
+    redirpath.clear();
     RedirectOn = false;
 }
 
@@ -222,14 +279,22 @@ void logopen(const char* name) {
     if (!*name) {
         if (logfile) std::fclose(logfile);
         logfile = nullptr;
+        logpath.clear();
         return;
     }
     if (logfile) {
         dberror({msgtext(MSG_LOGOPEN), "\n"});
         return;
     }
+    fs::path path = fullpath(name);
+    const char* clash = beingrun(path) ? "a command file being run" : samefile(path, redirpath) ? "the output redirection file" : nullptr;
+    if (clash) {
+        dberror({msgtext(MSG_CANTCREATE), ": ", name, ": the file is ", clash, "\n"});
+        return;
+    }
     logfile = std::fopen(name, "w");
     if (!logfile) dberror({msgtext(MSG_CANTCREATE), "\n"});
+    else logpath = path;
 }
 
 const char* dorecord(const char* text, int arg) {
