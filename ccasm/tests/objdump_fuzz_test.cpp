@@ -9,6 +9,8 @@
 #include <regex>
 
 #include "asm_fixture.h"
+#include "ccasm/tools/objfile.h"
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
 #include "support/tests/line_checks.h"
@@ -46,6 +48,14 @@ TEST_F(AsmTest, ObjdumpErrorLineStaysOneLineWhateverTheSectionName) {
 }
 
 #ifndef _WIN32
+// Running out of memory is an "#error" line naming the file, status 1, as
+// in the passes, never an abort.
+TEST_F(AsmTest, ObjdumpRunningOutOfMemoryIsAnErrorLine) {
+    std::string errors;
+    EXPECT_EQ(vytest::memory_runs_out(objfile::objdump_main, {"/bin/objdump11.exe", "nosuch.o"}, errors), 1);
+    EXPECT_EQ(errors, "#error objdump11 nosuch.o:0 no memory\n");
+}
+
 TEST_F(AsmTest, ObjdumpOfEndlessFilesIsFileTooLarge) {
     std::string out, errors;
     if (vytest::has_dev_zero()) {

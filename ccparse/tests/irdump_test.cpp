@@ -3,6 +3,7 @@
 // endless files are "file too large", and mutated files of the compiler end
 // with status 0 or 1 and one error line.
 #include "ccparse/tests/front_harness.h"
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "ccparse/tools/irdecode.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
@@ -64,6 +65,14 @@ TEST(Irdump, ErrorLinesStayOneLine) {
 }
 
 #ifndef _WIN32
+// Running out of memory is an "#error" line naming the file, status 1, as
+// in the passes, never an abort.
+TEST(Irdump, RunningOutOfMemoryIsAnErrorLine) {
+    std::string errors;
+    EXPECT_EQ(vytest::memory_runs_out(vy::irdump::irdump_main, {"irdump", "-o", "nosuch.ir"}, errors), 1);
+    EXPECT_EQ(errors, "#error irdump nosuch.ir:0 no memory\n");
+}
+
 TEST(Irdump, EndlessFilesAreTooLarge) {
     std::string out, errors;
     if (vytest::has_dev_zero()) {
