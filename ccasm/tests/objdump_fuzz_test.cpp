@@ -13,14 +13,10 @@
 #include "ccparse/toolkit/tests/tool_harness.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 
 namespace {
-
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
 
 const std::regex error_line(R"((objdump11: [^\x00-\x08\x0a-\x1f\x7f]*: [^\x00-\x08\x0a-\x1f\x7f]*\n)*)");
 
@@ -84,12 +80,8 @@ TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
         ASSERT_EQ(r.status, 0) << r.diagnostics;
         objects.emplace_back(r.image.begin(), r.image.end());
     }
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20028)));
-#ifdef _WIN32
-    const int cases = setting("VY_FUZZ_CASES", 300);
-#else
-    const int cases = setting("VY_FUZZ_CASES", 1500);
-#endif
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(20028)));
+    const int cases = vytest::fuzzcases(1500, 300);
     int refused = 0;
     for (int i = 0; i < cases; ++i) {
         std::string file = objects[random() % objects.size()];

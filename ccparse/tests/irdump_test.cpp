@@ -7,6 +7,7 @@
 #include "ccparse/tools/irdecode.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 
 #include <gtest/gtest.h>
@@ -87,11 +88,6 @@ TEST(Irdump, EndlessFilesAreTooLarge) {
 }
 #endif
 
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
 // The function of the intermediate file's description, record by record.
 TEST(Irdump, TheRecordsOfAFunction) {
     vytest::FrontRun run = vytest::compile("int f(int a){return a+1;}");
@@ -133,12 +129,8 @@ TEST(Irdump, MutatedFilesEndCleanly) {
     const std::regex error_line(R"(irdump: [^\x00-\x08\x0a-\x1f\x7f]*\n)");
     vytest::TempDir dir;
     const std::string path = dir.file("fuzz.ir");
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 28020)));
-#ifdef _WIN32
-    const int cases = setting("VY_FUZZ_CASES", 300);
-#else
-    const int cases = setting("VY_FUZZ_CASES", 2000);
-#endif
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(28020)));
+    const int cases = vytest::fuzzcases(2000, 300);
     int refused = 0;
     for (int i = 0; i < cases; ++i) {
         Bytes file = files[random() % files.size()];
