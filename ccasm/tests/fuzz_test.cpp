@@ -154,7 +154,10 @@ const std::regex error_line(
 
 // Fewer cases under Wine, where every file operation is slow.
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases.
-TEST_F(AsmTest, RandomSourcesEndWithOneLineDiagnostics) {
+// A suite of its own: a CTest entry of its own.
+using AsmFuzz = AsmTest;
+
+TEST_F(AsmFuzz, RandomSourcesEndWithOneLineDiagnostics) {
     std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(11028)));
     write("inc.s", "\tnop\n\tdc.b\t1\n");
     const int cases = vytest::fuzzcases(600, 150);

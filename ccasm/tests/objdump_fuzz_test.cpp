@@ -20,7 +20,10 @@ namespace {
 
 const std::regex error_line(R"((objdump11: [^\x00-\x08\x0a-\x1f\x7f]*: [^\x00-\x08\x0a-\x1f\x7f]*\n)*)");
 
-TEST_F(AsmTest, ObjdumpErrorLineStaysOneLineWhateverTheSectionName) {
+// A suite of its own: a CTest entry of its own.
+using ObjdumpFuzz = AsmTest;
+
+TEST_F(ObjdumpFuzz, ErrorLineStaysOneLineWhateverTheSectionName) {
     AsmRun r = assemble(".abcd:\tsection\n\tnop\n");
     ASSERT_EQ(r.status, 0) << r.diagnostics;
     std::vector<uint8_t> image = r.image;
@@ -46,13 +49,13 @@ TEST_F(AsmTest, ObjdumpErrorLineStaysOneLineWhateverTheSectionName) {
 #ifndef _WIN32
 // Running out of memory is an "#error" line naming the file, status 1, as
 // in the passes, never an abort.
-TEST_F(AsmTest, ObjdumpRunningOutOfMemoryIsAnErrorLine) {
+TEST_F(ObjdumpFuzz, RunningOutOfMemoryIsAnErrorLine) {
     std::string errors;
     EXPECT_EQ(vytest::memory_runs_out(objfile::objdump_main, {"/bin/objdump11.exe", "nosuch.o"}, errors), 1);
     EXPECT_EQ(errors, "#error objdump11 nosuch.o:0 no memory\n");
 }
 
-TEST_F(AsmTest, ObjdumpOfEndlessFilesIsFileTooLarge) {
+TEST_F(ObjdumpFuzz, EndlessFilesAreFileTooLarge) {
     std::string out, errors;
     if (vytest::has_dev_zero()) {
         EXPECT_EQ(objfile::objdump({"/dev/zero"}, out, errors), 1);
@@ -66,7 +69,7 @@ TEST_F(AsmTest, ObjdumpOfEndlessFilesIsFileTooLarge) {
 #endif
 
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases.
-TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
+TEST_F(ObjdumpFuzz, MutatedObjectsEndCleanly) {
     const char* const sources[] = {
         "\tnop\n\tldaa\t#1\n",
         "\tswitch\t.data\nv:\tdc.w\tv,ext\n\txref\text\n\txdef\tv\n.abcdefghijklm:\tsection\n\tdc.b\t1,2,3\n",

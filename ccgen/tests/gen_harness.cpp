@@ -4,16 +4,6 @@
 #include <filesystem>
 #include <sstream>
 
-#ifdef _WIN32
-#include <io.h>
-#define dup _dup
-#define dup2 _dup2
-#define close _close
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
-
 #include "ccopt/opt.h"
 #include "ccparse/toolkit/tests/tool_harness.h"
 
@@ -47,40 +37,13 @@ GenRun run_gen(const TempDir& dir, std::vector<std::string> args) {
     return run;
 }
 
-namespace {
-
-// Standard output goes into a file while it lives.
-class StdoutToFile {
-public:
-    explicit StdoutToFile(const std::string& path) {
-        std::fflush(stdout);
-        saved_ = dup(fileno(stdout));
-        if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-            dup2(fileno(f), fileno(stdout));
-            std::fclose(f);
-        }
-    }
-    ~StdoutToFile() {
-        std::fflush(stdout);
-        dup2(saved_, fileno(stdout));
-        close(saved_);
-    }
-    StdoutToFile(const StdoutToFile&) = delete;
-    StdoutToFile& operator=(const StdoutToFile&) = delete;
-
-private:
-    int saved_;
-};
-
-}  // namespace
-
 GenRun generate(const std::vector<std::uint8_t>& ir, std::vector<std::string> options) {
     TempDir dir;
     dir.write("t.ir", std::string(ir.begin(), ir.end()));
     options.push_back("t.ir");
     GenRun run;
     {
-        StdoutToFile into(dir.file("t.s"));
+        StdoutCapture into(dir.file("t.s"));
         run = run_gen(dir, options);
     }
     run.output_exists = true;

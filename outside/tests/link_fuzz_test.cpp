@@ -117,7 +117,9 @@ TEST_F(LinkFuzz, DamagedInputsGiveErrorLinesOrAProgram) {
 // The librarian on damaged libraries (a process each, so fewer cases): a
 // listing is one line a member, an extraction writes plain files in the
 // current folder only, and a refusal is "#error lomlib" lines.
-TEST_F(LinkFuzz, DamagedLibrariesListAndExtractCleanly) {
+using LibraryFuzz = LinkFuzz;   // a CTest entry of its own
+
+TEST_F(LibraryFuzz, DamagedLibrariesListAndExtractCleanly) {
     assemble("a", "\txdef\t_main, tab\n_main:\trts\n\tswitch\t.data\ntab:\tdc.w\t_main\n");
     assemble("b", "\txdef\tf\nf:\trts\n");
     const std::vector<uint8_t> lib = lomar::write_library({{"a.o", read_bytes("a.o")}, {"b.o", read_bytes("b.o")}});
