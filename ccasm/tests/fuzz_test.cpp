@@ -160,7 +160,7 @@ using AsmFuzz = AsmTest;
 TEST_F(AsmFuzz, RandomSourcesEndWithOneLineDiagnostics) {
     std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(11028)));
     write("inc.s", "\tnop\n\tdc.b\t1\n");
-    const int cases = vytest::fuzzcases(600, 150);
+    const int cases = vytest::fuzzcases(400, 100);
     int failed = 0;
     for (int i = 0; i < cases; ++i) {
         std::string source = random_source(random);

@@ -340,7 +340,7 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"}, {"-xx", "-s"}, {"-xd", "-xp"},
     };
-    for (int i = 0; i < vytest::fuzzcases(1200, 300); ++i) {
+    for (int i = 0; i < vytest::fuzzcases(600, 150); ++i) {
         std::string source = random_source(random);
         std::vector<std::string> options = option_sets[random() % option_sets.size()];
         if (const char* trace = std::getenv("VY_FUZZ_TRACE")) {

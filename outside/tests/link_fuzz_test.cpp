@@ -124,7 +124,7 @@ TEST_F(LibraryFuzz, DamagedLibrariesListAndExtractCleanly) {
     assemble("b", "\txdef\tf\nf:\trts\n");
     const std::vector<uint8_t> lib = lomar::write_library({{"a.o", read_bytes("a.o")}, {"b.o", read_bytes("b.o")}});
     std::filesystem::create_directories("x");
-    for (int i = 0, n = vytest::fuzzcases(60, 15); i < n; ++i) {
+    for (int i = 0, n = vytest::fuzzcases(30, 8); i < n; ++i) {
         std::vector<uint8_t> damaged = lib;
         mutate(damaged);
         write_bytes("x/lib.lib", damaged);
