@@ -112,10 +112,16 @@ namespace fs = std::filesystem;
 static std::vector<fs::path> runningfiles;   // the command files being run
 static fs::path redirpath, logpath;
 
+// A name that the host cannot take as a path (bytes that are no text in its
+// code page) gives an empty path, which is the same as no file.
 static fs::path fullpath(const char* name) {
-    std::error_code ec;
-    fs::path p = fs::absolute(name, ec);
-    return ec ? fs::path(name) : p;
+    try {
+        std::error_code ec;
+        fs::path p = fs::absolute(fs::path(name), ec);
+        return ec ? fs::path(name) : p;
+    } catch (...) {
+        return {};
+    }
 }
 
 static bool samefile(const fs::path& a, const fs::path& b) {
@@ -137,6 +143,8 @@ static bool beingrun(const fs::path& p) {
 // so a file that inputs itself (even twice) ends at once.
 static int inputdepth;
 static bool abandoning;
+
+static void runfile(std::FILE* file, const fs::path& path);
 
 int docmdfile(const char* name) {
     if (!*name) return 1;
@@ -161,7 +169,7 @@ int docmdfile(const char* name) {
         dberror({name, ": ", msgtext(MSG_CANTREDIRECT), ": the file is ", clash, "\n"});
         return 0;
     }
-    runcmdfile(f, path.string().c_str());
+    runfile(f, path);
     std::fclose(f);
     return 1;
 }
@@ -182,8 +190,10 @@ static bool readline(std::FILE* file, std::string& line) {
     return true;
 }
 
-void runcmdfile(std::FILE* file, const char* path) {
-    runningfiles.push_back(path ? fs::path(path) : fs::path());
+void runcmdfile(std::FILE* file, const char* path) { runfile(file, path ? fullpath(path) : fs::path()); }
+
+static void runfile(std::FILE* file, const fs::path& path) {
+    runningfiles.push_back(path);
     ++inputdepth;
     bool wasrunning = CmdFileRunning;
     std::string line;   // each file has its own
