@@ -335,14 +335,27 @@ const std::regex error_line(R"(#error ccparse [^\x00-\x08\x0a-\x1f\x7f]*:[0-9]+(
 // a longer search by hand; VY_FUZZ_TRACE names a file that receives each
 // source before it runs, so the one that hangs or crashes is left there.
 // Fewer cases under Wine, where every file operation is slow.
-TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
+// The cases run in four parts of one random stream, each part a test of
+// its own, so that the parts run side by side.
+constexpr int random_parts = 4;
+class RandomSources : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomSources, EndWithDiagnosticLines) {
     std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(20260)));
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"}, {"-xx", "-s"}, {"-xd", "-xp"},
     };
-    for (int i = 0; i < vytest::fuzzcases(600, 150); ++i) {
+    const int cases = vytest::fuzzcases(600, 150);
+    const int first = cases * GetParam() / random_parts, end = cases * (GetParam() + 1) / random_parts;
+    for (int i = 0; i < end; ++i) {
+        // Every case draws its numbers, so that a part's cases are those
+        // of the whole stream.
         std::string source = random_source(random);
         std::vector<std::string> options = option_sets[random() % option_sets.size()];
+#ifndef _WIN32
+        const bool endless = random() % 300 == 0;
+#endif
+        if (i < first) continue;
         if (const char* trace = std::getenv("VY_FUZZ_TRACE")) {
             std::FILE* file = std::fopen(trace, "wb");
             if (file) {
@@ -352,7 +365,7 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
         }
         FrontRun run;
 #ifndef _WIN32
-        if (random() % 300 == 0) {
+        if (endless) {
             // An include fed without end through a FIFO, before the source
             // (which may include itself, but never the FIFO again).
             vytest::TempDir dir;
@@ -374,5 +387,7 @@ TEST(Fuzz, RandomSourcesEndWithDiagnosticLines) {
         if (HasFailure()) break;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Parts, RandomSources, ::testing::Range(0, random_parts));
 
 }  // namespace

@@ -14,7 +14,7 @@
 namespace vy {
 
 // ---------------------------------------------------------------------------
-// Start-up and shut-down (vyrdbg_main.cpp)
+// Start-up and shut-down (startup.cpp)
 
 extern HINSTANCE hinst;
 extern int showcommand;
@@ -43,6 +43,16 @@ constexpr UINT FWM_HELP = 1054;
 constexpr UINT VWM_CHAR = 1040;
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// The debugger's life (startup.cpp): brings it up with the command line
+// (false when a class or the frame cannot be made), runs the message loop
+// until the frame closes (its exit status), and tears it down. A message
+// handled outside the loop goes through DispatchFrameMessage, as the loop's
+// own do: accelerators and the MDI keys first.
+bool StartDebugger(HINSTANCE instance, const char* commandline, int show);
+int RunMessageLoop();
+void DispatchFrameMessage(MSG& msg);
+void ShutDebugger();
 
 // ---------------------------------------------------------------------------
 // Frame window and dispatcher (frame_window.cpp)
@@ -155,5 +165,4 @@ VY_EXPORT LRESULT LeftStatus(const char* text);
 VY_EXPORT LRESULT MiddleStatus(const char* text);
 VY_EXPORT LRESULT RightStatus(const char* text);
 VY_EXPORT const char* GetExecName();
-VY_EXPORT void MDIUpdate();
 }

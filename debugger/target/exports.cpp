@@ -3,12 +3,17 @@
 #include "debugger/target/memory.h"
 #include "debugger/target/symbols.h"
 
+// Addresses use their low 16 bits, values the bits of their size.
 extern "C" {
-uint8_t ReadByte(uint16_t address) { return vy::rdbyte(address); }
-void WriteByte(uint16_t address, uint8_t value) { vy::wrbyte(address, value); }
-uint16_t ReadWord(uint16_t address) { return vy::rdword(address); }
-void WriteWord(uint16_t address, uint16_t value) { vy::wrword(address, value); }
-uint32_t ReadLong(uint16_t address) { return vy::rdlong(address); }
-void WriteLong(uint16_t address, uint32_t value) { vy::wrlong(address, value); }
+uint32_t ReadByte(uint32_t address) { return vy::rdbyte(static_cast<uint16_t>(address)); }
+uint32_t ReadWord(uint32_t address) { return vy::rdword(static_cast<uint16_t>(address)); }
+uint32_t ReadLong(uint32_t address) { return vy::rdlong(static_cast<uint16_t>(address)); }
+void WriteByte(uint32_t address, uint32_t value) {
+    vy::wrbyte(static_cast<uint16_t>(address), static_cast<uint8_t>(value));
+}
+void WriteWord(uint32_t address, uint32_t value) {
+    vy::wrword(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
+}
+void WriteLong(uint32_t address, uint32_t value) { vy::wrlong(static_cast<uint16_t>(address), value); }
 vy::SymRec* rensym(const char* name) { return vy::rensym(name); }
 }

@@ -329,20 +329,21 @@ bool screenshot(HWND window, const std::string& path) {
         GdiFlush();
         SelectObject(memory, old);
     }
-    std::vector<uint8_t> rows;
-    if (ok) {
-        rows.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));
-        const auto* pixels = static_cast<const uint8_t*>(bits);
-        for (int y = 0; y < height; ++y) {
-            rows.push_back(0);   // no filter
-            const uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
-            for (int x = 0; x < width; ++x) rows.insert(rows.end(), {row[4 * x + 2], row[4 * x + 1], row[4 * x]});
-        }
-    }
+    if (ok) ok = savepng(path, width, height, static_cast<const uint8_t*>(bits));
     if (bitmap) DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screendc);
-    if (!ok) return false;
+    return ok;
+}
+
+bool savepng(const std::string& path, int width, int height, const uint8_t* pixels) {
+    std::vector<uint8_t> rows;
+    rows.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));
+    for (int y = 0; y < height; ++y) {
+        rows.push_back(0);   // no filter
+        const uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
+        for (int x = 0; x < width; ++x) rows.insert(rows.end(), {row[4 * x + 2], row[4 * x + 1], row[4 * x]});
+    }
     std::vector<uint8_t> png = pngfile(width, height, rows);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;

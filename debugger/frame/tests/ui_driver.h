@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -98,6 +99,9 @@ HandleCounts handlecounts(HANDLE process);
 // A picture of a window's screen rectangle (the whole screen for null)
 // written as a PNG file; false when it cannot be taken.
 bool screenshot(HWND window, const std::string& path);
+// Pixels of 32 bits (blue, green, red, unused), top row first, written as
+// a PNG file.
+bool savepng(const std::string& path, int width, int height, const uint8_t* pixels);
 
 // A Unix path as the Windows programs see it (drive Z:).
 std::string windowspath(const std::string& unixpath);

@@ -1,9 +1,9 @@
-// The Windows debugger driven as a user would drive it, under Wine: each
-// test runs in a private prefix of its own (so the settings file
-// "VYRS11.INI" in its Windows folder starts absent), starts vyrdbg, talks to
-// its windows through the test driver, and reads what the user's actions
-// left: the settings file, the output file of `output`, the command log of
-// `record`, the command window.
+// The Windows debugger driven as a user would drive it, as a whole program
+// under Wine: each test starts without the settings file "VYRS11.INI" in
+// the Windows folder, starts vyrdbg, talks to its windows through the test
+// driver, and reads what the user's actions left: the settings file, the
+// output file of `output`, the command log of `record`, the command window.
+// Checks of one window go to the in-process window tests instead.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -19,77 +19,29 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
 #include "ui_driver.h"
 
 namespace {
 
 using namespace uidriver;
 
-std::string lf(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != '\r') out += c;
-    return out;
-}
-
-bool endsin(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string readfile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return lf(s.str());
-}
-
-void writefile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string settingsfile() {
-    char dir[MAX_PATH] = "";
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\VYRS11.INI";
-}
-
-void setsetting(const char* section, const char* key, const char* value) {
-    WritePrivateProfileStringA(section, key, value, settingsfile().c_str());
-}
-
-std::string setting(const char* section, const char* key) {
-    char value[512] = "";
-    GetPrivateProfileStringA(section, key, "", value, sizeof value, settingsfile().c_str());
-    return value;
-}
-
-// The lines of one section of the settings file, as written.
-std::vector<std::string> sectionlines(const std::string& section) {
-    std::vector<std::string> lines;
-    std::istringstream in(readfile(settingsfile()));
-    std::string line;
-    bool inside = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '[') {
-            inside = _stricmp(line.c_str(), ("[" + section + "]").c_str()) == 0;
-            continue;
-        }
-        if (inside && !line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
-bool hasline(const std::string& section, const std::string& line) {
-    for (const std::string& l : sectionlines(section))
-        if (l == line) return true;
-    return false;
-}
-
 class Vyrdbg : public ::testing::Test {
 protected:
     void SetUp() override {
-        CreateDirectoryA(work.c_str(), nullptr);
+        // What the test leaves is kept in the artefacts folder: its files,
+        // its pictures and the settings file at its end.
         const char* dir = std::getenv("VYR_ARTEFACTS");
-        artefacts = dir ? windowspath(dir) : work;
-        CreateDirectoryA(artefacts.c_str(), nullptr);
+        artefacts = dir ? windowspath(dir) + "\\" + testname() : work;
+        if (dir) work = artefacts + "\\files";
+        ASSERT_TRUE(makefolders(work)) << work;
+        DeleteFileA(settingsfile().c_str());
+    }
+    void TearDown() override { CopyFileA(settingsfile().c_str(), (artefacts + "\\VYRS11.INI").c_str(), FALSE); }
+
+    static std::string testname() {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        return std::string(info->test_suite_name()) + "_" + info->name();
     }
 
     // Runs vyrdbg with the command line and waits for its frame.
@@ -130,7 +82,7 @@ protected:
 // Start-up, shut-down and the settings file
 
 TEST_F(Vyrdbg, SettingsFileAsTheFrameWritesIt) {
-    ASSERT_EQ(GetFileAttributesA(settingsfile().c_str()), INVALID_FILE_ATTRIBUTES) << "the prefix is not fresh";
+    ASSERT_EQ(GetFileAttributesA(settingsfile().c_str()), INVALID_FILE_ATTRIBUTES) << "a settings file at the start";
 
     // A first start whose start file quits.
     startfile("quit\n");
@@ -256,168 +208,6 @@ TEST_F(Vyrdbg, EvalFromTheStartFileWritesTheEchoAndTheResult) {
     startfile("output " + out + "\neval 1+2\nquit\n");
     EXPECT_EQ(runtoend(), 0u);
     EXPECT_EQ(readfile(out), "eval 1+2\n    1+2 = 3\nquit\n");
-}
-
-// ---------------------------------------------------------------------------
-// The command window
-
-class CommandWindow : public Vyrdbg {
-protected:
-    void SetUp() override {
-        Vyrdbg::SetUp();
-        setsetting("OPTIONS", "AUTOCMD", "NO");
-        frame = start(program);
-        ASSERT_NE(frame, nullptr);
-        sendanswering(program, frame, WM_COMMAND, 300, 0);
-        edit = findchild(frame, "WINCMD");
-        ASSERT_NE(edit, nullptr) << "menu command 300 opened no command window";
-    }
-    void TearDown() override {
-        if (program.running()) exit(program, frame);
-    }
-
-    // Types the keys; every Enter's command has ended when this returns.
-    void typed(const std::string& keys, std::vector<WindowInfo>* boxes = nullptr) {
-        EXPECT_TRUE(type(program, edit, keys, boxes)) << "the window did not take \"" << keys << "\" in time";
-    }
-    std::string text() { return lf(textof(edit)); }
-    std::string lastline() {
-        std::string t = text();
-        return t.substr(t.find_last_of('\n') + 1);
-    }
-    bool endswith(const std::string& tail) { return endsin(text(), tail); }
-
-    Program program;
-    HWND frame = nullptr;
-    HWND edit = nullptr;
-};
-
-TEST_F(CommandWindow, TypedLinesRunAndThePromptFollows) {
-    EXPECT_EQ(text(), "Vyr>");
-    // The command log is the record of what was typed.
-    std::string log = work + "\\typed.log";
-    typed("record " + log + "\r");
-    EXPECT_EQ(text(), "Vyr>record " + log + "\nVyr>");
-    typed("rem one\r");
-    EXPECT_EQ(text(), "Vyr>record " + log + "\nVyr>rem one\nVyr>");
-
-    // A command file typed in: its lines show as they run.
-    writefile(work + "\\t.in", "rem from the file\n");
-    typed("input " + work + "\\t.in\r");
-    EXPECT_TRUE(endswith("\nrem from the file\nVyr>")) << text();
-
-    // An error of a typed command is a box; the prompt follows anyway.
-    std::vector<WindowInfo> boxes;
-    typed("nosuch\r", &boxes);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_EQ(boxes[0].message, "unknown command: nosuch");
-    EXPECT_TRUE(endswith("nosuch\nVyr>"));
-
-    // Only the prompt the window wrote is dropped: a "Vyr>" typed after it
-    // reaches the command language. An empty line only prompts.
-    boxes.clear();
-    typed("Vyr>rem prompted\r\r", &boxes);
-    EXPECT_TRUE(endswith("Vyr>Vyr>rem prompted\nVyr>\nVyr>")) << text();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].message, "unknown command: Vyr>rem prompted");
-
-    // A command shown from the history runs as typed.
-    for (int i = 0; i < 4; ++i) key(edit, VK_UP);
-    EXPECT_EQ(lastline(), "Vyr>rem one");
-    boxes.clear();
-    typed("\r", &boxes);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(endswith("Vyr>rem one\nVyr>")) << text();
-
-    // The log holds each command run, once, in order, failed ones too: not
-    // the lines of the command file (the logged input runs them again), not
-    // the empty line.
-    typed("record\r");
-    EXPECT_EQ(readfile(log), "rem one\ninput " + work + "\\t.in\nnosuch\nVyr>rem prompted\nrem one\nrecord\n");
-}
-
-TEST_F(CommandWindow, EvalTypedShowsTheResultAndThePrompt) {
-    typed("eval 1+2\r");
-    EXPECT_TRUE(endswith("Vyr>eval 1+2\n    1+2 = 3\nVyr>")) << text();
-}
-
-TEST_F(CommandWindow, ACommandAsksForALineTypedInTheWindow) {
-    // The first Enter waits for the answer, so the keys are posted.
-    for (char c : std::string("u $a = ?\r5\r")) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-    EXPECT_TRUE(waituntil([&] { return endswith("=> 5\nVyr>"); }, 20000)) << text();
-    typed("x $a\r");
-    EXPECT_TRUE(endswith("    $a = 0x5\nVyr>")) << text();
-}
-
-TEST_F(CommandWindow, BackspaceAndLeftStopAtThePrompt) {
-    typed("\b");
-    key(edit, VK_LEFT);
-    EXPECT_EQ(text(), "Vyr>");
-    typed("ab\b");
-    EXPECT_EQ(text(), "Vyr>a");
-    typed("\b\b");
-    EXPECT_EQ(text(), "Vyr>");
-}
-
-TEST_F(CommandWindow, HistoryKeepsTheLastTwentyCommands) {
-    key(edit, VK_UP);
-    EXPECT_EQ(text(), "Vyr>") << "Up with an empty history does nothing";
-    for (const char* line : {"rem a\r", "rem b\r", "rem c\r"}) typed(line);
-    key(edit, VK_UP);
-    EXPECT_EQ(lastline(), "Vyr>rem c");
-    key(edit, VK_UP);
-    key(edit, VK_UP);
-    EXPECT_EQ(lastline(), "Vyr>rem a");
-    key(edit, VK_UP);
-    EXPECT_EQ(lastline(), "Vyr>rem a") << "the oldest stays";
-    key(edit, VK_DOWN);
-    EXPECT_EQ(lastline(), "Vyr>rem b");
-    typed("\r");   // runs the entry shown
-    key(edit, VK_UP);
-    EXPECT_EQ(lastline(), "Vyr>rem b");
-
-    // Twenty-one more: the first of them has been pushed out.
-    typed("\r");
-    for (int i = 1; i <= 21; ++i) typed("rem n" + std::to_string(i) + "\r");
-    for (int i = 0; i < 25; ++i) key(edit, VK_UP);
-    EXPECT_EQ(lastline(), "Vyr>rem n2");
-}
-
-TEST_F(CommandWindow, OutputPastTheLimitEmptiesTheWindowFirst) {
-    // 40 lines of 914 characters: past the limit of 32000 with the 36th.
-    std::string lines;
-    for (int i = 0; i < 40; ++i) lines += "rem line " + std::to_string(1000 + i) + " " + std::string(900, 'x') + "\n";
-    writefile(work + "\\big.in", lines);
-    // The Enter returns when the file's commands have ended; the prompt
-    // written after them is the sign.
-    typed("input " + work + "\\big.in\r");
-    ASSERT_TRUE(waituntil([&] { return endswith("\nVyr>"); }, 20000)) << "no prompt after the file";
-    std::string t = text();
-    EXPECT_EQ(t.find("line 1000 "), std::string::npos) << "the first lines were emptied out";
-    // No more than the limit, the line ends the control adds, and the prompt.
-    std::size_t linefeeds = static_cast<std::size_t>(std::count(t.begin(), t.end(), '\n'));
-    EXPECT_LE(t.size() - linefeeds, 32001u + 914u + 4u);
-
-    // The window was emptied before a line, not inside one: it begins with
-    // a whole line N, and every line from N to the last follows, whole and
-    // in order, then the prompt.
-    std::vector<std::string> shown;
-    std::istringstream in(t);
-    for (std::string line; std::getline(in, line);) shown.push_back(line);
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown.back(), "Vyr>");
-    std::smatch first;
-    ASSERT_TRUE(std::regex_match(shown[0], first, std::regex("rem line (\\d{4}) x{900}")))
-        << "the first line is not a whole line: " << shown[0].substr(0, 40) << "... (" << shown[0].size()
-        << " characters)";
-    int n = std::stoi(first[1].str());
-    EXPECT_GT(n, 1000);
-    ASSERT_EQ(shown.size(), static_cast<std::size_t>(1039 - n + 2)) << "lines missing or left over after line " << n;
-    for (int i = n; i <= 1039; ++i)
-        EXPECT_EQ(shown[static_cast<std::size_t>(i - n)], "rem line " + std::to_string(i) + " " + std::string(900, 'x'))
-            << "line " << i;
-    std::printf("the window begins with line %d\n", n);
 }
 
 // ---------------------------------------------------------------------------

@@ -77,6 +77,19 @@ TEST_F(MemoryTest, WordsAndLongsAreBigEndianAndWrap) {
     EXPECT_EQ(block[1], 0xCD);
 }
 
+// The plug-in passes 32-bit addresses and values (an offset may wrap them):
+// the low 16 bits address, the low bits of the size are stored.
+TEST_F(MemoryTest, ExportsTakeTheLowBitsOfAddressAndValue) {
+    WriteByte(0xFFFF2345, 0x1FF);
+    EXPECT_EQ(rdbyte(0x2345), 0xFF);
+    EXPECT_EQ(rdbyte(0x2346), 0x00);
+    WriteWord(0x10020, 0xFFFFFFFF);
+    EXPECT_EQ(rdword(0x0020), 0xFFFF);
+    EXPECT_EQ(rdbyte(0x0022), 0x00);
+    EXPECT_EQ(ReadWord(0xABCD0020), 0xFFFFu);
+    EXPECT_EQ(ReadByte(0x12345), 0xFFu);
+}
+
 TEST_F(MemoryTest, WriteEventFiresAfterTheStoreAndOnlyInItsRange) {
     addmemevent(3, MEV_WRITE, 0x1000, 0x1000);
     runflags.armed = 1;
