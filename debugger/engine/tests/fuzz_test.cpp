@@ -316,8 +316,11 @@ TEST_F(Fuzz, MutatedCommandFilesEndCleanly) {
                                                                              << vy::one_line(shown.substr(at, end - at));
             at = end;
         }
-        for (const char* name : {"ina", "inb", "self", "o", "l", "ch", "w"})
-            if (exists(name)) ASSERT_LT(std::filesystem::file_size(name), 4u << 20) << "case " << i << ": " << name;
+        for (const char* name : {"ina", "inb", "self", "o", "l", "ch", "w"}) {
+            if (exists(name)) {
+                ASSERT_LT(std::filesystem::file_size(name), 4u << 20) << "case " << i << ": " << name;
+            }
+        }
         headless.runbound = 0;
         endofline();
         logopen("");

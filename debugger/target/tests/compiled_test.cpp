@@ -66,7 +66,7 @@ TEST_F(CompiledProgramTest, ACFileAndAnAssemblySourceLoadTogether) {
     ASSERT_EQ(LoadFailed, 0) << console.errors;
     ASSERT_NE(findfile("fast.s"), nullptr);
     ASSERT_NE(findfunc("main"), nullptr);
-    DebugEntry* line = curline(symbol("_fast"));
+    DebugEntry* line = lineat(symbol("_fast"));
     ASSERT_NE(line, nullptr);
     EXPECT_STREQ(line->text(), "fast.s");
     EXPECT_EQ(line->line, 4);
