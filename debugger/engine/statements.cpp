@@ -4,6 +4,7 @@
 
 #include "debugger/engine/commands.h"
 #include "debugger/engine/evaluator.h"
+#include "debugger/engine/hooks.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/scan.h"
@@ -94,8 +95,13 @@ const char* skipstmt(const char* text) {
 }
 
 // A loop of the language stops at the user's stop request, and when the
-// debugger is closing.
-static bool stopped() { return StopRequest || QuitRequested; }
+// debugger is closing. Each turn takes the window's messages, so that a loop
+// whose body runs no command (a false inner loop, an empty block) still sees
+// Stop.
+static bool stopped() {
+    PollMessages();
+    return StopRequest || QuitRequested;
+}
 
 static const char* ifstatement(const char* text, int arg) {
     // A statement without its "(" ends the line: the text after the keyword
