@@ -70,6 +70,15 @@ void close_files(Gen& g) {
     close_error_file(g, error_file_name);
 }
 
+// Closes the files at the end of a run; a run that failed keeps no output
+// file, even a whole one (the PANIC comment in it is on the error stream
+// too).
+void finish_files(Gen& g, int status) {
+    close_files(g);
+    if ((status != 0 || g.errors) && g.out.created) vy::removefile(g.out.path.c_str());
+    g.out.created = false;
+}
+
 }  // namespace
 
 void end_run(Gen& g, int status) {
@@ -77,7 +86,7 @@ void end_run(Gen& g, int status) {
         remove_output(g);
         close_files(g);
     } else {
-        close_files(g);
+        finish_files(g, status);
         if (g.out.failed) status = 1;
     }
     vy::cc::remove_interrupt_handler();
@@ -222,7 +231,7 @@ int run(Gen& g, int argc, char** argv) {
         c = compile_function(g);
     }
     write_file_end(g);
-    close_files(g);
+    finish_files(g, 0);
     return g.errors ? 1 : 0;
 }
 

@@ -3,62 +3,50 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <new>
 
 #include "ccopt/opt.h"
 #include "ccparse/toolkit/toolkit.h"
+#include "support/file_read.h"
+#include "support/one_line.h"
 
 namespace ccopt {
 
 namespace {
 
 const char* const TITLE = "68HC11 Optimizer";
-// Inputs beyond this size are refused rather than read until memory runs out.
-const std::uint64_t MAX_INPUT = 256u << 20;
 
 FILE* output_file = nullptr;
 const char* output_name = nullptr;
 
 void on_interrupt(int) { std::_Exit(2); }
 
-// A diagnostic stays one line: control bytes taken from the input are
-// written as \xNN.
-std::string visible(std::string_view text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if ((c < 0x20 && c != '\t') || c == 0x7f) {
-            static const char hex[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
+// The lines of a text in memory, one at a time, each of any length; CRLF
+// and LF end lines alike, and a last line without a line end is still a
+// line.
+struct TextLines {
+    std::string_view text;
+    std::size_t pos = 0;
 
-// Reads one line of any length; CRLF and LF end lines alike, and a last
-// line without a line end is still a line.
-bool readline(FILE* f, std::string& line, std::uint64_t& total) {
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::getc(f)) != EOF) {
-        any = true;
-        if (++total > MAX_INPUT) return false;
-        if (c == '\n') break;
-        line += static_cast<char>(c);
+    bool operator()(std::string& line) {
+        if (pos >= text.size()) return false;
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        line.assign(text.substr(pos, end - pos));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        pos = end + 1;
+        return true;
     }
-    if (!any) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-}
+};
+
+// The pre-scan over the whole text, then the chunks.
+void optimize_lines(Opt& o, std::string_view text, const std::function<void(std::string_view)>& write);
 
 }  // namespace
 
 void optfatal(const char* message, std::string_view argument) {
-    std::string text = std::string(vy::progname()) + ": " + message + visible(argument) + "\n";
+    std::string text = std::string(vy::progname()) + ": " + message + vy::one_line(argument) + "\n";
     vy::toolwrite(text);
     if (output_file) {
         // A fatal condition leaves no half-written output behind.
@@ -77,32 +65,29 @@ static void optimize(Opt& o) {
     }
 }
 
+namespace {
+
+void optimize_lines(Opt& o, std::string_view text, const std::function<void(std::string_view)>& write) {
+    bool in_dp = false;
+    std::vector<std::string> user_dp;
+    std::string line;
+    for (TextLines prescan{text}; prescan(line);) prescan_line(o, line, in_dp, user_dp);
+    o.readline = TextLines{text};
+    o.writeline = write;
+    optimize(o);
+}
+
+}  // namespace
+
 std::string optimize_text(std::string_view input, const Options& options, long* destructions,
                           long* modifications) {
     Opt o;
     o.opts = options;
-    std::size_t pos = 0;
-    auto next = [&](std::string& line) {
-        if (pos >= input.size()) return false;
-        std::size_t end = input.find('\n', pos);
-        if (end == std::string_view::npos) end = input.size();
-        line.assign(input.substr(pos, end - pos));
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        pos = end + 1;
-        return true;
-    };
-    bool in_dp = false;
-    std::vector<std::string> user_dp;
-    std::string line;
-    while (next(line)) prescan_line(o, line, in_dp, user_dp);
-    pos = 0;
     std::string out;
-    o.readline = next;
-    o.writeline = [&](std::string_view text) {
+    optimize_lines(o, input, [&](std::string_view text) {
         out += text;
         out += '\n';
-    };
-    optimize(o);
+    });
     if (destructions) *destructions = o.destructions;
     if (modifications) *modifications = o.modifications;
     return out;
@@ -134,19 +119,18 @@ int optmain(int argc, char** argv) {
     o.opts.qvnolo = std::getenv("QVNOLO") != nullptr;
     const char* name = argv[0];
 
+    // The input is read once, whole, and refused as soon as it passes the
+    // bound of every input (a device or a pipe that never ends included).
     FILE* in = std::fopen(name, "rb");
     if (!in) optfatal("can't open ", name);
-    std::uint64_t total = 0;
-    bool in_dp = false;
-    std::vector<std::string> user_dp;
-    std::string line;
-    while (readline(in, line, total)) prescan_line(o, line, in_dp, user_dp);
-    bool failed = std::ferror(in) != 0;
+    std::string input;
+    vy::FileRead read = vy::read_whole(in, input);
     std::fclose(in);
-    if (total > MAX_INPUT) optfatal("file too large ", name);
-    if (failed) optfatal("can't read ", name);
-    in = std::fopen(name, "rb");
-    if (!in) optfatal("can't open ", name);
+    if (read == vy::FileRead::too_large) {
+        vy::toolwrite("#error " + std::string(vy::progname()) + " " + vy::one_line(name) + ":0 file too large\n");
+        vy::toolexit(1);
+    }
+    if (read != vy::FileRead::ok) optfatal("can't read ", name);
 
     FILE* out = stdout;
     if (output) {
@@ -155,14 +139,10 @@ int optmain(int argc, char** argv) {
         output_file = out;
         output_name = output;
     }
-    total = 0;
-    o.readline = [&](std::string& text) { return readline(in, text, total); };
-    o.writeline = [&](std::string_view text) {
+    optimize_lines(o, input, [&](std::string_view text) {
         std::fwrite(text.data(), 1, text.size(), out);
         std::fputc('\n', out);
-    };
-    optimize(o);
-    std::fclose(in);
+    });
     if (std::fflush(out) != 0 || std::ferror(out)) optfatal("can't write ", output ? output : "standard output");
     if (output) {
         output_file = nullptr;

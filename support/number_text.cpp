@@ -14,8 +14,9 @@ int digit_value(int c) {
 }
 
 // The shared reader; U is the unsigned type of the result's width.
+// `wide`, when given, is set when the digits pass 32 bits.
 template <class U>
-std::int32_t scan_integer(const char* text, std::int32_t count, U& out, std::int32_t base) {
+std::int32_t scan_integer(const char* text, std::int32_t count, U& out, std::int32_t base, bool* wide = nullptr) {
     // Every read goes through `at`, which gives -1 past the count.
     auto at = [&](std::int32_t i) -> int {
         return i < count ? static_cast<unsigned char>(text[i]) : -1;
@@ -46,9 +47,16 @@ std::int32_t scan_integer(const char* text, std::int32_t count, U& out, std::int
     }
 
     std::uint32_t value = 0;
+    std::uint64_t whole = 0;  // the value without wrapping, up to 33 bits
+    if (wide) *wide = false;
     for (;;) {
         const int digit = digit_value(at(i));
         if (digit < 0 || digit >= base) break;
+        whole = whole * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        if (whole > 0xFFFFFFFFu) {
+            if (wide) *wide = true;
+            whole = 0x100000000u;
+        }
         value = static_cast<U>(value * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit));
         ++i;
         number = true;
@@ -80,6 +88,10 @@ std::int32_t scanlong(const char* text, std::int32_t count, std::int32_t& out, s
 
 std::int32_t scanulong(const char* text, std::int32_t count, std::uint32_t& out, std::int32_t base) {
     return scan_integer(text, count, out, base);
+}
+
+std::int32_t scanulong(const char* text, std::int32_t count, std::uint32_t& out, std::int32_t base, bool& wide) {
+    return scan_integer(text, count, out, base, &wide);
 }
 
 std::int32_t scanesc(const char*& cursor, const char* set) {

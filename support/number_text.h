@@ -15,6 +15,9 @@ namespace vy {
 std::int32_t scanshort(const char* text, std::int32_t count, std::int16_t& out, std::int32_t base);
 std::int32_t scanlong(const char* text, std::int32_t count, std::int32_t& out, std::int32_t base);
 std::int32_t scanulong(const char* text, std::int32_t count, std::uint32_t& out, std::int32_t base);
+// As scanulong, with `wide` set when the digits pass 32 bits (before any
+// '-'), so that a caller can refuse a number the width cannot hold.
+std::int32_t scanulong(const char* text, std::int32_t count, std::uint32_t& out, std::int32_t base, bool& wide);
 
 // Decode one escape sequence. `cursor` is at the backslash on entry and on
 // the last byte of the sequence on return (it stays when a NUL follows the

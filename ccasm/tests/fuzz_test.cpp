@@ -14,6 +14,7 @@
 #include "asm_fixture.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 
 namespace {
@@ -151,18 +152,7 @@ std::string random_source(std::mt19937& random) {
 const std::regex error_line(
     R"(#error ccasm [^\x00-\x08\x0a-\x1f\x7f]*:([0-9]+\t|0 )[^\x00-\x08\x0a-\x1f\x7f]*)");
 
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
 // Fewer cases under Wine, where every file operation is slow.
-#ifdef _WIN32
-constexpr int default_cases = 150;
-#else
-constexpr int default_cases = 600;
-#endif
-
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases.
 // Natively the cases run in four parts of one random stream, each part a
 // test of its own, so that the parts run side by side; the fewer cases
@@ -175,9 +165,9 @@ constexpr int random_parts = 4;
 class RandomSources : public AsmTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(RandomSources, EndWithOneLineDiagnostics) {
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 11028)));
+    std::mt19937 random(vytest::fuzzseed(11028));
     write("inc.s", "\tnop\n\tdc.b\t1\n");
-    const int cases = setting("VY_FUZZ_CASES", default_cases);
+    const int cases = vytest::fuzzcases(400, 100);
     const int first = cases * GetParam() / random_parts, end = cases * (GetParam() + 1) / random_parts;
     int failed = 0;
     for (int i = 0; i < end; ++i) {

@@ -9,20 +9,21 @@
 #include <regex>
 
 #include "asm_fixture.h"
+#include "ccasm/tools/objfile.h"
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 
 namespace {
 
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
 const std::regex error_line(R"((objdump11: [^\x00-\x08\x0a-\x1f\x7f]*: [^\x00-\x08\x0a-\x1f\x7f]*\n)*)");
 
-TEST_F(AsmTest, ObjdumpErrorLineStaysOneLineWhateverTheSectionName) {
+// A suite of its own: a CTest entry of its own.
+using ObjdumpFuzz = AsmTest;
+
+TEST_F(ObjdumpFuzz, ErrorLineStaysOneLineWhateverTheSectionName) {
     AsmRun r = assemble(".abcd:\tsection\n\tnop\n");
     ASSERT_EQ(r.status, 0) << r.diagnostics;
     std::vector<uint8_t> image = r.image;
@@ -46,7 +47,15 @@ TEST_F(AsmTest, ObjdumpErrorLineStaysOneLineWhateverTheSectionName) {
 }
 
 #ifndef _WIN32
-TEST_F(AsmTest, ObjdumpOfEndlessFilesIsFileTooLarge) {
+// Running out of memory is an "#error" line naming the file, status 1, as
+// in the passes, never an abort.
+TEST_F(ObjdumpFuzz, RunningOutOfMemoryIsAnErrorLine) {
+    std::string errors;
+    EXPECT_EQ(vytest::memory_runs_out(objfile::objdump_main, {"/bin/objdump11.exe", "nosuch.o"}, errors), 1);
+    EXPECT_EQ(errors, "#error objdump11 nosuch.o:0 no memory\n");
+}
+
+TEST_F(ObjdumpFuzz, EndlessFilesAreFileTooLarge) {
     std::string out, errors;
     if (vytest::has_dev_zero()) {
         EXPECT_EQ(objfile::objdump({"/dev/zero"}, out, errors), 1);
@@ -60,7 +69,7 @@ TEST_F(AsmTest, ObjdumpOfEndlessFilesIsFileTooLarge) {
 #endif
 
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases.
-TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
+TEST_F(ObjdumpFuzz, MutatedObjectsEndCleanly) {
     const char* const sources[] = {
         "\tnop\n\tldaa\t#1\n",
         "\tswitch\t.data\nv:\tdc.w\tv,ext\n\txref\text\n\txdef\tv\n.abcdefghijklm:\tsection\n\tdc.b\t1,2,3\n",
@@ -74,12 +83,8 @@ TEST_F(AsmTest, ObjdumpOfMutatedObjectsEndsCleanly) {
         ASSERT_EQ(r.status, 0) << r.diagnostics;
         objects.emplace_back(r.image.begin(), r.image.end());
     }
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20028)));
-#ifdef _WIN32
-    const int cases = setting("VY_FUZZ_CASES", 300);
-#else
-    const int cases = setting("VY_FUZZ_CASES", 1500);
-#endif
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(20028)));
+    const int cases = vytest::fuzzcases(1500, 300);
     int refused = 0;
     for (int i = 0; i < cases; ++i) {
         std::string file = objects[random() % objects.size()];

@@ -2,7 +2,9 @@
 #include "ccasm/tools/objfile.h"
 
 #include <cstdio>
+#include <new>
 
+#include "ccparse/toolkit/toolkit.h"
 #include "support/file_read.h"
 #include "support/one_line.h"
 
@@ -299,6 +301,7 @@ bool read_file(const std::string& path, Object& obj, std::string& error) {
 int objdump(const std::vector<std::string>& paths, std::string& out, std::string& errors) {
     int status = 0;
     for (const std::string& path : paths) {
+        vy::set_input_name(path);
         Object obj;
         std::string error;
         if (!read_file(path, obj, error)) {
@@ -309,6 +312,20 @@ int objdump(const std::vector<std::string>& paths, std::string& out, std::string
         if (paths.size() > 1) out += vy::one_line(path) + ":\n";
         out += dump(obj);
     }
+    return status;
+}
+
+int objdump_main(int argc, char** argv) {
+    std::set_new_handler(vy::nomemory);
+    vy::setprogname(argv[0]);
+    if (argc < 2) {
+        std::fputs("usage: objdump11 file...\n", stderr);
+        return 1;
+    }
+    std::string out, errors;
+    int status = objdump(std::vector<std::string>(argv + 1, argv + argc), out, errors);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(errors.data(), 1, errors.size(), stderr);
     return status;
 }
 

@@ -91,4 +91,10 @@ std::string dump(const Object& obj);
 // Returns the exit status, 0 or 1.
 int objdump(const std::vector<std::string>& paths, std::string& out, std::string& errors);
 
+// The objdump11 program from its command line ("objdump11 file..."): the
+// dump on standard output, the errors on standard error, the exit status.
+// Running out of memory ends it as it ends the passes: "#error objdump11
+// FILE:0 no memory", status 1.
+int objdump_main(int argc, char** argv);
+
 }  // namespace objfile

@@ -108,7 +108,7 @@ TEST_P(Headers, AreChecked) {
 INSTANTIATE_TEST_SUITE_P(Driver, Headers, ::testing::ValuesIn(header_cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Driver, ErrorFileIsKeptOnlyWithErrors) {
+TEST(Driver, ErrorFileIsKeptOnlyWithErrorsAndTheOutputOnlyWithout) {
     TempDir dir;
     dir.write("ok.ir", bytes_text(data_file()));
     IrBuilder bad;
@@ -122,7 +122,33 @@ TEST(Driver, ErrorFileIsKeptOnlyWithErrors) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.errors, "errors reported in e.txt\n");
     EXPECT_EQ(lf_lines(dir.read("e.txt")), "#error ccgen t.c:3\tunknown space: bogus\n");
-    EXPECT_TRUE(dir.exists("bad.s"));
+    EXPECT_FALSE(dir.exists("bad.s"));
+}
+
+// Whatever ends a run with status 1 (a damaged header, a record the
+// generator stops at, a PANIC), the output file it created goes; the PANIC
+// is on the error stream.
+TEST(Driver, FailedRunsLeaveNoOutputFile) {
+    TempDir dir;
+    IrBuilder panic;
+    panic.file("t.c").line(4).ret();
+    const std::pair<std::vector<std::uint8_t>, const char*> cases[] = {
+        {{0xCC, 0, 0, 0}, "#error ccgen t.ir:0\tbad intermediate file t.ir\n"},
+        {{0xCB, 0, 0, 1}, "#error ccgen t.ir:0\tbad parser configuration t.ir\n"},
+        {panic.bytes, "#error ccgen t.c:4\tPANIC! NO FUNC\n"},
+    };
+    for (const auto& [ir, error] : cases) {
+        std::vector<std::uint8_t> bytes = ir;
+        if (bytes.size() == 4) {
+            std::vector<std::uint8_t> rest = data_file();
+            bytes.insert(bytes.end(), rest.begin() + 4, rest.end());
+        }
+        dir.write("t.ir", bytes_text(bytes));
+        GenRun run = run_gen(dir, {"-o", "out.gs", "t.ir"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.errors, error);
+        EXPECT_FALSE(dir.exists("out.gs")) << error;
+    }
 }
 
 TEST(Driver, DiagnosticsStayOneLine) {

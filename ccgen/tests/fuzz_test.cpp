@@ -8,11 +8,15 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <regex>
 
 #include "ccgen/tests/corpus.h"
 #include "ccgen/tests/gen_harness.h"
+#include "support/one_line.h"
+#include "support/tests/fuzz_budget.h"
+#include "support/tests/line_checks.h"
 
 namespace {
 
@@ -109,26 +113,15 @@ std::string stray_lines(const std::string& errors) {
 
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases
 // for a longer search by hand.
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
-#ifdef _WIN32
-constexpr int default_cases = 300;
-#else
-constexpr int default_cases = 1500;
-#endif
-
 TEST(Fuzz, MutatedIntermediateFilesEndWithDiagnostics) {
     std::vector<Bytes> pool = seeds();
     ASSERT_GE(pool.size(), 10u);
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 1313)));
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(1313)));
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-no"}, {"-no", "-dl1", "-l", "-f"}, {"-bss", "-ct", "-st3"}, {"-v", "-ck"},
     };
     vytest::TempDir dir;
-    for (int i = 0; i < setting("VY_FUZZ_CASES", default_cases); ++i) {
+    for (int i = 0; i < vytest::fuzzcases(1500, 300); ++i) {
         Bytes ir = mutate(pool, random);
         std::vector<std::string> options = option_sets[random() % option_sets.size()];
         dir.write("t.ir", std::string(ir.begin(), ir.end()));
@@ -136,6 +129,8 @@ TEST(Fuzz, MutatedIntermediateFilesEndWithDiagnostics) {
         vytest::GenRun run = vytest::run_gen(dir, options);
         SCOPED_TRACE("case " + std::to_string(i));
         EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status;
+        EXPECT_EQ(run.output_exists, run.status == 0);   // a failed run leaves no output
+        std::filesystem::remove(dir.file("t.s"));
         std::string errors = run.errors;
         // -v names each function on the error stream
         if (std::find(options.begin(), options.end(), "-v") != options.end()) {
@@ -160,6 +155,55 @@ TEST(Fuzz, MutatedIntermediateFilesEndWithDiagnostics) {
             }
             break;
         }
+    }
+}
+
+// The code generator's assembly, damaged, through the optimiser (the text
+// it reads): lines lost, repeated and swapped, bytes changed, hint labels
+// and branches to nowhere put in, the text cut. It optimises, or ends with
+// status 1, its one-line message and no output file.
+TEST(Fuzz, MutatedGeneratedAssemblyThroughTheOptimiser) {
+    std::vector<std::string> texts;
+    for (const Bytes& ir : seeds()) {
+        vytest::GenRun run = vytest::generate(ir);
+        if (run.status == 0 && run.asm_text.find("FL:") != std::string::npos) texts.push_back(run.asm_text);
+    }
+    ASSERT_GE(texts.size(), 5u);
+    const char* const pieces[] = {"FL:\n", "YTOX:\n", "VL:\n", "\tjbne\tnowhere\n", "\tnod\n", "L99:\n",
+                                  "\trts\n", "\tjsr\tc_lmul\n", "\tpshx\n", "\x01\x7f\n", "_f:\n"};
+    std::mt19937 random(vytest::fuzzseed(4101));
+    auto below = [&random](std::size_t n) { return n ? static_cast<std::size_t>(random() % n) : 0; };
+    for (int i = 0, n = vytest::fuzzcases(300, 60); i < n; ++i) {
+        std::vector<std::string> lines;
+        const std::string& seed = texts[below(texts.size())];
+        for (std::size_t at = 0; at < seed.size();) {
+            std::size_t end = seed.find('\n', at);
+            lines.push_back(seed.substr(at, end - at + 1));
+            at = end + 1;
+        }
+        for (std::size_t m = 1 + below(6); m > 0 && !lines.empty(); --m) {
+            std::size_t at = below(lines.size());
+            switch (below(6)) {
+            case 0: lines.erase(lines.begin() + static_cast<long>(at)); break;
+            case 1: lines.insert(lines.begin() + static_cast<long>(at), lines[below(lines.size())]); break;
+            case 2: std::swap(lines[at], lines[below(lines.size())]); break;
+            case 3:
+                if (!lines[at].empty()) lines[at][below(lines[at].size())] = static_cast<char>(random());
+                break;
+            case 4: lines.insert(lines.begin() + static_cast<long>(at), pieces[below(std::size(pieces))]); break;
+            default: lines.resize(at); break;
+            }
+        }
+        std::string text;
+        for (const std::string& line : lines) text += line;
+        std::string errors;
+        std::string out = vytest::optimise(text, errors);
+        SCOPED_TRACE("case " + std::to_string(i));
+        if (errors.empty()) continue;
+        ASSERT_TRUE(vytest::clean_lines(errors)) << vy::one_line(errors);
+        ASSERT_TRUE(errors.starts_with("ccopt: ") || errors.starts_with("#error ccopt ")) << errors;
+        ASSERT_TRUE(errors.ends_with("status 1\n")) << errors;
+        ASSERT_EQ(out, "");
     }
 }
 

@@ -40,10 +40,15 @@ GenRun run_gen(const TempDir& dir, std::vector<std::string> args) {
 GenRun generate(const std::vector<std::uint8_t>& ir, std::vector<std::string> options) {
     TempDir dir;
     dir.write("t.ir", std::string(ir.begin(), ir.end()));
-    options.push_back("-o");
-    options.push_back("t.s");
     options.push_back("t.ir");
-    return run_gen(dir, options);
+    GenRun run;
+    {
+        StdoutCapture into(dir.file("t.s"));
+        run = run_gen(dir, options);
+    }
+    run.output_exists = true;
+    run.asm_text = lf_lines(dir.read("t.s"));
+    return run;
 }
 
 ChainRun compile_and_generate(const std::string& source, std::vector<std::string> front_options,

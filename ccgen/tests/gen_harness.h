@@ -24,7 +24,9 @@ struct GenRun {
 // file is the one named by -o.
 GenRun run_gen(const TempDir& dir, std::vector<std::string> args);
 
-// Writes `ir` as t.ir and runs ccgen with `options`, -o t.s and t.ir.
+// Writes `ir` as t.ir and runs ccgen with `options` and t.ir; the assembly
+// text is what it wrote on standard output, kept whatever the status (an
+// output file named by -o is removed after a failure).
 GenRun generate(const std::vector<std::uint8_t>& ir, std::vector<std::string> options = {});
 
 // Compiles `source` with ccparse (with `front_options`), then generates.

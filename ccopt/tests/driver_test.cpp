@@ -190,6 +190,23 @@ TEST_F(Driver, CommandLineErrors) {
     EXPECT_EQ(r.errors, "Talvex Software 68HC11 Optimizer V4.1l - 28 Nov 2001 - Win32\n");
 }
 
+// An input past the bound of every input is refused at once, with the
+// "#error" line of every pass: a file that says its size before any byte
+// is read, and one that never ends after the bound.
+TEST_F(Driver, InputsPastTheBoundAreTooLarge) {
+    write("big.s", "\tnop\n");
+    std::filesystem::resize_file("big.s", (256u << 20) + 1);   // sparse
+    MainRun r = run({"big.s"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, "#error ccopt big.s:0 file too large\n");
+    EXPECT_FALSE(std::filesystem::exists("out.s"));
+#ifndef _WIN32
+    r = run({"/dev/zero"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, "#error ccopt /dev/zero:0 file too large\n");
+#endif
+}
+
 TEST_F(Driver, BadBranchStopsWithoutOutput) {
     write("a.s", "_f:\nFL:\n\tldaa\t_y\n\tjbne\t_other\n\tnod\n\trts\nFL:\n");
     MainRun r = run({"a.s"});
@@ -199,7 +216,7 @@ TEST_F(Driver, BadBranchStopsWithoutOutput) {
     // Control bytes in the operand are shown, so the message stays one line.
     write("b.s", "_f:\nFL:\n\tjbeq\tL\r9\x01\n\trts\nFL:\n");
     r = run({"b.s"});
-    EXPECT_EQ(r.errors, "ccopt: bad branch to label L\\x0D9\\x01\n");
+    EXPECT_EQ(r.errors, "ccopt: bad branch to label L\\x0d9\\x01\n");
 }
 
 TEST_F(Driver, FunctionCutShortIsAnError) {

@@ -1,6 +1,6 @@
 // Random functions through the optimiser: every one must assemble after
 // optimisation and compute the same in the simulator; damaged assembly
-// text must never crash it. CCOPT_FUZZ sets the number of programs.
+// text must never crash it. VY_FUZZ_CASES sets the number of programs.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,17 +11,9 @@
 #include "ccopt/tests/opt_fixture.h"
 #include "ccopt/tests/sim_harness.h"
 #include "ccparse/toolkit/toolkit.h"
+#include "support/tests/fuzz_budget.h"
 
 namespace {
-
-int count(int native, int wine) {
-    if (const char* n = std::getenv("CCOPT_FUZZ")) return std::atoi(n);
-#ifdef _WIN32
-    return wine;
-#else
-    return native;
-#endif
-}
 
 // A random function body in the compact form: straight code, forward
 // branches, a loop now and then (also at the function's entry), calls,
@@ -115,8 +107,8 @@ std::string random_body(std::mt19937& rng) {
 }
 
 TEST(Fuzz, RandomFunctionsKeepTheirMeaning) {
-    std::mt19937 rng(std::getenv("CCOPT_SEED") ? static_cast<unsigned>(std::atoi(std::getenv("CCOPT_SEED"))) : 20261210u);
-    int programs = count(300, 60);
+    std::mt19937 rng(vytest::fuzzseed(20261210u));
+    int programs = vytest::fuzzcases(300, 60);
     int ran = 0;
     for (int i = 0; i < programs; ++i) {
         std::string body = random_body(rng);
@@ -131,11 +123,11 @@ TEST(Fuzz, RandomFunctionsKeepTheirMeaning) {
 // Damaged text: random bytes, cut lines, labels and branches that lead
 // nowhere. The optimiser ends normally or with its fatal message.
 TEST(Fuzz, DamagedTextNeverCrashes) {
-    std::mt19937 rng(77);
+    std::mt19937 rng(vytest::fuzzseed(77));
     static std::string errors;
     vy::ExitHook old = vy::set_exit_hook([](int status) { throw vy::ToolExit{status}; });
     vy::ErrorWriter old_writer = vy::set_error_writer([](std::string_view t) { errors += t; });
-    int programs = count(400, 80);
+    int programs = vytest::fuzzcases(400, 80);
     for (int i = 0; i < programs; ++i) {
         std::string text = opttest::sim_program(random_body(rng));
         int damage = 1 + static_cast<int>(rng() % 8);

@@ -33,31 +33,21 @@ namespace vytest {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Sends standard output into a file for the lifetime of the object.
-class StdoutCapture {
-public:
-    explicit StdoutCapture(const std::string& path) {
-        std::fflush(stdout);
-        saved_ = dup(1);
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file) {
-            dup2(fileno(file), 1);
-            std::fclose(file);
-        }
+StdoutCapture::StdoutCapture(const std::string& path) {
+    std::fflush(stdout);
+    saved_ = dup(1);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file) {
+        dup2(fileno(file), 1);
+        std::fclose(file);
     }
-    ~StdoutCapture() {
-        std::fflush(stdout);
-        dup2(saved_, 1);
-        close(saved_);
-    }
+}
 
-private:
-    int saved_;
-};
-
-}  // namespace
+StdoutCapture::~StdoutCapture() {
+    std::fflush(stdout);
+    dup2(saved_, 1);
+    close(saved_);
+}
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};

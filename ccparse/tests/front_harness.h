@@ -31,6 +31,18 @@ private:
     std::filesystem::path path_;
 };
 
+// Sends standard output into a file for the lifetime of the object.
+class StdoutCapture {
+public:
+    explicit StdoutCapture(const std::string& path);
+    ~StdoutCapture();
+    StdoutCapture(const StdoutCapture&) = delete;
+    StdoutCapture& operator=(const StdoutCapture&) = delete;
+
+private:
+    int saved_;
+};
+
 struct FrontRun {
     int status = -1;
     std::string errors;           // standard error

@@ -9,6 +9,7 @@
 #include "ccparse/tests/front_harness.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 
 #include <gtest/gtest.h>
@@ -333,29 +334,19 @@ const std::regex error_line(R"(#error ccparse [^\x00-\x08\x0a-\x1f\x7f]*:[0-9]+(
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases for
 // a longer search by hand; VY_FUZZ_TRACE names a file that receives each
 // source before it runs, so the one that hangs or crashes is left there.
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
 // Fewer cases under Wine, where every file operation is slow.
-#ifdef _WIN32
-constexpr int default_cases = 300;
-#else
-constexpr int default_cases = 1200;
-#endif
-
+//
 // The cases run in eight parts of one random stream, each part a test of
 // its own, so that the parts run side by side.
 constexpr int random_parts = 8;
 class RandomSources : public ::testing::TestWithParam<int> {};
 
 TEST_P(RandomSources, EndWithDiagnosticLines) {
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 20260)));
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(20260)));
     const std::vector<std::vector<std::string>> option_sets = {
         {}, {"-sa"}, {"-u", "-ne"}, {"-f", "-rb"}, {"-x", "-l"}, {"-e"}, {"-ck", "-nw"}, {"-xx", "-s"}, {"-xd", "-xp"},
     };
-    const int cases = setting("VY_FUZZ_CASES", default_cases);
+    const int cases = vytest::fuzzcases(600, 150);
     const int first = cases * GetParam() / random_parts, end = cases * (GetParam() + 1) / random_parts;
     for (int i = 0; i < end; ++i) {
         // Every case draws its numbers, so that a part's cases are those

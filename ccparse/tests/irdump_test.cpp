@@ -3,9 +3,11 @@
 // endless files are "file too large", and mutated files of the compiler end
 // with status 0 or 1 and one error line.
 #include "ccparse/tests/front_harness.h"
+#include "ccparse/toolkit/tests/tool_harness.h"
 #include "ccparse/tools/irdecode.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +66,14 @@ TEST(Irdump, ErrorLinesStayOneLine) {
 }
 
 #ifndef _WIN32
+// Running out of memory is an "#error" line naming the file, status 1, as
+// in the passes, never an abort.
+TEST(Irdump, RunningOutOfMemoryIsAnErrorLine) {
+    std::string errors;
+    EXPECT_EQ(vytest::memory_runs_out(vy::irdump::irdump_main, {"irdump", "-o", "nosuch.ir"}, errors), 1);
+    EXPECT_EQ(errors, "#error irdump nosuch.ir:0 no memory\n");
+}
+
 TEST(Irdump, EndlessFilesAreTooLarge) {
     std::string out, errors;
     if (vytest::has_dev_zero()) {
@@ -77,11 +87,6 @@ TEST(Irdump, EndlessFilesAreTooLarge) {
     EXPECT_NE(errors.find(": file too large\n"), std::string::npos) << errors;
 }
 #endif
-
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
 
 // The function of the intermediate file's description, record by record.
 TEST(Irdump, TheRecordsOfAFunction) {
@@ -124,12 +129,8 @@ TEST(Irdump, MutatedFilesEndCleanly) {
     const std::regex error_line(R"(irdump: [^\x00-\x08\x0a-\x1f\x7f]*\n)");
     vytest::TempDir dir;
     const std::string path = dir.file("fuzz.ir");
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 28020)));
-#ifdef _WIN32
-    const int cases = setting("VY_FUZZ_CASES", 300);
-#else
-    const int cases = setting("VY_FUZZ_CASES", 2000);
-#endif
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(28020)));
+    const int cases = vytest::fuzzcases(2000, 300);
     int refused = 0;
     for (int i = 0; i < cases; ++i) {
         Bytes file = files[random() % files.size()];

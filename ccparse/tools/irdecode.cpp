@@ -4,10 +4,12 @@
 // extra bytes of pointers, bit-fields and structures.
 #include "ccparse/tools/irdecode.h"
 
+#include "ccparse/toolkit/toolkit.h"
 #include "support/file_read.h"
 #include "support/one_line.h"
 
 #include <cstdio>
+#include <new>
 #include <cstring>
 
 namespace vy::irdump {
@@ -356,6 +358,27 @@ bool record(Reader& r, std::uint8_t code, std::string& out) {
 }
 
 }  // namespace
+
+int irdump_main(int argc, char** argv) {
+    std::set_new_handler(vy::nomemory);
+    vy::setprogname(argv[0]);
+    bool offsets = false;
+    int arg = 1;
+    if (arg < argc && std::strcmp(argv[arg], "-o") == 0) {
+        offsets = true;
+        ++arg;
+    }
+    if (arg + 1 != argc) {
+        std::fprintf(stderr, "usage: irdump [-o] file\n");
+        return 1;
+    }
+    vy::set_input_name(argv[arg]);
+    std::string out, errors;
+    int status = irdump(argv[arg], offsets, out, errors);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(errors.data(), 1, errors.size(), stderr);
+    return status;
+}
 
 int irdump(const std::string& path, bool with_offsets, std::string& out, std::string& errors) {
     std::FILE* file = path.find('\0') == std::string::npos ? std::fopen(path.c_str(), "rb") : nullptr;

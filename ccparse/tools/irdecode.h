@@ -24,4 +24,9 @@ Decoded decode(const std::vector<std::uint8_t>& bytes, bool with_offsets = false
 // one line "irdump: ..." to `errors`. Returns the exit status, 0 or 1.
 int irdump(const std::string& path, bool with_offsets, std::string& out, std::string& errors);
 
+// The irdump program from its command line ("irdump [-o] file"). Running
+// out of memory ends it as it ends the passes: "#error irdump FILE:0 no
+// memory", status 1.
+int irdump_main(int argc, char** argv);
+
 }  // namespace vy::irdump

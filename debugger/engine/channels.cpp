@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 #include "debugger/engine/commands.h"
 #include "debugger/engine/events.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/sink.h"
@@ -66,8 +69,9 @@ constexpr char SEPARATOR = '\\';
 constexpr char SEPARATOR = '/';
 #endif
 
-// Each element of the search path joined with the name, in order.
-static std::FILE* openalongpath(const char* name, const char* mode) {
+// Each element of the search path joined with the name, in order; `opened`
+// gets the name that opened.
+static std::FILE* openalongpath(const char* name, const char* mode, std::string* opened = nullptr) {
     std::string_view path = SourcePath;
     while (!path.empty()) {
         std::size_t bar = path.find('|');
@@ -77,7 +81,10 @@ static std::FILE* openalongpath(const char* name, const char* mode) {
         std::string joined(element);
         if (joined.back() != '/' && joined.back() != '\\') joined += SEPARATOR;
         joined += name;
-        if (std::FILE* f = std::fopen(joined.c_str(), mode)) return f;
+        if (std::FILE* f = std::fopen(joined.c_str(), mode)) {
+            if (opened) *opened = joined;
+            return f;
+        }
     }
     return nullptr;
 }
@@ -92,6 +99,43 @@ std::FILE* srcopen(const char* name, bool binary) {
 }
 
 // ---------------------------------------------------------------------------
+// Files read and written at once
+//
+// A command file being run, the redirection file and the command log are
+// never one file: redirecting output onto a command file that is being read
+// would feed the reader its own output without end (and truncate the
+// script), and so would running the file that output goes to. Files are
+// compared by identity, so a second name or a link is the same file.
+
+namespace fs = std::filesystem;
+
+static std::vector<fs::path> runningfiles;   // the command files being run
+static fs::path redirpath, logpath;
+
+// A name that the host cannot take as a path (bytes that are no text in its
+// code page) gives an empty path, which is the same as no file.
+static fs::path fullpath(const char* name) {
+    try {
+        std::error_code ec;
+        fs::path p = fs::absolute(fs::path(name), ec);
+        return ec ? fs::path(name) : p;
+    } catch (...) {
+        return {};
+    }
+}
+
+static bool samefile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+static bool beingrun(const fs::path& p) {
+    for (const fs::path& f : runningfiles)
+        if (samefile(f, p)) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
 // Command files
 
 // How many command files are running, and whether the nest of them is being
@@ -100,6 +144,8 @@ std::FILE* srcopen(const char* name, bool binary) {
 static int inputdepth;
 static bool abandoning;
 
+static void runfile(std::FILE* file, const fs::path& path);
+
 int docmdfile(const char* name) {
     if (!*name) return 1;
     if (inputdepth >= INPUTDEPTH) {
@@ -107,13 +153,23 @@ int docmdfile(const char* name) {
         abandoning = true;
         return 0;
     }
+    std::string opened = name;
     std::FILE* f = std::fopen(name, "rb");
-    if (!f) f = openalongpath(name, "rb");
+    if (!f) f = openalongpath(name, "rb", &opened);
     if (!f) {
         dberror({name, ": ", msgtext(MSG_CANTREDIRECT), "\n"});
         return 0;
     }
-    runcmdfile(f);
+    fs::path path = fullpath(opened.c_str());
+    const char* clash = samefile(path, redirpath) ? "the output redirection file"
+                        : samefile(path, logpath) ? "the command log"
+                                                  : nullptr;
+    if (clash) {
+        std::fclose(f);
+        dberror({name, ": ", msgtext(MSG_CANTREDIRECT), ": the file is ", clash, "\n"});
+        return 0;
+    }
+    runfile(f, path);
     std::fclose(f);
     return 1;
 }
@@ -134,7 +190,10 @@ static bool readline(std::FILE* file, std::string& line) {
     return true;
 }
 
-void runcmdfile(std::FILE* file) {
+void runcmdfile(std::FILE* file, const char* path) { runfile(file, path ? fullpath(path) : fs::path()); }
+
+static void runfile(std::FILE* file, const fs::path& path) {
+    runningfiles.push_back(path);
     ++inputdepth;
     bool wasrunning = CmdFileRunning;
     std::string line;   // each file has its own
@@ -158,6 +217,7 @@ void runcmdfile(std::FILE* file) {
     }
     CmdFileRunning = wasrunning;
     --inputdepth;
+    runningfiles.pop_back();
 }
 
 // A name without the blanks that end it (Windows drops them anyway).
@@ -179,12 +239,19 @@ int setoutput(const char* name, bool append) {
     redirclose();
     name = skipblanks(name);
     if (!*name) return 1;
+    fs::path path = fullpath(name);
+    const char* clash = beingrun(path) ? "a command file being run" : samefile(path, logpath) ? "the command log" : nullptr;
+    if (clash) {
+        dberror({"Can't Open ", name, " for output redirection: the file is ", clash, "\n"});
+        return 0;
+    }
     std::FILE* f = std::fopen(name, append ? "a" : "w");
     if (!f) {
         dberror({"Can't Open ", name, " for output redirection\n"});
         return 0;
     }
     redirfile = f;
+    redirpath = path;
     RedirectOn = true;
     return 1;
 }
@@ -196,32 +263,19 @@ void redirwrite(const char* text, uint32_t length) {
 void redirclose() {
     if (redirfile) std::fclose(redirfile);
     redirfile = nullptr;
+    redirpath.clear();
     RedirectOn = false;
 }
 
-// Reads the option words at p ("/" and letters, up to a blank, counted
-// signed so bytes from 128 up end a word too, DEL, ':' or ';'; blanks after a
-// word skipped). Each letter must be one of `letters`, in either case, and
-// sets the bit of its index in `chosen`. Returns where the options end, or
-// null after reporting an unknown letter.
-static const char* readoptions(const char* p, const char* letters, unsigned& chosen) {
-    while (*p == '/') {
-        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
-            const char* letter = std::strchr(letters, std::tolower(static_cast<unsigned char>(*p)));
-            if (!letter) {
-                dberror({"Unknown Option ", p, "\n"});
-                return nullptr;
-            }
-            chosen |= 1u << (letter - letters);
-        }
-        p = skipblanks(p);
-    }
-    return p;
+// The option letters at p, each one of `letters` setting the bit of its
+// index in `chosen`; null after reporting an unknown letter.
+static const char* optionbits(const char* p, const char* letters, unsigned& chosen) {
+    return readletters(p, letters, [&](char c) { chosen |= 1u << (std::strchr(letters, c) - letters); });
 }
 
 const char* dooutput(const char* text, int arg) {
     unsigned append = 0;
-    const char* p = readoptions(text, "a", append);
+    const char* p = optionbits(text, "a", append);
     if (!p) return CMD_END;
     const char* end = stmtend(p);
     setoutput(trimmed(p, end).c_str(), append != 0);
@@ -235,14 +289,22 @@ void logopen(const char* name) {
     if (!*name) {
         if (logfile) std::fclose(logfile);
         logfile = nullptr;
+        logpath.clear();
         return;
     }
     if (logfile) {
         dberror({msgtext(MSG_LOGOPEN), "\n"});
         return;
     }
+    fs::path path = fullpath(name);
+    const char* clash = beingrun(path) ? "a command file being run" : samefile(path, redirpath) ? "the output redirection file" : nullptr;
+    if (clash) {
+        dberror({msgtext(MSG_CANTCREATE), ": ", name, ": the file is ", clash, "\n"});
+        return;
+    }
     logfile = std::fopen(name, "w");
     if (!logfile) dberror({msgtext(MSG_CANTCREATE), "\n"});
+    else logpath = path;
 }
 
 const char* dorecord(const char* text, int arg) {
@@ -264,7 +326,7 @@ void writestate(unsigned parts, const char* name) {
 
 const char* dowrite(const char* text, int arg) {
     unsigned parts = 0;   // the letters in the order of the WRITE_ bits
-    const char* p = readoptions(text, "emf", parts);
+    const char* p = optionbits(text, "emf", parts);
     if (!p) return CMD_END;
     writestate(parts, trimmed(p, p + std::strlen(p)).c_str());
     return CMD_END;

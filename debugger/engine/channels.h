@@ -33,8 +33,9 @@ void reporterror(std::string_view text);
 // Runs a command file found as named or along the search path: 1 when it
 // ran (or the name is empty), 0 when it could not be opened.
 int docmdfile(const char* name);
-// Runs the lines of an open command file.
-void runcmdfile(std::FILE* file);
+// Runs the lines of an open command file; `path`, when known, names it, so
+// that output is never redirected onto it while it runs.
+void runcmdfile(std::FILE* file, const char* path = nullptr);
 
 // Starts redirection to a file (appending or new), or with an empty name
 // only stops it: 1 on success, 0 when the file cannot be opened.

@@ -38,6 +38,8 @@ extern const CommandRow commandtable[];
 extern bool CommandQuiet;
 // Commands executed that were not quiet (wraps as a signed 16-bit value).
 extern int16_t CommandCount;
+// Every command execcmd began (each one took the window's messages first).
+extern uint32_t CommandsBegun;
 // Owned by the event checker: an event's action is running; internal events
 // are deleted after each command while DeleteInternalEvents is set.
 extern bool ActionRunning;

@@ -21,6 +21,7 @@ namespace vy {
 
 bool CommandQuiet;
 int16_t CommandCount;
+uint32_t CommandsBegun;
 bool ActionRunning;
 bool DeleteInternalEvents = true;
 
@@ -103,6 +104,7 @@ const CommandRow* findcmd(const char* text) {
 
 const char* execcmd(const char* text, int arg) {
     PollMessages();
+    ++CommandsBegun;
     CommandQuiet = false;
     const char* result = CMD_END;
     const CommandRow* row = findcmd(text);

@@ -443,8 +443,6 @@ bool readregister(const std::string& name, Val& v) {
         return true;
     }
     uint16_t code = regcode(lower.c_str());
-    if (lower == "ccr") code = REG_CCR;
-    if (lower == "sp") code = REG_SP;
     if (!code) return false;
     v = intval(static_cast<int32_t>(getreg(code)));
     v.storage = ST_REGISTER;

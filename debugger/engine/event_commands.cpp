@@ -12,6 +12,7 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/location.h"
 #include "debugger/engine/monitors.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
@@ -22,9 +23,6 @@ namespace vy {
 
 bool EventMarksStale;
 
-// An option word ends at a byte below 33 (counted signed), DEL, ':' or ';'.
-static bool optionend(char c) { return static_cast<signed char>(c) < 33 || c == 127 || c == ':' || c == ';'; }
-
 struct EventOptions {
     bool activate = false, suspend = false;
     bool wholefunction = true;     // cleared by /E
@@ -32,42 +30,36 @@ struct EventOptions {
     char access = 'A';             // /T:A, /T:R, /T:W
 };
 
-// Reads "/" groups of the letters allowed (A, S, C and E or T): null after
+// Reads the options of the letters allowed (A, S, C and E or T): null after
 // reporting a letter that is not allowed or a value option without ':'.
-static const char* readoptions(const char* p, const char* letters, EventOptions& o) {
-    while (*p == '/') {
-        ++p;
-        while (!optionend(*p)) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (!std::strchr(letters, c)) {
-                dberror({"Unknown Option ", p, "\n"});
-                return nullptr;
-            }
-            if ((c == 'c' || c == 't') && p[1] != ':') {
-                dberror({"Wrong option ", p, "\n"});
-                return nullptr;
-            }
-            switch (c) {
-            case 'a': o.activate = true; ++p; break;
-            case 's': o.suspend = true; ++p; break;
-            case 'e': o.wholefunction = false; ++p; break;
-            case 'c': {
-                uint32_t n = 0;
-                for (p += 2; std::isdigit(static_cast<unsigned char>(*p)); ++p) n = (n * 10 + static_cast<uint32_t>(*p - '0')) & 0xFFFF;
-                o.count = n;
-                break;
-            }
-            default: {   // 't'
-                char t = static_cast<char>(std::toupper(static_cast<unsigned char>(p[2])));
-                if (t == 'A' || t == 'R' || t == 'W') o.access = t;
-                p += p[2] ? 3 : 2;
-                break;
-            }
-            }
+static const char* eventoptions(const char* p, const char* letters, EventOptions& o) {
+    return readoptions(p, [&](const char* at) -> const char* {
+        char c = optionletter(*at);
+        if (!std::strchr(letters, c)) {
+            dberror({"Unknown Option ", at, "\n"});
+            return nullptr;
         }
-        p = skipblanks(p);
-    }
-    return p;
+        if ((c == 'c' || c == 't') && at[1] != ':') {
+            dberror({"Wrong option ", at, "\n"});
+            return nullptr;
+        }
+        switch (c) {
+        case 'a': o.activate = true; return at + 1;
+        case 's': o.suspend = true; return at + 1;
+        case 'e': o.wholefunction = false; return at + 1;
+        case 'c': {
+            uint32_t n = 0;
+            for (at += 2; std::isdigit(static_cast<unsigned char>(*at)); ++at) n = (n * 10 + static_cast<uint32_t>(*at - '0')) & 0xFFFF;
+            o.count = n;
+            return at;
+        }
+        default: {   // 't'
+            char t = static_cast<char>(std::toupper(static_cast<unsigned char>(at[2])));
+            if (t == 'A' || t == 'R' || t == 'W') o.access = t;
+            return at + (at[2] ? 3 : 2);
+        }
+        }
+    });
 }
 
 // A label of the program: a local label (class 18) or a global one (class
@@ -103,7 +95,7 @@ static const char* activation(const char* p, const EventOptions& o) {
 
 static const char* codeevents(const char* text, int arg, int watch) {
     EventOptions o;
-    const char* p = readoptions(text, "asce", o);
+    const char* p = eventoptions(text, "asce", o);
     if (!p) return CMD_END;
     if (o.activate || o.suspend) return activation(p, o);
     EventMaking m{o.count, arg, watch, o.wholefunction};
@@ -150,7 +142,7 @@ static const char* codeevents(const char* text, int arg, int watch) {
 
 static const char* dataevents(const char* text, int arg, int watch) {
     EventOptions o;
-    const char* p = readoptions(text, "asct", o);
+    const char* p = eventoptions(text, "asct", o);
     if (!p) return CMD_END;
     if (o.activate || o.suspend) return activation(p, o);
     EventMaking m{o.count, arg, watch, true};
@@ -236,18 +228,8 @@ static const char* deletemonitor(const char* p) {
 
 const char* dodelete(const char* text, int arg) {
     bool ofmonitors = false;
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !optionend(*p); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (c != 'e' && c != 'm') {
-                dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
-            }
-            ofmonitors = c == 'm';
-        }
-        p = skipblanks(p);
-    }
+    const char* p = readletters(text, "em", [&](char c) { ofmonitors = c == 'm'; });
+    if (!p) return CMD_END;
     if (!ofmonitors) EventMarksStale = true;
     // "*" alone is everything; "*p" is an expression.
     if (*p == '*' && noitem(skipblanks(p + 1))) {

@@ -8,6 +8,7 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/location.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/variables.h"
 #include "debugger/target/debug_tables.h"
@@ -108,18 +109,8 @@ void showframes(const char* text) {
 
 const char* domove(const char* text, int arg) {
     char letter = ' ';
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (!std::strchr("udtb", c)) {
-                dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
-            }
-            letter = c;
-        }
-        p = skipblanks(p);
-    }
+    const char* p = readletters(text, "udtb", [&](char c) { letter = c; });
+    if (!p) return CMD_END;
     LocationSpec where{};
     p = parseloc(p, where);
     framemove(letter, &where);

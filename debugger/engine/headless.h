@@ -40,6 +40,13 @@ struct Headless {
 
     // A stop request after this many message polls (0: never).
     uint32_t stopafter = 0;
+    // A stop request once this many polls passed since a line of a command
+    // file began or a run started, so that no run goes on for ever (0: no
+    // bound). Each instruction a run executes polls once, and so does each
+    // command. The request ends with the line that it stopped.
+    uint32_t runbound = 0;
+    uint32_t sincestop = 0;
+    bool boundstopped = false;
 
     // The calls of the views that show events and follow the target, in
     // order: "UpdateEventMarks 2", "StaleStructWindows", "AmcBkptCheck 2",
@@ -72,5 +79,9 @@ extern Headless headless;
 
 // Back to the state of a fresh start.
 void resetheadless();
+
+// The end of a command line: a stop that the run bound requested is taken
+// back and the bound counts again from 0.
+void endofline();
 
 }  // namespace vy

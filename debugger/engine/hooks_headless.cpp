@@ -18,8 +18,23 @@ void resetheadless() { headless = Headless{}; }
 void PollMessages() {
     ++headless.polls;
     if (headless.stopafter && headless.polls >= headless.stopafter) StopRequest = true;
+    if (headless.runbound && !StopRequest && ++headless.sincestop >= headless.runbound) {
+        StopRequest = true;
+        headless.boundstopped = true;
+    }
 }
-void DispatchMessages() { ++headless.dispatches; }
+
+void endofline() {
+    if (headless.boundstopped) StopRequest = false;
+    headless.boundstopped = false;
+    headless.sincestop = 0;
+}
+
+// A command file dispatches the window messages after each of its lines.
+void DispatchMessages() {
+    ++headless.dispatches;
+    endofline();
+}
 
 void ErrorBox(std::string_view text) {
     headless.boxes.emplace_back(text);
@@ -82,7 +97,10 @@ bool ReadUserLine(const char* prompt, std::string& line) {
     return true;
 }
 
-void ShowRunState(bool running) { headless.running = running; }
+void ShowRunState(bool running) {
+    headless.running = running;
+    if (running && !headless.boundstopped) headless.sincestop = 0;   // the bound counts from each run's start
+}
 void SetFrameTitle(const char* title) { headless.title = title; }
 
 bool CloseFrame() {

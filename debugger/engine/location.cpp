@@ -33,10 +33,15 @@ static std::size_t number(const char* p, int32_t& value) {
 }
 
 // The text after an '@': wholly a number of the 16-bit address space. Any
-// other text (a mistyped name, nothing, a wider number) is no address, and
-// the word stays a name for the caller to report.
+// other text (a mistyped name, nothing, a wider number, one past 32 bits
+// that would wrap) is no address, and the word stays a name for the caller
+// to report.
 static bool isaddressword(const char* p, std::ptrdiff_t n, int32_t& value) {
-    return n > 0 && scanlong(p, static_cast<int32_t>(n), value, 1) == n && value >= 0 && value <= 0xFFFF;
+    uint32_t v = 0;
+    bool wide = false;
+    if (n <= 0 || scanulong(p, static_cast<int32_t>(n), v, 1, wide) != n || wide || v > 0xFFFF) return false;
+    value = static_cast<int32_t>(v);
+    return true;
 }
 
 // line[.column][:endline[.endcolumn]], the whole text used.

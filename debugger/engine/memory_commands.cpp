@@ -8,14 +8,13 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/memory_ops.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/target/services.h"
 
 namespace vy {
 
 constexpr uint32_t TOP = 0xFFFF;   // the last address of the target
-
-static bool optionend(char c) { return static_cast<signed char>(c) < 33 || c == 127 || c == ':' || c == ';'; }
 
 // One expression's value as 32 bits; false after an evaluation error.
 static bool value(const char*& p, uint32_t& v) {
@@ -34,21 +33,18 @@ static bool address(const char*& p, uint32_t& a) { return value(p, a) && a <= TO
 // of `more`, each setting its bit in `chosen`; null after reporting an
 // unknown letter.
 static const char* options(const char* p, const char* more, unsigned& chosen, int& size) {
-    while (*p == '/') {
-        for (++p; !optionend(*p); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (c == 'b' || c == 'w' || c == 'l') {
-                size = c == 'b' ? 1 : c == 'w' ? 2 : 4;
-            } else if (const char* at = std::strchr(more, c); c && at) {
-                chosen |= 1u << (at - more);
-            } else {
-                dberror({" Unknown Option ", "\n"});
-                return nullptr;
-            }
+    return readoptions(p, [&](const char* at) -> const char* {
+        char c = optionletter(*at);
+        if (c == 'b' || c == 'w' || c == 'l') {
+            size = c == 'b' ? 1 : c == 'w' ? 2 : 4;
+        } else if (const char* bit = std::strchr(more, c)) {
+            chosen |= 1u << (bit - more);
+        } else {
+            dberror({" Unknown Option ", "\n"});
+            return nullptr;
         }
-        p = skipblanks(p);
-    }
-    return p;
+        return at + 1;
+    });
 }
 
 // A range: a start address, then "," and a count (last = start + count -
@@ -82,33 +78,31 @@ static bool readrange(const char*& p, const char* command, Range& r) {
 const char* dodump(const char* text, int arg) {
     int size = 1, base = BASE_HEX;
     bool ascii = false;
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !optionend(*p); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (c == 'a') {
-                ascii = true;
-            } else if (c == 'b' || c == 'w' || c == 'l') {
-                size = c == 'b' ? 1 : c == 'w' ? 2 : 4;
-            } else if (c == 'f') {
-                if (p[1] != ':') {
-                    dberror({" Wrong option ", "\n"});
-                    return CMD_END;
-                }
-                const char* at = std::strchr("bodh", std::tolower(static_cast<unsigned char>(p[2])));
-                if (!p[2] || !at) {
-                    dberror({" Wrong Option for /F ", "\n"});
-                    return CMD_END;
-                }
-                base = static_cast<int>(at - "bodh") + 1;
-                p += 2;
-            } else {
-                dberror({" 333 Unknown Option ", p, "\n"});
-                return CMD_END;
+    const char* p = readoptions(text, [&](const char* at) -> const char* {
+        char c = optionletter(*at);
+        if (c == 'a') {
+            ascii = true;
+        } else if (c == 'b' || c == 'w' || c == 'l') {
+            size = c == 'b' ? 1 : c == 'w' ? 2 : 4;
+        } else if (c == 'f') {
+            if (at[1] != ':') {
+                dberror({" Wrong option ", "\n"});
+                return nullptr;
             }
+            const char* letter = std::strchr("bodh", optionletter(at[2]));
+            if (!at[2] || !letter) {
+                dberror({" Wrong Option for /F ", "\n"});
+                return nullptr;
+            }
+            base = static_cast<int>(letter - "bodh") + 1;
+            return at + 3;
+        } else {
+            dberror({" 333 Unknown Option ", at, "\n"});
+            return nullptr;
         }
-        p = skipblanks(p);
-    }
+        return at + 1;
+    });
+    if (!p) return CMD_END;
     Range r;
     if (!readrange(p, "DUMP", r)) return CMD_END;
     // A count may end where it starts; an end address must lie above the start.

@@ -8,6 +8,7 @@
 #include "debugger/engine/evaluator.h"
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/hooks.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/sink.h"
 #include "debugger/engine/source_trace.h"
@@ -194,18 +195,8 @@ void clearmonitors() {
 
 const char* domonit(const char* text, int arg) {
     char letter = 0;
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (!std::strchr("dbuxsoc", c)) {
-                dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
-            }
-            letter = c;
-        }
-        p = skipblanks(p);
-    }
+    const char* p = readletters(text, "dbuxsoc", [&](char c) { letter = c; });
+    if (!p) return CMD_END;
     while (*p && *p != ';' && *p != '}') {
         const char* q = p;
         int error = 0;

@@ -12,6 +12,7 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
 #include "debugger/engine/run_control.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
@@ -44,28 +45,24 @@ static void dropuserstate() {
 // second file for the loader (taken up to a blank); then the program file.
 const char* doload(const char* text, int arg) {
     bool symbolsonly = false;
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !(static_cast<signed char>(*p) < 33 || *p == 127 || *p == ':' || *p == ';'); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (c == '/') continue;   // "/s/o:name": the next group at once
-            if (c == 's') {
-                symbolsonly = true;
-            } else if (c == 'o') {
-                if (p[1] != ':') {
-                    dberror({"Wrong option ", p, "\n"});
-                    return CMD_END;
-                }
-                p += 2;
-                while (!(static_cast<signed char>(p[0]) < 33 || p[0] == 127)) ++p;
-                --p;
-            } else {
-                dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
+    const char* p = readoptions(text, [&](const char* at) -> const char* {
+        char c = optionletter(*at);
+        if (c == 's') {
+            symbolsonly = true;
+        } else if (c == 'o') {
+            if (at[1] != ':') {
+                dberror({"Wrong option ", at, "\n"});
+                return nullptr;
             }
+            for (at += 2; !(static_cast<signed char>(*at) < 33 || *at == 127);) ++at;
+            return at;
+        } else {
+            dberror({"Unknown Option ", at, "\n"});
+            return nullptr;
         }
-        p = skipblanks(p);
-    }
+        return at + 1;
+    });
+    if (!p) return CMD_END;
     if (refusedrunning("load")) return CMD_END;
     std::string name(p, p + std::strcspn(p, ";}"));
     while (!name.empty() && isblankbyte(name.back())) name.pop_back();

@@ -19,6 +19,7 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/location.h"
 #include "debugger/engine/monitors.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/program_lists.h"
 #include "debugger/engine/run_control.h"
@@ -38,28 +39,6 @@ namespace vy {
 
 // ---------------------------------------------------------------------------
 // Options
-
-static bool optionend(char c) { return static_cast<signed char>(c) < 33 || c == 127 || c == ':' || c == ';'; }
-
-// Reads "/" groups of the letters allowed (lower case) and calls `take` for
-// each; null after reporting a letter that is not allowed (`unknown` is the
-// report's text).
-template <class Take>
-static const char* readletters(const char* p, const char* letters, Take take, const char* unknown = "Unknown Option ") {
-    while (*p == '/') {
-        for (++p; !optionend(*p); ++p) {
-            if (*p == '/') continue;   // "/e/m": the next group at once
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (!std::strchr(letters, c)) {
-                dberror({unknown, p, "\n"});
-                return nullptr;
-            }
-            take(c);
-        }
-        p = skipblanks(p);
-    }
-    return p;
-}
 
 bool refusedrunning(const char* command) {
     if (!running()) return false;

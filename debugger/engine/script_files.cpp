@@ -10,6 +10,7 @@
 #include "debugger/engine/core.h"
 #include "debugger/engine/evaluator.h"
 #include "debugger/engine/handlers.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/typecode.h"
 #include "debugger/target/output.h"
@@ -522,30 +523,38 @@ struct ChannelOptions {
     uint32_t number = 0;
 };
 
+// A channel number: decimal digits, at most 10 and within 32 bits; false
+// when there is none or it is wider. The position goes past every digit.
+static bool channelnumber(const char*& p, uint32_t& number) {
+    uint64_t n = 0;
+    const char* start = p;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+        if (n <= UINT32_MAX) n = n * 10 + static_cast<uint64_t>(*p - '0');
+    number = static_cast<uint32_t>(n);
+    return p > start && p - start <= 10 && n <= UINT32_MAX;
+}
+
 static bool readchanneloptions(const char*& p, bool appendallowed, ChannelOptions& o) {
-    p = skipblanks(p);
-    while (*p == '/') {
-        for (++p; *p && *p != '/' && !isblankbyte(*p); ++p) {
-            char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (letter == 'a' && appendallowed) {
-                o.append = true;
-            } else if (letter == 'c') {
-                if (p[1] != ':') {
-                    dberror({"Wrong option ", p, "\n"});
-                    return false;
-                }
-                p += 2;
-                o.channel = true;
-                o.number = 0;
-                for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) o.number = o.number * 10 + static_cast<uint32_t>(*p - '0');
-                --p;
-            } else {
-                dberror({"Unknown Option ", p, "\n"});
-                return false;
-            }
+    const char* after = readoptions(skipblanks(p), [&](const char* at) -> const char* {
+        char letter = optionletter(*at);
+        if (letter == 'a' && appendallowed) {
+            o.append = true;
+            return at + 1;
         }
-        p = skipblanks(p);
-    }
+        if (letter != 'c') {
+            dberror({"Unknown Option ", at, "\n"});
+            return nullptr;
+        }
+        const char* q = at + 2;
+        if (at[1] != ':' || !channelnumber(q, o.number)) {
+            dberror({"Wrong option ", at, "\n"});
+            return nullptr;
+        }
+        o.channel = true;
+        return q;
+    });
+    if (!after) return false;
+    p = after;
     return true;
 }
 
@@ -592,7 +601,7 @@ const char* dofopen(const char* text, int arg) {
 }
 
 // "[/C:]n" of fclose and rewind: the channel, or null after a report; the
-// position goes past the number.
+// position goes past the number (all its digits, however many).
 static ChannelRecord* channelarg(const char*& p) {
     p = skipblanks(p);
     if (*p == '/') {
@@ -603,11 +612,15 @@ static ChannelRecord* channelarg(const char*& p) {
         }
         p += 3;
     }
+    const char* digits = p;
     uint32_t number = 0;
-    for (int n = 0; n < 10 && std::isdigit(static_cast<unsigned char>(*p)); ++n, ++p)
-        number = number * 10 + static_cast<uint32_t>(*p - '0');
-    ChannelRecord* c = findchannel(number);
-    if (!c) dberror({"Unknown Channel:", std::to_string(number), "\n"});
+    bool fits = channelnumber(p, number);
+    if (p == digits) {
+        dberror({" Missing channel ", "\n"});
+        return nullptr;
+    }
+    ChannelRecord* c = fits ? findchannel(number) : nullptr;
+    if (!c) dberror({"Unknown Channel:", fits ? std::to_string(number) : std::string(digits, p), "\n"});
     return c;
 }
 

@@ -15,6 +15,7 @@
 #include "debugger/engine/handlers.h"
 #include "debugger/engine/location.h"
 #include "debugger/engine/numtext.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/frames.h"
@@ -167,23 +168,9 @@ static void srclist(bool asmcode, const LocationSpec& where, bool figures, bool 
     readsrcline(nullptr, 0);
 }
 
-static bool optionend(char c) { return static_cast<signed char>(c) < 33 || c == 127 || c == ':' || c == ';'; }
-
-// Reads "/" groups of the letters allowed; null after an unknown letter.
+// The option letters, each one of `letters` marking its place in `given`.
 static const char* options(const char* p, const char* letters, bool* given) {
-    while (*p == '/') {
-        for (++p; !optionend(*p); ++p) {
-            if (*p == '/') continue;
-            const char* at = std::strchr(letters, std::tolower(static_cast<unsigned char>(*p)));
-            if (!at) {
-                dberror({"Unknown Option ", p, "\n"});
-                return nullptr;
-            }
-            given[at - letters] = true;
-        }
-        p = skipblanks(p);
-    }
-    return p;
+    return readletters(p, letters, [&](char c) { given[std::strchr(letters, c) - letters] = true; });
 }
 
 const char* doprint(const char* text, int arg) {

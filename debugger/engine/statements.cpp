@@ -4,6 +4,7 @@
 
 #include "debugger/engine/commands.h"
 #include "debugger/engine/evaluator.h"
+#include "debugger/engine/hooks.h"
 #include "debugger/engine/program.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/scan.h"
@@ -94,8 +95,13 @@ const char* skipstmt(const char* text) {
 }
 
 // A loop of the language stops at the user's stop request, and when the
-// debugger is closing.
-static bool stopped() { return StopRequest || QuitRequested; }
+// debugger is closing. Every command takes the window's messages; a turn
+// whose body ran none (a false inner loop, an empty block) takes them
+// itself, so that Stop still reaches the loop.
+static bool stopped(bool bodyrancommands) {
+    if (!bodyrancommands) PollMessages();
+    return StopRequest || QuitRequested;
+}
 
 static const char* ifstatement(const char* text, int arg) {
     // A statement without its "(" ends the line: the text after the keyword
@@ -149,8 +155,10 @@ static const char* whilestatement(const char* text, int arg) {
     }
     const char* s = skipblanks(after);
     std::string statement(s);
-    while (value && !stopped()) {
+    for (bool ran = true; value && !stopped(ran);) {
+        const uint32_t begun = CommandsBegun;
         if (!runstmt(statement.c_str(), arg)) return nullptr;
+        ran = CommandsBegun != begun;
         const char* ignored = nullptr;
         if (!condition(cond.c_str(), value, ignored)) {
             syntaxerror("while");
@@ -186,13 +194,15 @@ static const char* dostatement(const char* text, int arg) {
     std::string cond(w + 1);
     bool value = false;
     const char* after = nullptr;
-    for (;;) {
+    for (bool ran = true;;) {
         if (!condition(cond.c_str(), value, after)) {
             syntaxerror("do while");
             return nullptr;
         }
-        if (!value || stopped()) break;
+        if (!value || stopped(ran)) break;
+        const uint32_t begun = CommandsBegun;
         if (!runstmt(statement.c_str(), arg)) return nullptr;
+        ran = CommandsBegun != begun;
     }
     // The ";" that ends the statement, in the line itself.
     const char* end = skipblanks(w + 1 + (after - cond.c_str()));

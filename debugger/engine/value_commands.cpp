@@ -10,6 +10,7 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/monitors.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/engine/options.h"
 #include "debugger/engine/scan.h"
 #include "debugger/engine/typecode.h"
 #include "debugger/target/memory.h"
@@ -23,9 +24,6 @@ namespace vy {
 
 // The longest string literal that `u` writes.
 constexpr std::size_t STRINGMAX = 80;
-
-// An option word ends at a byte below 33 (counted signed), DEL, ':' or ';'.
-static bool optionend(char c) { return static_cast<signed char>(c) < 33 || c == 127 || c == ':' || c == ';'; }
 
 // The evaluator's message for a text: the message, ": " and the text.
 static void exprerror(int error, const char* text) { dberror({msgtext(error), ": ", text, "\n"}); }
@@ -66,33 +64,31 @@ static void putcell(SymRec* s, char cell, char letter) {
 const char* doeval(const char* text, int arg) {
     char letter = 0, cell = 0;
     bool quiet = false;
-    const char* p = text;
-    while (*p == '/') {
-        for (++p; !optionend(*p); ++p) {
-            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-            if (std::strchr("dbhusocx", c)) {
-                letter = c;
-            } else if (c == 'q') {
-                quiet = true;
-            } else if (c == 'f') {
-                if (p[1] != ':') {
-                    dberror({" Wrong option ", "\n"});
-                    return CMD_END;
-                }
-                char f = static_cast<char>(std::tolower(static_cast<unsigned char>(p[2])));
-                if (!f || !std::strchr("bwl", f)) {
-                    dberror({"Wrong Format for /F: ", p, "\n"});
-                    return CMD_END;
-                }
-                cell = f;
-                p += 2;
-            } else {
-                dberror({"Unknown Option ", p, "\n"});
-                return CMD_END;
+    const char* p = readoptions(text, [&](const char* at) -> const char* {
+        char c = optionletter(*at);
+        if (std::strchr("dbhusocx", c)) {
+            letter = c;
+        } else if (c == 'q') {
+            quiet = true;
+        } else if (c == 'f') {
+            if (at[1] != ':') {
+                dberror({" Wrong option ", "\n"});
+                return nullptr;
             }
+            char f = optionletter(at[2]);
+            if (!f || !std::strchr("bwl", f)) {
+                dberror({"Wrong Format for /F: ", at, "\n"});
+                return nullptr;
+            }
+            cell = f;
+            return at + 3;
+        } else {
+            dberror({"Unknown Option ", at, "\n"});
+            return nullptr;
         }
-        p = skipblanks(p);
-    }
+        return at + 1;
+    });
+    if (!p) return CMD_END;
     if (letter == 'c') letter = 'C';
     if (letter == 's') letter = 'S';
 

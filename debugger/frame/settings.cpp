@@ -212,19 +212,10 @@ void StoreFrameRect() {
 }
 
 bool CreateFrameWindow() {
-    int width = framerect.right - framerect.left, height = framerect.bottom - framerect.top;
-    if (width < cxscreen / 2) width = cxscreen / 2;
-    if (height < cyscreen / 2) height = cyscreen / 2;
-    int left = framerect.left, top = framerect.top;
-    bool maximise = width >= cxscreen && height >= cyscreen;
-    if (maximise) {
-        left += 10;
-        top += 10;
-        width -= 20;
-        height -= 20;
-    }
-    hwndFrame = CreateWindowA("VYR", "Vyr ", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
-                              nullptr, nullptr, hinst, nullptr);
+    FramePlacement at = frameplacement(framerect, cxscreen, cyscreen);
+    bool maximise = at.maximise;
+    hwndFrame = CreateWindowA("VYR", "Vyr ", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.left, at.top, at.width,
+                              at.height, nullptr, nullptr, hinst, nullptr);
     if (!hwndFrame) return false;
     frameflags.statusbar = ShowStatusBar(true) != nullptr;
     LayoutFrame(true);

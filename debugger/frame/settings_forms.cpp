@@ -103,6 +103,26 @@ void rectlines(RectWindow window, const WindowRect& rect, SettingLine out[4]) {
     }
 }
 
+static int32_t within32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+int32_t rectspan(int32_t from, int32_t to) { return within32(int64_t{to} - from); }
+
+FramePlacement frameplacement(const WindowRect& rect, int32_t cxscreen, int32_t cyscreen) {
+    int64_t width = std::max<int64_t>(int64_t{rect.right} - rect.left, cxscreen / 2);
+    int64_t height = std::max<int64_t>(int64_t{rect.bottom} - rect.top, cyscreen / 2);
+    int64_t left = rect.left, top = rect.top;
+    bool maximise = width >= cxscreen && height >= cyscreen;
+    if (maximise) {
+        left += 10;
+        top += 10;
+        width -= 20;
+        height -= 20;
+    }
+    return {within32(left), within32(top), within32(width), within32(height), maximise};
+}
+
 WindowRect defaultrect(RectWindow window, const WindowRect& frame, int32_t cyhscroll, int32_t cycaption) {
     int32_t quarter = frame.bottom / 4 + cyhscroll + cycaption;
     switch (window) {

@@ -62,6 +62,20 @@ struct SettingLine {
 // Window */").
 void rectlines(RectWindow window, const WindowRect& rect, SettingLine out[4]);
 
+// The width or height from one side of a rectangle to the other, as the
+// window functions take it: computed in 64 bits and kept within 32, so that
+// no value the settings file holds overflows.
+int32_t rectspan(int32_t from, int32_t to);
+
+// Where the frame window is made, from the rectangle the settings file
+// holds and the screen's size: at least half the screen each way, and
+// maximised (10 pixels in from each side) when it covers the screen.
+struct FramePlacement {
+    int32_t left, top, width, height;
+    bool maximise;
+};
+FramePlacement frameplacement(const WindowRect& rect, int32_t cxscreen, int32_t cyscreen);
+
 // The defaults of the view rectangles when the file has none, computed from
 // the frame rectangle and two system metrics (the horizontal scroll bar's
 // height and the caption's).

@@ -401,11 +401,24 @@ static void fixsectionnames() {
     }
 }
 
+// An assembly source's own records open with the end of the section it
+// leaves for its preamble in ".debug", at the address of its first start: in
+// a linked program that is where the function before it ends. That end
+// closes nothing (it is dropped): it is known by a start of its own file at
+// its address.
+static bool opensafile(const DebugEntry* end) {
+    const char* colon = std::strrchr(end->text(), ':');
+    std::size_t n = colon ? static_cast<std::size_t>(colon - end->text()) : std::strlen(end->text());
+    for (const DebugEntry* e = end->next; e && e->addr == end->addr; e = e->next)
+        if (e->kind == DBG_FUNCSTART && std::strlen(e->text()) == n && std::strncmp(e->text(), end->text(), n) == 0)
+            return true;
+    return false;
+}
+
 bool cleanentries(std::string& message) {
     fixsectionnames();
     static char unnamed[] = "";
     char* current = nullptr;          // current function name; "" in an unnamed region
-    bool seenstart = false;
     DebugEntry* namedstart = nullptr;
     DebugEntry** group = nullptr;     // first entry at the current address behind the named start
     for (DebugEntry** link = &debuglist; *link;) {
@@ -413,7 +426,6 @@ bool cleanentries(std::string& message) {
         if (!group || (*group)->addr != e->addr) group = link;
         switch (e->kind) {
         case DBG_FUNCSTART:
-            seenstart = true;
             current = e->name[0] ? e->name : unnamed;
             if (e->name[0]) {
                 namedstart = e;
@@ -427,9 +439,10 @@ bool cleanentries(std::string& message) {
             break;
         case DBG_FUNCEND:
             if (!current) {
-                // The assembler's own records open with the end of the
-                // section it leaves before any start: it closes nothing.
-                if (!seenstart) break;
+                if (opensafile(e)) {
+                    removeentry(link);
+                    continue;
+                }
                 message = std::string("MISSING START INFO FOR: ") + e->text();
                 return false;
             }

@@ -369,8 +369,8 @@ HWND ShowCmdWindow(bool show) {
         const WindowRect& r = viewrects[RECT_COMMAND];
         mc.x = r.left;
         mc.y = r.top;
-        mc.cx = r.right - r.left;
-        mc.cy = r.bottom - r.top;
+        mc.cx = rectspan(r.left, r.right);
+        mc.cy = rectspan(r.top, r.bottom);
     }
     cmdhost = reinterpret_cast<HWND>(SendMessageA(hwndClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mc)));
     if (!cmdhost) return nullptr;

@@ -2,34 +2,19 @@
 #include "outside/lomar/diag.h"
 
 #include "ccparse/toolkit/toolkit.h"
+#include "support/one_line.h"
 
 #include <cstdio>
 
 namespace lomar {
-namespace {
-
-void put_escaped(std::string& out, const std::string& text) {
-    static const char digits[] = "0123456789ABCDEF";
-    for (unsigned char c : text) {
-        if ((c < 0x20 && c != '\t') || c == 0x7F) {
-            out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-}
-
-}  // namespace
 
 void Diagnostics::error(const std::string& file, uint32_t line, const std::string& message) {
     std::string s = "#error " + program_ + " ";
-    put_escaped(s, file);
+    vy::append_one_line(s, file);
     s += ':';
     s += std::to_string(line);
     s += ' ';
-    put_escaped(s, message);
+    vy::append_one_line(s, message);
     lines_.push_back(s + "\n");
 }
 

@@ -656,21 +656,44 @@ private:
                         const objfile::Relocation& r) {
         size_t nsec = u.obj.sections.size();
         uint32_t delta = 0;
+        std::string target;   // what the field refers to, for a report
+        bool zpage = false;   // an import declared in the direct page (xref.b)
         if (r.index <= nsec) {
             size_t k = r.index - 1;
             delta = u.address[k] - u.obj.sections[k].start;
+            target = "section " + u.obj.sections[k].name;
         } else {
             const objfile::Symbol& sym = u.obj.symbols[r.index - nsec - 1];
             if (!global_value(sym.name, delta)) {
                 diag_.error(u.name, 0, "symbol " + sym.name + " not defined");
                 return;
             }
+            target = sym.name;
+            zpage = sym.flags & 0x08;
         }
         bool hilo = sec.attr & SEC_HILO;
         size_t at = base + r.offset;
+        // A word field holds its offset as the assembler took it (-32768..
+        // 65535), and the relocated value must fit the same range, or it
+        // would be cut. A byte field is the low byte of the value by the
+        // object format (low(x) makes one too), so only a direct-page import
+        // must fit it (-128..255).
+        auto fits = [&](int n) {
+            uint32_t field = get(b, at, n, hilo);
+            int64_t offset = n == 1 ? static_cast<int8_t>(field) : static_cast<int16_t>(field);
+            int64_t value = offset + static_cast<int32_t>(delta);
+            int64_t low = n == 1 ? -128 : -32768, high = n == 1 ? 0xFF : 0xFFFF;
+            if (value >= low && value <= high) return true;
+            diag_.error(u.name, 0, "value too large: " + target);
+            return false;
+        };
         switch (r.kind) {
-        case 0: put(b, at, 1, hilo, get(b, at, 1, hilo) + delta); break;
-        case 1: put(b, at, 2, hilo, get(b, at, 2, hilo) + delta); break;
+        case 0:
+            if (!zpage || fits(1)) put(b, at, 1, hilo, get(b, at, 1, hilo) + delta);
+            break;
+        case 1:
+            if (fits(2)) put(b, at, 2, hilo, get(b, at, 2, hilo) + delta);
+            break;
         case 2: put(b, at, 4, hilo, get(b, at, 4, hilo) + delta); break;
         case 4: put(b, at, 1, hilo, ((r.high | get(b, at, 1, hilo)) + delta) >> 8); break;
         case 6: put(b, at, 1, hilo, ((r.high | get(b, at, 1, hilo)) + delta) >> 16); break;

@@ -17,6 +17,7 @@
 #include "ccparse/toolkit/toolkit.h"
 #include "outside/lomar/diag.h"
 #include "outside/lomar/library.h"
+#include "support/one_line.h"
 
 namespace {
 
@@ -101,6 +102,10 @@ int main(int argc, char** argv) {
                     diag.error(file, 0, "member name longer than 255 characters");
                     continue;
                 }
+                if (vy::one_line(m.name) != m.name) {
+                    diag.error(file, 0, "member name " + m.name + " holds a control character");
+                    continue;
+                }
                 size_t at;
                 if (find(members, m.name, at)) members[at] = std::move(m);
                 else members.push_back(std::move(m));
@@ -115,14 +120,15 @@ int main(int argc, char** argv) {
             }
             if (!diag.count() && !save(lib, members)) diag.error(lib, 0, "can't write " + lib);
         } else if (list) {
+            // One line a member, whatever bytes a damaged library's names hold.
             for (const LibraryMember& m : members) {
-                std::string line = m.name;
+                std::string line = vy::one_line(m.name);
                 objfile::Object obj;
                 std::string error;
                 if (verbose && objfile::read(m.bytes, obj, error)) {
                     line += ":";
                     for (const objfile::Symbol& s : obj.symbols)
-                        if ((s.flags & 0x05) == 0x05) line += " " + s.name;
+                        if ((s.flags & 0x05) == 0x05) line += " " + vy::one_line(s.name);
                 }
                 std::printf("%s\n", line.c_str());
             }

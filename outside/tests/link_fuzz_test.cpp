@@ -1,10 +1,15 @@
 // Damaged objects, libraries and link files: the linker reports "#error"
-// lines (one line each) or links, and never crashes or hangs. Set
-// VY_FUZZ_CASES for more cases than the few thousand of a normal run.
+// lines (one line each) or links, and never crashes or hangs; the librarian
+// lists and extracts damaged libraries in lines of their own or reports
+// them. Set VY_FUZZ_CASES for more cases than the few thousand of a normal
+// run.
 #include <cstdlib>
+#include <filesystem>
 
 #include "outside/lomar/library.h"
 #include "outside/tests/outside_fixture.h"
+#include "support/tests/fuzz_budget.h"
+#include "support/tests/line_checks.h"
 
 namespace {
 
@@ -12,7 +17,7 @@ using namespace outside_test;
 
 class LinkFuzz : public OutsideTest {
 protected:
-    uint64_t state = 0x9E3779B97F4A7C15ull;
+    uint64_t state = 0x9E3779B97F4A7C15ull + vytest::fuzzseed(0);
     uint32_t next() {
         state ^= state << 13;
         state ^= state >> 7;
@@ -21,14 +26,7 @@ protected:
     }
     uint32_t below(uint32_t n) { return n ? next() % n : 0; }
 
-    static int cases() {
-        if (const char* n = std::getenv("VY_FUZZ_CASES")) return std::atoi(n);
-#ifdef _WIN32
-        return 1000;
-#else
-        return 3000;
-#endif
-    }
+    static int cases() { return vytest::fuzzcases(3000, 1000); }
 
     void mutate(std::vector<uint8_t>& b) {
         int edits = 1 + static_cast<int>(below(4));
@@ -53,12 +51,13 @@ protected:
         }
     }
 
-    // Every line is one "#error lomar " line.
-    static void expect_error_lines(const std::string& errors, const std::string& context) {
+    // Every line is one "#error PROGRAM " line.
+    static void expect_error_lines(const std::string& errors, const std::string& context,
+                                   const std::string& head = "#error lomar ") {
         for (size_t at = 0; at < errors.size();) {
             size_t end = errors.find('\n', at);
             ASSERT_NE(end, std::string::npos) << context;
-            ASSERT_EQ(errors.compare(at, 13, "#error lomar "), 0) << context << "\n" << errors;
+            ASSERT_EQ(errors.compare(at, head.size(), head), 0) << context << "\n" << errors;
             for (size_t i = at; i < end; ++i)
                 ASSERT_TRUE(static_cast<unsigned char>(errors[i]) >= 0x20 || errors[i] == '\t') << context;
             at = end + 1;
@@ -113,6 +112,37 @@ TEST_F(LinkFuzz, DamagedInputsGiveErrorLinesOrAProgram) {
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(linked, 0);
+}
+
+// The librarian on damaged libraries (a process each, so fewer cases): a
+// listing is one line a member, an extraction writes plain files in the
+// current folder only, and a refusal is "#error lomlib" lines.
+using LibraryFuzz = LinkFuzz;   // a CTest entry of its own
+
+TEST_F(LibraryFuzz, DamagedLibrariesListAndExtractCleanly) {
+    assemble("a", "\txdef\t_main, tab\n_main:\trts\n\tswitch\t.data\ntab:\tdc.w\t_main\n");
+    assemble("b", "\txdef\tf\nf:\trts\n");
+    const std::vector<uint8_t> lib = lomar::write_library({{"a.o", read_bytes("a.o")}, {"b.o", read_bytes("b.o")}});
+    std::filesystem::create_directories("x");
+    for (int i = 0, n = vytest::fuzzcases(30, 8); i < n; ++i) {
+        std::vector<uint8_t> damaged = lib;
+        mutate(damaged);
+        write_bytes("x/lib.lib", damaged);
+        std::string context = "case " + std::to_string(i);
+        ToolRun r = run_tool("lomlib", below(2) ? "-t -v x/lib.lib" : "-t x/lib.lib");
+        ASSERT_TRUE(r.status == 0 || r.status == 1) << context;
+        ASSERT_TRUE(vytest::clean_lines(r.out)) << context << "\n" << vy::one_line(r.out);
+        expect_error_lines(r.err, context, "#error lomlib ");
+        std::filesystem::current_path("x");
+        r = run_tool("lomlib", "-x lib.lib");
+        std::filesystem::current_path("..");
+        ASSERT_TRUE(r.status == 0 || r.status == 1) << context;
+        expect_error_lines(r.err, context, "#error lomlib ");
+        for (const auto& entry : std::filesystem::recursive_directory_iterator("x"))
+            ASSERT_TRUE(entry.is_regular_file()) << context << ": " << vy::one_line(entry.path().string());
+        std::filesystem::remove_all("x");
+        std::filesystem::create_directories("x");
+    }
 }
 
 // Segment chains and definition chains of any length take no stack.

@@ -102,6 +102,29 @@ TEST_F(Link, PageAndLongRelocationsOfImportedSymbols) {
               (std::vector<uint8_t>{0x13, 0x00, 0x12, 0x00, 0x12, 0x34, 0x58, 0x34, 0x00, 0x35}));
 }
 
+// A word field takes the relocated value only when it fits (as the
+// assembler takes a word: -32768..65535), and so does the byte of a
+// direct-page import (-128..255); else "value too large" with what it
+// refers to, and no program. Any other byte field is the low byte of the
+// value, as low() makes it.
+TEST_F(Link, RelocatedValuesMustFitTheirField) {
+    assemble("fit", "\txref.b\tzp\n\txref\ttop, far\n\tldaa\tzp\n\tdc.w\ttop\n\tdc.w\ttop-0x10000\n"
+                    "\tdc.b\tlow(far)\n\tdc.w\ttop+1\n");
+    LinkRun r = link("+seg .text -b0x100\n+def zp=0xff\n+def top=0xfffe\n+def far=0x1234\nfit.o\n");
+    ASSERT_TRUE(r.ok) << r.errors;
+    EXPECT_EQ(r.program.bytes(0x100, 9), (std::vector<uint8_t>{0x96, 0xFF, 0xFF, 0xFE, 0xFF, 0xFE, 0x34, 0xFF, 0xFF}));
+
+    assemble("big", "\txref.b\tzp\n\txref\ttop\n\tldaa\tzp+1\n\tdc.w\ttop+2\n");
+    r = link("+seg .text -b0x100\n+def zp=0xff\n+def top=0xfffe\nbig.o\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.errors, "#error lomar big.o:0 value too large: zp\n#error lomar big.o:0 value too large: top\n");
+
+    assemble("wrap", "\tswitch\t.data\n\tdc.w\there+0x10\nhere:\tdc.b\t0\n");
+    r = link("+seg .data -b0xfff0\nwrap.o\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.errors, "#error lomar wrap.o:0 value too large: section .data\n");
+}
+
 TEST_F(Link, LowByteFirstSectionsKeepTheirByteOrder) {
     assemble("a",
              "\txdef\tw\n"

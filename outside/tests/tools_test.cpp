@@ -81,6 +81,25 @@ TEST_F(Tools, LomarErrorsLeaveNoProgram) {
     EXPECT_NE(r.err.find("usage: lomar [options] file.lkf\n"), std::string::npos) << r.err;
 }
 
+// A member's name is one line in a listing, whatever bytes a damaged
+// library holds, and a name with a control byte is never added.
+TEST_F(Tools, LomlibMemberNamesStayOneLine) {
+    ASSERT_EQ(run_tool("lomlib", "-r my.lib a.o b.o").status, 0);
+    std::vector<uint8_t> lib = read_bytes("my.lib");
+    ASSERT_EQ(lib[16], 3);   // the first entry's name length, then "a.o"
+    lib[18] = '\n';
+    write_bytes("my.lib", lib);
+    EXPECT_EQ(run_tool("lomlib", "-t my.lib").out, "a\\x0ao\nb.o\n");
+    EXPECT_EQ(run_tool("lomlib", "-t -v my.lib").out, "a\\x0ao: _main\nb.o: _f\n");
+#ifndef _WIN32
+    std::filesystem::copy_file("b.o", "bad\nname.o");
+    ToolRun r = run_tool("lomlib", "-r new.lib 'bad\nname.o'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "#error lomlib bad\\x0aname.o:0 member name bad\\x0aname.o holds a control character\n");
+    EXPECT_FALSE(exists("new.lib"));
+#endif
+}
+
 TEST_F(Tools, LomarFindsLibrariesInTheLibraryPath) {
     std::filesystem::create_directories("libs");
     ASSERT_EQ(run_tool("lomlib", "-r libs/f.lib b.o").status, 0);

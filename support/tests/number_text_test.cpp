@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <string_view>
@@ -90,6 +91,26 @@ TEST(NumberText, ScanAgreesWithTheCLibrary) {
         const int length = std::snprintf(text, sizeof text, "%d", static_cast<std::int32_t>(value));
         EXPECT_EQ(vy::scanlong(text, length, signed_value, 1), length);
         EXPECT_EQ(signed_value, static_cast<std::int32_t>(std::strtol(text, nullptr, 10))) << text;
+    }
+}
+
+// The digits passing 32 bits are told apart from a value that fits, in
+// every base, with leading zeros and a sign.
+TEST(NumberText, ScanTellsDigitsPast32Bits) {
+    const struct {
+        const char* text;
+        bool wide;
+    } cases[] = {
+        {"4294967295", false}, {"4294967296", true},  {"0xffffffff", false}, {"0x100000000", true},
+        {"0x0000000000ffff", false}, {"037777777777", false}, {"040000000000", true},
+        {"-4294967295", false}, {"-99999999999", true}, {"0b100000000000000000000000000000000", true},
+    };
+    for (const auto& c : cases) {
+        std::uint32_t value = 0;
+        bool wide = !c.wide;
+        const auto length = static_cast<std::int32_t>(std::strlen(c.text));
+        EXPECT_EQ(vy::scanulong(c.text, length, value, 1, wide), length) << c.text;
+        EXPECT_EQ(wide, c.wide) << c.text;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "ccparse/toolkit/toolkit.h"
 
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -61,5 +62,25 @@ struct Args {
     std::vector<std::string> storage;
     std::vector<char*> pointers;
 };
+
+// What a program does when memory runs out once its `main` has run on
+// `words`: the new-handler it installed is called, as operator new calls it
+// when an allocation fails. The status it ends with comes back (-1 when it
+// did not end), its error text in `errors`; the handler is taken away again.
+inline int memory_runs_out(int (*main)(int, char**), std::vector<std::string> words, std::string& errors) {
+    Args args(std::move(words));
+    int status = -1;
+    ToolHarness harness("");   // the program names itself
+    try {
+        main(args.argc(), args.argv());
+        captured_errors().clear();
+        if (std::new_handler handler = std::set_new_handler(nullptr)) handler();
+    } catch (const vy::ToolExit& exit) {
+        status = exit.status;
+    }
+    std::set_new_handler(nullptr);
+    errors = harness.errors();
+    return status;
+}
 
 }  // namespace vytest

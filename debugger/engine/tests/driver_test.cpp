@@ -61,8 +61,8 @@ protected:
                               "\" 2>\"" + e + "\"";
         int status = vytest::system(command);
 #else
-        std::string command = "cd '" + dir.string() + "' && '" + program() + "' " + args + in + " >'" + o + "' 2>'" +
-                              e + "'";
+        std::string command = "cd '" + dir.string() + "' && " + (filelimit ? "ulimit -f 4096 && '" : "'") + program() +
+                              "' " + args + in + " >'" + o + "' 2>'" + e + "'";
         int status = std::system(command.c_str());
         status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
@@ -96,6 +96,7 @@ protected:
 
     std::filesystem::path dir;
     std::string out, err;
+    bool filelimit = false;   // files of at most 2 MB (not on Windows)
 };
 
 
@@ -173,6 +174,63 @@ TEST_F(Driver, CommandFilesAndTheLog) {
     };
     check(cases);
     EXPECT_FALSE(exists("st2.in"));
+}
+
+// A command file being run, the redirection file and the command log are
+// never one file, whatever names they go by (a second path, a link).
+TEST_F(Driver, AFileIsNeverReadAndWrittenAtOnce) {
+    std::vector<Driver::Case> cases = {
+        {"the log onto the redirection file",
+         {{"t.in", "output o.txt\nrecord ./o.txt\nrem a\noutput\n"}},
+         "output o.txt\nrecord ./o.txt\n#error: cannot create file: ./o.txt: the file is the output redirection file\n"
+         "rem a\noutput\n",
+         {{"o.txt", "record ./o.txt\n#error: cannot create file: ./o.txt: the file is the output redirection file\n"
+                    "rem a\noutput\n"}}},
+        {"output onto the log",
+         {{"t.in", "record l.txt\noutput ./l.txt\nrecord\n"}},
+         "record l.txt\noutput ./l.txt\n#error: Can't Open ./l.txt for output redirection: the file is the command log\n"
+         "record\n",
+         {{"l.txt", "output ./l.txt\nrecord\n"}}},
+    };
+#ifndef _WIN32
+    // Without the refusal these would read their own output without end:
+    // the run is held to files of 2 MB.
+    filelimit = true;
+    std::filesystem::create_symlink("case.in", dir / "link.in");
+    const std::vector<Driver::Case> feeding = {
+        {"output onto the running file",
+         {{"t.in", "input case.in\n"}, {"case.in", "rem a\noutput case.in\noutput ./link.in\nrem b\n"}},
+         "input case.in\nrem a\noutput case.in\n"
+         "#error: Can't Open case.in for output redirection: the file is a command file being run\n"
+         "output ./link.in\n#error: Can't Open ./link.in for output redirection: the file is a command file being run\n"
+         "rem b\n",
+         {{"case.in", "rem a\noutput case.in\noutput ./link.in\nrem b\n"}}},
+        {"output onto a file that runs it",
+         {{"t.in", "input case2.in\n"}, {"case2.in", "input inner.in\n"}, {"inner.in", "output case2.in\nrem in\n"}},
+         "input case2.in\ninput inner.in\noutput case2.in\n"
+         "#error: Can't Open case2.in for output redirection: the file is a command file being run\nrem in\n",
+         {{"case2.in", "input inner.in\n"}}},
+        {"the log onto the running file",
+         {{"t.in", "record t.in\nrem a\n"}},
+         "record t.in\n#error: cannot create file: t.in: the file is a command file being run\nrem a\n",
+         {{"t.in", "record t.in\nrem a\n"}}},
+        {"running the redirection file and the log",
+         {{"t.in", "output o2.txt\ninput o2.txt\noutput\nrecord l2.txt\ninput ./l2.txt\nrecord\n"}},
+         "output o2.txt\ninput o2.txt\n#error: o2.txt: cannot redirect: the file is the output redirection file\n"
+         "output\nrecord l2.txt\ninput ./l2.txt\n#error: ./l2.txt: cannot redirect: the file is the command log\nrecord\n",
+         {{"l2.txt", "input ./l2.txt\nrecord\n"}}},
+    };
+    cases.insert(cases.end(), feeding.begin(), feeding.end());
+#endif
+    check(cases);
+    // Standard input is known by what it is too.
+#ifndef _WIN32
+    write("s.in", "output s.in\nrem s\n");
+    EXPECT_EQ(run("-", "s.in"), 0);
+    EXPECT_EQ(out, "output s.in\n#error: Can't Open s.in for output redirection: the file is a command file being run\n"
+                   "rem s\n");
+    EXPECT_EQ(read("s.in"), "output s.in\nrem s\n");
+#endif
 }
 
 TEST_F(Driver, NestingEndsInAMessage) {
@@ -337,11 +395,63 @@ TEST_F(Driver, CommandLine) {
     EXPECT_EQ(run("t.in noprogram.s19"), 1);
     EXPECT_NE(err, "");
     EXPECT_EQ(run("a b c"), 2);
-    EXPECT_EQ(err, "usage: vyrcmd [-k] [-s] [CMDFILE|-] [PROGRAM]\n");
+    EXPECT_EQ(err, "usage: vyrcmd [-k] [-s] [-n COUNT] [CMDFILE|-] [PROGRAM]\n");
+    for (const char* bad : {"-n", "-n 0 t.in", "-n x t.in", "-n -5 t.in", "-n 4294967296 t.in"}) {
+        EXPECT_EQ(run(bad), 2) << bad;
+        EXPECT_EQ(err, "usage: vyrcmd [-k] [-s] [-n COUNT] [CMDFILE|-] [PROGRAM]\n") << bad;
+    }
     write("p.s19", "S10580008601F3\nS9030000FC\n");
     EXPECT_EQ(run("t.in p.s19"), 0) << err;
     EXPECT_EQ(out, "T: 0x0\ngox\n#error: unknown command: gox\nquit\n");
 }
+
+// The bound of -n stops each line's runs after that many instructions (and
+// a loop of the language after as many commands), as Stop would; the next
+// line counts again from 0.
+TEST_F(Driver, RunsEndAtTheInstructionBound) {
+    write("p.s19", "S105800020FE5C\nS9030000FC\n");   // 8000 bra 8000
+    write("t.in",
+          "u $pc = 0x8000\ng\nx /d $time\nsi 5000\nx /d $time\n"
+          "while (.n >= 0) x /q .n = .n + 1\nx .n\n"
+          "g\nx /d $time\n");
+    EXPECT_EQ(run("-n 1000 t.in p.s19"), 0) << err;
+    EXPECT_EQ(out,
+              "T: 0x0\nu $pc = 0x8000\n    machine register $pc = 0x0 => -32768\n"
+              "g\nx /d $time\n    $time = 3000\nsi 5000\nx /d $time\n    $time = 6000\n"
+              "while (.n >= 0) x /q .n = .n + 1\nx .n\n    .n = 1000\n"
+              "g\nx /d $time\n    $time = 9000\n");
+}
+
+#ifndef _WIN32
+// A signal that ends the driver (a timeout's TERM, an interrupt) leaves no
+// swap file behind, as the end of the file or quit does.
+TEST_F(Driver, NoSwapFileIsLeftAtAnyEnd) {
+    write("p.s19", "S105800020FE5C\nS9030000FC\n");
+    write("t.in", "u $pc = 0x8000\ng\n");
+    write("q.in", "quit\n");
+    auto swapfiles = [&] {
+        int n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            if (entry.path().extension() == ".vyr") ++n;
+        return n;
+    };
+    const std::string temp = "TEMP='" + dir.string() + "' ";
+    const std::string driver = "'" + program() + "'";
+    for (const char* signal : {"TERM", "INT", "HUP"}) {
+        SCOPED_TRACE(signal);
+        std::string command = "cd '" + dir.string() + "' && { " + temp + driver + " t.in p.s19 >/dev/null 2>&1 & " +
+                              "sleep 0.5; kill -" + signal + " $!; wait $!; } 2>/dev/null";
+        std::system(command.c_str());
+        EXPECT_EQ(swapfiles(), 0);
+    }
+    std::string command = "cd '" + dir.string() + "' && " + temp + driver + " q.in >/dev/null 2>&1";
+    std::system(command.c_str());
+    write("w.in", "while (1) x 1\n");   // writes until the pipe closes
+    command = "cd '" + dir.string() + "' && " + temp + driver + " w.in 2>&1 | head -c 1 >/dev/null";
+    std::system(command.c_str());
+    EXPECT_EQ(swapfiles(), 0);
+}
+#endif
 
 TEST_F(Driver, ScriptFileChannels) {
     const std::vector<Driver::Case> cases = {

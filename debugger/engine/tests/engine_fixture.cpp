@@ -12,10 +12,11 @@
 #include "debugger/target/debug_tables.h"
 #include "debugger/target/load_driver.h"
 #include "debugger/target/loader.h"
+#include "debugger/target/memory.h"
 #include "debugger/target/object_reader.h"
 #include "debugger/target/services.h"
-#include "debugger/target/memory.h"
 #include "debugger/target/symbols.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/test_system.h"
 
 namespace vy {
@@ -98,14 +99,7 @@ bool EngineTest::assemble(const std::string& name, const std::string& source) {
     return !LoadFailed;
 }
 
-int generatedcases(int native) {
-    if (const char* n = std::getenv("VY_FUZZ_LINES")) return std::atoi(n);
-#ifdef _WIN32
-    return native / 4;
-#else
-    return native;
-#endif
-}
+int generatedcases(int native) { return vytest::fuzzcases(native, native / 4); }
 
 std::string lflines(std::string text) {
     std::string out;

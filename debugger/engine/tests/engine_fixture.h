@@ -37,7 +37,7 @@ private:
 // Text with LF line ends (text files have CRLF on Windows).
 std::string lflines(std::string text);
 
-// How many generated cases a random test runs: VY_FUZZ_LINES when set, else
+// How many generated cases a random test runs: VY_FUZZ_CASES when set, else
 // the number given (a quarter of it under Windows, where tests run slower).
 int generatedcases(int native);
 

@@ -129,6 +129,7 @@ TEST_F(Evaluator, ErrorsAreMessageNumbers) {
         {"(", MSG_SYNTAX}, {"1+", MSG_SYNTAX}, {"(1", MSG_SYNTAX}, {"'ab", MSG_SYNTAX}, {"", MSG_SYNTAX},
         {")", MSG_SYNTAX}, {"1 + )", MSG_SYNTAX}, {"@5", MSG_SYNTAX}, {"arr[1", MSG_SYNTAX},
         {"nosuch", MSG_NOACCESS}, {"$foo", MSG_NOACCESS}, {"nosuch()", MSG_NOACCESS}, {"f.c:nosuch", MSG_NOACCESS},
+        {"$sp", MSG_NOACCESS}, {"$ccr", MSG_NOACCESS},   // the register names are a b cc d x y s pc
         {"h.c:x", MSG_FILENOTFOUND}, {"g.c:x", MSG_NOACCESS}, {"f.c:10", MSG_BADVARIABLE}, {".5", MSG_BADVARIABLE},
         {"&$a", MSG_NOTADDRESSABLE}, {"&3", MSG_NOTADDRESSABLE}, {"&$time", MSG_NOTADDRESSABLE},
         {"&r", MSG_NOACCESS}, {"r", MSG_NOACCESS}, {"main():nosuch", MSG_NOACCESS}, {"nomain():x", MSG_NOFUNCTION},
@@ -186,9 +187,9 @@ TEST_F(Evaluator, AssignmentWritesRegistersCounterVariablesAndMemory) {
     EXPECT_EQ(evaluate("$PC = 0x8000").integer, 0x8000);   // either case (E3)
     EXPECT_EQ(getpc(), 0x8000);
     EXPECT_EQ(headless.regschanged, 1u);
-    EXPECT_EQ(evaluate("$sp = $pc - 1").error, 0);
+    EXPECT_EQ(evaluate("$s = $pc - 1").error, 0);
     EXPECT_EQ(regs.sp, 0x7FFF);
-    EXPECT_EQ(evaluate("$ccr = 0xD0").integer, 0xD0);
+    EXPECT_EQ(evaluate("$cc = 0xD0").integer, 0xD0);
 
     EXPECT_EQ(evaluate("$time = 1000").error, 0);
     EXPECT_EQ(*timeptr, 1000u);

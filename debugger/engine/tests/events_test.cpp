@@ -336,6 +336,29 @@ TEST_F(Events, OptionsAndLists) {
               "(2)    at absolute address: 0x8002 (user) (count = 1, left = 1) (off)\n");
 }
 
+// Option groups written together read as the groups written apart:
+// "/C:2/E" as "/C:2 /E", "/T:W/C:3" as "/T:W /C:3".
+TEST_F(Events, OptionGroupsWrittenTogether) {
+    auto listed = [&](const std::string& command) {
+        EngineTest::run("del *\n" + command + "\n");
+        std::string reports = shown();
+        return reports.substr(reports.find('\n', reports.find(command)) + 1) + EngineTest::run("b\n");
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"b /c:2/e @0x8002", "b /c:2 /e @0x8002"},
+        {"w /e/C:3 _main", "w /e /C:3 _main"},
+        {"db /T:W/C:3 cnt", "db /T:W /C:3 cnt"},
+        {"dw /c:2/t:r wide", "dw /c:2 /t:r wide"},
+        {"b @0x8000; b /s/a 1", "b @0x8000; b /s /a 1"},
+    };
+    for (const auto& [together, apart] : cases) {
+        SCOPED_TRACE(together);
+        std::string expected = listed(apart);
+        EXPECT_EQ(expected.find("#error"), std::string::npos) << expected;
+        EXPECT_EQ(listed(together), expected);
+    }
+}
+
 // The log of record holds the commands given, not those an event's action
 // runs.
 TEST_F(Events, AnActionsCommandsAreNotLogged) {

@@ -1,7 +1,8 @@
 // Random and mutated command lines through the engine: every line ends in
-// output or messages, never in a crash or a hang. VY_FUZZ_LINES sets how many
-// lines run (a few thousand by default).
+// output or messages, never in a crash or a hang. VY_FUZZ_CASES sets how
+// many lines run (a few thousand by default).
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@
 #include "debugger/target/registers.h"
 #include "engine_fixture.h"
 #include "sample_program.h"
+#include "support/tests/fuzz_budget.h"
+#include "support/tests/line_checks.h"
 
 namespace vy {
 namespace {
@@ -40,7 +43,7 @@ TEST_F(Fuzz, RandomLinesEndInMessages) {
         "fclose 1", "fclose /c:2", "rewind 1", "remove ch", "\"%", "%*", ", ",
     };
     write("sub", "rem sub\ninput sub\n{ go; s }\n");
-    std::mt19937 random(12345);
+    std::mt19937 random(vytest::fuzzseed(12345));
     const int lines = linecount();
     for (int i = 0; i < lines; ++i) {
         std::string line;
@@ -80,7 +83,7 @@ TEST_F(Fuzz, RandomCoreLinesEndInMessages) {
         "return", "shift", "mac", "mac 1,2", "{", "}", ";", " ", "\\1", "\\(", "?", "(", ")", "[", "].w", "'", "@",
         "1", "0x8000", "+", "-", "*", "/", "%", "&&", "||", "<<", "==", "!", "~", "=", ",", "\t", "\x80", ".panel",
     };
-    std::mt19937 random(25);
+    std::mt19937 random(vytest::fuzzseed(25));
     // Every line is typed at the console; a command that asks for more
     // gets the end of the input.
     static std::string typed;
@@ -162,7 +165,7 @@ std::string randomline(std::mt19937& random) {
 
 TEST_F(Fuzz, RandomExpressionsAndValueCommandsEndInValuesOrMessages) {
     loadsample();
-    std::mt19937 random(2022);
+    std::mt19937 random(vytest::fuzzseed(2022));
     const int lines = linecount();
     for (int i = 0; i < lines; ++i) {
         std::string line = randomline(random);
@@ -217,7 +220,7 @@ TEST_F(Fuzz, RandomEventCommandsAndChecks) {
         " {monit uc}", " {del /m *}", " {", " junk", " {b @0x8003; del 2}",
     };
     loadsample();
-    std::mt19937 random(2024);
+    std::mt19937 random(vytest::fuzzseed(2024));
     const int lines = linecount() / 2;
     int hits = 0;
     for (int i = 0; i < lines; ++i) {
@@ -257,6 +260,77 @@ TEST_F(Fuzz, RandomEventCommandsAndChecks) {
     }
     EXPECT_GT(hits, lines / 10);   // events did trigger
     rmevent(-1, 0);
+}
+
+// Command files as the engine reads them, mutated from seeds of their own:
+// nested input, output and record onto the files of the nest itself, a
+// channel, loops, runs, blocks, long lines, CR, NUL and control bytes, a
+// last line without its end. Run from the outermost file, every case ends
+// (the run bound stops runs and loops), no file grows past a bound, and
+// every report is one line.
+TEST_F(Fuzz, MutatedCommandFilesEndCleanly) {
+    const std::vector<std::string> seeds = {
+        "rem a\ninput inb\nx 1\n",
+        "output o\nx 2\ninput ina\noutput\nx 3",
+        "record l\ninput inb\nrecord\n",
+        "output ina\nrecord inb\ninput o\ninput l\noutput /a l\nrecord o\n",
+        "fopen /c:1 ch\nfwrite /c:1 \"%d %s\\n\", 5, 6\nrewind 1\nfread /c:1 \"%d\", $a\nfclose 1\n",
+        "while ($a < 5) { x $a; u $a = $a + 1 }\r\nwhile (1) x 7\n",
+        "b @0x100 {x 1; input inb}\ng\nsi 3\nreset\ng\n",
+        "{ x 1; x 2 }\nif (1) x 3 else x 4\ndo x 5; while (0);\n",
+        "input self\ninput self\n",
+        "write w\ninput w\ndel *\nx $pc\n",
+    };
+    const char* const names[] = {"ina", "inb", "self"};
+    const char specials[] = {'\0', '\r', '\n', '\x1a', '\x80', '\x01', '{', '}', ';', '"', '%', ' '};
+    std::mt19937 random(vytest::fuzzseed(2026));
+    auto below = [&random](std::size_t n) { return n ? static_cast<std::size_t>(random() % n) : 0; };
+    const int cases = vytest::fuzzcases(400, 100);
+    for (int i = 0; i < cases; ++i) {
+        for (const char* name : names) {
+            std::string file = seeds[below(seeds.size())];
+            if (below(2)) file += seeds[below(seeds.size())];
+            for (std::size_t m = below(5); m > 0 && !file.empty(); --m) {
+                std::size_t at = below(file.size());
+                switch (below(6)) {
+                case 0: file[at] = static_cast<char>(random()); break;
+                case 1: file.insert(at, 1, specials[below(sizeof specials)]); break;
+                case 2: file.erase(at, below(8)); break;
+                case 3: file.resize(at); break;
+                case 4: file.insert(at, std::string(below(3) ? below(40) : 5000 + below(20000), "x{;} "[below(5)])); break;
+                default: file.insert(at, seeds[below(seeds.size())]); break;
+                }
+            }
+            // Every file a line names stays in the test's folder.
+            for (char& c : file)
+                if (c == '.' || c == '/' || c == '\\' || c == ':') c = 'z';
+            write(name, file);
+        }
+        headless.runbound = 300;
+        docmdfile("ina");
+        std::string shown = headless.cmdwindow;
+        for (std::size_t at = 0; (at = shown.find("#error", at)) != std::string::npos;) {
+            std::size_t end = shown.find('\n', at);
+            ASSERT_NE(end, std::string::npos) << "case " << i;
+            ASSERT_TRUE(vytest::clean_lines(shown.substr(at, end + 1 - at))) << "case " << i << ": "
+                                                                             << vy::one_line(shown.substr(at, end - at));
+            at = end;
+        }
+        for (const char* name : {"ina", "inb", "self", "o", "l", "ch", "w"}) {
+            if (exists(name)) {
+                ASSERT_LT(std::filesystem::file_size(name), 4u << 20) << "case " << i << ": " << name;
+            }
+        }
+        headless.runbound = 0;
+        endofline();
+        logopen("");
+        setoutput("", false);
+        closechannels();
+        rmevent(-1, 0);
+        QuitRequested = false;
+        headless.cmdwindow.clear();
+        headless.boxes.clear();
+    }
 }
 
 }  // namespace

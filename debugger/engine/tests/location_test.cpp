@@ -138,6 +138,8 @@ TEST_F(Locations, AnAddressIsWhollyASixteenBitNumber) {
     } cases[] = {
         {"@0", true, 0},       {"@0xffff", true, 0xFFFF}, {"@8000", true, 8000}, {"@0x10000", false, 0},
         {"@-1", false, 0},     {"@", false, 0},           {"@junk", false, 0},   {"@0x80zz", false, 0},
+        // past 32 bits: no wrapping back into the address space
+        {"@0x100000000", false, 0}, {"@4294967296", false, 0}, {"@0x100008000", false, 0}, {"@0x00000000ffff", true, 0xFFFF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -184,8 +184,8 @@ TEST_F(RunDriver, StatusTexts) {
 TEST_F(RunDriver, InterruptsPathsAndRegisters) {
     check({
         {"interrupts by vector address and by name",
-         "u $sp = 0x200\nint @0xfff2\nsi\nr\nint XIRQ\nsi\nr\nint @0x1234\nint @\nint nothing\n",
-         "u $sp = 0x200\n    machine register $sp = 0x0 => 512\nint @0xfff2\nsi\nr\n"
+         "u $s = 0x200\nint @0xfff2\nsi\nr\nint XIRQ\nsi\nr\nint @0x1234\nint @\nint nothing\n",
+         "u $s = 0x200\n    machine register $s = 0x0 => 512\nint @0xfff2\nsi\nr\n"
          "cc:...I.... a:00 b:00 x:0000 y:0000 s:01f7 pc:0000\nint XIRQ\nsi\nr\n"
          "cc:.X.I.... a:00 b:00 x:0000 y:0000 s:01ee pc:0000\nint @0x1234\n#error: Unknown Interrupt Vector: 0x1234\n"
          "int @\n#error: Missing Interrupt number: \nint nothing\n#error: Unknown Interrupt: nothing\n"},

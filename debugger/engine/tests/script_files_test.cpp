@@ -35,6 +35,13 @@ TEST_F(ScriptFiles, OpenWriteCloseAndTheirReports) {
         {"fclose /x1\n", "#error: Wrong option /x1\n"},
         {"fopen o.txt\n", "#error:  Missing channel \n"},
         {"fopen /C o.txt\n", "#error: Wrong option C o.txt\n"},
+        // a channel number is there and fits 32 bits; the digits of a wider
+        // one belong to it, never to a further command
+        {"fopen /C: o.txt\n", "#error: Wrong option C: o.txt\n"},
+        {"fopen /C:4294967297 o.txt\n", "#error: Wrong option C:4294967297 o.txt\n"},
+        {"fclose 99999999999\n", "#error: Unknown Channel:99999999999\n"},
+        {"fclose 4294967296; fclose\n", "#error: Unknown Channel:4294967296\n#error:  Missing channel \n"},
+        {"fopen /c:5/a q.txt\nfwrite /c:5 \"x\"\nfclose 5\n", ""},
         {"fopen /Q:1 o.txt\n", "#error: Unknown Option Q:1 o.txt\n"},
         {"fopen /c:3 nodir/o.txt\n", "#error: Can't Open:nodir/o.txt\n"},
         {"fopen /c:3 p.txt\nfwrite /c:3 \"%d\", 1, 2\nfwrite /c:3 \"%d %d\", 1\n"

@@ -90,6 +90,14 @@ TEST_F(Statements, AStopRequestEndsALoop) {
     shown = run("do x /q 1; while (1);\n");
     EXPECT_EQ(shown, "do x /q 1; while (1);\n");
     StopRequest = false;
+    // A body that runs no command at all: Stop still ends the loop.
+    for (const char* line : {"while (1) while (0) x 1\n", "while (1) {}\n", "do {} while (1);\n"}) {
+        headless.stopafter = headless.polls + 200;
+        EXPECT_EQ(run(line), line);
+        EXPECT_TRUE(StopRequest) << line;
+        StopRequest = false;
+    }
+    headless.stopafter = 0;
 }
 
 TEST_F(Statements, SkippingAStatement) {

@@ -248,6 +248,12 @@ TEST_F(Commands, FillAndModify) {
         {"mm", "#error:  Wrong Start Address for FILL \n"},
         {"mm 0x10000 1", "#error:  Wrong Start Address for FILL \n"},
         {"mm /y 0x200 1", "#error:  Unknown Option \n"},
+        // option groups written together
+        {"fill /w/r 0x300, 2", ""},
+        {"fill /l/v 0x308, 4, 0x01020304", ""},
+        {"dump /w/f:d 0x308, 4", "0308 00258 00772 00000 00000 00000 00000 00000 00000 \n"},
+        {"mm /b/w 0x30c 0xabcd", ""},
+        {"x /d/x *(short *)0x30c", "    *(short *)0x30c = 0xabcd\n"},
     });
     EXPECT_EQ(rdbyte(0xFFFE), 0x5A);
     EXPECT_EQ(rdbyte(0xFFFF), 0xBE);   // a word at the top wraps to address 0

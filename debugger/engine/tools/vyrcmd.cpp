@@ -1,6 +1,6 @@
 // vyrcmd: the command engine without windows, a test tool.
 //
-//   vyrcmd [-k] [-s] [CMDFILE|-] [PROGRAM]
+//   vyrcmd [-k] [-s] [-n COUNT] [CMDFILE|-] [PROGRAM]
 //
 // Loads PROGRAM (S-records, Intel hex or an object file) when given, then
 // runs CMDFILE as a command file (standard input when it is "-" or absent)
@@ -19,12 +19,27 @@
 // command that reads it), and the run ends at q or quit or at the end of
 // the file.
 //
+// With -n COUNT no run goes on for ever: once it has executed COUNT
+// instructions it stops as the user's Stop would stop it (a loop of the
+// command language too, counting each command it runs as one). Tests and
+// fuzzing bound the runs that a program or a script may make endless.
+//
+// The memory swap file (PID.vyr in TEMP, else the current folder) is
+// removed at every end the program sees: the end of the file, `quit`, an
+// exit, and the signals that end it (TERM, INT, HUP, QUIT, PIPE).
+//
 // Exit status: 0, or 1 when the command file cannot be opened or the program
 // cannot be loaded, 2 for a wrong command line.
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "debugger/engine/channels.h"
 #include "debugger/engine/core.h"
@@ -54,6 +69,7 @@ static void tobox(std::string_view text) {
 static std::FILE* console;
 
 static bool typeline(std::string& line) {
+    endofline();
     line.clear();
     int c = std::getc(console);
     if (c == EOF) return false;
@@ -70,19 +86,64 @@ static bool moretyped() {
     return true;
 }
 
+// The swap file's name, copied where a signal handler can read it.
+static char swapname[4096];
+
+extern "C" void endbysignal(int signal) {
+    if (swapname[0]) {
+#ifdef _WIN32
+        std::remove(swapname);
+#else
+        unlink(swapname);
+#endif
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+static void removeswapatend() {
+    std::snprintf(swapname, sizeof swapname, "%s", swappath());
+    std::atexit(memclose);
+    for (int signal : {SIGTERM, SIGINT
+#ifndef _WIN32
+                       , SIGHUP, SIGQUIT, SIGPIPE
+#endif
+         })
+        std::signal(signal, endbysignal);
+}
+
+// A count of instructions: digits only, at least 1.
+static bool instructioncount(const char* text, uint32_t& count) {
+    char* end = nullptr;
+    unsigned long long n = std::strtoull(text, &end, 10);
+    if (!*text || *end || text[0] == '-' || n == 0 || n > UINT32_MAX) return false;
+    count = static_cast<uint32_t>(n);
+    return true;
+}
+
 int main(int argc, char** argv) {
-    bool kvol = false, status = false;
-    for (; argc > 1 && (std::strcmp(argv[1], "-k") == 0 || std::strcmp(argv[1], "-s") == 0); --argc, ++argv)
-        (argv[1][1] == 'k' ? kvol : status) = true;
-    if (argc > 3 || (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-        std::fprintf(stderr, "usage: vyrcmd [-k] [-s] [CMDFILE|-] [PROGRAM]\n");
+    bool kvol = false, status = false, usage = false;
+    uint32_t bound = 0;
+    for (; argc > 1 && argv[1][0] == '-' && argv[1][1] && !argv[1][2] && std::strchr("ksn", argv[1][1]); --argc, ++argv) {
+        if (argv[1][1] == 'n') {
+            if (argc < 3 || !instructioncount(argv[2], bound)) usage = true;
+            if (argc < 3) break;
+            --argc, ++argv;
+        } else {
+            (argv[1][1] == 'k' ? kvol : status) = true;
+        }
+    }
+    if (usage || argc > 3 || (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
+        std::fprintf(stderr, "usage: vyrcmd [-k] [-s] [-n COUNT] [CMDFILE|-] [PROGRAM]\n");
         return 2;
     }
     const char* cmdfile = argc > 1 ? argv[1] : "-";
     const char* program = argc > 2 ? argv[2] : nullptr;
 
     meminit();
+    removeswapatend();
     engineinit();
+    headless.runbound = bound;
     headless.echo = toscreen;
     headless.boxecho = tobox;
     if (status) headless.statusecho = tostatus;
@@ -104,7 +165,11 @@ int main(int argc, char** argv) {
             if (console != stdin) std::fclose(console);
         }
     } else if (result == 0) {
+#ifdef _WIN32
         if (std::strcmp(cmdfile, "-") == 0) runcmdfile(stdin);
+#else
+        if (std::strcmp(cmdfile, "-") == 0) runcmdfile(stdin, "/dev/stdin");
+#endif
         else if (!docmdfile(cmdfile)) result = 1;
     }
     std::fflush(stdout);

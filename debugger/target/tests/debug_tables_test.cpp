@@ -188,14 +188,41 @@ TEST_F(DebugTablesTest, RecordsThatDoNotHoldTogetherAreRefused) {
 
 TEST_F(DebugTablesTest, TheAssemblersLeadingSectionEndClosesNothing) {
     // ccasm's own records open with the end of the section it leaves for
-    // the preamble in ".debug", at the same address as the first start.
+    // the preamble in ".debug", at the same address as the first start:
+    // it closes nothing and goes.
     add(16, 0, "p.s:0-0");
     add(32, 0, "p.s~:0-0");
     add(64, 0, "p.s");
     add(8, 0x8000, "p.s:3");
     std::string message;
     ASSERT_TRUE(cleanentries(message)) << message;
-    EXPECT_EQ(mainlist(), "16@0:p.s:0-0 32@0:p.s 64@0:p.s 8@32768:p.s(3,)");
+    EXPECT_EQ(mainlist(), "32@0:p.s 64@0:p.s 8@32768:p.s(3,)");
+
+    // Linked behind a C function, that end stands where the function ends
+    // (and so where no function is open); an assembly source without code
+    // of its own puts its end there too.
+    clearentries();
+    add(32, 0x8000, "m.c~main:2-2");
+    add(8, 0x8000, "m.c:2");
+    add(16, 0x8006, "m.c:2-2");
+    add(16, 0x8006, "c:\\src\\fast.s:0-0");
+    add(16, 0x8006, "empty.s:0-0");
+    add(32, 0x8006, "c:\\src\\fast.s~:0-0");
+    add(32, 0x8006, "c:\\src\\fast.s~:1-1");
+    add(8, 0x8006, "c:\\src\\fast.s:4");
+    add(32, 0x8006, "empty.s~:0-0");
+    ASSERT_TRUE(cleanentries(message)) << message;
+    EXPECT_EQ(mainlist(), "32@32768:m.c 8@32768:m.c(2,main) 16@32774:m.c:2-2 32@32774:c:\\src\\fast.s "
+                          "32@32774:c:\\src\\fast.s 8@32774:c:\\src\\fast.s(4,) 32@32774:empty.s");
+
+    // An end whose file starts nowhere at its address is still refused.
+    clearentries();
+    add(32, 0x8000, "m.c~main:2-2");
+    add(16, 0x8006, "m.c:2-2");
+    add(16, 0x8006, "fast.s:0-0");
+    add(32, 0x8006, "other.s~:0-0");
+    EXPECT_FALSE(cleanentries(message));
+    EXPECT_EQ(message, "MISSING START INFO FOR: fast.s:0-0");
 }
 
 TEST_F(DebugTablesTest, OldRecordsGoInFrontOfTheEntryTheyPrecede) {

@@ -11,6 +11,7 @@
 #include "debugger/target/loader.h"
 #include "debugger/target/memory.h"
 #include "debugger/target/services.h"
+#include "support/tests/fuzz_budget.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -81,14 +82,15 @@ void fillpattern() {
 }
 
 TEST_F(LoaderFuzzTest, HostileTextFilesNeverCrashAndRefusalsStoreNothing) {
-    std::mt19937 rng(20261210);
+    std::mt19937 rng(vytest::fuzzseed(20261210));
     auto below = [&rng](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
     // Good files write near both ends of memory; mutations may reach any
     // address, so the whole space is compared after a refusal.
     fillpattern();
     const std::string path = tempfile("fuzz.txt", "");
     int refused = 0, accepted = 0;
-    for (int round = 0; round < 3000; ++round) {
+    const int rounds = vytest::fuzzcases(3000, 3000);
+    for (int round = 0; round < rounds; ++round) {
         bool intel = below(2);
         std::vector<Record> records;
         std::string file;
@@ -153,14 +155,14 @@ TEST_F(LoaderFuzzTest, HostileTextFilesNeverCrashAndRefusalsStoreNothing) {
         }
     }
     // The generator must reach both outcomes often, or the test proves little.
-    EXPECT_GT(refused, 500);
-    EXPECT_GT(accepted, 500);
+    EXPECT_GT(refused, rounds / 6);
+    EXPECT_GT(accepted, rounds / 6);
 }
 
 TEST_F(LoaderFuzzTest, RandomImagesLoadWhole) {
-    std::mt19937 rng(7);
+    std::mt19937 rng(vytest::fuzzseed(7));
     const std::string path = tempfile("fuzz.bin", "");
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0, rounds = vytest::fuzzcases(200, 200); round < rounds; ++round) {
         std::string image(rng() % 3000, '\0');
         for (char& c : image) c = static_cast<char>(rng());
         if (!image.empty() && (image[0] == 'S' || image[0] == ':')) image[0] = 0;

@@ -20,6 +20,7 @@
 #include "debugger/target/queries.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/tools/program_builder.h"
+#include "support/tests/fuzz_budget.h"
 #include "target_fixture.h"
 
 namespace vy {
@@ -28,11 +29,6 @@ namespace {
 namespace pb = progbuild;
 
 using ObjectFuzzTest = TargetTest;
-
-long setting(const char* name, long fallback) {
-    const char* value = std::getenv(name);
-    return value && *value ? std::strtol(value, nullptr, 0) : fallback;
-}
 
 using pb::var;
 
@@ -123,12 +119,8 @@ std::size_t walktables() {
 }
 
 TEST_F(ObjectFuzzTest, HostileObjectFilesNeverCrashAndRefusalsChangeNothing) {
-#ifdef _WIN32
-    const long cases = setting("VY_FUZZ_CASES", 400);
-#else
-    const long cases = setting("VY_FUZZ_CASES", 3000);
-#endif
-    std::mt19937 rng(static_cast<uint32_t>(setting("VY_FUZZ_SEED", 20270117)));
+    const int cases = vytest::fuzzcases(3000, 400);
+    std::mt19937 rng(static_cast<uint32_t>(vytest::fuzzseed(20270117)));
     auto below = [&rng](uint32_t n) { return n ? static_cast<uint32_t>(rng() % n) : 0u; };
     std::string dir = temppath("corpus");
     std::filesystem::create_directories(dir);

@@ -17,6 +17,7 @@
 #include "debugger/target/symbols.h"
 #include "support/one_line.h"
 #include "support/tests/endless_input.h"
+#include "support/tests/fuzz_budget.h"
 #include "support/tests/line_checks.h"
 #include "target_fixture.h"
 
@@ -88,11 +89,6 @@ TEST_F(RobustTest, EndlessProgramFilesAreRefused) {
 }
 #endif
 
-int setting(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value ? std::atoi(value) : fallback;
-}
-
 std::string hex2(unsigned byte) {
     static const char digits[] = "0123456789ABCDEF";
     return {digits[(byte >> 4) & 0xF], digits[byte & 0xF]};
@@ -111,13 +107,9 @@ std::string srecord(uint16_t address, const std::string& data) {
 // crash or hang, and every error is one line.
 // VY_FUZZ_SEED and VY_FUZZ_CASES change the seed and the number of cases.
 TEST_F(RobustTest, VyrsimRunsOnHostileInputEndCleanly) {
-    std::mt19937 random(static_cast<unsigned>(setting("VY_FUZZ_SEED", 28006)));
+    std::mt19937 random(static_cast<unsigned>(vytest::fuzzseed(28006)));
     auto below = [&random](uint32_t n) { return static_cast<uint32_t>(random() % n); };
-#ifdef _WIN32
-    const int cases = setting("VY_FUZZ_CASES", 300);
-#else
-    const int cases = setting("VY_FUZZ_CASES", 1500);
-#endif
+    const int cases = vytest::fuzzcases(1500, 300);
     const std::string lines[] = {
         "ldaa #1", "staa <0x20", "bra 0x8000", "ldx #lbl", "bset 0,x,0x81", "lbl: nop", "inx", "jmp 0x8000",
         "ldaa #" + repeat("(", 100000) + "1", "ldd " + repeat("-", 100000) + "1", "ldaa #\x1b[31m\r",

@@ -64,6 +64,7 @@
 #include "debugger/target/semantics.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/tools/sim_run.h"
+#include "debugger/target/tools/vyrsim.h"
 #include "debugger/target/watch.h"
 #include "support/list_node.h"
 
@@ -393,7 +394,7 @@ static bool command(const char* arg) {
     return true;
 }
 
-int main(int argc, char** argv) {
+int vyrsim_main(int argc, char** argv) {
     int i = 1;
     bool raw = false;
     uint32_t base = 0;
@@ -420,6 +421,7 @@ int main(int argc, char** argv) {
     setstartname(argv[0]);
     meminit();
     const char* file = argv[i++];
+    nomemoryends(argv[0], file);
     int status = 0;
     if (std::strcmp(file, "-") != 0) {
         if (raw) ldprog(file, 1, 0, base, 0);
