@@ -10,6 +10,7 @@
 
 #include "debugger/frame/settings_forms.h"
 #include "debugger/target/exports.h"
+#include "debugger/views/view_messages.h"
 
 namespace vy {
 
@@ -39,8 +40,6 @@ extern HMENU tracemenu;
 // The private message that asks the frame for context help (wParam: the
 // message-filter hook code).
 constexpr UINT FWM_HELP = 1054;
-// A character forwarded to a view.
-constexpr UINT VWM_CHAR = 1040;
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
