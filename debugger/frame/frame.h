@@ -151,6 +151,11 @@ void DlgError(HWND owner, std::initializer_list<std::string_view> texts);
 void BeginWait();
 void EndWait();
 void EnableProgramMenus(bool loaded);
+// The help context of the dialog or window in front: each dialog saves it
+// when it opens, sets its own and restores the saved one when it closes.
+extern int helpcontext;
+// Refused keys and clicks sound the beep; the count is the tests' to read.
+extern uint32_t errorbeeps;
 // The text of a message number from the string table.
 const char* winmsgtext(int id);
 // The frame's help, behind one call so that tests can do without it: the
