@@ -205,7 +205,7 @@ TEST_F(ListWindow, ColoursPaintInTheirPaletteEntriesAndNineteenOrMoreInEntryOne)
     SetTextColour(1, RGB(0, 160, 0));
     // Columns 0-3 plain, 4-7 entry 2 (red), 8-11 code 19, 12-15 code 200,
     // 16-19 entry 3 (blue).
-    show("AAAA" + colour(2) + "BBBB" + colour(19) + "CCCC" + colour(200) + "DDDD" + colour(3) + "EEEE\n" +
+    show("AAAA" + colour(2) + "BBBB" + colour(19) + "HHHH" + colour(200) + "DDDD" + colour(3) + "EEEE\n" +
          "next line in the text colour\n");
     Picture picture(list);
     picture.save(work() + "\\list_window_colours.png");
