@@ -12,33 +12,7 @@ bool ViewProgramTest::load(const pb::Program& program) {
     return console.errors.empty();
 }
 
-pb::Function function(const std::string& name, uint8_t cls, uint32_t type) {
-    pb::Function f;
-    f.name = name;
-    f.cls = cls;
-    f.type = type;
-    return f;
-}
-
-pb::File file(const std::string& name, std::vector<pb::Function> funcs) {
-    pb::File f;
-    f.name = name;
-    f.funcs = std::move(funcs);
-    return f;
-}
-
-bool ViewProgramTest::loadviewprogram() {
-    pb::Function helper = function("helper", 1, 9);
-    helper.vars = {pb::var("n", 2, 4, 24)};
-    pb::Function add = function("add");
-    add.vars = {pb::var("a", 2, 4, 24), pb::var("b", 2, 6, 24)};
-    pb::Function declared = function("declared");
-    declared.hascode = false;
-    pb::Program p;
-    p.files = {file("main.c", {function("main"), helper}), file("util.c", {add, function(".init"), declared}),
-               file("old.c", {function("gone")}), file("old.c", {function("kept")})};
-    return load(p);
-}
+bool ViewProgramTest::loadviewprogram() { return load(viewprogram()); }
 
 uint16_t ViewProgramTest::startof(const std::string& name) const {
     for (const pb::Placed& p : built.funcs)
