@@ -1,0 +1,265 @@
+// The file and function browsers and the symbol list on a loaded program,
+// in the debugger's own process: the saved lists through the save dialog,
+// a file link opening its function list, a function's mark switched by a
+// double-click (seen in the record log), the function list printed through
+// its spool file, the symbols in both orders, and a fill that runs out of
+// memory.
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "debugger/engine/commands.h"
+#include "debugger/frame/frame.h"
+#include "debugger/frame/print_text.h"
+#include "debugger/frame/text_buffer.h"
+#include "debugger/views/browser_text.h"
+#include "debugger/views/file_browsers.h"
+#include "debugger/views/list_text.h"
+#include "debugger/views/list_window.h"
+#include "debugger/views/symbol_list.h"
+#include "debugger/views/view_messages.h"
+#include "debugger/target/output.h"
+#include "debugger/views/tests/two_file_program.h"
+#include "window_fixture.h"
+
+namespace {
+
+using namespace windowtest;
+using namespace vy;
+
+// The two-file program of the views' tests, loaded once for the suite.
+class Browsers : public WindowTest {
+protected:
+    static void SetUpTestSuite() {
+        progbuild::Built built = progbuild::build(viewprogram());
+        std::string path = work() + "\\view.o";
+        uidriver::writefile(path, std::string(built.image.begin(), built.image.end()));
+        docmd(("load " + path).c_str(), 1);
+        pump();
+        for (const progbuild::Placed& p : built.funcs) starts.push_back({p.name, p.start});
+    }
+    void TearDown() override {
+        CloseListWindows();
+        pump();
+        answered();
+    }
+
+    static std::string addressof(const std::string& name) {
+        for (const auto& [n, start] : starts)
+            if (n == name) return hexaddr(start);
+        ADD_FAILURE() << "no function " << name;
+        return "";
+    }
+
+    static HWND client() {
+        HWND w = GetWindow(frame(), GW_CHILD);
+        while (w && uidriver::classof(w) != "MDIClient") w = GetWindow(w, GW_HWNDNEXT);
+        return w;
+    }
+    // The list window of a host of this title.
+    static HWND hosted(const std::string& title) {
+        HWND host = FindWindowExA(client(), nullptr, "LISTHOST", title.c_str());
+        return host ? uidriver::findchild(host, "LISTWIN") : nullptr;
+    }
+    // The first line (from 1) whose shown text contains `part`; 0 if none.
+    static int lineof(HWND list, const std::string& part) {
+        std::string_view text = viewrecord(list)->text.text();
+        for (int n = 1; n <= viewrecord(list)->linecount; ++n)
+            if (plaintext(textline(text, n)).find(part) != std::string::npos) return n;
+        return 0;
+    }
+    // An item of a hosted window's own menu bar: the bar sends it to the
+    // work window.
+    static std::vector<WindowInfo> menu(HWND list, int id) {
+        std::vector<WindowInfo> boxes;
+        send(list, WM_COMMAND, static_cast<WPARAM>(id), 0, &boxes);
+        return boxes;
+    }
+    // A double-click in the middle of a column's cell.
+    static std::vector<WindowInfo> doubleclick(HWND list, int line, int column, WPARAM keys = 0) {
+        const ViewRecord& r = *viewrecord(list);
+        int x = (column - r.firstcolumn) * r.charwidth + r.charwidth / 2;
+        int y = (line - 1 - r.topline) * r.lineheight + r.lineheight / 2;
+        std::vector<WindowInfo> boxes;
+        send(list, WM_LBUTTONDBLCLK, MK_LBUTTON | keys, MAKELPARAM(x, y), &boxes);
+        return boxes;
+    }
+
+    static std::vector<std::pair<std::string, uint16_t>> starts;
+};
+std::vector<std::pair<std::string, uint16_t>> Browsers::starts;
+
+TEST_F(Browsers, TheFileListIsSavedAndAFileLinkOpensItsFunctions) {
+    command(640);
+    HWND files = hosted("File Browser");
+    ASSERT_NE(files, nullptr);
+    Picture(GetParent(files), true).save(work() + "\\file_browser.png");
+
+    std::string saved = work() + "\\files.fls";
+    uidriver::answerfilewith(saved);
+    menu(files, 118);
+    EXPECT_EQ(uidriver::readfile(saved), "\n\t\tFiles List\n\n\told.c\n\tutil.c\n\tmain.c\n");
+
+    // A plain double-click opens the file's source (a stand-in as yet),
+    // with Shift its function list.
+    int util = lineof(files, "util.c");
+    ASSERT_GT(util, 0);
+    std::vector<WindowInfo> boxes = doubleclick(files, util, 10);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].message.find("Source window for util.c"), std::string::npos) << boxes[0].message;
+    EXPECT_TRUE(doubleclick(files, util, 10, MK_SHIFT).empty());
+    HWND functions = hosted("Function Browser for util.c");
+    ASSERT_NE(functions, nullptr);
+    EXPECT_EQ(plaintext(viewrecord(functions)->text.text()),
+              "\nFunctions in file: util.c\n (on)   extern int add(int  a, int  b) at " + addressof("add") + "\n\n");
+    Picture(GetParent(functions), true).save(work() + "\\function_browser_util.png");
+}
+
+TEST_F(Browsers, TheFunctionListIsSavedWithoutHiddenFunctions) {
+    command(650);
+    ASSERT_NE(hosted("Function Browser"), nullptr);
+    std::string saved = work() + "\\functions.fns";
+    uidriver::answerfilewith(saved);
+    menu(hosted("Function Browser"), 118);
+    std::string text = uidriver::readfile(saved);
+    EXPECT_EQ(text.rfind("\n\t\tFunction List\n\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\textern int add(int  a, int  b) at " + addressof("add") + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tstatic char helper(int  n) at " + addressof("helper") + "\n"), std::string::npos) << text;
+    for (const char* absent : {"gone", ".init", "declared"}) EXPECT_EQ(text.find(absent), std::string::npos) << absent;
+}
+
+TEST_F(Browsers, ADoubleClickOnAMarkSwitchesTheFunctionOffAndOn) {
+    command(650);
+    HWND functions = hosted("Function Browser");
+    ASSERT_NE(functions, nullptr);
+    // The program stands in main (its frame is on the stack, and such a
+    // function is not switched off): add is switched.
+    int add = lineof(functions, "int add(");
+    ASSERT_GT(add, 0);
+    LRESULT length = SendMessageA(functions, VWM_GETLINELEN, static_cast<WPARAM>(add), 0);
+    std::string log = work() + "\\toggle.log";
+    docmd(("record " + log).c_str(), 1);
+
+    doubleclick(functions, add, 2);
+    EXPECT_EQ(plaintext(textline(viewrecord(functions)->text.text(), add)).substr(0, 8), " (off)  ");
+    EXPECT_EQ(SendMessageA(functions, VWM_GETLINELEN, static_cast<WPARAM>(add), 0), length);
+    Picture(GetParent(functions), true).save(work() + "\\function_browser_off.png");
+    doubleclick(functions, add, 2);
+    EXPECT_EQ(plaintext(textline(viewrecord(functions)->text.text(), add)).substr(0, 8), " (on)   ");
+    EXPECT_EQ(SendMessageA(functions, VWM_GETLINELEN, static_cast<WPARAM>(add), 0), length);
+    docmd("record", 1);
+
+    std::string recorded = uidriver::readfile(log);
+    std::size_t deact = recorded.find("deact add()");
+    EXPECT_NE(deact, std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("activ add()", deact), std::string::npos) << recorded;
+
+    // A refused switch leaves the mark as it was.
+    int main = lineof(functions, "int main()");
+    std::vector<WindowInfo> boxes = doubleclick(functions, main, 2);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].message, "main(): function in stack frame");
+    EXPECT_EQ(plaintext(textline(viewrecord(functions)->text.text(), main)).substr(0, 8), " (on)   ");
+}
+
+// A printer that keeps the lines drawn on it (a line's first piece is
+// drawn at x 0) and a picture of the box that shows the printing.
+class KeptPrinter : public PrinterDevice {
+public:
+    static std::vector<std::string> lines;
+    static int pages;
+    static bool boxseen;
+    int32_t textwidth(std::string_view text) override { return static_cast<int32_t>(text.size()) * 10; }
+    void drawtext(int32_t x, int32_t, std::string_view text) override {
+        if (!boxseen) {
+            HWND box = FindWindowA(nullptr, "Printing");
+            boxseen = box != nullptr;
+            if (box) Picture(box, true).save(WindowTest::work() + "\\printing_box.png");
+        }
+        if (x == 0 || lines.empty()) lines.emplace_back();
+        lines.back() += text;
+    }
+    bool startpage() override { return ++pages, true; }
+    bool endpage() override { return true; }
+    bool aborted() override { return false; }
+    bool startdoc(const std::string&) override { return true; }
+    void enddoc(bool) override {}
+    PrintMetrics metrics() override { return {10, 60, 80}; }
+};
+std::vector<std::string> KeptPrinter::lines;
+int KeptPrinter::pages = 0;
+bool KeptPrinter::boxseen = false;
+
+TEST_F(Browsers, TheFunctionListPrintsThroughTheSpoolFile) {
+    command(650);
+    ASSERT_NE(hosted("Function Browser"), nullptr);
+    DeleteFileA(SPOOLFILE);
+    tempfilecreated = false;
+    auto real = chooseprinter;
+    chooseprinter = [] { return std::unique_ptr<PrinterDevice>(new KeptPrinter); };
+    menu(hosted("Function Browser"), 121);
+    chooseprinter = real;
+    EXPECT_TRUE(tempfilecreated);
+    std::string spool = uidriver::readfile(SPOOLFILE);
+    EXPECT_EQ(spool.rfind("\n\t\tFunction List\n\n\nFunctions in file: old.c\n", 0), 0u) << spool;
+    EXPECT_NE(spool.find("\nextern int main() at " + addressof("main") + "\n"), std::string::npos) << spool;
+    EXPECT_EQ(KeptPrinter::pages, 1);
+    EXPECT_NE(std::find(KeptPrinter::lines.begin(), KeptPrinter::lines.end(), "extern int main() at " + addressof("main")),
+              KeptPrinter::lines.end());
+    EXPECT_TRUE(KeptPrinter::boxseen) << "the box of the printing is up while it prints";
+}
+
+TEST_F(Browsers, SymbolsInValueAndInNameOrder) {
+    command(671);
+    HWND symbols = FindWindowExA(client(), nullptr, "LISTWIN", "Symbols");
+    ASSERT_NE(symbols, nullptr);
+    std::string byvalue = plaintext(viewrecord(symbols)->text.text());
+    Picture(symbols, true).save(work() + "\\symbols.png");
+    uint16_t mainstart = 0;
+    for (const auto& [name, start] : starts)
+        if (name == "main") mainstart = start;
+    std::string mainline = "  " + hexfield(mainstart, 4) + "  _main in segment text  \n";
+    EXPECT_NE(byvalue.find(mainline), std::string::npos) << byvalue;
+    // Value order: each line's value at least the one before.
+    std::string last;
+    for (int n = 1; n <= viewrecord(symbols)->linecount; ++n) {
+        std::string value = plaintext(textline(viewrecord(symbols)->text.text(), n)).substr(0, 8);
+        if (value.size() < 8) continue;
+        EXPECT_LE(last, value) << byvalue;
+        last = value;
+    }
+    EXPECT_EQ(byvalue.find(" ."), std::string::npos) << "names beginning with '.' are not listed";
+    CloseListWindows();
+    pump();
+
+    command(672);
+    symbols = FindWindowExA(client(), nullptr, "LISTWIN", "Symbols");
+    ASSERT_NE(symbols, nullptr);
+    std::string byname = plaintext(viewrecord(symbols)->text.text());
+    EXPECT_LT(byname.find("_add"), byname.find("_main")) << byname;
+    EXPECT_EQ(byname.size(), byvalue.size()) << "the same lines in another order";
+}
+
+TEST_F(Browsers, AFillThatRunsOutOfMemoryClosesItsWindow) {
+    auto real = textbufrealloc;
+    textbufrealloc = [](void*, std::size_t) -> void* { return nullptr; };
+    struct Case {
+        int id;
+        const char* message;
+    };
+    for (const Case& c : {Case{640, "Not Enough Memory for File Browsing"},
+                          Case{650, "Not Enough Memory for Function Browsing"},
+                          Case{671, "Not Enough Memory for Symbol Browsing"}}) {
+        std::vector<WindowInfo> boxes = command(c.id);
+        bool reported = false;
+        for (const WindowInfo& box : boxes) reported |= box.message.find(c.message) != std::string::npos;
+        EXPECT_TRUE(reported) << c.id;
+        EXPECT_EQ(FindWindowExA(client(), nullptr, "LISTHOST", nullptr), nullptr) << c.id;
+        EXPECT_EQ(FindWindowExA(client(), nullptr, "LISTWIN", nullptr), nullptr) << c.id;
+    }
+    textbufrealloc = real;
+}
+
+}  // namespace
