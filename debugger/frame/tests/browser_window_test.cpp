@@ -95,7 +95,7 @@ TEST_F(Browsers, TheFileListIsSavedAndAFileLinkOpensItsFunctions) {
     command(640);
     HWND files = hosted("File Browser");
     ASSERT_NE(files, nullptr);
-    Picture(GetParent(files), true).save(work() + "\\file_browser.png");
+    Picture::onscreen(GetParent(files), true).save(work() + "\\file_browser.png");
 
     std::string saved = work() + "\\files.fls";
     uidriver::answerfilewith(saved);
@@ -114,7 +114,7 @@ TEST_F(Browsers, TheFileListIsSavedAndAFileLinkOpensItsFunctions) {
     ASSERT_NE(functions, nullptr);
     EXPECT_EQ(plaintext(viewrecord(functions)->text.text()),
               "\nFunctions in file: util.c\n (on)   extern int add(int  a, int  b) at " + addressof("add") + "\n\n");
-    Picture(GetParent(functions), true).save(work() + "\\function_browser_util.png");
+    Picture::onscreen(GetParent(functions), true).save(work() + "\\function_browser_util.png");
 }
 
 TEST_F(Browsers, TheFunctionListIsSavedWithoutHiddenFunctions) {
@@ -145,7 +145,7 @@ TEST_F(Browsers, ADoubleClickOnAMarkSwitchesTheFunctionOffAndOn) {
     doubleclick(functions, add, 2);
     EXPECT_EQ(plaintext(textline(viewrecord(functions)->text.text(), add)).substr(0, 8), " (off)  ");
     EXPECT_EQ(SendMessageA(functions, VWM_GETLINELEN, static_cast<WPARAM>(add), 0), length);
-    Picture(GetParent(functions), true).save(work() + "\\function_browser_off.png");
+    Picture::onscreen(GetParent(functions), true).save(work() + "\\function_browser_off.png");
     doubleclick(functions, add, 2);
     EXPECT_EQ(plaintext(textline(viewrecord(functions)->text.text(), add)).substr(0, 8), " (on)   ");
     EXPECT_EQ(SendMessageA(functions, VWM_GETLINELEN, static_cast<WPARAM>(add), 0), length);
@@ -176,7 +176,7 @@ public:
         if (!boxseen) {
             HWND box = FindWindowA(nullptr, "Printing");
             boxseen = box != nullptr;
-            if (box) Picture(box, true).save(WindowTest::work() + "\\printing_box.png");
+            if (box) Picture::onscreen(box, true).save(WindowTest::work() + "\\printing_box.png");
         }
         if (x == 0 || lines.empty()) lines.emplace_back();
         lines.back() += text;
@@ -216,7 +216,7 @@ TEST_F(Browsers, SymbolsInValueAndInNameOrder) {
     HWND symbols = FindWindowExA(client(), nullptr, "LISTWIN", "Symbols");
     ASSERT_NE(symbols, nullptr);
     std::string byvalue = plaintext(viewrecord(symbols)->text.text());
-    Picture(symbols, true).save(work() + "\\symbols.png");
+    Picture::onscreen(symbols, true).save(work() + "\\symbols.png");
     uint16_t mainstart = 0;
     for (const auto& [name, start] : starts)
         if (name == "main") mainstart = start;

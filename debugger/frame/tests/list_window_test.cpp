@@ -251,7 +251,7 @@ TEST_F(ListWindow, BrowsingWithoutAProgramGivesEmptyLists) {
     ASSERT_NE(symbols, nullptr);
     EXPECT_EQ(viewrecord(uidriver::findchild(files, "LISTWIN"))->text.text(), "\n\n");
     EXPECT_EQ(viewrecord(symbols)->text.text(), "");
-    Picture(files, true).save(work() + "\\empty_file_browser.png");
+    Picture::onscreen(files, true).save(work() + "\\empty_file_browser.png");
     CloseListWindows();
     pump();
     EXPECT_EQ(FindWindowExA(client, nullptr, "LISTHOST", nullptr), nullptr);

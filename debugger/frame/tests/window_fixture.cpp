@@ -231,14 +231,20 @@ Picture::Picture(HWND window, bool whole) {
     ReleaseDC(nullptr, screen);
 }
 
-Picture Picture::onscreen(HWND window) {
+Picture Picture::onscreen(HWND window, bool whole) {
     Picture p;
     RECT r{};
-    GetClientRect(window, &r);
+    if (whole) {
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        GetWindowRect(window, &r);
+        OffsetRect(&r, -r.left, -r.top);
+    } else {
+        GetClientRect(window, &r);
+    }
     p.w = r.right;
     p.h = r.bottom;
     if (p.w <= 0 || p.h <= 0) return p;
-    HDC source = GetDC(window);
+    HDC source = whole ? GetWindowDC(window) : GetDC(window);
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.w, -p.h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};

@@ -69,9 +69,11 @@ class Picture {
 public:
     // The client area (with `whole`: the frame and borders too).
     explicit Picture(HWND window, bool whole = false);
-    // The client area as the screen shows it: what the window's last
-    // paints (and scrolls) left there.
-    static Picture onscreen(HWND window);
+    // The client area (with `whole`: the window with its frame and
+    // children, repainted first) as the screen shows it: what the window's
+    // last paints (and scrolls) left there. The pictures kept for a look
+    // are taken so.
+    static Picture onscreen(HWND window, bool whole = false);
     int width() const { return w; }
     int height() const { return h; }
     COLORREF at(int x, int y) const;
