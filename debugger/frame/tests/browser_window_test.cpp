@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "debugger/engine/commands.h"
+#include "debugger/frame/browse_dialogs.h"
 #include "debugger/frame/frame.h"
 #include "debugger/frame/print_text.h"
 #include "debugger/frame/text_buffer.h"
@@ -28,6 +29,16 @@ namespace {
 
 using namespace windowtest;
 using namespace vy;
+
+// Whether one of the boxes said this.
+static ::testing::AssertionResult said(const std::vector<WindowInfo>& boxes, const std::string& part) {
+    std::string all;
+    for (const WindowInfo& b : boxes) {
+        if (b.message.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+        all += "\n  " + b.message;
+    }
+    return ::testing::AssertionFailure() << "no box said \"" << part << "\"; the boxes:" << all;
+}
 
 // The two-file program of the views' tests, loaded once for the suite.
 class Browsers : public WindowTest {
@@ -106,9 +117,7 @@ TEST_F(Browsers, TheFileListIsSavedAndAFileLinkOpensItsFunctions) {
     // with Shift its function list.
     int util = lineof(files, "util.c");
     ASSERT_GT(util, 0);
-    std::vector<WindowInfo> boxes = doubleclick(files, util, 10);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].message.find("Source window for util.c"), std::string::npos) << boxes[0].message;
+    EXPECT_TRUE(said(doubleclick(files, util, 10), "Source window for util.c"));
     EXPECT_TRUE(doubleclick(files, util, 10, MK_SHIFT).empty());
     HWND functions = hosted("Function Browser for util.c");
     ASSERT_NE(functions, nullptr);
@@ -158,9 +167,7 @@ TEST_F(Browsers, ADoubleClickOnAMarkSwitchesTheFunctionOffAndOn) {
 
     // A refused switch leaves the mark as it was.
     int main = lineof(functions, "int main()");
-    std::vector<WindowInfo> boxes = doubleclick(functions, main, 2);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].message, "main(): function in stack frame");
+    EXPECT_TRUE(said(doubleclick(functions, main, 2), "main(): function in stack frame"));
     EXPECT_EQ(plaintext(textline(viewrecord(functions)->text.text(), main)).substr(0, 8), " (on)   ");
 }
 
@@ -252,14 +259,101 @@ TEST_F(Browsers, AFillThatRunsOutOfMemoryClosesItsWindow) {
     for (const Case& c : {Case{640, "Not Enough Memory for File Browsing"},
                           Case{650, "Not Enough Memory for Function Browsing"},
                           Case{671, "Not Enough Memory for Symbol Browsing"}}) {
-        std::vector<WindowInfo> boxes = command(c.id);
-        bool reported = false;
-        for (const WindowInfo& box : boxes) reported |= box.message.find(c.message) != std::string::npos;
-        EXPECT_TRUE(reported) << c.id;
+        EXPECT_TRUE(said(command(c.id), c.message)) << c.id;
         EXPECT_EQ(FindWindowExA(client(), nullptr, "LISTHOST", nullptr), nullptr) << c.id;
         EXPECT_EQ(FindWindowExA(client(), nullptr, "LISTWIN", nullptr), nullptr) << c.id;
     }
     textbufrealloc = real;
+}
+
+// The combo's entries.
+static std::vector<std::string> entries(HWND dialog, int control) {
+    std::vector<std::string> all;
+    LRESULT n = SendDlgItemMessageA(dialog, control, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        char text[600] = "";
+        SendDlgItemMessageA(dialog, control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        all.push_back(text);
+    }
+    return all;
+}
+
+static void press(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(Browsers, TheSelectionDialogsOfFilesFunctionsAndSymbols) {
+    answered();
+    // Browse > Function: "Ok" wants a function; a chosen one opens its
+    // source (a stand-in as yet).
+    std::vector<WindowInfo> boxes;
+    uint32_t beeps = errorbeeps;
+    bool stayed = false;
+    std::vector<std::string> files, functions;
+    EXPECT_TRUE(dialog("Function Browser", [&] { boxes = command(622); },
+                       [&](HWND d) {
+                           files = entries(d, 610);
+                           functions = entries(d, 611);
+                           SetDlgItemTextA(d, 611, "");
+                           press(d, 609);
+                           stayed = IsWindow(d);
+                           Picture::onscreen(d, true).save(work() + "\\function_browser_dialog.png");
+                           SetDlgItemTextA(d, 611, "add");
+                           press(d, 609);
+                       }));
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(errorbeeps - beeps, 1u);
+    EXPECT_EQ(files, (std::vector<std::string>{"old.c", "util.c", "main.c", "*.*"}));
+    for (const char* name : {"kept", "add", "main", "helper"})
+        EXPECT_NE(std::find(functions.begin(), functions.end(), name), functions.end()) << name;
+    EXPECT_EQ(std::find(functions.begin(), functions.end(), ".init"), functions.end());
+    EXPECT_TRUE(said(boxes, "Source window for add()"));
+
+    // Browse > File: the listed files, the current one chosen.
+    EXPECT_TRUE(dialog("File Browser", [&] { boxes = command(620); },
+                       [&](HWND d) {
+                           files = entries(d, 610);
+                           Picture::onscreen(d, true).save(work() + "\\file_browser_dialog.png");
+                           SetDlgItemTextA(d, 610, "util.c");
+                           SendMessageA(d, WM_COMMAND, MAKEWPARAM(610, CBN_EDITCHANGE),
+                                        reinterpret_cast<LPARAM>(GetDlgItem(d, 610)));
+                           press(d, 601);
+                       }));
+    EXPECT_EQ(files, (std::vector<std::string>{"old.c", "util.c", "main.c"}));
+    EXPECT_TRUE(said(boxes, "Source window for util.c"));
+
+    // The symbol selection: a typed name shows its value; the names with
+    // '.' first are not offered.
+    std::string value;
+    std::vector<std::string> symbols;
+    int chosen = 0;
+    uint32_t got = 0;
+    EXPECT_TRUE(dialog("Select Symbol", [&] { chosen = SelectSymbolDialog(&got, frame()); },
+                       [&](HWND d) {
+                           symbols = entries(d, 612);
+                           SetDlgItemTextA(d, 612, "_add");
+                           SendMessageA(d, WM_COMMAND, MAKEWPARAM(612, CBN_EDITCHANGE),
+                                        reinterpret_cast<LPARAM>(GetDlgItem(d, 612)));
+                           char text[32] = "";
+                           GetDlgItemTextA(d, 613, text, sizeof text);
+                           value = text;
+                           Picture::onscreen(d, true).save(work() + "\\symbol_select.png");
+                           press(d, 614);
+                       }));
+    EXPECT_EQ(value, "0x8014");
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(got, 0x8014u);
+    EXPECT_NE(std::find(symbols.begin(), symbols.end(), "_main"), symbols.end());
+    for (const std::string& s : symbols) EXPECT_NE(s[0], '.') << s;
+
+    // The symbol browser of the Browse menu: the same dialog, owned by a
+    // window of its own.
+    EXPECT_TRUE(dialog("Symbol Browser", [&] { command(670); },
+                       [&](HWND d) {
+                           symbols = entries(d, 612);
+                           Picture::onscreen(d, true).save(work() + "\\symbol_browser.png");
+                       }));
+    EXPECT_NE(std::find(symbols.begin(), symbols.end(), "_add"), symbols.end());
 }
 
 }  // namespace
