@@ -47,8 +47,10 @@ void FillFileCombo(HWND dialog, int control, bool all) {
 }
 
 void FillFunctionCombo(HWND dialog, int control, const char* file) {
+    // A file hidden from the lists (a name that is not unique) is skipped:
+    // its functions would come twice.
     for (const FileRec* f = filelist; morefiles(f); f = f->next) {
-        if (!allfiles(file) && std::strcmp(f->name, file) != 0) continue;
+        if (!listedfile(*f) || (!allfiles(file) && std::strcmp(f->name, file) != 0)) continue;
         for (const FuncRec* fn = f->funcs; fn; fn = fn->next)
             if (fn->name && fn->name[0] && fn->name[0] != '.') add(dialog, control, fn->name);
     }

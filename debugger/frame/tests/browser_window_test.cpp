@@ -306,6 +306,7 @@ TEST_F(Browsers, TheSelectionDialogsOfFilesFunctionsAndSymbols) {
     EXPECT_EQ(files, (std::vector<std::string>{"old.c", "util.c", "main.c", "*.*"}));
     for (const char* name : {"kept", "add", "main", "helper"})
         EXPECT_NE(std::find(functions.begin(), functions.end(), name), functions.end()) << name;
+    EXPECT_EQ(std::count(functions.begin(), functions.end(), "kept"), 1) << "a hidden file's functions are not offered";
     EXPECT_EQ(std::find(functions.begin(), functions.end(), ".init"), functions.end());
     EXPECT_TRUE(said(boxes, "Source window for add()"));
 
