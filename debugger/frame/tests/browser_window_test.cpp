@@ -218,6 +218,48 @@ TEST_F(Browsers, TheFunctionListPrintsThroughTheSpoolFile) {
     EXPECT_TRUE(KeptPrinter::boxseen) << "the box of the printing is up while it prints";
 }
 
+// A printer whose second page cannot be ended, or whose user presses the
+// Cancel of the printing box while the first page is drawn.
+class FailingPrinter : public KeptPrinter {
+public:
+    enum Fault { PAGE, ABORT } fault;
+    explicit FailingPrinter(Fault fault) : fault(fault) {}
+    void drawtext(int32_t x, int32_t y, std::string_view text) override {
+        if (fault == ABORT)
+            if (HWND box = FindWindowA(nullptr, "Printing")) SendMessageA(box, WM_COMMAND, 100, 0);
+        KeptPrinter::drawtext(x, y, text);
+    }
+    bool endpage() override { return fault != PAGE || pages < 2; }
+    bool aborted() override { return printaborted; }
+};
+
+TEST_F(Browsers, AFailedPageOrTheUsersCancelEndsThePrinting) {
+    auto real = chooseprinter;
+    for (FailingPrinter::Fault fault : {FailingPrinter::PAGE, FailingPrinter::ABORT}) {
+        static FailingPrinter::Fault next;
+        next = fault;
+        chooseprinter = [] { return std::unique_ptr<PrinterDevice>(new FailingPrinter(next)); };
+        KeptPrinter::pages = 0;
+        KeptPrinter::lines.clear();
+        int line = 0;
+        std::string text;
+        std::vector<WindowInfo> boxes;
+        send(frame(), WM_NULL, 0, 0, &boxes);
+        PrintText("Lines", [&](bool first) -> const char* {
+            if (first) line = 0;
+            if (line >= 150) return nullptr;
+            text = "line " + std::to_string(++line) + "\r\n";
+            return text.c_str();
+        });
+        send(frame(), WM_NULL, 0, 0, &boxes);
+        EXPECT_TRUE(said(boxes, "Error while Printing, Print Cancelled")) << fault;
+        EXPECT_EQ(FindWindowA(nullptr, "Printing"), nullptr) << "the box of the printing is gone";
+        EXPECT_TRUE(IsWindowEnabled(frame()));
+        EXPECT_LT(KeptPrinter::lines.size(), 150u) << fault;
+    }
+    chooseprinter = real;
+}
+
 TEST_F(Browsers, SymbolsInValueAndInNameOrder) {
     command(671);
     HWND symbols = FindWindowExA(client(), nullptr, "LISTWIN", "Symbols");
