@@ -22,35 +22,15 @@
 
 namespace vy {
 
-// Makes a list window, fills it and shows it; a fill that runs out of
-// memory is reported and the half-made window closed.
-static void browse(const std::string& title, uint16_t listkind, const char* file, const char* what,
-                   bool (*fill)(TextBuf&, const char*)) {
-    HWND list = CreateListWindow(title.c_str(), LIST_HOSTED, listkind, file);
-    if (!list) {
-        dberror({"Can't create window for ", what});
-        return;
-    }
-    ViewRecord* r = viewrecord(list);
-    if (!fill(r->text, file)) {
-        dberror({"Not Enough Memory for ", listkind == LISTKIND_FILES ? "File" : "Function", " Browsing"});
-        DestroyListWindow(list);
-        return;
-    }
-    SendMessageA(list, VWM_TEXTREADY, 0, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    ShowWindow(list, SW_SHOW);
-    UpdateWindow(list);
-}
-
 void FileBrowser() {
-    browse("File Browser", LISTKIND_FILES, nullptr, "File Browser",
-           [](TextBuf& buf, const char*) { return fillfilebrowser(buf); });
+    OpenListWindow("File Browser", LIST_HOSTED, LISTKIND_FILES, nullptr, "File Browser", "File",
+                   [](TextBuf& buf) { return fillfilebrowser(buf); });
 }
 
 void FunctionBrowser(const char* file, int details) {
     std::string title = file ? std::string("Function Browser") + " for " + file : "Function Browser";
-    browse(title, LISTKIND_FUNCTIONS, file, "Function Browser", fillfunctionbrowser);
+    OpenListWindow(title.c_str(), LIST_HOSTED, LISTKIND_FUNCTIONS, file, "Function Browser", "Function",
+                   [file](TextBuf& buf) { return fillfunctionbrowser(buf, file); });
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "debugger/frame/frame.h"
 #include "debugger/frame/host_windows.h"
 #include "debugger/frame/settings_forms.h"
+#include "debugger/target/services.h"
 #include "debugger/target/symbols.h"
 #include "debugger/target/debug_tables.h"
 #include "debugger/views/file_browsers.h"
@@ -498,6 +499,25 @@ HWND CreateListWindow(const char* title, uint16_t mode, uint16_t listkind, const
         UpdateWindow(host);
         SendMessageA(hwndClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(host), 0);
     }
+    return list;
+}
+
+HWND OpenListWindow(const char* title, uint16_t mode, uint16_t listkind, const char* filename, const char* what,
+                    const char* kind, const std::function<bool(TextBuf&)>& fill) {
+    HWND list = CreateListWindow(title, mode, listkind, filename);
+    if (!list) {
+        dberror({"Can't create window for ", what});
+        return nullptr;
+    }
+    if (!fill(viewrecord(list)->text)) {
+        dberror({"Not Enough Memory for ", kind, " Browsing"});
+        DestroyListWindow(list);
+        return nullptr;
+    }
+    SendMessageA(list, VWM_TEXTREADY, 0, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    ShowWindow(list, SW_SHOW);
+    UpdateWindow(list);
     return list;
 }
 

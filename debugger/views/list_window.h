@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "debugger/frame/text_buffer.h"
@@ -58,6 +59,12 @@ void UnregisterListClass();
 // font and colour. The caller fills the text, then sends VWM_TEXTREADY and
 // shows it. Null when a window or the record cannot be made.
 HWND CreateListWindow(const char* title, uint16_t mode, uint16_t listkind, const char* filename);
+// A browser's list window made, filled and shown: a window that cannot be
+// made reports "Can't create window for " + `what`; a fill that runs out
+// of memory reports "Not Enough Memory for " + `kind` + " Browsing" and
+// closes the half-made window. Null in both cases.
+HWND OpenListWindow(const char* title, uint16_t mode, uint16_t listkind, const char* filename, const char* what,
+                    const char* kind, const std::function<bool(TextBuf&)>& fill);
 // Destroys a list window made by CreateListWindow (its host too).
 void DestroyListWindow(HWND list);
 // Closes every list window (shut-down, a program load).

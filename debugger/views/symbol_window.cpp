@@ -21,22 +21,8 @@ void BrowseSymbols(int id) {
     } else {
         order = valueorder();
     }
-    HWND list = CreateListWindow("Symbols", LIST_SYMBOLS, 0, nullptr);
-    if (!list) {
-        EndWait();
-        dberror({"Can't create window for Symbols"});
-        return;
-    }
-    if (!fillsymbols(viewrecord(list)->text, order)) {
-        EndWait();
-        dberror({"Not Enough Memory for Symbol Browsing"});
-        DestroyListWindow(list);
-        return;
-    }
-    SendMessageA(list, VWM_TEXTREADY, 0, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    ShowWindow(list, SW_SHOW);
-    UpdateWindow(list);
+    OpenListWindow("Symbols", LIST_SYMBOLS, 0, nullptr, "Symbols", "Symbol",
+                   [&order](TextBuf& buf) { return fillsymbols(buf, order); });
     EndWait();
 }
 
