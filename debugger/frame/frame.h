@@ -10,6 +10,7 @@
 
 #include "debugger/frame/settings_forms.h"
 #include "debugger/target/exports.h"
+#include "debugger/views/view_messages.h"
 
 namespace vy {
 
@@ -39,8 +40,6 @@ extern HMENU tracemenu;
 // The private message that asks the frame for context help (wParam: the
 // message-filter hook code).
 constexpr UINT FWM_HELP = 1054;
-// A character forwarded to a view.
-constexpr UINT VWM_CHAR = 1040;
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -152,6 +151,11 @@ void DlgError(HWND owner, std::initializer_list<std::string_view> texts);
 void BeginWait();
 void EndWait();
 void EnableProgramMenus(bool loaded);
+// The help context of the dialog or window in front: each dialog saves it
+// when it opens, sets its own and restores the saved one when it closes.
+extern int helpcontext;
+// Refused keys and clicks sound the beep; the count is the tests' to read.
+extern uint32_t errorbeeps;
 // The text of a message number from the string table.
 const char* winmsgtext(int id);
 // The frame's help, behind one call so that tests can do without it: the

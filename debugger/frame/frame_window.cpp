@@ -14,10 +14,13 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/run_control.h"
 #include "debugger/engine/runstate.h"
+#include "debugger/frame/browse_dialogs.h"
 #include "debugger/frame/frame.h"
 #include "debugger/target/services.h"
 #include "debugger/target/typed_values.h"
 #include "debugger/views/command_window.h"
+#include "debugger/views/file_browsers.h"
+#include "debugger/views/symbol_window.h"
 
 namespace vy {
 
@@ -264,6 +267,37 @@ static LRESULT help(int id, LPARAM, const char*) {
     return 0;
 }
 
+// The browsers: selection dialogs, file and function lists, symbols.
+static LRESULT filedialog(int, LPARAM, const char*) {
+    BrowseFileDialog();
+    return 0;
+}
+
+static LRESULT functiondialog(int, LPARAM, const char*) {
+    BrowseFunctionDialog();
+    return 0;
+}
+
+static LRESULT filebrowser(int, LPARAM, const char*) {
+    FileBrowser();
+    return 0;
+}
+
+static LRESULT functionbrowser(int, LPARAM, const char*) {
+    FunctionBrowser(nullptr, 1);
+    return 0;
+}
+
+static LRESULT symbolbrowser(int, LPARAM, const char*) {
+    SymbolBrowserDialog();
+    return 0;
+}
+
+static LRESULT symbolslist(int id, LPARAM, const char*) {
+    BrowseSymbols(id);
+    return 0;
+}
+
 // Every command id of the debugger, in the order of the design's table.
 static const FrameCommandRow commandrows[] = {
     {1,     1,     0,              stop,              nullptr},
@@ -309,14 +343,17 @@ static const FrameCommandRow commandrows[] = {
     {440,   440,   0,              standin,           "Source path editor"},
     {451,   452,   0,              executionmode,     nullptr},
     {460,   463,   0,              radixchoice,       nullptr},
-    {620,   622,   0,              standin,           "Browsers"},
+    {620,   620,   0,              filedialog,        nullptr},
+    {621,   621,   0,              standin,           "Events browser"},
+    {622,   622,   0,              functiondialog,    nullptr},
     {625,   626,   0,              standin,           "Browsers"},
     {630,   632,   0,              standin,           "Variables browser"},
     {633,   635,   0,              variableformat,    nullptr},
-    {640,   640,   0,              standin,           "File browser"},
-    {650,   650,   0,              standin,           "Function browser"},
+    {640,   640,   0,              filebrowser,       nullptr},
+    {650,   650,   0,              functionbrowser,   nullptr},
     {660,   661,   0,              standin,           "Cross references"},
-    {670,   672,   0,              standin,           "Symbol browser"},
+    {670,   670,   0,              symbolbrowser,     nullptr},
+    {671,   672,   0,              symbolslist,       nullptr},
     {703,   703,   0,              standin,           "Expression pop-ups"},
     {804,   807,   0,              standin,           "Event editor"},
     {810,   812,   0,              standin,           "Alarms"},

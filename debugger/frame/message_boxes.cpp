@@ -41,7 +41,13 @@ bool ErrorYesNo(std::initializer_list<std::string_view> t) {
     return box(nullptr, joined(t), "Error", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
-void ErrorBeep() { MessageBeep(MB_OK); }
+int helpcontext;
+uint32_t errorbeeps;
+
+void ErrorBeep() {
+    ++errorbeeps;
+    MessageBeep(MB_OK);
+}
 
 static HCURSOR savedcursor;
 static bool waiting;

@@ -16,11 +16,15 @@
 #include "debugger/engine/hooks.h"
 #include "debugger/engine/runstate.h"
 #include "debugger/engine/sink.h"
+#include "debugger/frame/dialog_controls.h"
 #include "debugger/frame/frame.h"
 #include "debugger/frame/host_windows.h"
 #include "debugger/frame/startup_options.h"
 #include "debugger/target/memory.h"
 #include "debugger/views/command_window.h"
+#include "debugger/views/file_browsers.h"
+#include "debugger/views/list_window.h"
+#include "debugger/views/symbol_window.h"
 
 namespace vy {
 
@@ -94,20 +98,42 @@ struct ClassRegistration {
     bool (*registration)();
 };
 static const ClassRegistration registrations[] = {
-    {"VYR",      registerframe},
-    {"HOST",     RegisterHostClasses},
-    {"HOSTMENU", RegisterChildMenuClass},
-    {"DEBUGWIN", registerdebugwin},
-    {"SHADOW",   registershadow},
-    {"COMMAND",  RegisterCmdClasses},
+    {"VYR",         registerframe},
+    {"HOST",        RegisterHostClasses},
+    {"HOSTMENU",    RegisterChildMenuClass},
+    {"DEBUGWIN",    registerdebugwin},
+    {"SHADOW",      registershadow},
+    {"COMMAND",     RegisterCmdClasses},
+    {"LIST",        RegisterListClass},
+    {"DISABLEDBOX", [] { return RegisterDisabledBox() != 0; }},
+    {"GROUP3D",     [] { return RegisterGroup3D() != 0; }},
+    {"GENEDIT",     [] { return RegisterGenEdit() != 0; }},
+    {"HEXEDIT",     [] { return RegisterHexEdit() != 0; }},
+    {"READEDIT",    [] { return RegisterReadEdit() != 0; }},
+    {"MASKEDIT",    [] { return RegisterMaskEdit() != 0; }},
+    {"NUMEDIT",     [] { return RegisterNumEdit() != 0; }},
+    {"TEXT3D",      [] { return RegisterText3D() != 0; }},
+    {"SYMBOL",      RegisterSymbolClass},
+    {"GAUGE",       [] { return RegisterGauge() != 0; }},
 };
 
 static void unregisterclasses() {
     UnregisterClassA("VYR", hinst);
     UnregisterChildMenuClass();
     UnregisterHostClasses();
+    UnregisterText3D();
+    UnregisterGroup3D();
+    UnregisterGenEdit();
+    UnregisterHexEdit();
+    UnregisterReadEdit();
+    UnregisterMaskEdit();
+    UnregisterNumEdit();
+    UnregisterDisabledBox();
+    UnregisterSymbolClass();
+    UnregisterGauge();
     UnregisterClassA("DEBUGWIN", hinst);
     UnregisterClassA("SHADOW", hinst);
+    UnregisterListClass();
     UnregisterCmdClasses();
 }
 
@@ -334,5 +360,5 @@ void vy::ShutDebugger() {
     ShutdownGraphics();
     memclose();
     engineclose();
-    if (tempfilecreated) DeleteFileA("VYR_TEMP.VYR");
+    if (tempfilecreated) DeleteFileA(SPOOLFILE);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 namespace uidriver {
@@ -164,10 +165,43 @@ std::string boxmessage(HWND box) {
     return longest;
 }
 
+// The name that the next file dialog is given, guarded: the in-process
+// tests answer boxes from a thread of their own.
+static std::mutex filemutex;
+static std::string nextfile;
+
+void answerfilewith(const std::string& path) {
+    std::lock_guard<std::mutex> lock(filemutex);
+    nextfile = path;
+}
+
+// The file name box of an open or save dialog: the combo box of the
+// Explorer-style dialog, or the edit of the older one.
+static HWND filenamebox(HWND dialog) {
+    if (HWND combo = GetDlgItem(dialog, 0x47C)) return combo;
+    return GetDlgItem(dialog, 0x480);
+}
+
+bool isfiledialog(HWND dialog) { return filenamebox(dialog) != nullptr; }
+
+static void press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 void answer(HWND dialog) {
-    int id = GetDlgItem(dialog, IDCANCEL) ? IDCANCEL : IDOK;
-    HWND button = GetDlgItem(dialog, id);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    std::string file;
+    if (isfiledialog(dialog)) {
+        std::lock_guard<std::mutex> lock(filemutex);
+        file.swap(nextfile);
+    }
+    if (!file.empty()) {
+        SendMessageA(filenamebox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+        press(dialog, IDOK);
+        return;
+    }
+    // Cancel when there is such a button, else OK when there is one, else
+    // what Esc gives.
+    press(dialog, GetDlgItem(dialog, IDCANCEL) || !GetDlgItem(dialog, IDOK) ? IDCANCEL : IDOK);
 }
 
 bool waituntil(const std::function<bool()>& condition, DWORD ms) {

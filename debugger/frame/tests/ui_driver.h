@@ -60,8 +60,12 @@ bool settext(HWND window, const std::string& text);
 HWND findchild(HWND parent, const std::string& classname);
 // The message of a box: the longest static text in it.
 std::string boxmessage(HWND box);
-// Answers a box or dialog: Cancel when it has one, else OK.
+// Answers a box or dialog: Cancel when it has such a button, else OK when
+// it has one, else as Esc would. An open or save dialog is given the name
+// set by answerfilewith, once, and OK.
 void answer(HWND dialog);
+void answerfilewith(const std::string& path);
+bool isfiledialog(HWND dialog);
 
 // Sends a message from a helper thread and, until it returns (at most
 // `ms`), answers every box and dialog the program opens; returns what was

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "debugger/views/tests/two_file_program.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -286,6 +287,52 @@ TEST_F(Vyrdbg, LoadingAProgramLeaksNoWindowsOrHandlesAndQuitEndsCleanly) {
     type(program, edit, "quit\r");
     EXPECT_TRUE(program.wait(20000)) << "quit did not end the debugger";
     EXPECT_EQ(program.exitcode(), 0u);
+}
+
+// ---------------------------------------------------------------------------
+// The browsers of a loaded program, and the print spool at the end
+
+TEST_F(Vyrdbg, BrowsersSaveTheirListsAndAnotherRunsSpoolFileStays) {
+    vy::progbuild::Built built = vy::progbuild::build(vy::viewprogram());
+    writefile(work + "\\view.o", std::string(built.image.begin(), built.image.end()));
+    // A print spool that this run did not make: shut-down leaves it.
+    writefile(work + "\\VYR_TEMP.VYR", "another run's\n");
+    // Loaded by the start file; the command window shows when the load
+    // has ended.
+    startfile("load " + work + "\\view.o\n", true);
+    Program program;
+    HWND frame = start(program);
+    ASSERT_NE(frame, nullptr);
+    HWND edit = nullptr;
+    EXPECT_TRUE(waituntil(
+        [&] {
+            edit = findchild(frame, "WINCMD");
+            return edit && textof(edit).find("entry point at") != std::string::npos;
+        },
+        20000));
+    // The file list of the loaded program, as the menu asks for it.
+    PostMessageA(frame, WM_COMMAND, 640, 0);
+    HWND files = nullptr;
+    std::set<HWND> seen;
+    EXPECT_TRUE(waituntil(
+        [&] {
+            for (const WindowInfo& d : program.dialogs())
+                if (seen.insert(d.window).second) answer(d.window);
+            for (HWND w : program.allwindows())
+                if (classof(w) == "LISTHOST" && textof(w) == "File Browser") files = findchild(w, "LISTWIN");
+            return files != nullptr;
+        },
+        20000));
+    ASSERT_NE(files, nullptr);
+
+    // Save of the window's own menu, the name given in the save dialog.
+    answerfilewith(work + "\\program.fls");
+    sendanswering(program, files, WM_COMMAND, 118, 0);
+    EXPECT_EQ(lf(readfile(work + "\\program.fls")), "\n\t\tFiles List\n\n\told.c\n\tutil.c\n\tmain.c\n");
+    EXPECT_TRUE(screenshot(GetParent(files), artefacts + "\\file_browser.png")) << "no picture taken";
+
+    exit(program, frame);
+    EXPECT_EQ(lf(readfile(work + "\\VYR_TEMP.VYR")), "another run's\n");
 }
 
 // ---------------------------------------------------------------------------

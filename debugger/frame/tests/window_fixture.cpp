@@ -30,6 +30,11 @@ public:
         boxes.swap(answered);
         return boxes;
     }
+    // A dialog of this title is a test's to work, not the watcher's.
+    void leave(const std::string& title) {
+        std::lock_guard<std::mutex> lock(mutex);
+        driven = title;
+    }
 
 private:
     void watch() {
@@ -38,6 +43,10 @@ private:
             for (HWND w : self.toplevel()) {
                 if (uidriver::classof(w) != "#32770" || std::find(seen.begin(), seen.end(), w) != seen.end())
                     continue;
+                {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    if (!driven.empty() && uidriver::textof(w) == driven) continue;
+                }
                 // The box is read once its texts are there.
                 uidriver::waituntil([&] { return !uidriver::boxmessage(w).empty(); }, 2000);
                 WindowInfo info{w, "#32770", uidriver::textof(w), uidriver::boxmessage(w)};
@@ -57,6 +66,7 @@ private:
     std::atomic<bool> done{false};
     std::mutex mutex;
     std::vector<WindowInfo> answered;
+    std::string driven;
 };
 
 BoxWatcher boxes;
@@ -159,6 +169,33 @@ bool WindowTest::waitfor(const std::function<bool()>& condition, DWORD ms) {
 
 std::vector<WindowInfo> WindowTest::answered() { return boxes.take(); }
 
+bool WindowTest::dialog(const std::string& title, const std::function<void()>& open,
+                        const std::function<void(HWND)>& drive) {
+    boxes.leave(title);
+    uidriver::Program self;
+    self.attach(GetCurrentProcessId());
+    std::atomic<bool> found{false};
+    std::thread driver([&] {
+        HWND dialog = nullptr;
+        uidriver::waituntil(
+            [&] {
+                for (HWND w : self.toplevel())
+                    if (uidriver::classof(w) == "#32770" && uidriver::textof(w) == title) dialog = w;
+                return dialog != nullptr;
+            },
+            10000);
+        if (!dialog) return;
+        found = true;
+        drive(dialog);
+        if (IsWindow(dialog)) uidriver::answer(dialog);
+    });
+    open();
+    driver.join();
+    boxes.leave("");
+    pump();
+    return found;
+}
+
 // ---------------------------------------------------------------------------
 // Pictures
 
@@ -192,6 +229,39 @@ Picture::Picture(HWND window, bool whole) {
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+}
+
+Picture Picture::onscreen(HWND window, bool whole) {
+    Picture p;
+    RECT r{};
+    if (whole) {
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        GetWindowRect(window, &r);
+        OffsetRect(&r, -r.left, -r.top);
+    } else {
+        GetClientRect(window, &r);
+    }
+    p.w = r.right;
+    p.h = r.bottom;
+    if (p.w <= 0 || p.h <= 0) return p;
+    HDC source = whole ? GetWindowDC(window) : GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.w, -p.h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, p.w, p.h, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        const auto* px = static_cast<const uint32_t*>(bits);
+        p.pixels.assign(px, px + static_cast<std::size_t>(p.w) * p.h);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return p;
 }
 
 COLORREF Picture::at(int x, int y) const {

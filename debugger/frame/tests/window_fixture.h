@@ -47,6 +47,14 @@ public:
     // A left click at a point of the window's client area.
     static void click(HWND window, POINT at, std::vector<WindowInfo>* boxes = nullptr);
 
+    // A dialog worked by hand: `open` (on the test's thread) opens it and
+    // returns when it has ended, while `drive` (on a thread of its own, so
+    // its messages reach the dialog's modal loop) gets the dialog, found by
+    // its title, and works it. A dialog that `drive` left open is answered
+    // as any box; false when none with that title came.
+    static bool dialog(const std::string& title, const std::function<void()>& open,
+                       const std::function<void(HWND)>& drive);
+
     // Handles every queued message as the message loop would.
     static void pump();
     // Waits up to `ms` for the condition, handling messages meanwhile.
@@ -61,6 +69,11 @@ class Picture {
 public:
     // The client area (with `whole`: the frame and borders too).
     explicit Picture(HWND window, bool whole = false);
+    // The client area (with `whole`: the window with its frame and
+    // children, repainted first) as the screen shows it: what the window's
+    // last paints (and scrolls) left there. The pictures kept for a look
+    // are taken so.
+    static Picture onscreen(HWND window, bool whole = false);
     int width() const { return w; }
     int height() const { return h; }
     COLORREF at(int x, int y) const;
@@ -68,7 +81,10 @@ public:
     int differing(const RECT& r, COLORREF colour) const;
     bool save(const std::string& path) const;
 
+    bool operator==(const Picture& other) const { return w == other.w && h == other.h && pixels == other.pixels; }
+
 private:
+    Picture() = default;
     int w = 0, h = 0;
     std::vector<uint32_t> pixels;
 };
