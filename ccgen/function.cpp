@@ -493,7 +493,7 @@ int generate_body(Gen& g) {
             if (pass == last_pass || g.frame_low >= g.frame_need) break;
         }
         std::int16_t low = given_up ? g.frame_reached : g.frame_low;
-        g.frame_floor = pass + 1 == last_pass ? INT16_MIN : std::min(low, pass == 0 ? low : g.frame_floor);
+        g.frame_floor = pass + 1 == last_pass ? INT16_MIN : std::min(low, g.frame_floor);
         restore_body_start(g, start);
         in.replay_pos = 0;
         in.replay_end = in.kept.size();
