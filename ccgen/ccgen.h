@@ -110,9 +110,11 @@ struct IrIn {
     std::uint16_t pos = 0;    // read position in the buffer
     // A function's body can be generated again: its bytes are kept while
     // `keeping`, and taken again from `kept` while `replay_pos` is below
-    // `replay_end`.
+    // `replay_end`; after them, from the file when `then_read` (a body
+    // given up before its end).
     std::vector<std::uint8_t> kept;
     bool keeping = false;
+    bool then_read = false;
     bool last_replayed = false;  // the last byte taken came from `kept`
     std::size_t replay_pos = 0;
     std::size_t replay_end = 0;
@@ -435,6 +437,11 @@ struct Gen {
     // as reached by a small index still is: the body is generated again,
     // with the final frame as its floor, when the frame ends lower.
     mutable std::int32_t frame_need = INT32_MIN;
+    // The lowest frame any evaluation reached, those given up included;
+    // while `frame_retry`, a panic after a small index that such a frame
+    // put out of reach gives up the generation for a more cautious one.
+    std::int16_t frame_reached = 0;
+    bool frame_retry = false;
     // the frame as it was before the latest result area of a call, which
     // an assignment that gives the call its destination instead gives back
     struct {
@@ -499,6 +506,7 @@ std::string plain_name_of(std::string_view name);
 std::uint32_t new_label_number(Gen& g);
 void generr(Gen& g, std::string_view message, std::string_view argument = {});
 [[noreturn]] void genpanic(Gen& g, std::string_view text);
+struct FrameRetry {};  // thrown by genpanic for a generation to be made again
 [[noreturn]] void genfatal(Gen& g, std::string_view message);
 [[noreturn]] void end_run(Gen& g, int status);
 [[noreturn]] void write_failed(Gen& g);

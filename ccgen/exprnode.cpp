@@ -44,6 +44,7 @@ ExprNode* addrof(Gen& g, ExprNode* n) {
 std::int16_t alloc_temp(Gen& g, int size) {
     g.frame_cur = static_cast<std::int16_t>(g.frame_cur - size);
     if (g.frame_cur < g.frame_low) g.frame_low = g.frame_cur;
+    if (g.frame_low < g.frame_reached) g.frame_reached = g.frame_low;
     if (!g.stackless) g.frame_flags |= FRAME_LOCALS;
     return g.frame_cur;
 }

@@ -4,6 +4,8 @@
 #include "ccgen/ccgen.h"
 #include "ccparse/toolkit/toolkit.h"
 
+#include <algorithm>
+
 namespace ccgen {
 
 // ------------------------------------------------------------ labels and items
@@ -274,6 +276,7 @@ void reset_function(Gen& g) {
     g.end_line = 0;
     g.listed_last = 0;
     g.frame_need = INT32_MIN;
+    g.frame_reached = 0;
     g.in_function = true;
     LabelNode* entry = new_generated_label(g);
     entry->flags = LF_KEPT;
@@ -299,6 +302,7 @@ int read_body(Gen& g) {
             if (v > 32767) v = 32767;
             g.frame_cur = static_cast<std::int16_t>(v);
             if (g.frame_cur < g.frame_low) g.frame_low = g.frame_cur;
+            if (g.frame_low < g.frame_reached) g.frame_reached = g.frame_low;
             break;
         }
         case 130:
@@ -448,34 +452,56 @@ void restore_body_start(Gen& g, const BodyStart& s) {
 }
 
 // The body, generated again when a frame place was given a small index
-// that the final frame puts out of reach (the frame grew after it, by a
-// later block's locals or a call's result area): once with the final frame
-// as the floor of every classification, and if an index then still does
-// not fit, once more as if the frame were as large as it can be (no small
-// frame index at all). The output and diagnostics of a generation are held
-// back until it stands.
+// that the frame puts out of reach (the frame grew after it, by a later
+// block's locals, a call's result area or a temporary of the same
+// statement): with the lowest frame reached as the floor of every
+// classification, and if an index then still does not fit, once more with
+// a floor that low again, and last as if the frame were as large as it can
+// be (no small frame index at all). A generation that fails on such an
+// index is given up where it fails, not only one that ends with it. The
+// output and diagnostics of a generation are held back until it stands.
 int generate_body(Gen& g) {
+    constexpr int last_pass = 3;
     BodyStart start;
     g.out.holding = true;
     save_body_start(g, start);
     IrIn& in = g.in;
     in.kept.clear();
     in.keeping = true;
+    in.then_read = false;
+    bool body_read = false;  // a generation read the whole body
+    const int move_count = g.move_count;
     g.frame_floor = 0;
     int c = 0;
     for (int pass = 0;; ++pass) {
         reset_function(g);
-        c = read_body(g);
-        in.keeping = false;
-        if (pass > 0 && in.replay_pos != in.replay_end) genpanic(g, "REPLAY");
-        if (pass == 2 || g.frame_low >= g.frame_need) break;
-        g.frame_floor = pass == 0 ? g.frame_low : INT16_MIN;
+        g.frame_retry = pass < last_pass;
+        bool given_up = false;
+        try {
+            c = read_body(g);
+        } catch (const FrameRetry&) {
+            given_up = true;
+            g.move_count = move_count;
+            free_exprs(g);
+        }
+        g.frame_retry = false;
+        if (!given_up) {
+            if (pass > 0 && in.replay_pos != in.replay_end) genpanic(g, "REPLAY");
+            body_read = true;
+            in.keeping = false;
+            in.then_read = false;
+            if (pass == last_pass || g.frame_low >= g.frame_need) break;
+        }
+        std::int16_t low = given_up ? g.frame_reached : g.frame_low;
+        g.frame_floor = pass + 1 == last_pass ? INT16_MIN : std::min(low, g.frame_floor);
         restore_body_start(g, start);
         in.replay_pos = 0;
         in.replay_end = in.kept.size();
+        in.then_read = !body_read;
     }
     in.replay_pos = in.replay_end = 0;
     in.kept.clear();
+    in.then_read = false;
     g.frame_floor = 0;
     release_output(g);
     return c;

@@ -13,6 +13,7 @@ namespace ccgen {
 
 int next_input_byte(Gen& g) {
     IrIn& in = g.in;
+    if (in.then_read && in.replay_pos == in.replay_end) in.replay_pos = in.replay_end = 0;
     in.last_replayed = in.replay_end != 0;
     if (in.last_replayed) {
         // a body generated again takes the same bytes, no more

@@ -159,6 +159,7 @@ void generr(Gen& g, std::string_view message, std::string_view argument) {
 }
 
 void genpanic(Gen& g, std::string_view text) {
+    if (g.frame_retry && g.frame_reached < g.frame_need) throw FrameRetry{};
     generr(g, "PANIC! ", text);
     if (!g.out.failed && g.out.file) {
         // a line of its own, whatever the engine was in the middle of

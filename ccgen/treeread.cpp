@@ -269,8 +269,9 @@ ExprNode* finish_structure(Gen& g, ExprNode* n) {
         ExprNode* v = n->right;
         if (v->code == 168) {
             // (a, b) assigned: a, then the assignment of b, so that a call
-            // there writes its result into the destination like any other
-            n->right = v->right;
+            // there writes its result into the destination like any other;
+            // b a copy itself (a = (b, c = d)) gives its destination
+            n->right = v->right->code == 164 ? structure_value(g, v->right) : v->right;
             v->right = finish_structure(g, n);
             v->type = v->right->type;
             n = v;

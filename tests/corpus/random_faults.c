@@ -1,8 +1,9 @@
 /* Faults that random programs found, each reduced to the construct that
  * broke the chain: const locals with initialisers, signed values compared
  * with unsigned ones of the same width, a || whose left operand is a
- * comma, pointers at the top of a frame of more than 255 bytes, and
- * structures assigned from a comma or from another assignment. */
+ * comma, pointers at the top of a frame of more than 255 bytes, long
+ * locals that a statement's own temporaries put out of an index's reach,
+ * and structures assigned from a comma or from another assignment. */
 #include "harness.h"
 
 struct pair {
@@ -93,12 +94,68 @@ i16 deep_parameter(i16 *p, i16 a)
     return *p + big[0] + big[299] + a;
 }
 
+/* A frame just under the reach of an index, whose locals the temporaries
+ * of one statement push beyond it: the long locals there are changed in
+ * place (&=, |=, ^=), compared and given call results; the later block
+ * makes the frame what it is. Each size of the later block puts another
+ * local at the edge. */
+i8 small_char = 5;
+
+i16 seven(void)
+{
+    return 7;
+}
+
+u16 twelve(void)
+{
+    return 0x30u >> 2;
+}
+
+#define EDGE_OF_FRAME(name, pad)                                                      \
+    i32 name(i16 n)                                                                   \
+    {                                                                                 \
+        i32 below = -3;                                                               \
+        i32 sum;                                                                      \
+        {                                                                             \
+            i32 mask = 0xCFCBFA33L;                                                   \
+            i32 two = 2;                                                              \
+            i32 r = 0x7FFFL;                                                          \
+            i32 s = 0x10F0L;                                                          \
+            r &= (((((seven() & twelve()) | small_char) > below) | mask) != small_char) != two; \
+            s |= (seven() ^ mask) > (i32)twelve();                                    \
+            s ^= (i32)twelve() << 8;                                                  \
+            mask &= (i32)(seven() + n);                                               \
+            sum = r + s + mask;                                                       \
+        }                                                                             \
+        {                                                                             \
+            u8 fill[pad];                                                             \
+            i32 last = 9;                                                             \
+            fill[0] = (u8)n;                                                          \
+            fill[pad - 1] = 2;                                                        \
+            last &= seven();                                                          \
+            return sum + fill[0] + fill[pad - 1] + last;                              \
+        }                                                                             \
+    }
+
+EDGE_OF_FRAME(edge_200, 200)
+EDGE_OF_FRAME(edge_210, 210)
+EDGE_OF_FRAME(edge_220, 220)
+EDGE_OF_FRAME(edge_230, 230)
+EDGE_OF_FRAME(edge_240, 240)
+EDGE_OF_FRAME(edge_250, 250)
+
 void big_frames(void)
 {
     i16 v = 40;
     report(deep_frame());
     report(global_long);
     report(deep_parameter(&v, 2));
+    report(edge_200(1));
+    report(edge_210(2));
+    report(edge_220(3));
+    report(edge_230(4));
+    report(edge_240(5));
+    report(edge_250(6));
 }
 
 /* structures assigned from a comma, and from another assignment */
@@ -126,6 +183,14 @@ void structure_values(void)
     second = (calls++, pairs[1]);
     pairs[0] = first = make_pair(5);
     first = second = pairs[1];
+    {
+        struct pair a, b, c;
+        c.a = 8;
+        c.b = 80000L;
+        a = (b = (first = c));
+        second = (pairs[0] = (b = (pairs[1] = a)));
+        report(a.a + b.b + first.a + pairs[0].b + pairs[1].a);
+    }
     report(pair_sum(second = make_pair(6)));
     report(pair_sum(calls ? (first = pairs[0]) : second));
     report(pairs[0].a + pairs[0].b);
