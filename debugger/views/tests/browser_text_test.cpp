@@ -10,14 +10,13 @@
 #include "debugger/target/output.h"
 #include "debugger/views/browser_text.h"
 #include "debugger/views/list_text.h"
+#include "list_link.h"
 #include "view_program.h"
 
 namespace vy {
 namespace {
 
 using BrowserText = ViewProgramTest;
-
-std::string link(char letter, const std::string& payload) { return std::string{LT_LINK, letter} + payload + LT_END; }
 
 TEST_F(BrowserText, TheSavedListsInTheOrderOfTheDebugTables) {
     ASSERT_TRUE(loadviewprogram()) << console.errors;

@@ -5,12 +5,10 @@
 #include <string>
 
 #include "debugger/views/list_text.h"
+#include "list_link.h"
 
 namespace vy {
 namespace {
-
-// A link as it stands in a text.
-std::string link(char letter, const std::string& payload) { return std::string{LT_LINK, letter} + payload + LT_END; }
 
 // The characters a line paints, and their colours as digits ('-' for the
 // text colour).
