@@ -180,18 +180,25 @@ TEST(BuildUnderWine, PlannedLinesBuildAProgramThatTheDebuggerLoads) {
     }
 
     // The debugger runs the start file of its settings, which loads the
-    // program and then the S-records.
+    // program and then the S-records. It starts from settings of its own
+    // (another program's run may have left a number format in them); the
+    // settings file found is put back afterwards.
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string ini = std::string(windows) + "\\VYRS11.INI";
-    char before[1024] = "";
-    GetPrivateProfileStringA("OPTIONS", "STARTFILE", "", before, sizeof before, ini.c_str());
+    const std::string kept = work + "\\VYRS11.kept";
+    const bool hadsettings = fs::exists(ini);
+    if (hadsettings) fs::copy_file(ini, kept, fs::copy_options::overwrite_existing);
+    fs::remove(ini);
     WritePrivateProfileStringA("OPTIONS", "STARTFILE", (work + "\\start.in").c_str(), ini.c_str());
     writefile("start.in",
               "output " + work + "\\out.txt\nload prog.h11\nfiles\nfuncs\ndump 0x8000 0x800f\nbreak util.c:5\ngo\n"
               "stack\nload prog.s19\ndump 0x8000 0x800f\nquit\n");
     bool ended = launch("vyrdbg");
-    WritePrivateProfileStringA("OPTIONS", "STARTFILE", before[0] ? before : nullptr, ini.c_str());
+    if (hadsettings)
+        fs::copy_file(kept, ini, fs::copy_options::overwrite_existing);
+    else
+        fs::remove(ini);
     ASSERT_TRUE(ended) << run_error;
     std::string out = readfile("out.txt");
     EXPECT_NE(out.find("util.c"), std::string::npos) << out;
