@@ -188,7 +188,7 @@ TEST(BuildUnderWine, PlannedLinesBuildAProgramThatTheDebuggerLoads) {
     const std::string ini = std::string(windows) + "\\VYRS11.INI";
     const std::string kept = work + "\\VYRS11.kept";
     const bool hadsettings = fs::exists(ini);
-    if (hadsettings) fs::copy_file(ini, kept, fs::copy_options::overwrite_existing);
+    if (hadsettings) CopyFileA(ini.c_str(), kept.c_str(), FALSE);
     fs::remove(ini);
     WritePrivateProfileStringA("OPTIONS", "STARTFILE", (work + "\\start.in").c_str(), ini.c_str());
     writefile("start.in",
@@ -196,7 +196,7 @@ TEST(BuildUnderWine, PlannedLinesBuildAProgramThatTheDebuggerLoads) {
               "stack\nload prog.s19\ndump 0x8000 0x800f\nquit\n");
     bool ended = launch("vyrdbg");
     if (hadsettings)
-        fs::copy_file(kept, ini, fs::copy_options::overwrite_existing);
+        CopyFileA(kept.c_str(), ini.c_str(), FALSE);
     else
         fs::remove(ini);
     ASSERT_TRUE(ended) << run_error;
