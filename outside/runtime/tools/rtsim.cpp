@@ -7,7 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -85,9 +87,10 @@ Target& Target::get() {
 }
 
 Target::Target(const std::vector<std::string>& extra) {
+    // A folder of this process's own: test programs run side by side.
     fs::path dir = fs::current_path() / ("rt11_build_" + std::to_string(
 #ifdef _WIN32
-        0
+        static_cast<long>(::_getpid())
 #else
         static_cast<long>(::getpid())
 #endif
