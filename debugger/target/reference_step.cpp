@@ -96,15 +96,7 @@ DebugEntry* entryatpc(uint16_t address) {
 void countinstruction(uint16_t address, uint32_t before) {
     uint32_t cycles = (timeptr ? *timeptr : 0) - before;
     if (DebugEntry* e = at(address).counted) {
-        DebugEntry* second = e->next ? e->next->next : nullptr;
-        if (e->kind == DBG_FUNCSTART && second && second->addr == address) {
-            second->cycles += cycles;
-            ++second->calls;
-            ++e->calls;
-        } else {
-            e->cycles += cycles;
-            ++e->calls;
-        }
+        countentry(e, address, cycles);
         return;
     }
     const auto& all = sorted();

@@ -370,7 +370,10 @@ void perfcount(uint16_t address, uint32_t before) {
         return;
     }
     DebugEntry* e = groupbelow(t, address)->counted;  // a group stands at the address
-    if (!e) return;
+    if (e) countentry(e, address, cycles);
+}
+
+void countentry(DebugEntry* e, uint16_t address, uint32_t cycles) {
     DebugEntry* second = e->next ? e->next->next : nullptr;
     if (e->kind == DBG_FUNCSTART && second && second->addr == address) {
         second->cycles += cycles;

@@ -81,6 +81,10 @@ std::string rdstring(uint16_t address, int onemore);
 // minus before) go to the line it lies in, and the line, or the start and
 // the line of a function entered there, count one execution.
 void perfcount(uint16_t address, uint32_t before);
+// The count of an instruction at an entry's address: its cycles and one
+// execution to the entry (to the line two entries on, for a function start
+// whose line stands at the same address, and an execution to both).
+void countentry(DebugEntry* e, uint16_t address, uint32_t cycles);
 // Processes the entries at a new PC: function starts push frames, set-up
 // entries fix them, lines move them, exits pop them (at once, or at the next
 // step when the group did something else). Returns the count of things

@@ -21,25 +21,14 @@
 
 namespace vy {
 
-void EngineTest::SetUp() {
-    home_ = std::filesystem::current_path();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vyr-engine-" + std::string(info->test_suite_name()) + "." + info->name() + "-" +
-            std::to_string(std::random_device{}()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
-    // No symbol or debugger variable of an earlier test is left.
+void startengine() {
     while (symlist) undefsym(symlist->name());
     meminit();
     engineinit();
     resetheadless();
 }
 
-void EngineTest::TearDown() {
-    // No program of this test stays for the next (under Wine all tests run
-    // in one process).
+void stopengine() {
     closeobj();
     releaseobjimage();
     keepobjload();
@@ -50,6 +39,22 @@ void EngineTest::TearDown() {
     engineclose();
     memclose();
     setservices(nullptr);
+}
+
+void EngineTest::SetUp() {
+    home_ = std::filesystem::current_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() /
+           ("vyr-engine-" + std::string(info->test_suite_name()) + "." + info->name() + "-" +
+            std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+    startengine();
+}
+
+void EngineTest::TearDown() {
+    stopengine();
     std::filesystem::current_path(home_);
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);

@@ -34,6 +34,13 @@ private:
     std::filesystem::path dir_, home_;
 };
 
+// The engine and the target model as a fresh debugger starts them (no
+// symbol or debugger variable of an earlier test left), and everything a
+// loaded program leaves dropped again: under Wine all tests run in one
+// process.
+void startengine();
+void stopengine();
+
 // Text with LF line ends (text files have CRLF on Windows).
 std::string lflines(std::string text);
 

@@ -91,12 +91,9 @@ public:
     Session(const fs::path& program, bool reference, const AfterLoad& setup) {
         home_ = fs::current_path();
         fs::current_path(program.parent_path());   // the sources lie there
-        while (symlist) undefsym(symlist->name());
         regs = RegImage{};   // as a fresh debugger starts: no reset waits
         resetstart = 0;
-        meminit();
-        engineinit();
-        resetheadless();
+        startengine();
         CmdFileRunning = true;   // errors as "#error: " lines, in order
         dbload(program.string().c_str(), nullptr);
         loaded_ = !LoadFailed;
@@ -110,16 +107,7 @@ public:
         setreferencerun(false);
         CmdFileRunning = false;
         LoadInterruptTable(0);
-        closeobj();
-        releaseobjimage();
-        keepobjload();
-        freesections();
-        freedebug(1);
-        progname.clear();
-        LoadFailed = 0;
-        engineclose();
-        memclose();
-        setservices(nullptr);
+        stopengine();
         fs::current_path(home_);
     }
     bool loaded() const { return loaded_; }
