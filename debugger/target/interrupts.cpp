@@ -301,16 +301,29 @@ static void pend(const IntDesc* d) {
     if (irqptr) *irqptr |= d->mask;
 }
 
+void firetimed(IntDesc* d) {
+    d->nexttime += d->period;
+    pend(d);
+    d->timeactive = d->period != 0;
+    d->timetriggered = 1;
+}
+
+bool firelocation(IntDesc* d) {
+    if (++d->hits != d->hitcount) return false;
+    d->locactive = d->byaddress ? 0 : d->staysactive != 0;
+    d->loctriggered = 1;
+    pend(d);
+    d->hits = 0;
+    return true;
+}
+
 void checktriggers() {
     TriggerWatch& w = triggerwatch;
     bool changed = false;
     if (w.timed && timeptr && w.nextdue <= *timeptr) {
         for (IntDesc* d = inttable; d->name; ++d) {
             if (!d->timeactive || d->nexttime > *timeptr) continue;
-            d->nexttime += d->period;
-            pend(d);
-            d->timeactive = d->period != 0;
-            d->timetriggered = 1;
+            firetimed(d);
             changed = true;
         }
     }
@@ -325,12 +338,7 @@ void checktriggers() {
         } else if (d->address != pc) {
             continue;
         }
-        if (++d->hits != d->hitcount) continue;
-        d->locactive = d->byaddress ? 0 : d->staysactive != 0;
-        d->loctriggered = 1;
-        pend(d);
-        d->hits = 0;
-        changed = true;
+        if (firelocation(d)) changed = true;
     }
     if (changed) {
         triggerschanged();

@@ -91,6 +91,12 @@ void triggerschanged();
 // Before each instruction: fires the triggers that are due (their sources'
 // bits go into .irq).
 void checktriggers();
+// What a trigger does when it is met: a timed one that is due raises its
+// interrupt and takes its next time; a location one counts the hit and, at
+// its count, raises its interrupt and returns true (then false until its
+// count again).
+void firetimed(IntDesc* d);
+bool firelocation(IntDesc* d);
 
 // What the check before each instruction looks at first: whether anything
 // is armed; the earliest due time of the timed triggers; the span of the

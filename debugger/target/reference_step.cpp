@@ -213,10 +213,6 @@ DebugEntry* enterafter(uint16_t frompc, bool executed) {
     return e;
 }
 
-void pend(const IntDesc* d) {
-    if (irqptr) *irqptr |= d->mask;
-}
-
 // Every trigger, in table order: a timed one that is due, a location one
 // at its address, or on a line in its range (the top frame's function lies
 // in its file, or is its function).
@@ -225,10 +221,7 @@ void checktriggers() {
     const uint16_t pc = getpc();
     for (IntDesc* d = inttable; d->name; ++d) {
         if (timeptr && d->timeactive && d->nexttime <= *timeptr) {
-            d->nexttime += d->period;
-            pend(d);
-            d->timeactive = d->period != 0;
-            d->timetriggered = 1;
+            firetimed(d);
             changed = true;
         }
         if (!d->locactive) continue;
@@ -240,12 +233,7 @@ void checktriggers() {
             bool where = (d->file && f->func->file == d->file) || (d->func && f->func == d->func);
             if (!where || (d->firstline && d->firstline > f->line) || (d->lastline && d->lastline < f->line)) continue;
         }
-        if (++d->hits != d->hitcount) continue;
-        d->locactive = d->byaddress ? 0 : d->staysactive != 0;
-        d->loctriggered = 1;
-        pend(d);
-        d->hits = 0;
-        changed = true;
+        if (firelocation(d)) changed = true;
     }
     // The fast check's watch follows the table.
     if (changed) triggerschanged();
