@@ -62,7 +62,17 @@ bool run_program(const std::string& path, const std::vector<std::string>& args, 
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return false;
+    // A start that fails for want of resources is tried again (a loaded
+    // machine, Wine above all, now and then refuses one); a program that is
+    // not there, or no program, is not.
+    for (int tries = 1;; ++tries) {
+        if (CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) break;
+        DWORD error = GetLastError();
+        if (tries == 3 || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_BAD_EXE_FORMAT || error == ERROR_ACCESS_DENIED)
+            return false;
+        Sleep(200 * tries);
+    }
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
