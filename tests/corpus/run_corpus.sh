@@ -300,8 +300,13 @@ if [ $host_only -eq 0 ]; then
         if [ -z "$missing" ]; then  # the front end compiles functions
             probe=$(mktemp -d)
             printf 'int f(void)\n{\n    return 0;\n}\n' >"$probe/f.c"
-            "${wrapper[@]}" "$bin/ccparse$exe" -o "$probe/f.ir" "$probe/f.c" >/dev/null 2>&1 ||
-                missing="front end (ccparse$exe) that compiles function definitions"
+            # Tried again after a failure: under Wine on a loaded machine a
+            # start now and then fails with a message of Wine's own.
+            for try in 1 2 3; do
+                "${wrapper[@]}" "$bin/ccparse$exe" -o "$probe/f.ir" "$probe/f.c" >/dev/null 2>"$probe/err" && break
+                [ $try -eq 3 ] && { missing="front end (ccparse$exe) that compiles function definitions"; cat "$probe/err"; }
+                sleep 1
+            done
             rm -rf "$probe"
         fi
         if [ -n "$missing" ]; then
